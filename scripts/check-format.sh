@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Fails when any tracked or new C++ file differs from what clang-format makes of it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
+((${#files[@]} == 0)) && exit 0
+clang-format --dry-run --Werror "${files[@]}"
+echo "clang-format: ${#files[@]} files clean"

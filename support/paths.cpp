@@ -1,0 +1,60 @@
+#include "support/paths.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace support {
+namespace {
+
+std::string ExecutablePath() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : self.string();
+}
+
+// "/", "C:" and "C:/" (and their '\\' forms) are roots that always exist.
+bool IsFilesystemRoot(const std::string& path) {
+  if (path == "/" || path == "\\") return true;
+  const bool drive = path.size() >= 2 && path[1] == ':' &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return drive && (path.size() == 2 || (path.size() == 3 && (path[2] == '/' || path[2] == '\\')));
+}
+
+}  // namespace
+
+std::string GetAppDirectory() {
+  static const std::string directory = [] {
+    std::string path = ExecutablePath();
+    std::replace(path.begin(), path.end(), '\\', '/');
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  }();
+  return directory;
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool CreateDirectoryTree(const std::string& path) {
+  if (path.empty()) return false;
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return false;  // no parent to create it in
+  const std::string parent = path.substr(0, slash);
+  const bool parentPresent = parent.empty() || IsFilesystemRoot(parent) || DirectoryExists(parent);
+  if (!parentPresent && !CreateDirectoryTree(parent)) return false;
+  return ::mkdir(path.c_str(), 0777) == 0;
+}
+
+std::string GetBaseName(const std::string& path) {
+  const std::size_t separator = path.find_last_of("\\/");
+  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+}  // namespace support

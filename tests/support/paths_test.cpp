@@ -1,0 +1,102 @@
+#include "support/paths.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("quorvex-paths-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+  std::string Path(const std::string& relative) const { return (root_ / relative).string(); }
+
+  fs::path root_;
+};
+
+TEST(GetBaseName, CutsFoldersOfEitherSeparatorAndTheLastExtension) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"C:\\Pics\\walk.old.gif", "walk.old"},
+      {"C:\\Pics.old\\walk", "walk"},
+      {"walk.gif", "walk"},
+      {"C:\\Pics\\", ""},
+      {"/home/me/pics/walk.old.gif", "walk.old"},
+      {"/home/me/pics.old/walk", "walk"},
+      {"/home/me/pics/", ""},
+      {"C:\\anim\\walk.cycle.gif", "walk.cycle"},
+      {"mixed\\dir/a.b.c.gif", "a.b.c"},
+      {"mixed/dir\\name.gif", "name"},
+      {"", ""},
+  };
+  for (const auto& [path, expected] : rows) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(support::GetBaseName(path), expected);
+  }
+}
+
+TEST(GetAppDirectory, IsTheExecutablesFolderWithATrailingSlash) {
+  const std::string directory = support::GetAppDirectory();
+  ASSERT_FALSE(directory.empty());
+  EXPECT_EQ(directory.back(), '/');
+  EXPECT_TRUE(support::DirectoryExists(directory));
+  EXPECT_EQ(directory.find('\\'), std::string::npos);
+  EXPECT_EQ(support::GetAppDirectory(), directory);
+  EXPECT_TRUE(fs::exists(directory + "support_tests"));
+}
+
+TEST_F(TempDir, DirectoryExistsIsFalseForFilesAndMissingPaths) {
+  std::ofstream(Path("file.txt")) << "x";
+  EXPECT_TRUE(support::DirectoryExists(root_.string()));
+  EXPECT_TRUE(support::DirectoryExists(root_.string() + "/"));
+  EXPECT_FALSE(support::DirectoryExists(Path("file.txt")));
+  EXPECT_FALSE(support::DirectoryExists(Path("missing")));
+  EXPECT_FALSE(support::DirectoryExists(""));
+}
+
+TEST_F(TempDir, CreateDirectoryTreeCreatesMissingParentsOfATrailingSlashPath) {
+  // The trailing '/' makes the last mkdir repeat the directory just created, so the
+  // call reports false while the whole tree now exists.
+  EXPECT_FALSE(support::CreateDirectoryTree(Path("a/b/")));
+  EXPECT_TRUE(support::DirectoryExists(Path("a")));
+  EXPECT_TRUE(support::DirectoryExists(Path("a/b")));
+}
+
+TEST_F(TempDir, CreateDirectoryTreeReportsOnlyWhatThisCallCreated) {
+  EXPECT_TRUE(support::CreateDirectoryTree(Path("x/y")));
+  EXPECT_TRUE(support::DirectoryExists(Path("x/y")));
+  EXPECT_FALSE(support::CreateDirectoryTree(Path("x")));  // exists already
+  EXPECT_FALSE(support::CreateDirectoryTree(""));
+}
+
+TEST_F(TempDir, CreateDirectoryTreeWithoutASlashCreatesNothing) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(root_);
+  EXPECT_FALSE(support::CreateDirectoryTree("newdir"));
+  EXPECT_FALSE(fs::exists(root_ / "newdir"));
+  fs::current_path(previous);
+}
+
+TEST_F(TempDir, CreateDirectoryTreeStopsAtALevelThatCannotBeCreated) {
+  std::ofstream(Path("blocker")) << "x";
+  EXPECT_FALSE(support::CreateDirectoryTree(Path("blocker/sub/")));
+  EXPECT_FALSE(fs::exists(Path("blocker/sub")));
+}
+
+TEST(CreateDirectoryTree, TreatsDriveLikeParentsAsPresent) {
+  // "C:" counts as a present root, so only "C:/q" itself is attempted; here that is a
+  // relative folder that cannot be created because "C:" does not exist on this system.
+  EXPECT_FALSE(support::CreateDirectoryTree("C:/q"));
+}
+
+}  // namespace
