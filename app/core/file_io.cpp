@@ -1,0 +1,62 @@
+#include "app/core/file_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "support/paths.h"
+
+namespace core {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+void SetError(std::string* error, std::string text) {
+  if (error != nullptr) *error = std::move(text);
+}
+
+}  // namespace
+
+std::string SystemErrorText(const std::string& what, const std::string& path, int errorNumber) {
+  return what + " " + path + ": " + std::strerror(errorNumber);
+}
+
+bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* error) {
+  bytes.clear();
+  errno = 0;
+  const FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    SetError(error, SystemErrorText("cannot open", path, errno));
+    return false;
+  }
+  // Read in blocks rather than trusting a size asked beforehand: the file may be a pipe or change.
+  uint8_t block[64 * 1024];
+  std::size_t count = 0;
+  while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) {
+    bytes.insert(bytes.end(), block, block + count);
+  }
+  if (std::ferror(file.get()) != 0) {
+    SetError(error, SystemErrorText("cannot read", path, errno != 0 ? errno : EIO));
+    bytes.clear();
+    return false;
+  }
+  return true;
+}
+
+bool EnsureDirectory(const std::string& directory, std::string* error) {
+  if (support::DirectoryExists(directory)) return true;
+  std::error_code code;
+  std::filesystem::create_directories(directory, code);
+  if (support::DirectoryExists(directory)) return true;
+  SetError(error,
+           SystemErrorText("cannot create directory", directory, code ? code.value() : ENOTDIR));
+  return false;
+}
+
+}  // namespace core

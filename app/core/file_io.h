@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace core {
+
+// "<what> <path>: <strerror(errorNumber)>", e.g. "cannot open /x/a.jpg: No such file or
+// directory". The one format of every file-system failure the core reports.
+std::string SystemErrorText(const std::string& what, const std::string& path, int errorNumber);
+
+// Reads the whole file into `bytes`. False, with `error` set by SystemErrorText and `bytes`
+// emptied, when the file cannot be opened or read.
+bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* error);
+
+// Makes sure `directory` exists, creating missing parents. False, with the reason in `error`,
+// when it cannot be created or a file of that name is in the way.
+bool EnsureDirectory(const std::string& directory, std::string* error);
+
+}  // namespace core

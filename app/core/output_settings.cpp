@@ -1,0 +1,60 @@
+#include "app/core/output_settings.h"
+
+#include <limits>
+
+namespace core {
+namespace {
+
+std::optional<int> Scaled(int value, int multiplier, int divisor) {
+  if (value < 0 || value > std::numeric_limits<int>::max() / multiplier) return std::nullopt;
+  return value * multiplier / divisor;
+}
+
+std::string CheckSide(const char* side, int value, int limit) {
+  if (value < 1) return std::string(side) + " " + std::to_string(value) + " is below 1";
+  if (value > limit) {
+    return std::string(side) + " " + std::to_string(value) + " is above the limit of " +
+           std::to_string(limit);
+  }
+  return {};
+}
+
+}  // namespace
+
+std::optional<std::pair<int, int>> SizeForOption(SizeMode mode, int sourceWidth, int sourceHeight) {
+  int multiplier = 1;
+  int divisor = 1;
+  switch (mode) {
+    case SizeMode::HalfSize:
+      divisor = 2;
+      break;
+    case SizeMode::ActualSize:
+      break;
+    case SizeMode::DoubleSize:
+      multiplier = 2;
+      break;
+    case SizeMode::TripleSize:
+      multiplier = 3;
+      break;
+    case SizeMode::CustomSize:
+      return std::nullopt;
+  }
+  const std::optional<int> width = Scaled(sourceWidth, multiplier, divisor);
+  const std::optional<int> height = Scaled(sourceHeight, multiplier, divisor);
+  if (!width || !height) return std::nullopt;
+  return std::make_pair(*width, *height);
+}
+
+std::string CheckMovieSize(int width, int height) {
+  std::string problem = CheckSide("width", width, kMaxWidth);
+  if (problem.empty()) problem = CheckSide("height", height, kMaxHeight);
+  return problem;
+}
+
+std::string CheckFrameRate(int frameRate) {
+  if (frameRate >= kMinFrameRate && frameRate <= kMaxFrameRate) return {};
+  return "frame rate " + std::to_string(frameRate) + " is outside " +
+         std::to_string(kMinFrameRate) + ".." + std::to_string(kMaxFrameRate);
+}
+
+}  // namespace core

@@ -1,0 +1,54 @@
+#!/usr/bin/python3
+"""Makes the benchmark GIFs: small 200x200x50, medium 500x400x120, large 1000x800x60.
+
+Every frame is photo-like (moving smooth gradients plus noise), quantised to its own 256-colour
+palette with dithering, and covers the whole canvas, so each frame is a full GIF image that the
+decoder must decompress completely. Deterministic (seeded noise, fixed motion).
+
+Usage: /usr/bin/python3 bench/make_bench_gifs.py OUTDIR   (Debian's Python has Pillow)
+"""
+import math
+import pathlib
+import random
+import sys
+
+from PIL import Image, ImageChops
+
+CASES = {"small": (200, 200, 50), "medium": (500, 400, 120), "large": (1000, 800, 60)}
+
+
+def channel(kind, size, shift, angle):
+    base = Image.linear_gradient("L") if kind == "linear" else Image.radial_gradient("L")
+    base = base.rotate(angle, resample=Image.Resampling.BILINEAR, expand=False)
+    base = ImageChops.offset(base, shift, shift // 2)
+    return base.resize(size, Image.Resampling.BILINEAR)
+
+
+def frame(size, index, count):
+    phase = index / count
+    shift = int(256 * phase)
+    red = channel("linear", size, shift, 30 + 360 * phase)
+    green = channel("radial", size, 255 - shift, 0)
+    blue = channel("linear", size, shift // 2, -60 - 180 * phase)
+    random.seed(index)
+    noise = Image.effect_noise(size, 24 + 8 * math.sin(index))
+    image = Image.merge("RGB", (red, green, blue))
+    image = Image.blend(image, Image.merge("RGB", (noise, noise, noise)), 0.18)
+    return image.quantize(colors=256)
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit("usage: make_bench_gifs.py OUTDIR")
+    folder = pathlib.Path(sys.argv[1])
+    folder.mkdir(parents=True, exist_ok=True)
+    for name, (width, height, count) in CASES.items():
+        target = folder / f"{name}.gif"
+        frames = [frame((width, height), i, count) for i in range(count)]
+        frames[0].save(target, save_all=True, append_images=frames[1:], duration=100, loop=0,
+                       optimize=False, disposal=1)
+        print(f"{target}: {count} frames of {width}x{height}, {target.stat().st_size} bytes")
+
+
+if __name__ == "__main__":
+    main()

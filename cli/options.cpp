@@ -1,0 +1,123 @@
+#include "cli/options.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <sstream>
+
+#include "support/paths.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kSizeHelp =
+    "movie size: half, original, double, triple, or WxH pixels (W 1..1600, H 1..1400)";
+
+// Decimal digits only, no sign, no spaces; false when empty or out of int range.
+bool ParseDecimal(std::string_view text, int& value) {
+  if (text.empty() || text.front() < '0' || text.front() > '9') return false;
+  const char* end = text.data() + text.size();
+  const auto [stop, code] = std::from_chars(text.data(), end, value);
+  return code == std::errc() && stop == end;
+}
+
+std::string WithTrailingSlash(std::string directory) {
+  if (directory.empty()) return "./";
+  if (directory.back() != '/') directory += '/';
+  return directory;
+}
+
+}  // namespace
+
+bool ParseSizeOption(const std::string& text, SizeChoice& size, std::string& error) {
+  static const std::pair<const char*, core::SizeMode> kNames[] = {
+      {"half", core::SizeMode::HalfSize},
+      {"original", core::SizeMode::ActualSize},
+      {"double", core::SizeMode::DoubleSize},
+      {"triple", core::SizeMode::TripleSize}};
+  for (const auto& [name, mode] : kNames) {
+    if (text == name) {
+      size = SizeChoice{mode, 0, 0};
+      return true;
+    }
+  }
+  const std::size_t cross = text.find('x');
+  int width = 0;
+  int height = 0;
+  if (cross == std::string::npos || !ParseDecimal(std::string_view(text).substr(0, cross), width) ||
+      !ParseDecimal(std::string_view(text).substr(cross + 1), height)) {
+    error = "size '" + text + "' is not half, original, double, triple or WxH";
+    return false;
+  }
+  const std::string problem = core::CheckMovieSize(width, height);
+  if (!problem.empty()) {
+    error = "size " + text + ": " + problem;
+    return false;
+  }
+  size = SizeChoice{core::SizeMode::CustomSize, width, height};
+  return true;
+}
+
+ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs) {
+  ParseResult result;
+  Options& options = result.options;
+  options.jobs = defaultJobs;
+
+  CLI::App app{"Converts animated GIF files into Flash movies (uncompressed SWF, version 3).",
+               "quorvex-convert"};
+  app.set_version_flag("--version", kVersionText);
+  app.footer(
+      "Each GIF becomes DIR/<name>.swf. Exit status: 0 when every file converted, 1 when any "
+      "failed (the others are still converted), 2 for a usage error.");
+  std::string outputDirectory = ".";
+  std::string sizeText = "original";
+  std::string exportText;
+  app.add_option("files", options.inputs, "GIF files to convert")
+      ->required()
+      ->option_text("FILE.gif ...");
+  app.add_option("-o,--output-dir", outputDirectory,
+                 "existing directory that receives the movies (default: current directory)")
+      ->option_text("DIR");
+  app.add_option("-s,--size", sizeText, kSizeHelp)->option_text("SIZE");
+  app.add_option("-r,--fps", options.frameRate, "movie frame rate, 1..50 (default 10)")
+      ->check(CLI::Range(core::kMinFrameRate, core::kMaxFrameRate))
+      ->option_text("N");
+  app.add_option("--export", exportText,
+                 "write the frames as numbered bmp or tga files under DIR/quorvex/, at the GIF's "
+                 "own size, instead of a movie")
+      ->check(CLI::IsMember({"bmp", "tga"}))
+      ->option_text("bmp|tga");
+  app.add_option("-j,--jobs", options.jobs, "worker threads (default: number of cores)")
+      ->check(CLI::Range(1, kMaxJobs))
+      ->option_text("N");
+  app.add_flag("-q,--quiet", options.quiet, "print errors only");
+
+  std::ostringstream out;
+  std::ostringstream err;
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e, out, err);
+    result.exitCode = code == 0 ? 0 : 2;
+    result.output = code == 0 ? out.str() : "quorvex-convert: " + err.str();
+    return result;
+  }
+
+  auto usageError = [&result](const std::string& message) {
+    result.exitCode = 2;
+    result.output = "quorvex-convert: " + message + "\nRun with --help for more information.\n";
+    return result;
+  };
+  std::string sizeError;
+  if (!ParseSizeOption(sizeText, options.size, sizeError))
+    return usageError("--size: " + sizeError);
+  if (!support::DirectoryExists(outputDirectory)) {
+    return usageError("--output-dir: directory '" + outputDirectory + "' does not exist");
+  }
+  options.outputDirectory = WithTrailingSlash(outputDirectory);
+  if (exportText == "bmp") options.exportFormat = ExportFormat::Bmp;
+  if (exportText == "tga") options.exportFormat = ExportFormat::Tga;
+  result.run = true;
+  return result;
+}
+
+}  // namespace cli

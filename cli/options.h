@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/core/output_settings.h"
+
+namespace cli {
+
+// What to write for each GIF: a movie, or the frame sequence as BMP or TGA files.
+enum class ExportFormat { Movie, Bmp, Tga };
+
+// The movie size asked for on the command line: a size option, and for CustomSize the pixels.
+struct SizeChoice {
+  core::SizeMode mode = core::SizeMode::ActualSize;
+  int width = 0;
+  int height = 0;
+};
+
+// Everything the command line decides.
+struct Options {
+  std::vector<std::string> inputs;
+  std::string outputDirectory = "./";  // '/'-separated, ends in '/'
+  SizeChoice size;
+  int frameRate = 10;
+  ExportFormat exportFormat = ExportFormat::Movie;
+  int jobs = 1;
+  bool quiet = false;
+};
+
+// The outcome of reading the command line. When `run` is false the program prints `output`
+// (to stdout when exitCode is 0, to stderr otherwise) and ends with exitCode: 0 for --help and
+// --version, 2 for a usage error.
+struct ParseResult {
+  bool run = false;
+  int exitCode = 0;
+  std::string output;
+  Options options;
+};
+
+inline constexpr int kMaxJobs = 256;
+inline constexpr const char* kVersionText = "quorvex-convert 1.0";
+
+// Parses "half", "original", "double", "triple" or "WxH" (W 1..1600, H 1..1400, decimal). False
+// with a sentence in `error` for anything else.
+bool ParseSizeOption(const std::string& text, SizeChoice& size, std::string& error);
+
+// Reads argv. `defaultJobs` is the --jobs value when none is given. Never throws; every usage
+// error comes back as exitCode 2 with a message naming the option.
+ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs);
+
+}  // namespace cli
