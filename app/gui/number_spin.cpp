@@ -136,7 +136,9 @@ void CNumberSpin::StepBy(int delta) {
 }
 
 bool CNumberSpin::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_buddy && event->type() == QEvent::KeyPress && isEnabled()) {
+  // The type is tested first: while the buddy is being destroyed, reading the
+  // guarded pointer would cast a half-destroyed object.
+  if (event->type() == QEvent::KeyPress && watched == m_buddy && isEnabled()) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
       StepBy(key == Qt::Key_Up ? 1 : -1);
