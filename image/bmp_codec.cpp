@@ -1,0 +1,142 @@
+#include "image/bmp_codec.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "image/byte_io.h"
+#include "image/checked_math.h"
+
+namespace image {
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::size_t kInfoHeaderSize = 40;
+constexpr std::size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
+constexpr std::size_t kMasksSize = 12;
+
+BitmapInfoHeader ReadInfoHeader(std::span<const uint8_t> bytes) {
+  const std::size_t at = kFileHeaderSize;
+  BitmapInfoHeader header;
+  header.biSize = readLe32(bytes, at);
+  header.biWidth = static_cast<int32_t>(readLe32(bytes, at + 4));
+  header.biHeight = static_cast<int32_t>(readLe32(bytes, at + 8));
+  header.biPlanes = readLe16(bytes, at + 12);
+  header.biBitCount = readLe16(bytes, at + 14);
+  header.biCompression = readLe32(bytes, at + 16);
+  header.biSizeImage = readLe32(bytes, at + 20);
+  header.biXPelsPerMeter = static_cast<int32_t>(readLe32(bytes, at + 24));
+  header.biYPelsPerMeter = static_cast<int32_t>(readLe32(bytes, at + 28));
+  header.biClrUsed = readLe32(bytes, at + 32);
+  header.biClrImportant = readLe32(bytes, at + 36);
+  return header;
+}
+
+}  // namespace
+
+// Loading keeps every read inside the data: the palette takes only the entries present in the
+// file (missing ones keep the grey ramp) and the pixel block receives
+// min(stride x height, size - bfOffBits) bytes, so a file with short pixel data still loads
+// with its missing rows left zero.
+bool BmpCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+  if (bytes.size() <= kFileHeaderSize) {
+    SetError(ImageError::Truncated);
+    return false;
+  }
+  if (bytes[0] != 'B' || bytes[1] != 'M') {
+    SetError(ImageError::BadSignature);
+    return false;
+  }
+  const uint32_t offBits = readLe32(bytes, 10);
+  if (offBits >= bytes.size() || bytes.size() < kHeadersSize) {
+    SetError(ImageError::Truncated);
+    return false;
+  }
+  const BitmapInfoHeader header = ReadInfoHeader(bytes);
+  // Smaller headers (the 12-byte OS/2 core header) lay their fields out differently.
+  if (header.biSize < kInfoHeaderSize || header.biSize > bytes.size()) {
+    SetError(ImageError::Corrupt);
+    return false;
+  }
+  if (header.biWidth > kMaxDimension || header.biHeight > kMaxDimension) {
+    SetError(ImageError::TooLarge);
+    return false;
+  }
+  std::array<uint32_t, 3> masks{};
+  const bool hasMasks = header.biBitCount == 16 && header.biCompression == kBiBitfields;
+  if (hasMasks) {
+    if (bytes.size() < kHeadersSize + kMasksSize) {
+      SetError(ImageError::Truncated);
+      return false;
+    }
+    for (std::size_t i = 0; i < masks.size(); ++i) {
+      masks[i] = readLe32(bytes, kHeadersSize + 4 * i);
+    }
+  }
+  auto picture = std::make_unique<ImageBuffer>();
+  if (!picture->CreateFromHeader(header, hasMasks ? masks.data() : nullptr)) {
+    SetError(picture->LastError());
+    return false;
+  }
+  if (header.biBitCount <= 8) {
+    const std::size_t paletteStart = kFileHeaderSize + header.biSize;
+    const std::size_t available = (bytes.size() - paletteStart) / 4;
+    const std::size_t count = std::min<std::size_t>(std::size_t{1} << header.biBitCount, available);
+    std::vector<RgbQuad> palette(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      const uint8_t* entry = bytes.data() + paletteStart + 4 * i;
+      palette[i] = RgbQuad{entry[0], entry[1], entry[2], entry[3]};
+    }
+    picture->SetPalette(0, static_cast<int>(count), palette.data());
+  }
+  const std::size_t pixelBytes = std::min(picture->PixelBytes(), bytes.size() - offBits);
+  std::memcpy(picture->Pixels(), bytes.data() + offBits, pixelBytes);
+  decoded.Append(std::move(picture));
+  return true;
+}
+
+// The file written, all values little-endian:
+//
+//   offset  size   field            value
+//   0       2      bfType           "BM"
+//   2       4      bfSize           54 + extra + stride x height
+//   6       2      bfReserved1      0
+//   8       2      bfReserved2      0
+//   10      4      bfOffBits        54 + extra
+//   14      40     BITMAPINFOHEADER the image's header as held (positive height, biSizeImage 0)
+//   54      extra  palette / masks  2^bpp entries B,G,R,X at up to 8 bpp (extra = 4 x 2^bpp);
+//                                   masks red, green, blue at 16 bpp with compression 3
+//                                   (extra = 12); nothing otherwise
+//   54+extra       pixel rows       the pixel block as stored: bottom row first, padded rows
+bool BmpCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*options*/,
+                        std::vector<uint8_t>& out) {
+  const std::vector<uint8_t> info = picture.BitmapInfo();
+  const int depth = picture.BitsPerPixel();
+  std::size_t extra = 0;
+  if (depth <= 8) {
+    extra = 4 * (std::size_t{1} << depth);
+  } else if (picture.Header().biCompression == kBiBitfields) {
+    extra = kMasksSize;
+  }
+  const std::size_t offBits = kHeadersSize + extra;
+  std::size_t fileSize = 0;
+  if (!checkedAdd(offBits, picture.PixelBytes(), fileSize) ||
+      fileSize > std::numeric_limits<uint32_t>::max()) {
+    SetError(ImageError::TooLarge);
+    return false;
+  }
+  out.reserve(fileSize);
+  out.push_back('B');
+  out.push_back('M');
+  appendLe32(out, static_cast<uint32_t>(fileSize));
+  appendLe16(out, 0);
+  appendLe16(out, 0);
+  appendLe32(out, static_cast<uint32_t>(offBits));
+  const auto infoEnd = info.begin() + static_cast<std::ptrdiff_t>(kInfoHeaderSize + extra);
+  out.insert(out.end(), info.begin(), infoEnd);
+  out.insert(out.end(), picture.Pixels(), picture.Pixels() + picture.PixelBytes());
+  return true;
+}
+
+}  // namespace image

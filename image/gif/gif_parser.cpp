@@ -1,0 +1,261 @@
+#include "image/gif/gif_parser.h"
+
+#include <cstring>
+#include <utility>
+
+#include "image/image_buffer.h"
+
+namespace image {
+namespace {
+
+// Block introducers and extension labels of the GIF89a stream.
+constexpr uint8_t kExtensionIntroducer = 0x21;
+constexpr uint8_t kImageSeparator = 0x2C;
+constexpr uint8_t kTrailer = 0x3B;
+constexpr uint8_t kGraphicControlLabel = 0xF9;
+
+constexpr std::size_t kHeaderSize = 6;           // "GIF87a" or "GIF89a"
+constexpr std::size_t kScreenDescriptorSize = 7;  // after the header
+constexpr std::size_t kImageDescriptorSize = 9;   // after the 0x2C separator
+constexpr int kMaxMinCodeSize = 8;                // indices must fit a byte
+
+// A read cursor that never moves past the end of its span.
+class ByteReader {
+ public:
+  explicit ByteReader(std::span<const uint8_t> bytes) : m_bytes(bytes) {}
+
+  std::size_t Position() const { return m_position; }
+  std::size_t Remaining() const { return m_bytes.size() - m_position; }
+  bool Has(std::size_t count) const { return count <= Remaining(); }
+
+  // Callers check Has() first.
+  uint8_t Byte() { return m_bytes[m_position++]; }
+  int Word() {
+    const int value = m_bytes[m_position] | (m_bytes[m_position + 1] << 8);
+    m_position += 2;
+    return value;
+  }
+  void Skip(std::size_t count) { m_position += count; }
+
+  // Walks a chain of data sub-blocks up to and including its zero terminator.
+  // Returns false when the data ends first; `*payload` receives the bytes without the
+  // length bytes.
+  bool SkipSubBlocks(std::size_t* payload) {
+    std::size_t total = 0;
+    while (Has(1)) {
+      const std::size_t length = Byte();
+      if (length == 0) {
+        *payload = total;
+        return true;
+      }
+      if (!Has(length)) {
+        return false;
+      }
+      Skip(length);
+      total += length;
+    }
+    return false;
+  }
+
+ private:
+  std::span<const uint8_t> m_bytes;
+  std::size_t m_position = 0;
+};
+
+// Graphic control extension fields that apply to the next image only.
+struct GraphicControl {
+  GifDisposal disposal = GifDisposal::Keep;
+  int transparentIndex = -1;
+  int delayCentiseconds = 0;
+};
+
+// Graphic control extension body (block size 4):
+//   byte 0  packed: bits 2..4 disposal method, bit 0 transparent colour flag
+//   bytes 1..2  delay time, hundredths of a second, little-endian
+//   byte 3  transparent colour index
+GraphicControl ReadGraphicControl(const uint8_t* body) {
+  GraphicControl control;
+  const int method = (body[0] >> 2) & 7;
+  if (method == 2) {
+    control.disposal = GifDisposal::Background;
+  } else if (method == 3) {
+    control.disposal = GifDisposal::Previous;
+  }
+  control.delayCentiseconds = body[1] | (body[2] << 8);
+  if ((body[0] & 1) != 0) {
+    control.transparentIndex = body[3];
+  }
+  return control;
+}
+
+enum class Step { Continue, Done, Cut, Fail };
+
+class Parser {
+ public:
+  Parser(std::span<const uint8_t> bytes, GifFile* file) : m_bytes(bytes), m_in(bytes), m_file(file) {}
+
+  ImageError Run() {
+    const ImageError header = ReadHeader();
+    if (header != ImageError::None) {
+      return header;
+    }
+    for (;;) {
+      const Step step = ReadBlock();
+      if (step == Step::Continue) {
+        continue;
+      }
+      if (step == Step::Fail) {
+        return m_error;
+      }
+      if (m_file->frames.empty()) {
+        return step == Step::Done ? ImageError::NoFrames : ImageError::Truncated;
+      }
+      m_file->truncated = step == Step::Cut;
+      return ImageError::None;
+    }
+  }
+
+ private:
+  // Header and logical screen descriptor:
+  //   0  6  signature "GIF87a" or "GIF89a"
+  //   6  2  screen width, little-endian
+  //   8  2  screen height
+  //  10  1  packed: bit 7 global colour table flag, bits 0..2 table size (2^(n+1) entries)
+  //  11  1  background colour index (browsers ignore it; so do we)
+  //  12  1  pixel aspect ratio
+  ImageError ReadHeader() {
+    if (!m_in.Has(kHeaderSize) || (std::memcmp(m_bytes.data(), "GIF87a", kHeaderSize) != 0 &&
+                                   std::memcmp(m_bytes.data(), "GIF89a", kHeaderSize) != 0)) {
+      return ImageError::BadSignature;
+    }
+    m_in.Skip(kHeaderSize);
+    if (!m_in.Has(kScreenDescriptorSize)) {
+      return ImageError::Truncated;
+    }
+    m_file->width = m_in.Word();
+    m_file->height = m_in.Word();
+    const uint8_t packed = m_in.Byte();
+    m_in.Skip(2);
+    if (m_file->width == 0 || m_file->height == 0) {
+      return ImageError::BadDimensions;
+    }
+    if (m_file->width > kMaxDimension || m_file->height > kMaxDimension) {
+      return ImageError::TooLarge;
+    }
+    if ((packed & 0x80) != 0) {
+      m_file->paletteSize = 2 << (packed & 7);
+      m_file->paletteOffset = m_in.Position();
+      const std::size_t tableBytes = 3 * static_cast<std::size_t>(m_file->paletteSize);
+      if (!m_in.Has(tableBytes)) {
+        return ImageError::Truncated;
+      }
+      m_in.Skip(tableBytes);
+    }
+    return ImageError::None;
+  }
+
+  Step ReadBlock() {
+    if (!m_in.Has(1)) {
+      return Step::Cut;
+    }
+    switch (m_in.Byte()) {
+      case kTrailer:
+        return Step::Done;
+      case kExtensionIntroducer:
+        return ReadExtension();
+      case kImageSeparator:
+        return ReadImage();
+      default:
+        // Browsers stop at a block they do not know and show what came before it.
+        if (m_file->frames.empty()) {
+          m_error = ImageError::Corrupt;
+          return Step::Fail;
+        }
+        return Step::Done;
+    }
+  }
+
+  Step ReadExtension() {
+    if (!m_in.Has(1)) {
+      return Step::Cut;
+    }
+    const uint8_t label = m_in.Byte();
+    if (label == kGraphicControlLabel && m_in.Has(5) && m_bytes[m_in.Position()] >= 4) {
+      m_control = ReadGraphicControl(m_bytes.data() + m_in.Position() + 1);
+    }
+    std::size_t payload = 0;
+    return m_in.SkipSubBlocks(&payload) ? Step::Continue : Step::Cut;
+  }
+
+  // Image descriptor after the separator:
+  //   0  2  left, 2  2  top, 4  2  width, 6  2  height (pixels, little-endian)
+  //   8  1  packed: bit 7 local colour table flag, bit 6 interlace, bits 0..2 table size
+  // then the optional local colour table, the LZW minimum code size byte and the data
+  // sub-blocks.
+  Step ReadImage() {
+    if (!m_in.Has(kImageDescriptorSize)) {
+      return Step::Cut;
+    }
+    GifFrame frame;
+    frame.left = m_in.Word();
+    frame.top = m_in.Word();
+    frame.width = m_in.Word();
+    frame.height = m_in.Word();
+    const uint8_t packed = m_in.Byte();
+    if (frame.width > kMaxDimension || frame.height > kMaxDimension) {
+      m_error = ImageError::TooLarge;
+      return Step::Fail;
+    }
+    frame.interlaced = (packed & 0x40) != 0;
+    if ((packed & 0x80) != 0) {
+      frame.paletteSize = 2 << (packed & 7);
+      frame.paletteOffset = m_in.Position();
+      const std::size_t tableBytes = 3 * static_cast<std::size_t>(frame.paletteSize);
+      if (!m_in.Has(tableBytes)) {
+        return Step::Cut;
+      }
+      m_in.Skip(tableBytes);
+    }
+    if (!m_in.Has(1)) {
+      return Step::Cut;
+    }
+    frame.minCodeSize = m_in.Byte();
+    if (frame.minCodeSize < 1 || frame.minCodeSize > kMaxMinCodeSize) {
+      m_error = ImageError::Corrupt;
+      return Step::Fail;
+    }
+    frame.dataOffset = m_in.Position();
+    if (!m_in.SkipSubBlocks(&frame.dataSize)) {
+      return Step::Cut;
+    }
+    frame.disposal = m_control.disposal;
+    frame.transparentIndex = m_control.transparentIndex;
+    frame.delayCentiseconds = m_control.delayCentiseconds;
+    m_control = GraphicControl{};
+    m_file->frames.push_back(frame);
+    return Step::Continue;
+  }
+
+  std::span<const uint8_t> m_bytes;
+  ByteReader m_in;
+  GifFile* m_file;
+  GraphicControl m_control;
+  ImageError m_error = ImageError::None;
+};
+
+}  // namespace
+
+bool ParseGif(std::span<const uint8_t> bytes, GifFile* file, ImageError* error) {
+  GifFile parsed;
+  const ImageError result = Parser(bytes, &parsed).Run();
+  if (error != nullptr) {
+    *error = result;
+  }
+  if (result != ImageError::None) {
+    return false;
+  }
+  *file = std::move(parsed);
+  return true;
+}
+
+}  // namespace image

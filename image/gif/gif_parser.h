@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "image/image_error.h"
+
+namespace image {
+
+// What happens to a frame's rectangle before the next frame is drawn. The GIF disposal
+// values 0 (unspecified), 1 (do not dispose) and the reserved 4..7 all leave the canvas as
+// it is, as browsers treat them.
+enum class GifDisposal : uint8_t { Keep, Background, Previous };
+
+// One image of a GIF file as the container describes it; no pixel is decoded yet.
+// Offsets index the byte span the file was parsed from.
+struct GifFrame {
+  int left = 0;  // image descriptor position and size, pixels, before clipping
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool interlaced = false;
+  GifDisposal disposal = GifDisposal::Keep;
+  int transparentIndex = -1;  // -1: no transparent colour
+  int delayCentiseconds = 0;
+  std::size_t paletteOffset = 0;  // local colour table, 3 bytes (r, g, b) per entry
+  int paletteSize = 0;            // entries; 0: the frame uses the global table
+  int minCodeSize = 0;            // LZW minimum code size, 1..8
+  std::size_t dataOffset = 0;     // length byte of the first LZW data sub-block
+  std::size_t dataSize = 0;       // LZW payload bytes, sub-block length bytes excluded
+};
+
+// The whole container: logical screen, global colour table and every complete frame.
+struct GifFile {
+  int width = 0;  // logical screen, pixels
+  int height = 0;
+  std::size_t paletteOffset = 0;  // global colour table, 3 bytes per entry
+  int paletteSize = 0;            // entries; 0: no global table
+  std::vector<GifFrame> frames;
+  bool truncated = false;  // the data ended before the trailer; `frames` holds the complete ones
+};
+
+// Parses the container in `bytes` into `file` without decoding pixels. Frames that the data
+// cuts off are dropped; the complete ones before them are kept, and an unknown block type
+// ends the file the same way. Returns false with `*error` (when given) set and `file` left
+// unchanged on failure: BadSignature (not "GIF87a"/"GIF89a"), BadDimensions (a zero screen
+// side), TooLarge (a screen or frame side above kMaxDimension), Corrupt (an LZW minimum code
+// size outside 1..8, or an unknown block before any frame), NoFrames (a trailer with no frame
+// before it), Truncated (the data ends before the first frame is complete).
+bool ParseGif(std::span<const uint8_t> bytes, GifFile* file, ImageError* error);
+
+}  // namespace image
