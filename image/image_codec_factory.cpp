@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "image/bmp_codec.h"
+#include "image/gif_codec.h"
 #include "image/tga_codec.h"
 
 namespace image {
@@ -37,6 +38,7 @@ struct CodecEntry {
 // One row per type that has a codec; types without a row (pcx, psd, xpm, oxo) have none.
 constexpr std::array kCodecs{
     CodecEntry{ImageType::Bmp, &MakeCodec<BmpCodec>},
+    CodecEntry{ImageType::Gif, &MakeCodec<GifCodec>},
     CodecEntry{ImageType::Tga, &MakeCodec<TgaCodec>},
 };
 

@@ -14,7 +14,7 @@ constexpr uint8_t kImageSeparator = 0x2C;
 constexpr uint8_t kTrailer = 0x3B;
 constexpr uint8_t kGraphicControlLabel = 0xF9;
 
-constexpr std::size_t kHeaderSize = 6;           // "GIF87a" or "GIF89a"
+constexpr std::size_t kHeaderSize = 6;            // "GIF87a" or "GIF89a"
 constexpr std::size_t kScreenDescriptorSize = 7;  // after the header
 constexpr std::size_t kImageDescriptorSize = 9;   // after the 0x2C separator
 constexpr int kMaxMinCodeSize = 8;                // indices must fit a byte
@@ -92,7 +92,8 @@ enum class Step { Continue, Done, Cut, Fail };
 
 class Parser {
  public:
-  Parser(std::span<const uint8_t> bytes, GifFile* file) : m_bytes(bytes), m_in(bytes), m_file(file) {}
+  Parser(std::span<const uint8_t> bytes, GifFile* file)
+      : m_bytes(bytes), m_in(bytes), m_file(file) {}
 
   ImageError Run() {
     const ImageError header = ReadHeader();

@@ -35,8 +35,7 @@ inline void CopyEarlier(uint8_t* destination, const uint8_t* source, std::size_t
 
 }  // namespace
 
-void LzwDecoder::Decode(std::span<const uint8_t> file, const GifFrame& frame,
-                        GifIndexBuffer& out) {
+void LzwDecoder::Decode(std::span<const uint8_t> file, const GifFrame& frame, GifIndexBuffer& out) {
   Gather(file, frame);
   Run(frame.minCodeSize,
       static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height), out);
@@ -93,8 +92,8 @@ void LzwDecoder::Run(int minCodeSize, std::size_t pixelCount, GifIndexBuffer& ou
   int width = minCodeSize + 1;
   uint32_t mask = (1u << width) - 1;
   uint32_t nextCode = endCode + 1;
-  std::size_t position = 0;       // next output pixel
-  std::size_t previousStart = 0;  // where the previous code's string was written
+  std::size_t position = 0;        // next output pixel
+  std::size_t previousStart = 0;   // where the previous code's string was written
   std::size_t previousLength = 0;  // 0: no previous code since the last clear
   LzwStatus status = LzwStatus::Short;
 

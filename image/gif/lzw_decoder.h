@@ -20,7 +20,7 @@ enum class LzwStatus {
 // One frame's colour indices in stream order: row r of `indices` is image row r of the
 // frame, or for an interlaced frame the r-th row sent (see GifCompositor).
 struct GifIndexBuffer {
-  std::vector<uint8_t> indices;  // width * height values plus LzwDecoder::kOutputSlack
+  std::vector<uint8_t> indices;   // width * height values plus LzwDecoder::kOutputSlack
   std::size_t decodedPixels = 0;  // leading pixels the stream delivered; the rest are unset
   LzwStatus status = LzwStatus::Complete;
 };

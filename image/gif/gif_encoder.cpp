@@ -1,0 +1,261 @@
+#include "image/gif/gif_encoder.h"
+
+#include <gif_lib.h>
+#include <libimagequant.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "image/checked_math.h"
+
+namespace image {
+namespace {
+
+// A picture reduced to what a GIF holds: at most 256 colours and one index per pixel, rows
+// from the top.
+struct IndexedPicture {
+  std::vector<GifColorType> colors;
+  std::vector<uint8_t> indices;
+  int transparentIndex = -1;
+};
+
+struct RgbaPixel {
+  uint8_t red;
+  uint8_t green;
+  uint8_t blue;
+  uint8_t alpha;
+};
+
+struct LiqAttrDeleter {
+  void operator()(liq_attr* attr) const { liq_attr_destroy(attr); }
+};
+struct LiqImageDeleter {
+  void operator()(liq_image* image) const { liq_image_destroy(image); }
+};
+struct LiqResultDeleter {
+  void operator()(liq_result* result) const { liq_result_destroy(result); }
+};
+struct ColorMapDeleter {
+  void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
+};
+
+bool Fail(ImageError reason, ImageError* error) {
+  if (error != nullptr) {
+    *error = reason;
+  }
+  return false;
+}
+
+// Palette images: the indices as stored (1 and 4 bpp unpacked, most significant bits
+// first) and all 2^bpp palette entries.
+void TakePalette(const ImageBuffer& picture, IndexedPicture& indexed) {
+  const int bits = picture.BitsPerPixel();
+  const int entries = 1 << bits;
+  std::vector<RgbQuad> palette(static_cast<std::size_t>(entries));
+  picture.GetPalette(0, entries, palette.data());
+  indexed.colors.reserve(palette.size());
+  for (const RgbQuad& entry : palette) {
+    indexed.colors.push_back(GifColorType{entry.red, entry.green, entry.blue});
+  }
+  const int width = picture.Width();
+  const int perByte = 8 / bits;
+  const unsigned valueMask = (1u << bits) - 1;
+  uint8_t* target = indexed.indices.data();
+  for (int y = 0; y < picture.Height(); ++y) {
+    const uint8_t* row = picture.RowPointer(y);
+    for (int x = 0; x < width; ++x) {
+      const int shift = 8 - bits * (x % perByte + 1);
+      *target++ = static_cast<uint8_t>((row[x / perByte] >> shift) & valueMask);
+    }
+  }
+}
+
+// One 16-bit channel scaled to 0..255.
+uint8_t Channel16(unsigned word, uint32_t mask) {
+  if (mask == 0) {
+    return 0;
+  }
+  const int shift = std::countr_zero(mask);
+  const uint32_t maximum = mask >> shift;
+  const uint32_t value = (word & mask) >> shift;
+  return static_cast<uint8_t>((value * 255 + maximum / 2) / maximum);
+}
+
+// True-colour images as R,G,B,A for the quantiser, alpha reduced to 0 or 255.
+void TakeRgba(const ImageBuffer& picture, std::vector<RgbaPixel>& rgba) {
+  const int bits = picture.BitsPerPixel();
+  const int width = picture.Width();
+  bool alphaUsed = false;
+  if (bits == 32) {
+    for (int y = 0; y < picture.Height() && !alphaUsed; ++y) {
+      const uint8_t* row = picture.RowPointer(y);
+      for (int x = 0; x < width; ++x) {
+        if (row[4 * x + 3] != 0) {
+          alphaUsed = true;
+          break;
+        }
+      }
+    }
+  }
+  const uint32_t* masks = picture.Masks();
+  RgbaPixel* target = rgba.data();
+  for (int y = 0; y < picture.Height(); ++y) {
+    const uint8_t* p = picture.RowPointer(y);
+    for (int x = 0; x < width; ++x, ++target) {
+      if (bits == 16) {
+        const unsigned word = static_cast<unsigned>(p[0] | (p[1] << 8));
+        *target = {Channel16(word, masks[0]), Channel16(word, masks[1]), Channel16(word, masks[2]),
+                   255};
+        p += 2;
+      } else if (bits == 24) {
+        *target = {p[2], p[1], p[0], 255};
+        p += 3;
+      } else {
+        if (alphaUsed && p[3] == 0) {
+          *target = {0, 0, 0, 0};
+        } else {
+          *target = {p[2], p[1], p[0], 255};
+        }
+        p += 4;
+      }
+    }
+  }
+}
+
+bool Quantise(const ImageBuffer& picture, IndexedPicture& indexed, ImageError* error) {
+  const std::size_t pixels = indexed.indices.size();
+  std::vector<RgbaPixel> rgba(pixels);
+  TakeRgba(picture, rgba);
+
+  std::unique_ptr<liq_attr, LiqAttrDeleter> attr(liq_attr_create());
+  if (!attr) {
+    return Fail(ImageError::OutOfMemory, error);
+  }
+  std::unique_ptr<liq_image, LiqImageDeleter> image(
+      liq_image_create_rgba(attr.get(), rgba.data(), picture.Width(), picture.Height(), 0.0));
+  if (!image) {
+    return Fail(ImageError::Library, error);
+  }
+  liq_result* rawResult = nullptr;
+  if (liq_image_quantize(image.get(), attr.get(), &rawResult) != LIQ_OK) {
+    return Fail(ImageError::Library, error);
+  }
+  std::unique_ptr<liq_result, LiqResultDeleter> result(rawResult);
+  if (liq_write_remapped_image(result.get(), image.get(), indexed.indices.data(), pixels) !=
+      LIQ_OK) {
+    return Fail(ImageError::Library, error);
+  }
+  const liq_palette* palette = liq_get_palette(result.get());
+  const std::size_t count = std::min<std::size_t>(palette->count, 256);
+  // Input alpha is 0 or 255, so entries are transparent or opaque; should the quantiser
+  // still make several transparent entries, they all become the first one.
+  std::array<uint8_t, 256> remap{};
+  for (std::size_t i = 0; i < count; ++i) {
+    const liq_color& color = palette->entries[i];
+    remap[i] = static_cast<uint8_t>(i);
+    if (color.a < 128) {
+      if (indexed.transparentIndex < 0) {
+        indexed.transparentIndex = static_cast<int>(i);
+      }
+      remap[i] = static_cast<uint8_t>(indexed.transparentIndex);
+    }
+    indexed.colors.push_back(GifColorType{color.r, color.g, color.b});
+  }
+  if (indexed.transparentIndex >= 0) {
+    for (uint8_t& index : indexed.indices) {
+      index = remap[index];
+    }
+  }
+  if (indexed.colors.empty()) {
+    return Fail(ImageError::Library, error);
+  }
+  return true;
+}
+
+int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
+  auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+  try {
+    out->insert(out->end(), data, data + length);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  return length;
+}
+
+// Writes header, screen descriptor with the global colour table, the graphic control
+// extension when a colour is transparent, one image descriptor, the LZW data and the
+// trailer, all through giflib.
+bool WriteGif(const IndexedPicture& indexed, int width, int height, std::vector<uint8_t>& out,
+              ImageError* error) {
+  // A colour table holds a power of two entries, 2 to 256; unused ones stay black.
+  const int tableSize =
+      static_cast<int>(std::bit_ceil(std::max<std::size_t>(indexed.colors.size(), 2)));
+  std::vector<GifColorType> table(static_cast<std::size_t>(tableSize), GifColorType{0, 0, 0});
+  std::copy(indexed.colors.begin(), indexed.colors.end(), table.begin());
+  std::unique_ptr<ColorMapObject, ColorMapDeleter> map(GifMakeMapObject(tableSize, table.data()));
+  if (!map) {
+    return Fail(ImageError::OutOfMemory, error);
+  }
+
+  int status = 0;
+  GifFileType* gif = EGifOpen(&out, &WriteToVector, &status);
+  if (gif == nullptr) {
+    return Fail(ImageError::Library, error);
+  }
+  EGifSetGifVersion(gif, true);
+  bool ok = EGifPutScreenDesc(gif, width, height, map->BitsPerPixel, 0, map.get()) == GIF_OK;
+  if (ok && indexed.transparentIndex >= 0) {
+    GraphicsControlBlock control{};
+    control.DisposalMode = DISPOSAL_UNSPECIFIED;
+    control.UserInputFlag = false;
+    control.DelayTime = 0;
+    control.TransparentColor = indexed.transparentIndex;
+    GifByteType extension[4];
+    const std::size_t length = EGifGCBToExtension(&control, extension);
+    ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) ==
+         GIF_OK;
+  }
+  ok = ok && EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
+  std::vector<GifPixelType> line(static_cast<std::size_t>(width));
+  for (int y = 0; ok && y < height; ++y) {
+    const auto begin = indexed.indices.begin() + static_cast<std::ptrdiff_t>(y) * width;
+    std::copy(begin, begin + width, line.begin());
+    ok = EGifPutLine(gif, line.data(), width) == GIF_OK;
+  }
+  // Closing writes the trailer and frees the handle whatever happened before.
+  ok = EGifCloseFile(gif, &status) == GIF_OK && ok;
+  return ok || Fail(ImageError::Library, error);
+}
+
+}  // namespace
+
+bool EncodeGif(const ImageBuffer& picture, std::vector<uint8_t>& out, ImageError* error) {
+  if (!picture.IsValid()) {
+    return Fail(ImageError::InvalidImage, error);
+  }
+  std::size_t pixels = 0;
+  if (!checkedMul(static_cast<std::size_t>(picture.Width()),
+                  static_cast<std::size_t>(picture.Height()), pixels)) {
+    return Fail(ImageError::TooLarge, error);
+  }
+  IndexedPicture indexed;
+  indexed.indices.resize(pixels);
+  if (picture.BitsPerPixel() <= 8) {
+    TakePalette(picture, indexed);
+  } else if (!Quantise(picture, indexed, error)) {
+    return false;
+  }
+  std::vector<uint8_t> encoded;
+  if (!WriteGif(indexed, picture.Width(), picture.Height(), encoded, error)) {
+    return false;
+  }
+  out = std::move(encoded);
+  return true;
+}
+
+}  // namespace image

@@ -1,0 +1,175 @@
+#include "image/jpeg_codec.h"
+
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "image/checked_math.h"
+#include "image/pixel_rows.h"
+
+namespace image {
+namespace {
+
+struct HandleDeleter {
+  void operator()(void* handle) const { tjDestroy(handle); }
+};
+using TurboHandle = std::unique_ptr<void, HandleDeleter>;
+
+struct BufferDeleter {
+  void operator()(unsigned char* buffer) const { tjFree(buffer); }
+};
+using TurboBuffer = std::unique_ptr<unsigned char, BufferDeleter>;
+
+void report(ImageError* error, ImageError value) {
+  if (error != nullptr) {
+    *error = value;
+  }
+}
+
+// Compresses `height` rows of B,G,R pixels at `pixels` (rows `pitch` bytes apart, bottom-up
+// when `flags` holds TJFLAG_BOTTOMUP) into `out`.
+bool compressBgr(const uint8_t* pixels, int width, int pitch, int height, int quality, int flags,
+                 std::vector<uint8_t>& out, ImageError* error) {
+  TurboHandle handle(tjInitCompress());
+  if (!handle) {
+    report(error, ImageError::Library);
+    return false;
+  }
+  unsigned char* jpeg = nullptr;
+  unsigned long jpegSize = 0;
+  // Baseline is TurboJPEG's default; the accurate DCT gives the better picture for the cost.
+  const int result = tjCompress2(handle.get(), pixels, width, pitch, height, TJPF_BGR, &jpeg,
+                                 &jpegSize, TJSAMP_420, quality, flags | TJFLAG_ACCURATEDCT);
+  TurboBuffer owned(jpeg);
+  if (result != 0 || jpeg == nullptr) {
+    report(error, ImageError::Library);
+    return false;
+  }
+  try {
+    std::vector<uint8_t> bytes(jpeg, jpeg + jpegSize);
+    out = std::move(bytes);
+  } catch (const std::bad_alloc&) {
+    report(error, ImageError::OutOfMemory);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int JpegQualityFromOptions(const ImageOptions& options) {
+  std::string text = options.Get(kSaveFlag);
+  if (text.empty()) {
+    text = options.Get(kJpegQualityTag);
+  }
+  if (text.empty() || text == "-1") {
+    return kDefaultJpegQuality;
+  }
+  // strtol gives 0 for a text without a leading number and saturates on overflow.
+  const long parsed = std::strtol(text.c_str(), nullptr, 10);
+  return static_cast<int>(std::clamp(parsed, 1L, 100L));
+}
+
+bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out,
+                ImageError* error) {
+  if (!image.IsValid()) {
+    report(error, ImageError::InvalidImage);
+    return false;
+  }
+  quality = std::clamp(quality, 1, 100);
+  const int width = image.Width();
+  const int height = image.Height();
+  if (image.BitsPerPixel() == 24) {
+    return compressBgr(image.Pixels(), width, image.Stride(), height, quality, TJFLAG_BOTTOMUP,
+                       out, error);
+  }
+  std::size_t rowBytes = 0;
+  std::size_t total = 0;
+  if (!checkedMul(static_cast<std::size_t>(width), 3, rowBytes) ||
+      rowBytes > static_cast<std::size_t>(INT_MAX) ||
+      !checkedMul(rowBytes, static_cast<std::size_t>(height), total)) {
+    report(error, ImageError::TooLarge);
+    return false;
+  }
+  std::vector<uint8_t> bgr;
+  try {
+    bgr.resize(total);
+  } catch (const std::bad_alloc&) {
+    report(error, ImageError::OutOfMemory);
+    return false;
+  }
+  const RowConverter rows(image);
+  for (int y = 0; y < height; ++y) {
+    rows.ToBgr(y, bgr.data() + rowBytes * static_cast<std::size_t>(y));
+  }
+  return compressBgr(bgr.data(), width, static_cast<int>(rowBytes), height, quality, 0, out,
+                     error);
+}
+
+bool JpegCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& options,
+                         std::vector<uint8_t>& out) {
+  ImageError error = ImageError::None;
+  if (!EncodeJpeg(picture, JpegQualityFromOptions(options), out, &error)) {
+    SetError(error);
+    return false;
+  }
+  return true;
+}
+
+bool JpegCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+  if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
+    SetError(ImageError::BadSignature);
+    return false;
+  }
+  TurboHandle handle(tjInitDecompress());
+  if (!handle) {
+    SetError(ImageError::Library);
+    return false;
+  }
+  int width = 0;
+  int height = 0;
+  int subsampling = 0;
+  int colourspace = 0;
+  if (tjDecompressHeader3(handle.get(), bytes.data(), bytes.size(), &width, &height,
+                          &subsampling, &colourspace) != 0) {
+    SetError(ImageError::Corrupt);
+    return false;
+  }
+  if (width < 1 || height < 1) {
+    SetError(ImageError::BadDimensions);
+    return false;
+  }
+  if (width > kMaxDimension || height > kMaxDimension) {
+    SetError(ImageError::TooLarge);
+    return false;
+  }
+  if (colourspace == TJCS_CMYK || colourspace == TJCS_YCCK) {
+    SetError(ImageError::UnsupportedDepth);
+    return false;
+  }
+  auto frame = std::make_unique<ImageBuffer>();
+  if (!frame->Create(width, height, 24)) {
+    SetError(frame->LastError());
+    return false;
+  }
+  // Warnings (such as data ending early, whose missing rows the library fills with grey)
+  // leave a complete picture and are accepted, as other viewers do; fatal errors are not.
+  // The scan limit stops progressive files built to take unbounded time.
+  const int result =
+      tjDecompress2(handle.get(), bytes.data(), bytes.size(), frame->Pixels(), width,
+                    frame->Stride(), height, TJPF_BGR, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS);
+  if (result != 0 && tjGetErrorCode(handle.get()) != TJERR_WARNING) {
+    SetError(ImageError::Corrupt);
+    return false;
+  }
+  decoded.Append(std::move(frame));
+  return true;
+}
+
+}  // namespace image

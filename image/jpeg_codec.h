@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "image/image_codec.h"
+
+namespace image {
+
+// The JPEG quality used when the options ask for the codec's default.
+inline constexpr int kDefaultJpegQuality = 80;
+
+// JPEG files through libjpeg-turbo's TurboJPEG interface. Decoding gives one 24-bit frame
+// (grey-scale files are expanded to B,G,R); CMYK files are not supported. Encoding writes a
+// baseline JFIF file with 4:2:0 chroma subsampling and the accurate integer DCT, so equal
+// input gives equal bytes.
+class JpegCodec final : public ImageCodec {
+ private:
+  bool OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
+  bool OnEncode(const ImageBuffer& picture, const ImageOptions& options,
+                std::vector<uint8_t>& out) override;
+};
+
+// The quality (1..100) a save with `options` asks for: the text of kSaveFlag, or of
+// kJpegQualityTag when that is empty; kDefaultJpegQuality when the text is empty or "-1";
+// otherwise its leading decimal integer (0 when it does not begin with one), clamped to
+// 1..100.
+int JpegQualityFromOptions(const ImageOptions& options);
+
+// Encodes `image` (any depth; palette and 16-bit pixels are expanded, 32-bit pixels are
+// composited over white) as a baseline 4:2:0 JPEG at `quality`, clamped to 1..100, replacing
+// the contents of `out`. False, `out` unchanged and *error (when not null) set, for an invalid
+// image (InvalidImage), a failure of the library (Library) or of memory (OutOfMemory).
+bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out,
+                ImageError* error);
+
+}  // namespace image

@@ -1,0 +1,104 @@
+#include "image/pixel_rows.h"
+
+#include <bit>
+#include <cstring>
+
+namespace image {
+namespace {
+
+// x / 255 rounded to nearest, exact for 0 <= x <= 255 * 255.
+uint32_t divide255(uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
+
+}  // namespace
+
+MaskField::MaskField(uint32_t mask) : m_mask(mask & 0xFFFF) {
+  if (m_mask != 0) {
+    m_shift = std::countr_zero(m_mask);
+    m_max = m_mask >> m_shift;
+  }
+}
+
+uint8_t MaskField::Expand(uint32_t word) const {
+  if (m_max == 0) {
+    return 0;
+  }
+  const uint32_t field = (word & m_mask) >> m_shift;
+  return static_cast<uint8_t>((field * 255 + m_max / 2) / m_max);
+}
+
+uint32_t MaskField::Pack(uint8_t value) const {
+  return (((value * m_max + 127) / 255) << m_shift) & m_mask;
+}
+
+RowConverter::RowConverter(const ImageBuffer& image)
+    : m_image(image),
+      m_depth(image.BitsPerPixel()),
+      m_red(image.Masks()[0]),
+      m_green(image.Masks()[1]),
+      m_blue(image.Masks()[2]) {
+  if (m_depth <= 8) {
+    image.GetPalette(0, 1 << m_depth, m_palette.data());
+  }
+}
+
+std::array<uint8_t, 4> RowConverter::Pixel(const uint8_t* row, int x) const {
+  const auto index = static_cast<std::size_t>(x);
+  switch (m_depth) {
+    case 32:
+      return {row[4 * index], row[4 * index + 1], row[4 * index + 2], row[4 * index + 3]};
+    case 24:
+      return {row[3 * index], row[3 * index + 1], row[3 * index + 2], 255};
+    case 16: {
+      const uint32_t word = row[2 * index] | (static_cast<uint32_t>(row[2 * index + 1]) << 8);
+      return {m_blue.Expand(word), m_green.Expand(word), m_red.Expand(word), 255};
+    }
+    default: {
+      // Packed indexes, most significant bits first.
+      const auto bitOffset = index * static_cast<std::size_t>(m_depth);
+      const int shift = 8 - m_depth - static_cast<int>(bitOffset % 8);
+      const auto entry = (row[bitOffset / 8] >> shift) & ((1 << m_depth) - 1);
+      const RgbQuad& colour = m_palette[static_cast<std::size_t>(entry)];
+      return {colour.blue, colour.green, colour.red, 255};
+    }
+  }
+}
+
+void RowConverter::ToBgr(int y, uint8_t* out) const {
+  const uint8_t* row = m_image.RowPointer(y);
+  const int width = m_image.Width();
+  if (m_depth == 24) {
+    std::memcpy(out, row, 3 * static_cast<std::size_t>(width));
+    return;
+  }
+  if (m_depth == 32) {
+    for (int x = 0; x < width; ++x, row += 4, out += 3) {
+      out[0] = OverWhite(row[0], row[3]);
+      out[1] = OverWhite(row[1], row[3]);
+      out[2] = OverWhite(row[2], row[3]);
+    }
+    return;
+  }
+  for (int x = 0; x < width; ++x, out += 3) {
+    const std::array<uint8_t, 4> pixel = Pixel(row, x);
+    std::memcpy(out, pixel.data(), 3);
+  }
+}
+
+void RowConverter::ToBgra(int y, uint8_t* out) const {
+  const uint8_t* row = m_image.RowPointer(y);
+  const int width = m_image.Width();
+  if (m_depth == 32) {
+    std::memcpy(out, row, 4 * static_cast<std::size_t>(width));
+    return;
+  }
+  for (int x = 0; x < width; ++x, out += 4) {
+    const std::array<uint8_t, 4> pixel = Pixel(row, x);
+    std::memcpy(out, pixel.data(), 4);
+  }
+}
+
+uint8_t OverWhite(uint8_t value, uint8_t alpha) {
+  return static_cast<uint8_t>(divide255(value * alpha + 255U * (255U - alpha)));
+}
+
+}  // namespace image

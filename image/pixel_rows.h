@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "image/image_buffer.h"
+
+namespace image {
+
+// One colour field of a 16-bit pixel word, described by its mask (for example 0x07E0 for the
+// green of 5-6-5).
+class MaskField {
+ public:
+  explicit MaskField(uint32_t mask);
+
+  // The field of `word` scaled to 0..255, rounded to nearest; 0 for an empty mask.
+  uint8_t Expand(uint32_t word) const;
+  // `value` (0..255) scaled to the field, rounded to nearest and shifted into place.
+  uint32_t Pack(uint8_t value) const;
+
+ private:
+  uint32_t m_mask = 0;
+  int m_shift = 0;
+  uint32_t m_max = 0;
+};
+
+// Reads the rows of one image as 8-bit B,G,R or B,G,R,A samples, whatever its depth: palette
+// indexes go through the palette, 16-bit words through the masks. Used by encoders of formats
+// that store only true colour. The image must stay alive and unchanged while this is used.
+class RowConverter {
+ public:
+  explicit RowConverter(const ImageBuffer& image);
+
+  // Writes row y (from the top, 0..Height()-1) as Width() B,G,R triples to `out`. A 32-bit
+  // pixel is composited over white with its alpha, the background a format without alpha is
+  // shown on, so transparent areas come out white rather than black.
+  void ToBgr(int y, uint8_t* out) const;
+  // Writes row y as Width() B,G,R,A quads to `out`; alpha is 255 below 32 bpp.
+  void ToBgra(int y, uint8_t* out) const;
+
+ private:
+  // The B,G,R,A of pixel x of `row`.
+  std::array<uint8_t, 4> Pixel(const uint8_t* row, int x) const;
+
+  const ImageBuffer& m_image;
+  int m_depth = 0;
+  std::array<RgbQuad, 256> m_palette{};
+  MaskField m_red;
+  MaskField m_green;
+  MaskField m_blue;
+};
+
+// Blends colour sample `value` with alpha `alpha` (both 0..255) over white, rounded.
+uint8_t OverWhite(uint8_t value, uint8_t alpha);
+
+}  // namespace image

@@ -1,0 +1,337 @@
+#include "image/png_codec.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "image/checked_math.h"
+#include "image/pixel_rows.h"
+
+// libpng reports every error by calling png_error, whose handler below longjmps back to the
+// setjmp of the function that made the call. Jumping over C++ frames would skip destructors,
+// so each setjmp sits in a small function that owns nothing: buffers, images and the libpng
+// structures themselves are created and released by its caller.
+
+namespace image {
+namespace {
+
+constexpr std::array<uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// The largest single chunk libpng may allocate (text, ICC profile and the like).
+constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+// The most ancillary chunks libpng keeps in memory.
+constexpr png_uint_32 kMaxCachedChunks = 256;
+
+[[noreturn]] void onPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+void onPngWarning(png_structp, png_const_charp) {}
+
+struct ReadSource {
+  std::span<const uint8_t> bytes;
+  std::size_t offset = 0;
+  bool truncated = false;
+};
+
+void readFromSource(png_structp png, png_bytep out, std::size_t length) {
+  auto* source = static_cast<ReadSource*>(png_get_io_ptr(png));
+  if (length > source->bytes.size() - source->offset) {
+    source->truncated = true;
+    png_error(png, "data ends early");
+  }
+  std::memcpy(out, source->bytes.data() + source->offset, length);
+  source->offset += length;
+}
+
+struct WriteSink {
+  std::vector<uint8_t>* out = nullptr;
+  bool outOfMemory = false;
+};
+
+void writeToSink(png_structp png, png_bytep data, std::size_t length) {
+  auto* sink = static_cast<WriteSink*>(png_get_io_ptr(png));
+  try {
+    sink->out->insert(sink->out->end(), data, data + length);
+  } catch (const std::bad_alloc&) {
+    sink->outOfMemory = true;
+    png_error(png, "out of memory");
+  }
+}
+
+void flushSink(png_structp) {}
+
+class ReadHandle {
+ public:
+  ReadHandle()
+      : m_png(png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning)) {
+    if (m_png != nullptr) {
+      m_info = png_create_info_struct(m_png);
+    }
+  }
+  ReadHandle(const ReadHandle&) = delete;
+  ReadHandle& operator=(const ReadHandle&) = delete;
+  ~ReadHandle() {
+    if (m_png != nullptr) {
+      png_destroy_read_struct(&m_png, m_info != nullptr ? &m_info : nullptr, nullptr);
+    }
+  }
+  bool IsValid() const { return m_png != nullptr && m_info != nullptr; }
+  png_structp Png() const { return m_png; }
+  png_infop Info() const { return m_info; }
+
+ private:
+  png_structp m_png = nullptr;
+  png_infop m_info = nullptr;
+};
+
+class WriteHandle {
+ public:
+  WriteHandle()
+      : m_png(png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning)) {
+    if (m_png != nullptr) {
+      m_info = png_create_info_struct(m_png);
+    }
+  }
+  WriteHandle(const WriteHandle&) = delete;
+  WriteHandle& operator=(const WriteHandle&) = delete;
+  ~WriteHandle() {
+    if (m_png != nullptr) {
+      png_destroy_write_struct(&m_png, m_info != nullptr ? &m_info : nullptr);
+    }
+  }
+  bool IsValid() const { return m_png != nullptr && m_info != nullptr; }
+  png_structp Png() const { return m_png; }
+  png_infop Info() const { return m_info; }
+
+ private:
+  png_structp m_png = nullptr;
+  png_infop m_info = nullptr;
+};
+
+// What the decoder delivers after its transformations.
+struct ReadLayout {
+  png_uint_32 width = 0;
+  png_uint_32 height = 0;
+  int channels = 0;  // 3 (B,G,R) or 4 (B,G,R,A), 8 bits each
+  std::size_t rowBytes = 0;
+};
+
+// Reads the header and sets the transformations that turn any PNG into 8-bit B,G,R(,A).
+bool readHeader(png_structp png, png_infop info, ReadLayout& layout) {
+  if (setjmp(png_jmpbuf(png)) != 0) {
+    return false;
+  }
+  png_read_info(png, info);
+  png_uint_32 width = 0;
+  png_uint_32 height = 0;
+  int bitDepth = 0;
+  int colourType = 0;
+  png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
+  const bool hasTransparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+  if (colourType == PNG_COLOR_TYPE_PALETTE || bitDepth < 8 || hasTransparency) {
+    png_set_expand(png);
+  }
+  if (bitDepth == 16) {
+    png_set_scale_16(png);
+  }
+  if ((colourType & PNG_COLOR_MASK_COLOR) == 0) {
+    png_set_gray_to_rgb(png);
+  }
+  png_set_bgr(png);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  layout.width = width;
+  layout.height = height;
+  layout.channels = png_get_channels(png, info);
+  layout.rowBytes = png_get_rowbytes(png, info);
+  return true;
+}
+
+bool readRows(png_structp png, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(png)) != 0) {
+    return false;
+  }
+  png_read_image(png, rows);
+  return true;
+}
+
+// What the encoder writes for one image.
+struct WriteLayout {
+  int bitDepth = 8;
+  int colourType = PNG_COLOR_TYPE_RGB;
+  int paletteSize = 0;
+  bool convertRows = false;  // 16-bit words go through the masks to B,G,R first
+};
+
+bool writeImage(png_structp png, png_infop info, const ImageBuffer& image,
+                const WriteLayout& layout, const png_color* palette, const RowConverter& rows,
+                uint8_t* scratch) {
+  if (setjmp(png_jmpbuf(png)) != 0) {
+    return false;
+  }
+  png_set_IHDR(png, info, static_cast<png_uint_32>(image.Width()),
+               static_cast<png_uint_32>(image.Height()), layout.bitDepth, layout.colourType,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (layout.paletteSize > 0) {
+    png_set_PLTE(png, info, palette, layout.paletteSize);
+  }
+  png_write_info(png, info);
+  if (layout.colourType != PNG_COLOR_TYPE_PALETTE) {
+    png_set_bgr(png);
+  }
+  for (int y = 0; y < image.Height(); ++y) {
+    if (layout.convertRows) {
+      rows.ToBgr(y, scratch);
+      png_write_row(png, scratch);
+    } else {
+      png_write_row(png, image.RowPointer(y));
+    }
+  }
+  png_write_end(png, nullptr);
+  return true;
+}
+
+uint32_t readBe32(std::span<const uint8_t> bytes, std::size_t offset) {
+  return (static_cast<uint32_t>(bytes[offset]) << 24) |
+         (static_cast<uint32_t>(bytes[offset + 1]) << 16) |
+         (static_cast<uint32_t>(bytes[offset + 2]) << 8) | bytes[offset + 3];
+}
+
+}  // namespace
+
+bool HasPngSignature(std::span<const uint8_t> bytes) {
+  return bytes.size() >= kSignature.size() &&
+         std::equal(kSignature.begin(), kSignature.end(), bytes.begin());
+}
+
+bool PngCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+  if (!HasPngSignature(bytes)) {
+    SetError(ImageError::BadSignature);
+    return false;
+  }
+  // The IHDR chunk must come first: check its size here to report TooLarge and zero sizes
+  // precisely; libpng's own limits below stay as the safety net.
+  constexpr std::size_t kIhdrEnd = 8 + 8 + 13;
+  if (bytes.size() < kIhdrEnd) {
+    SetError(ImageError::Truncated);
+    return false;
+  }
+  if (std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) {
+    SetError(ImageError::Corrupt);
+    return false;
+  }
+  const uint32_t fileWidth = readBe32(bytes, 16);
+  const uint32_t fileHeight = readBe32(bytes, 20);
+  if (fileWidth == 0 || fileHeight == 0) {
+    SetError(ImageError::BadDimensions);
+    return false;
+  }
+  if (fileWidth > static_cast<uint32_t>(kMaxDimension) ||
+      fileHeight > static_cast<uint32_t>(kMaxDimension)) {
+    SetError(ImageError::TooLarge);
+    return false;
+  }
+
+  ReadHandle handle;
+  if (!handle.IsValid()) {
+    SetError(ImageError::Library);
+    return false;
+  }
+  ReadSource source{bytes};
+  png_set_read_fn(handle.Png(), &source, readFromSource);
+  png_set_user_limits(handle.Png(), kMaxDimension, kMaxDimension);
+  png_set_chunk_malloc_max(handle.Png(), kMaxChunkBytes);
+  png_set_chunk_cache_max(handle.Png(), kMaxCachedChunks);
+
+  ReadLayout layout;
+  if (!readHeader(handle.Png(), handle.Info(), layout)) {
+    SetError(source.truncated ? ImageError::Truncated : ImageError::Corrupt);
+    return false;
+  }
+  if ((layout.channels != 3 && layout.channels != 4) ||
+      layout.rowBytes != layout.width * static_cast<std::size_t>(layout.channels)) {
+    SetError(ImageError::UnsupportedDepth);
+    return false;
+  }
+  auto frame = std::make_unique<ImageBuffer>();
+  if (!frame->Create(static_cast<int>(layout.width), static_cast<int>(layout.height),
+                     8 * layout.channels)) {
+    SetError(frame->LastError());
+    return false;
+  }
+  std::vector<png_bytep> rows(layout.height);
+  for (std::size_t y = 0; y < rows.size(); ++y) {
+    rows[y] = frame->RowPointer(static_cast<int>(y));
+  }
+  if (!readRows(handle.Png(), rows.data())) {
+    SetError(source.truncated ? ImageError::Truncated : ImageError::Corrupt);
+    return false;
+  }
+  decoded.Append(std::move(frame));
+  return true;
+}
+
+bool PngCodec::OnEncode(const ImageBuffer& picture, const ImageOptions&,
+                        std::vector<uint8_t>& out) {
+  WriteLayout layout;
+  std::array<png_color, 256> palette{};
+  const int depth = picture.BitsPerPixel();
+  switch (depth) {
+    case 1:
+    case 4:
+    case 8: {
+      layout.bitDepth = depth;
+      layout.colourType = PNG_COLOR_TYPE_PALETTE;
+      layout.paletteSize = 1 << depth;
+      std::array<RgbQuad, 256> entries{};
+      picture.GetPalette(0, layout.paletteSize, entries.data());
+      // The fourth byte is not alpha for palettes made by our own decoders, so every entry
+      // is written opaque.
+      for (int i = 0; i < layout.paletteSize; ++i) {
+        const RgbQuad& entry = entries[static_cast<std::size_t>(i)];
+        palette[static_cast<std::size_t>(i)] = png_color{entry.red, entry.green, entry.blue};
+      }
+      break;
+    }
+    case 16:
+      layout.convertRows = true;
+      break;
+    case 24:
+      break;
+    case 32:
+      layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+      break;
+    default:
+      SetError(ImageError::UnsupportedDepth);
+      return false;
+  }
+  std::vector<uint8_t> scratch;
+  if (layout.convertRows) {
+    std::size_t rowBytes = 0;
+    if (!checkedMul(static_cast<std::size_t>(picture.Width()), 3, rowBytes)) {
+      SetError(ImageError::TooLarge);
+      return false;
+    }
+    scratch.resize(rowBytes);
+  }
+  WriteHandle handle;
+  if (!handle.IsValid()) {
+    SetError(ImageError::Library);
+    return false;
+  }
+  WriteSink sink{&out};
+  png_set_write_fn(handle.Png(), &sink, writeToSink, flushSink);
+  const RowConverter rows(picture);
+  if (!writeImage(handle.Png(), handle.Info(), picture, layout, palette.data(), rows,
+                  scratch.data())) {
+    SetError(sink.outOfMemory ? ImageError::OutOfMemory : ImageError::Library);
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace image
