@@ -59,4 +59,11 @@ bool EnsureDirectory(const std::string& directory, std::string* error) {
   return false;
 }
 
+std::string SaveErrorText(const std::string& path, image::ImageError error, int errorNumber) {
+  const bool fileError =
+      error == image::ImageError::FileOpen || error == image::ImageError::FileWrite;
+  if (fileError && errorNumber != 0) return SystemErrorText("cannot write", path, errorNumber);
+  return "cannot write " + path + ": " + image::ToString(error);
+}
+
 }  // namespace core

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "image/image_error.h"
+
 namespace core {
 
 // "<what> <path>: <strerror(errorNumber)>", e.g. "cannot open /x/a.jpg: No such file or
@@ -17,5 +19,10 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
 // Makes sure `directory` exists, creating missing parents. False, with the reason in `error`,
 // when it cannot be created or a file of that name is in the way.
 bool EnsureDirectory(const std::string& directory, std::string* error);
+
+// The reason an image Save to `path` failed: the system's reason for the file errors (from
+// `errorNumber`, the errno seen right after the failing call, when it is set), the image
+// layer's description otherwise. Prefixed "cannot write <path>: ".
+std::string SaveErrorText(const std::string& path, image::ImageError error, int errorNumber);
 
 }  // namespace core

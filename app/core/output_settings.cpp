@@ -57,4 +57,13 @@ std::string CheckFrameRate(int frameRate) {
          std::to_string(kMinFrameRate) + ".." + std::to_string(kMaxFrameRate);
 }
 
+std::string CheckFrameCount(int frameCount) {
+  if (frameCount < 1) return "the GIF holds no frame";
+  if (frameCount > kMaxMovieFrames) {
+    return std::to_string(frameCount) + " frames are more than a movie can hold (" +
+           std::to_string(kMaxMovieFrames) + ": its character ids are 16-bit)";
+  }
+  return {};
+}
+
 }  // namespace core

@@ -28,6 +28,10 @@ inline constexpr int kMaxHeight = 1400;
 inline constexpr int kMinFrameRate = 1;
 inline constexpr int kMaxFrameRate = 50;
 
+// The most frames one movie can carry: frame i uses the character ids 2i and 2i + 1, and ids are
+// 16-bit.
+inline constexpr int kMaxMovieFrames = 32768;
+
 // The movie width and height in pixels for a size option, from the GIF's size in pixels: half
 // (integer division), the same, twice or three times. CustomSize has no derived size and gives
 // nullopt; so does a negative source size or a product that does not fit an int.
@@ -40,5 +44,9 @@ std::string CheckMovieSize(int width, int height);
 // Empty when the rate lies within kMinFrameRate..kMaxFrameRate; otherwise a sentence naming the
 // range.
 std::string CheckFrameRate(int frameRate);
+
+// Empty when a GIF of `frameCount` frames can become a movie (1..kMaxMovieFrames); otherwise a
+// sentence saying why not.
+std::string CheckFrameCount(int frameCount);
 
 }  // namespace core

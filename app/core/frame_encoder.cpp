@@ -1,0 +1,120 @@
+#include "app/core/frame_encoder.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "image/image_codec_factory.h"
+#include "image/image_options.h"
+
+namespace core {
+
+FrameEncoder::FrameEncoder(int width, int height, int jobs, Emit emit)
+    : m_width(width), m_height(height), m_emit(std::move(emit)) {
+  const int workers = std::max(jobs, 1);
+  m_slots.resize(static_cast<std::size_t>(2 * workers + 2));
+  m_workers.reserve(static_cast<std::size_t>(workers));
+  for (int i = 0; i < workers; ++i) m_workers.emplace_back([this] { Work(); });
+}
+
+FrameEncoder::~FrameEncoder() {
+  {
+    const std::lock_guard lock(m_mutex);
+    m_stopping = true;
+  }
+  m_workReady.notify_all();
+  for (std::thread& worker : m_workers) worker.join();
+}
+
+void FrameEncoder::Work() {
+  const image::ImageCodecFactory& factory = image::ImageCodecFactory::Instance();
+  const std::unique_ptr<image::ImageCodec> codec = factory.CreateCodec(image::ImageType::Jpeg);
+  image::ImageOptions options;
+  options.Set(image::kSaveFlag, "-1");  // what ImageBuffer::Save(path, -1) passes
+
+  std::unique_lock lock(m_mutex);
+  for (;;) {
+    m_workReady.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+    if (m_stopping) return;
+    const int index = m_queue.front();
+    m_queue.pop_front();
+    Slot& slot = SlotOf(index);
+    slot.state = State::Encoding;
+    lock.unlock();
+
+    // The slot belongs to this worker until its state says Done or Failed.
+    slot.frame.Resize(m_width, m_height);
+    bool encoded = false;
+    if (!codec) {
+      slot.error = "no JPEG encoder is available";
+    } else if (codec->SaveMemory({&slot.frame}, options, slot.jpeg)) {
+      encoded = true;
+    } else {
+      slot.error = std::string("cannot encode the JPEG: ") + image::ToString(codec->LastError());
+    }
+    slot.frame.Destroy();
+
+    lock.lock();
+    slot.state = encoded ? State::Done : State::Failed;
+    m_frameDone.notify_all();
+  }
+}
+
+bool FrameEncoder::EmitOldest(bool wait, bool& emitted) {
+  emitted = false;
+  Slot& slot = SlotOf(m_emitted);
+  {
+    std::unique_lock lock(m_mutex);
+    const auto finished = [&slot] {
+      return slot.state == State::Done || slot.state == State::Failed;
+    };
+    if (wait) m_frameDone.wait(lock, finished);
+    if (!finished()) return true;
+  }
+  if (slot.state == State::Failed) {
+    m_error = "frame " + std::to_string(m_emitted) + ": " + slot.error;
+    m_failed = true;
+    return false;
+  }
+  if (!m_emit(m_emitted, slot.jpeg)) {
+    m_failed = true;
+    return false;
+  }
+  {
+    const std::lock_guard lock(m_mutex);
+    slot.state = State::Free;
+  }
+  ++m_emitted;
+  emitted = true;
+  return true;
+}
+
+bool FrameEncoder::Submit(image::ImageBuffer frame) {
+  if (m_failed) return false;
+  const int window = static_cast<int>(m_slots.size());
+  bool emitted = true;
+  while (emitted && m_emitted < m_submitted) {
+    if (!EmitOldest(m_submitted - m_emitted == window, emitted)) return false;
+  }
+  Slot& slot = SlotOf(m_submitted);
+  slot.frame = std::move(frame);
+  slot.error.clear();
+  {
+    const std::lock_guard lock(m_mutex);
+    slot.state = State::Queued;
+    m_queue.push_back(m_submitted);
+  }
+  ++m_submitted;
+  m_workReady.notify_one();
+  return true;
+}
+
+bool FrameEncoder::Drain() {
+  if (m_failed) return false;
+  bool emitted = false;
+  while (m_emitted < m_submitted) {
+    if (!EmitOldest(true, emitted)) return false;
+  }
+  return true;
+}
+
+}  // namespace core

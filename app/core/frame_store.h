@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+#include "image/image_sequence.h"
+
+namespace core {
+
+// The opened GIF: its path, every decoded frame in memory, and the temporary JPEG frame files
+// that a capture pass writes from those frames under an output directory.
+class FrameStore {
+ public:
+  // Decodes every frame of the GIF at `path`, replacing whatever was held, and records the
+  // path. False, with the reason in LastErrorText() and frameCount() 0, when the file cannot be
+  // read, does not decode, holds no frame or holds more frames than a movie can carry
+  // (kMaxMovieFrames); the path is recorded and isLoaded() is true either way.
+  bool LoadGif(const std::string& path);
+
+  // Deletes every file directly inside TempDirectory(outputDirectory), creating the folder when
+  // it is missing. Subfolders and the folder itself stay; files that cannot be deleted are left.
+  void ClearTempFrames(const std::string& outputDirectory) const;
+
+  // outputDirectory + "quorvex/Temp/".
+  static std::string TempDirectory(const std::string& outputDirectory);
+
+  // The JPEG file of frame `index`: TempDirectory + GIF base name + five-digit index + ".jpg".
+  std::string FramePath(const std::string& outputDirectory, int index) const;
+
+  // Resizes the held frame `index` IN PLACE to width x height pixels (later captures start from
+  // the resized frame; palette frames and sizes below 1 keep the frame as it is) and saves it
+  // as FramePath with the codec default (JPEG quality 80), creating the folder when missing.
+  // False, with the path and reason in LastErrorText(), when the index is outside
+  // 0..frameCount()-1 or the folder or file cannot be written.
+  bool WriteFrame(const std::string& outputDirectory, int index, int width, int height);
+
+  const std::string& gifPath() const { return m_gifPath; }
+  image::ImageSequence& frames() { return m_frames; }
+  const image::ImageSequence& frames() const { return m_frames; }
+  int frameCount() const { return m_frameCount; }
+  bool isLoaded() const { return m_isLoaded; }
+
+  // Why the last failing LoadGif or WriteFrame failed; empty after a success.
+  const std::string& LastErrorText() const { return m_lastErrorText; }
+
+ private:
+  bool Fail(std::string text);
+
+  std::string m_gifPath;
+  image::ImageSequence m_frames;
+  int m_frameCount = 0;
+  bool m_isLoaded = false;
+  std::string m_lastErrorText;
+};
+
+}  // namespace core

@@ -1,0 +1,44 @@
+#include "app/core/gif_input.h"
+
+#include "image/gif/gif_parser.h"
+#include "image/image_buffer.h"
+
+namespace core {
+
+std::string GifErrorText(image::ImageError error) {
+  switch (error) {
+    case image::ImageError::BadSignature:
+      return "not a GIF file (it does not start with GIF87a or GIF89a)";
+    case image::ImageError::Truncated:
+      return "the file ends before its first frame is complete";
+    case image::ImageError::NoFrames:
+      return "the GIF holds no frame";
+    case image::ImageError::BadDimensions:
+      return "the GIF's screen has a side of 0 pixels";
+    case image::ImageError::TooLarge:
+      return "the GIF is larger than " + std::to_string(image::kMaxDimension) + " pixels a side";
+    default:
+      break;
+  }
+  return image::ToString(error);
+}
+
+bool SummarizeGif(std::span<const uint8_t> bytes, GifSummary& summary, std::string* error) {
+  if (bytes.empty()) {
+    if (error != nullptr) *error = "the file is empty";
+    return false;
+  }
+  image::GifFile file;
+  image::ImageError failure = image::ImageError::None;
+  if (!image::ParseGif(bytes, &file, &failure)) {
+    if (error != nullptr) *error = GifErrorText(failure);
+    return false;
+  }
+  summary.width = file.width;
+  summary.height = file.height;
+  summary.frameCount = static_cast<int>(file.frames.size());
+  summary.truncated = file.truncated;
+  return true;
+}
+
+}  // namespace core

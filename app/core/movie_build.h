@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "app/core/output_settings.h"
+
+namespace core {
+
+// The outcome of writing one movie. On failure no movie was written and an earlier file of
+// that name is untouched.
+struct MovieResult {
+  bool ok = false;
+  std::string outputPath;  // the movie's path (also on failure: the path it would have had)
+  std::string error;       // a sentence with the path and the reason, empty on success
+  int failedFrame = -1;    // the frame whose picture was missing or unreadable, else -1
+};
+
+// The movie build: reads the frame files TempFramePath(0 .. frameCount-1) written by
+// FrameStore::WriteFrame and writes MoviePath(settings.outputDirectory, gifPath): a white
+// background, then per frame i its JPEG as bitmap 2i+1 on a stage-sized shape 2i placed at depth
+// i+1, and a ShowFrame. The stage is settings.width x settings.height pixels at
+// settings.frameRate. Fails before writing anything for a frame count outside
+// 1..kMaxMovieFrames, a size or rate outside the limits, or a missing, empty or unreadable frame
+// file (naming the frame); fails when the movie file cannot be written.
+MovieResult BuildMovie(const OutputSettings& settings, const std::string& gifPath, int frameCount);
+
+}  // namespace core

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "app/core/output_settings.h"
+#include "swf/swf_movie.h"
+
+namespace core {
+
+// Empty when a movie of `frameCount` frames can be written with `settings` (frame count, size
+// and rate within their limits); otherwise the first problem as a sentence.
+std::string CheckMovieRequest(const OutputSettings& settings, int frameCount);
+
+// Opens `movie` on `path` with the settings' stage and rate and appends the white background.
+// False with the path and the system's reason in `error` when the file cannot be created.
+bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings, const std::string& path,
+                std::string& error);
+
+}  // namespace core

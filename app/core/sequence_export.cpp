@@ -1,0 +1,69 @@
+#include "app/core/sequence_export.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "app/core/file_io.h"
+#include "app/core/file_names.h"
+#include "app/core/gif_input.h"
+#include "image/gif/gif_stream_decoder.h"
+
+namespace core {
+
+bool WriteSequenceFrame(const image::ImageBuffer& frame, const std::string& path,
+                        std::string* error) {
+  const std::size_t slash = path.rfind('/');
+  if (slash != std::string::npos && !EnsureDirectory(path.substr(0, slash + 1), error)) {
+    return false;
+  }
+  errno = 0;
+  if (frame.Save(path, -1)) return true;
+  if (error != nullptr) *error = SaveErrorText(path, frame.LastError(), errno);
+  return false;
+}
+
+ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallback& progress) {
+  ExportResult result;
+  std::vector<uint8_t> fileBytes;
+  std::span<const uint8_t> bytes = request.gifBytes;
+  if (bytes.empty()) {
+    if (!ReadFileBytes(request.gifPath, fileBytes, &result.error)) return result;
+    bytes = fileBytes;
+  }
+  GifSummary gif;
+  if (!SummarizeGif(bytes, gif, &result.error)) return result;
+
+  std::vector<std::string> written;
+  const auto sink = [&](int index, const image::ImageBuffer& frame) {
+    const std::string path =
+        SequenceFramePath(request.outputDirectory, request.gifPath, index, request.extension);
+    if (!WriteSequenceFrame(frame, path, &result.error)) return false;
+    written.push_back(path);
+    if (progress) progress(index + 1, gif.frameCount);
+    return true;
+  };
+  image::ImageError decodeError = image::ImageError::None;
+  int delivered = 0;
+  const bool decoded = image::DecodeGifFrames(bytes, 0, sink, &decodeError, &delivered);
+  if (!decoded) {
+    result.error = "frame " + std::to_string(delivered) + ": " + GifErrorText(decodeError);
+  } else if (result.error.empty() && written.empty()) {
+    result.error = GifErrorText(image::ImageError::NoFrames);
+  }
+  if (!result.error.empty()) {
+    for (const std::string& path : written) {
+      std::error_code ignored;
+      std::filesystem::remove(path, ignored);
+    }
+    return result;
+  }
+  result.ok = true;
+  result.frameCount = static_cast<int>(written.size());
+  result.firstPath = written.front();
+  result.lastPath = written.back();
+  return result;
+}
+
+}  // namespace core

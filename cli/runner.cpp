@@ -1,0 +1,153 @@
+#include "cli/runner.h"
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/core/convert.h"
+#include "app/core/file_io.h"
+#include "app/core/file_names.h"
+#include "app/core/gif_input.h"
+#include "app/core/sequence_export.h"
+#include "cli/progress_bar.h"
+#include "support/paths.h"
+
+namespace cli {
+namespace {
+
+const char* SizeName(core::SizeMode mode) {
+  switch (mode) {
+    case core::SizeMode::HalfSize:
+      return "half";
+    case core::SizeMode::ActualSize:
+      return "original";
+    case core::SizeMode::DoubleSize:
+      return "double";
+    case core::SizeMode::TripleSize:
+      return "triple";
+    case core::SizeMode::CustomSize:
+      break;
+  }
+  return "custom";
+}
+
+// The movie size for this GIF, or a sentence naming the limit it breaks.
+bool MovieSize(const SizeChoice& choice, const core::GifSummary& gif, int& width, int& height,
+               std::string& error) {
+  if (choice.mode == core::SizeMode::CustomSize) {
+    width = choice.width;
+    height = choice.height;
+    return true;
+  }
+  const auto size = core::SizeForOption(choice.mode, gif.width, gif.height);
+  const std::string problem =
+      size ? core::CheckMovieSize(size->first, size->second) : "the size does not fit an int";
+  if (!problem.empty()) {
+    error = std::string(SizeName(choice.mode)) + " size of " + std::to_string(gif.width) + "x" +
+            std::to_string(gif.height) + ": " + problem;
+    return false;
+  }
+  width = size->first;
+  height = size->second;
+  return true;
+}
+
+class Runner {
+ public:
+  Runner(const Options& options, std::FILE* out, std::FILE* err, bool showProgress)
+      : m_options(options), m_out(out), m_err(err), m_bar(err, showProgress && !options.quiet) {}
+
+  bool Convert(const std::string& path) {
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!core::ReadFileBytes(path, bytes, &error)) return Fail(error);
+    core::GifSummary gif;
+    if (!core::SummarizeGif(bytes, gif, &error)) return Fail(path + ": " + error);
+
+    const std::string label = support::GetBaseName(path);
+    auto progress = [this, &label](int done, int total) { m_bar.Update(label, done, total); };
+    std::string target;
+    std::string detail;
+    if (m_options.exportFormat == ExportFormat::Movie) {
+      core::ConvertRequest request;
+      request.gifPath = path;
+      request.gifBytes = bytes;
+      request.jobs = m_options.jobs;
+      request.settings.sizeMode = m_options.size.mode;
+      request.settings.sourceWidth = gif.width;
+      request.settings.sourceHeight = gif.height;
+      request.settings.frameRate = m_options.frameRate;
+      request.settings.outputDirectory = m_options.outputDirectory;
+      if (!MovieSize(m_options.size, gif, request.settings.width, request.settings.height, error)) {
+        return Fail(path + ": " + error);
+      }
+      target = core::MoviePath(m_options.outputDirectory, path);
+      if (!Claim(target, path, error)) return Fail(path + ": " + error);
+      const core::MovieResult result = core::ConvertGif(request, progress);
+      m_bar.Clear();
+      if (!result.ok) return Fail(path + ": " + result.error);
+      detail = std::to_string(request.settings.width) + "x" +
+               std::to_string(request.settings.height) + ", " + result.outputPath;
+    } else {
+      core::ExportRequest request;
+      request.gifPath = path;
+      request.gifBytes = bytes;
+      request.outputDirectory = m_options.outputDirectory;
+      request.extension = m_options.exportFormat == ExportFormat::Bmp ? ".bmp" : ".tga";
+      target = core::SequenceFramePath(request.outputDirectory, path, 0, request.extension);
+      if (!Claim(target, path, error)) return Fail(path + ": " + error);
+      const core::ExportResult result = core::ExportGifSequence(request, progress);
+      m_bar.Clear();
+      if (!result.ok) return Fail(path + ": " + result.error);
+      detail = std::to_string(gif.width) + "x" + std::to_string(gif.height) + ", " +
+               result.firstPath + " .. " + support::GetBaseName(result.lastPath) +
+               request.extension;
+    }
+    if (!m_options.quiet) {
+      const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+      std::fprintf(m_out, "%s: %d frames, %s, %.2f s\n", path.c_str(), gif.frameCount,
+                   detail.c_str(), seconds.count());
+      std::fflush(m_out);
+    }
+    return true;
+  }
+
+ private:
+  // Two inputs with the same base name would write the same output; the later one is refused
+  // rather than silently replacing what the earlier one wrote in this run.
+  bool Claim(const std::string& target, const std::string& path, std::string& error) {
+    const auto [entry, added] = m_claimed.emplace(target, path);
+    if (added) return true;
+    error = "its output " + target + " was already written for " + entry->second;
+    return false;
+  }
+
+  bool Fail(const std::string& message) {
+    m_bar.Clear();
+    std::fprintf(m_err, "quorvex-convert: %s\n", message.c_str());
+    std::fflush(m_err);
+    return false;
+  }
+
+  const Options& m_options;
+  std::FILE* m_out;
+  std::FILE* m_err;
+  ProgressBar m_bar;
+  std::map<std::string, std::string> m_claimed;
+};
+
+}  // namespace
+
+int RunConversions(const Options& options, std::FILE* out, std::FILE* err, bool showProgress) {
+  Runner runner(options, out, err, showProgress);
+  bool allConverted = true;
+  for (const std::string& path : options.inputs) {
+    if (!runner.Convert(path)) allConverted = false;
+  }
+  return allConverted ? 0 : 1;
+}
+
+}  // namespace cli
