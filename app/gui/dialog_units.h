@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QSize>
+
+namespace gui {
+
+// Converts dialog units to pixels for one dialog font. A horizontal dialog unit is
+// a quarter of the font's average character width, a vertical one an eighth of its
+// character height, so a template keeps its proportions whatever font it gets.
+class DialogUnits {
+ public:
+  // Base units in pixels: the average width of the 52 Latin letters (rounded) and
+  // the line height. Values below 1 are raised to 1.
+  DialogUnits(int baseWidthPx, int baseHeightPx);
+
+  // Base units measured from `font` on the default screen.
+  static DialogUnits FromFont(const QFont& font);
+
+  int baseWidth() const { return m_baseWidth; }
+  int baseHeight() const { return m_baseHeight; }
+
+  // The rectangle (x, y, width, height in dialog units) in pixels. Each edge is
+  // scaled and rounded on its own, so neighbouring controls stay flush.
+  QRect ToPixels(int x, int y, int width, int height) const;
+  // A size in dialog units in pixels.
+  QSize ToPixels(int width, int height) const;
+
+ private:
+  int m_baseWidth;
+  int m_baseHeight;
+};
+
+// The dialog font: `face` at `pointSize` points, or the nearest installed sans-serif
+// face (a metric-compatible one first) where `face` is missing.
+QFont DialogFont(const char* face, int pointSize);
+
+}  // namespace gui

@@ -1,0 +1,251 @@
+#include "app/gui/main_dialog.h"
+
+#include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTreeWidget>
+#include <array>
+
+#include "app/gui/control_factory.h"
+#include "app/gui/dialog_template.h"
+#include "app/gui/frame_player.h"
+#include "app/gui/local_path.h"
+#include "app/gui/number_spin.h"
+#include "app/gui/skin.h"
+#include "app/gui/ui_hooks.h"
+#include "support/paths.h"
+
+namespace gui {
+namespace {
+
+// The help file, opened by a name relative to the current directory.
+constexpr char kHelpFile[] = "quorvexhelp.chm";
+
+// The property list's columns: caption and width in pixels.
+struct Column {
+  const char* caption;
+  int width;
+};
+constexpr std::array kPropertyColumns = {Column{"Property", 140}, Column{"Value", 110}};
+
+// Controls whose enabled state follows the window state.
+constexpr std::array kOptionIds = {1006, 1007, 1008, 1024, 1014, 1015, 1016, 1017, 1018};
+
+}  // namespace
+
+std::span<const CMainDialog::MessageEntry> CMainDialog::CommandTable() {
+  static constexpr std::array kTable = {
+      MessageEntry{1005, &CMainDialog::OnOpenFile},
+      MessageEntry{1003, &CMainDialog::OnStartOrPause},
+      MessageEntry{1004, &CMainDialog::OnStartOrPause},
+      MessageEntry{1006, &CMainDialog::OnExportBmpSequence},
+      MessageEntry{1007, &CMainDialog::OnExportTgaSequence},
+      MessageEntry{1008, &CMainDialog::OnConvertToSwf},
+      MessageEntry{1014, &CMainDialog::ApplySizeOption},
+      MessageEntry{1015, &CMainDialog::ApplySizeOption},
+      MessageEntry{1016, &CMainDialog::ApplySizeOption},
+      MessageEntry{1017, &CMainDialog::ApplySizeOption},
+      MessageEntry{1018, &CMainDialog::ApplySizeOption},
+      MessageEntry{32771, &CMainDialog::OnExportSingle},
+      MessageEntry{32772, &CMainDialog::OnExportBmpSequence},
+      MessageEntry{32773, &CMainDialog::OnExportTgaSequence},
+      MessageEntry{1026, &CMainDialog::OnAboutUs},
+      MessageEntry{1033, &CMainDialog::OnExit},
+      MessageEntry{1040, &CMainDialog::OnBrowseOutputDir},
+      MessageEntry{1027, &CMainDialog::OnHelp},
+  };
+  return kTable;
+}
+
+std::span<const CMainDialog::MessageEntry> CMainDialog::KillFocusTable() {
+  static constexpr std::array kTable = {
+      MessageEntry{1019, &CMainDialog::OnCustomSizeKillFocus},
+      MessageEntry{1020, &CMainDialog::OnCustomSizeKillFocus},
+      MessageEntry{1024, &CMainDialog::OnFrameRateKillFocus},
+  };
+  return kTable;
+}
+
+CMainDialog::CMainDialog(QWidget* parent)
+    : QDialog(parent),
+      m_hIcon(AppIcon()),
+      m_units(DialogUnits::FromFont(
+          DialogFont(MainDialogTemplate().fontFace, MainDialogTemplate().fontPointSize))) {
+  BuildControls();
+  ConnectMessageTable();
+  OnInitDialog();
+}
+
+CMainDialog::~CMainDialog() {
+  m_playbackTimer.stop();
+  m_player->StopWorker();
+}
+
+QWidget* CMainDialog::item(int id) const {
+  const auto found = m_items.find(id);
+  return found == m_items.end() ? nullptr : found->second;
+}
+
+bool CMainDialog::OnCommand(int id) {
+  for (const MessageEntry& entry : CommandTable()) {
+    if (entry.id == id) {
+      (this->*entry.handler)();
+      return true;
+    }
+  }
+  return false;
+}
+
+void CMainDialog::BuildControls() {
+  const DialogTemplate& dialog = MainDialogTemplate();
+  setFont(DialogFont(dialog.fontFace, dialog.fontPointSize));
+  setWindowTitle(QString::fromUtf8(dialog.caption));
+  // Caption with close box and system menu, no minimise or maximise box.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setFixedSize(m_units.ToPixels(dialog.width, dialog.height));
+  for (const DialogControl& control : dialog.controls) {
+    QWidget* widget = CreateControl(control, m_units, this);
+    if (control.id != kNoId) m_items.emplace(control.id, widget);
+  }
+  m_propertyList = qobject_cast<QTreeWidget*>(item(1002));
+  m_outputDirBox = qobject_cast<QLineEdit*>(item(1042));
+  m_frameSpin = qobject_cast<CNumberSpin*>(item(1013));
+  m_player = qobject_cast<CFramePlayer*>(item(1022));
+  auto* frameBox = qobject_cast<QLineEdit*>(item(1012));
+  m_frameSpin->SetBuddy(frameBox);
+  AttachUpDown(m_frameSpin, frameBox);
+  m_playbackTimer.setInterval(kPlaybackTimerMs);
+}
+
+void CMainDialog::ConnectMessageTable() {
+  for (const MessageEntry& entry : CommandTable()) {
+    // Menu commands have no control; they arrive through ShowContextMenu.
+    if (auto* button = qobject_cast<QAbstractButton*>(item(entry.id))) {
+      const int id = entry.id;
+      connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+    }
+  }
+  for (const MessageEntry& entry : KillFocusTable()) item(entry.id)->installEventFilter(this);
+  connect(&m_playbackTimer, &QTimer::timeout, this, &CMainDialog::OnPlaybackTick);
+}
+
+void CMainDialog::OnInitDialog() {
+  LoadDialogData();
+  setWindowIcon(m_hIcon);
+  m_frameSpin->SetDecimals(0);
+  m_frameSpin->SetTrimZeros(false);
+  m_frameSpin->SetValue(0);
+  SetFrameCountText(0);
+  // Selected directly: a click would run ApplySizeOption.
+  qobject_cast<QRadioButton*>(item(1015))->setChecked(true);
+  m_player->StopWorker();
+  UpdateControls();
+  m_propertyList->setColumnCount(static_cast<int>(kPropertyColumns.size()));
+  QStringList captions;
+  for (const Column& column : kPropertyColumns) captions << QString::fromUtf8(column.caption);
+  m_propertyList->setHeaderLabels(captions);
+  for (int i = 0; i < static_cast<int>(kPropertyColumns.size()); ++i) {
+    m_propertyList->setColumnWidth(i, kPropertyColumns[static_cast<size_t>(i)].width);
+    m_propertyList->headerItem()->setTextAlignment(i, Qt::AlignLeft | Qt::AlignVCenter);
+  }
+  const std::string appDirectory = support::GetAppDirectory();
+  m_outputDirBox->setText(FromLocalPath(appDirectory));
+  LoadDialogData();
+  m_settings.outputDirectory = appDirectory;
+}
+
+CMainDialog::WindowState CMainDialog::State() const {
+  if (m_gifPath.empty()) return WindowState::Empty;
+  if (m_isConverting) return WindowState::Converting;
+  return m_isPlaying ? WindowState::Playing : WindowState::Stopped;
+}
+
+void CMainDialog::UpdateControls() {
+  const WindowState state = State();
+  const bool options = state == WindowState::Stopped || state == WindowState::Playing;
+  item(1003)->setEnabled(state == WindowState::Stopped);
+  item(1004)->setEnabled(state == WindowState::Playing);
+  for (const int id : kOptionIds) item(id)->setEnabled(options);
+  item(1019)->setEnabled(options && m_customBoxesEnabled);
+  item(1020)->setEnabled(options && m_customBoxesEnabled);
+  item(1005)->setEnabled(state != WindowState::Converting);
+}
+
+void CMainDialog::ShowMessage(const QString& text) { Hooks().showMessage(this, text); }
+
+int CMainDialog::FrameCount() const { return m_player->store().frameCount(); }
+
+void CMainDialog::SetFrameCountText(int frameCount) {
+  qobject_cast<QLabel*>(item(1011))->setText(QStringLiteral("/%1").arg(frameCount));
+}
+
+void CMainDialog::SetProgress(int index, int frameCount) {
+  const int position = frameCount > 0 ? index * 100 / frameCount : 0;
+  qobject_cast<QSlider*>(item(1010))->setValue(position);
+  m_frameSpin->SetValue(index);
+}
+
+void CMainDialog::contextMenuEvent(QContextMenuEvent* event) {
+  // From the keyboard (Shift+F10, the menu key) the menu opens just inside the
+  // client area's top-left corner.
+  const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(QPoint(5, 5))
+                                                                   : event->globalPos();
+  event->accept();
+  ShowContextMenu(at);
+}
+
+void CMainDialog::ShowContextMenu(const QPoint& globalPos) {
+  QMenu menu(this);
+  for (const MenuCommand& command : ContextMenuCommands()) {
+    menu.addAction(QString::fromUtf8(command.text))->setData(command.id);
+  }
+  if (const QAction* chosen = menu.exec(globalPos)) OnCommand(chosen->data().toInt());
+}
+
+bool CMainDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut && !m_inValidation) {
+    // Losing the focus to another application or to a popup is no edit ending.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      for (const MessageEntry& entry : KillFocusTable()) {
+        if (item(entry.id) == watched) {
+          (this->*entry.handler)();
+          break;
+        }
+      }
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void CMainDialog::done(int result) {
+  // The worker reads frames; it ends before anything of the window goes.
+  m_playbackTimer.stop();
+  m_player->StopWorker();
+  m_player->StopCapture();
+  m_isPlaying = false;
+  m_isConverting = false;
+  QDialog::done(result);
+}
+
+void CMainDialog::OnStartOrPause() {
+  if (!m_gifPath.empty()) TogglePlayback();
+}
+
+void CMainDialog::OnHelp() {
+  // Resolved against the current directory, as a relative name is; a failure to
+  // open it is not reported.
+  Hooks().openExternal(QDir::current().absoluteFilePath(QString::fromLatin1(kHelpFile)));
+}
+
+void CMainDialog::OnExit() { done(0); }
+
+}  // namespace gui

@@ -1,0 +1,146 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QTimer>
+#include <span>
+#include <string>
+#include <unordered_map>
+
+#include "app/core/output_settings.h"
+#include "app/gui/dialog_units.h"
+
+class QLineEdit;
+class QTreeWidget;
+
+namespace gui {
+
+class CFramePlayer;
+class CNumberSpin;
+
+// The program's only top-level window (dialog template 102): opens a GIF, previews
+// and plays its frames, holds the output settings and converts the GIF into a
+// movie. Every control is built from the template and reached by its numeric id;
+// one message table routes each control's signal to its handler; one state table
+// sets which controls are enabled.
+class CMainDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // What the window is doing; each state enables a fixed set of controls.
+  enum class WindowState { Empty, Stopped, Playing, Converting };
+
+  // The id of the playback timer ("timer 1") and its period in milliseconds.
+  static constexpr int kPlaybackTimerId = 1;
+  static constexpr int kPlaybackTimerMs = 100;
+
+  explicit CMainDialog(QWidget* parent = nullptr);
+  // Ends the playback worker before the frames are released.
+  ~CMainDialog() override;
+
+  CMainDialog(const CMainDialog&) = delete;
+  CMainDialog& operator=(const CMainDialog&) = delete;
+
+  // The control with dialog id `id`; null for an id the template does not have.
+  QWidget* item(int id) const;
+
+  // Runs the handler that the message table routes command `id` to (a button id or
+  // a context-menu command), as a click or menu choice would. False for an id
+  // without an entry.
+  bool OnCommand(int id);
+
+  WindowState State() const;
+  const core::OutputSettings& settings() const { return m_settings; }
+  const std::string& gifPath() const { return m_gifPath; }
+  const std::string& singleExportPath() const { return m_singleExportPath; }
+  CFramePlayer* player() const { return m_player; }
+  bool playbackTimerActive() const { return m_playbackTimer.isActive(); }
+  const DialogUnits& units() const { return m_units; }
+
+  // Shows context menu 131 with its top-left corner at `globalPos` (screen pixels)
+  // and runs the chosen command.
+  void ShowContextMenu(const QPoint& globalPos);
+
+  void done(int result) override;
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  using Handler = void (CMainDialog::*)();
+  struct MessageEntry {
+    int id;
+    Handler handler;
+  };
+  // The message table: command ids (buttons, menu) and focus-loss notifications.
+  static std::span<const MessageEntry> CommandTable();
+  static std::span<const MessageEntry> KillFocusTable();
+
+  void BuildControls();
+  void ConnectMessageTable();
+  void OnInitDialog();
+  void UpdateControls();
+  void ShowMessage(const QString& text);
+  int FrameCount() const;
+  void SetFrameCountText(int frameCount);
+  void SetProgress(int index, int frameCount);
+
+  // Commands.
+  void OnOpenFile();
+  void OnStartOrPause();
+  void OnConvertToSwf();
+  void OnAboutUs();
+  void OnHelp();
+  void OnExit();
+  void OnExportSingle();
+  void OnExportBmpSequence();
+  void OnExportTgaSequence();
+
+  // Opening a GIF.
+  void StopForNewFile();
+  void ShowProperties();
+  void ShowOpenFailure(const std::string& reason);
+
+  // Playback and the capture pass.
+  void TogglePlayback();
+  void OnPlaybackTick();
+  void BeginCapture();
+  void FinishCapture();
+
+  // Output settings.
+  void ApplySizeOption();
+  void OnCustomSizeKillFocus();
+  void OnFrameRateKillFocus();
+  void OnBrowseOutputDir();
+  core::SizeMode SelectedSizeMode() const;
+  void ApplySizeForOpenedGif();
+  bool StoreDialogData();
+  void LoadDialogData();
+
+  QIcon m_hIcon;
+  std::string m_gifPath;
+  std::string m_singleExportPath;
+  QTreeWidget* m_propertyList = nullptr;
+  QLineEdit* m_outputDirBox = nullptr;
+  CNumberSpin* m_frameSpin = nullptr;
+  bool m_isPlaying = false;
+  bool m_isConverting = false;
+  core::OutputSettings m_settings;
+  CFramePlayer* m_player = nullptr;
+
+  DialogUnits m_units;
+  std::unordered_map<int, QWidget*> m_items;
+  QTimer m_playbackTimer;
+  // Boxes 1019 and 1020 open only after "Custom" is clicked in the current GIF's
+  // Stopped or Playing state.
+  bool m_customBoxesEnabled = false;
+  // Settings of the running capture pass, fixed when it starts, so a folder chosen
+  // meanwhile cannot split the pass's files between two folders.
+  core::OutputSettings m_captureSettings;
+  // True while a validation message is up or the focus is being put back, so the
+  // focus moves this causes do not validate again.
+  bool m_inValidation = false;
+};
+
+}  // namespace gui

@@ -1,0 +1,44 @@
+// The About box and the frame exports of the context menu.
+#include "app/gui/about_dialog.h"
+#include "app/gui/export_dialog.h"
+#include "app/gui/frame_player.h"
+#include "app/gui/local_path.h"
+#include "app/gui/main_dialog.h"
+#include "app/gui/save_path_rule.h"
+#include "app/gui/ui_hooks.h"
+
+namespace gui {
+
+void CMainDialog::OnAboutUs() {
+  CAboutDialog about(this);
+  about.exec();
+}
+
+void CMainDialog::OnExportSingle() {
+  if (m_gifPath.empty()) {
+    ShowMessage(QStringLiteral("No gif files!"));
+    return;
+  }
+  const std::optional<SaveChoice> choice = Hooks().chooseSavePath(this, ImageSaveFilters());
+  if (!choice) return;
+  m_singleExportPath =
+      ToLocalPath(ImageSavePath(choice->path, choice->filterIndex, choice->typedExtension));
+  const image::ImageBuffer* frame = m_player->store().frames().At(m_player->CurrentIndex());
+  if (frame == nullptr) return;
+  std::string error;
+  if (!ExportFrameCopy(*frame, m_settings.width, m_settings.height, m_singleExportPath, &error)) {
+    ShowMessage(QStringLiteral("The frame was not saved.\n%1").arg(FromLocalPath(error)));
+  }
+}
+
+void CMainDialog::OnExportBmpSequence() {
+  CExportDialog dialog(this, m_gifPath, m_settings.outputDirectory, ".bmp");
+  dialog.exec();
+}
+
+void CMainDialog::OnExportTgaSequence() {
+  CExportDialog dialog(this, m_gifPath, m_settings.outputDirectory, ".tga");
+  dialog.exec();
+}
+
+}  // namespace gui

@@ -1,0 +1,80 @@
+// Opening a GIF: stopping what runs, loading the frames and listing the file.
+#include <QFileInfo>
+#include <QTreeWidget>
+
+#include "app/gui/frame_player.h"
+#include "app/gui/local_path.h"
+#include "app/gui/main_dialog.h"
+#include "app/gui/number_spin.h"
+#include "app/gui/ui_hooks.h"
+
+namespace gui {
+
+void CMainDialog::OnOpenFile() {
+  const std::optional<QString> chosen = Hooks().chooseGifFile(this);
+  if (!chosen) return;
+  if (!m_gifPath.empty()) StopForNewFile();
+  m_propertyList->clear();
+  m_gifPath = ToLocalPath(*chosen);
+  m_isPlaying = true;
+  m_customBoxesEnabled = false;
+  UpdateControls();
+  core::FrameStore& store = m_player->store();
+  store.ClearTempFrames(m_settings.outputDirectory);
+  if (!store.LoadGif(m_gifPath)) {
+    ShowOpenFailure(store.LastErrorText());
+    return;
+  }
+  ShowProperties();
+  // m_isPlaying is true, so this takes the stopping branch: Stopped at frame 0.
+  TogglePlayback();
+}
+
+void CMainDialog::StopForNewFile() {
+  m_isPlaying = true;
+  TogglePlayback();
+  m_player->ResetPosition();
+  m_playbackTimer.stop();
+  SetProgress(0, 0);
+  SetFrameCountText(0);
+}
+
+void CMainDialog::ShowOpenFailure(const std::string& reason) {
+  // Back to the Empty state: no frame count ever reaches the timer or the preview.
+  m_player->StopWorker();
+  m_player->ResetPosition();
+  m_playbackTimer.stop();
+  m_gifPath.clear();
+  m_isPlaying = false;
+  m_settings.sourceWidth = 0;
+  m_settings.sourceHeight = 0;
+  SetProgress(0, 0);
+  SetFrameCountText(0);
+  UpdateControls();
+  m_player->update();
+  ShowMessage(QStringLiteral("The GIF file could not be opened.\n%1").arg(FromLocalPath(reason)));
+}
+
+void CMainDialog::ShowProperties() {
+  const auto addRow = [this](const QString& name, qint64 value) {
+    // Each row goes on top, so the list reads bottom-up in the order added.
+    m_propertyList->insertTopLevelItem(0, new QTreeWidgetItem({name, QString::number(value)}));
+  };
+  const QFileInfo file(FromLocalPath(m_gifPath));
+  if (!file.exists()) return;
+  addRow(QStringLiteral("Gif Length"), file.size());
+  const image::ImageBuffer* first = m_player->store().frames().At(0);
+  const int width = first != nullptr ? first->Width() : 0;
+  const int height = first != nullptr ? first->Height() : 0;
+  addRow(QStringLiteral("Frame Width"), width);
+  m_settings.sourceWidth = width;
+  addRow(QStringLiteral("Frame Height"), height);
+  m_settings.sourceHeight = height;
+  addRow(QStringLiteral("Frame Count"), FrameCount());
+  // The output size follows the selected option from the start; "Custom" keeps the
+  // typed size.
+  ApplySizeForOpenedGif();
+  LoadDialogData();
+}
+
+}  // namespace gui

@@ -1,0 +1,98 @@
+// Playback, the capture pass and the conversion that follows it.
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+
+#include "app/core/movie_build.h"
+#include "app/gui/frame_player.h"
+#include "app/gui/main_dialog.h"
+#include "app/gui/number_spin.h"
+#include "app/gui/ui_hooks.h"
+
+namespace gui {
+
+void CMainDialog::TogglePlayback() {
+  if (!m_isPlaying) {
+    m_isPlaying = true;
+    m_player->StartWorker();
+  } else {
+    m_isPlaying = false;
+    m_player->StopWorker();
+    m_player->update();
+  }
+  UpdateControls();
+  m_frameSpin->SetValueRange(0.0, FrameCount(), 1.0);
+  m_playbackTimer.start();
+  SetFrameCountText(FrameCount());
+}
+
+void CMainDialog::OnPlaybackTick() {
+  const int frameCount = FrameCount();
+  if (frameCount <= 0) {
+    m_playbackTimer.stop();
+    return;
+  }
+  const int index = m_player->CurrentIndex();
+  if (m_isConverting) {
+    UpdateControls();
+    SetProgress(index, frameCount);
+    if (m_player->CaptureComplete()) FinishCapture();
+    return;
+  }
+  SetProgress(index, frameCount);
+  if (index + 1 == frameCount) {
+    // The last frame has been shown: back to frame 0, stopped. This also holds in
+    // the Stopped state, and on every tick for a one-frame GIF.
+    m_player->StopWorker();
+    m_player->ResetPosition();
+    m_isPlaying = true;
+    TogglePlayback();
+    return;
+  }
+  m_player->AcknowledgeTick(index);
+}
+
+void CMainDialog::OnConvertToSwf() {
+  if (m_outputDirBox->text().size() < 3) {
+    ShowMessage(QStringLiteral("Please select the directory for converted files"));
+    return;
+  }
+  if (m_gifPath.empty() || FrameCount() <= 0 || m_isConverting) return;
+  BeginCapture();
+}
+
+void CMainDialog::BeginCapture() {
+  m_player->StopWorker();
+  m_player->ResetPosition();
+  m_captureSettings = m_settings;
+  m_player->StartCapture(m_captureSettings.outputDirectory);
+  m_isConverting = true;
+  m_customBoxesEnabled = false;
+  UpdateControls();
+  m_playbackTimer.start();
+  m_player->StartWorker();
+}
+
+void CMainDialog::FinishCapture() {
+  m_player->StopCapture();
+  m_isConverting = false;
+  m_isPlaying = false;
+  m_playbackTimer.stop();
+  // The worker has ended by itself after the last frame; this only joins it.
+  m_player->StopWorker();
+  if (const std::string& failure = m_player->CaptureError(); !failure.empty()) {
+    ShowMessage(QStringLiteral("The movie was not written: a frame could not be saved.\n%1")
+                    .arg(QString::fromStdString(failure)));
+  } else {
+    const core::MovieResult result = core::BuildMovie(m_captureSettings, m_gifPath, FrameCount());
+    if (!result.ok) {
+      ShowMessage(QStringLiteral("The movie %1 was not written.\n%2")
+                      .arg(QString::fromStdString(result.outputPath),
+                           QString::fromStdString(result.error)));
+    }
+  }
+  UpdateControls();
+  SetProgress(0, FrameCount());
+}
+
+}  // namespace gui

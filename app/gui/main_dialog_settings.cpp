@@ -1,0 +1,117 @@
+// The "Export Config" group: size options, custom size, frame rate and the output
+// folder, with the data exchange of the three number boxes.
+#include <QDir>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <array>
+
+#include "app/gui/dialog_data.h"
+#include "app/gui/frame_player.h"
+#include "app/gui/local_path.h"
+#include "app/gui/main_dialog.h"
+#include "app/gui/ui_hooks.h"
+
+namespace gui {
+namespace {
+
+struct SizeOption {
+  int id;
+  core::SizeMode mode;
+};
+// In the order the buttons are tested: the first selected one wins.
+constexpr std::array kSizeOptions = {
+    SizeOption{1014, core::SizeMode::HalfSize},   SizeOption{1015, core::SizeMode::ActualSize},
+    SizeOption{1016, core::SizeMode::DoubleSize}, SizeOption{1017, core::SizeMode::TripleSize},
+    SizeOption{1018, core::SizeMode::CustomSize},
+};
+
+}  // namespace
+
+core::SizeMode CMainDialog::SelectedSizeMode() const {
+  for (const SizeOption& option : kSizeOptions) {
+    if (qobject_cast<QRadioButton*>(item(option.id))->isChecked()) return option.mode;
+  }
+  return core::SizeMode::ActualSize;
+}
+
+void CMainDialog::ApplySizeOption() {
+  m_customBoxesEnabled = false;
+  m_player->store().ClearTempFrames(m_settings.outputDirectory);
+  m_settings.sizeMode = SelectedSizeMode();
+  if (m_settings.sizeMode == core::SizeMode::CustomSize) {
+    // The typed size, and the capture size, stay as they are.
+    m_customBoxesEnabled = true;
+  } else if (const auto size = core::SizeForOption(m_settings.sizeMode, m_settings.sourceWidth,
+                                                   m_settings.sourceHeight)) {
+    m_settings.width = size->first;
+    m_settings.height = size->second;
+    m_player->SetCaptureSize(m_settings.width, m_settings.height);
+    LoadDialogData();
+  }
+  UpdateControls();
+}
+
+void CMainDialog::ApplySizeForOpenedGif() {
+  m_settings.sizeMode = SelectedSizeMode();
+  if (const auto size = core::SizeForOption(m_settings.sizeMode, m_settings.sourceWidth,
+                                            m_settings.sourceHeight)) {
+    m_settings.width = size->first;
+    m_settings.height = size->second;
+  }
+  m_player->SetCaptureSize(m_settings.width, m_settings.height);
+}
+
+void CMainDialog::OnCustomSizeKillFocus() {
+  StoreDialogData();
+  // Whatever was stored counts, even a value the range check refused.
+  m_player->SetCaptureSize(m_settings.width, m_settings.height);
+}
+
+void CMainDialog::OnFrameRateKillFocus() { StoreDialogData(); }
+
+bool CMainDialog::StoreDialogData() {
+  struct Binding {
+    int id;
+    int* field;
+    int minimum;
+    int maximum;
+  };
+  const std::array bindings = {
+      Binding{1019, &m_settings.width, 0, core::kMaxWidth},
+      Binding{1020, &m_settings.height, 0, core::kMaxHeight},
+      Binding{1024, &m_settings.frameRate, core::kMinFrameRate, core::kMaxFrameRate},
+  };
+  for (const Binding& binding : bindings) {
+    auto* box = qobject_cast<QLineEdit*>(item(binding.id));
+    const FieldResult result =
+        StoreIntegerField(box->text(), binding.minimum, binding.maximum, *binding.field);
+    if (result != FieldResult::Stored) {
+      m_inValidation = true;
+      ShowMessage(FieldMessage(result, binding.minimum, binding.maximum));
+      box->setFocus(Qt::OtherFocusReason);
+      box->selectAll();
+      m_inValidation = false;
+      return false;
+    }
+  }
+  return true;
+}
+
+void CMainDialog::LoadDialogData() {
+  qobject_cast<QLineEdit*>(item(1019))->setText(QString::number(m_settings.width));
+  qobject_cast<QLineEdit*>(item(1020))->setText(QString::number(m_settings.height));
+  qobject_cast<QLineEdit*>(item(1024))->setText(QString::number(m_settings.frameRate));
+}
+
+void CMainDialog::OnBrowseOutputDir() {
+  const std::optional<QString> chosen = Hooks().chooseDirectory(this, QStringLiteral("Open"));
+  if (!chosen || chosen->isEmpty()) return;
+  QString directory = QDir::fromNativeSeparators(*chosen);
+  // Only a root already ends in '/'.
+  if (!directory.endsWith(QLatin1Char('/'))) directory += QLatin1Char('/');
+  m_outputDirBox->setText(directory);
+  LoadDialogData();
+  m_settings.outputDirectory = ToLocalPath(directory);
+}
+
+}  // namespace gui

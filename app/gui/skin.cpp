@@ -1,0 +1,61 @@
+#include "app/gui/skin.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QStyleFactory>
+
+// The resources live in this static library; a static library's resource object is
+// only linked when something calls its initialiser, which must sit outside every
+// namespace.
+static void RegisterProgramResources() { Q_INIT_RESOURCE(quorvex); }
+
+namespace gui {
+namespace {
+
+constexpr char kSkinMagic[] = "USKN";
+constexpr char kIconResource[] = ":/icons/128.png";
+
+void EnsureResources() {
+  static const bool registered = (RegisterProgramResources(), true);
+  static_cast<void>(registered);
+}
+
+}  // namespace
+
+QByteArray ReadResource(const QString& path) {
+  EnsureResources();
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+  return file.readAll();
+}
+
+QString SkinStyleSheet(const QByteArray& skinData, const QString& skinName) {
+  if (!skinData.startsWith(kSkinMagic)) return QString();
+  const qsizetype lineEnd = skinData.indexOf('\n');
+  if (lineEnd < 0) return QString();
+  // Header: magic, format version, skin name, separated by single spaces.
+  const QList<QByteArray> header = skinData.left(lineEnd).trimmed().split(' ');
+  if (header.size() != 3 || QString::fromUtf8(header[2]) != skinName) return QString();
+  return QString::fromUtf8(skinData.mid(lineEnd + 1));
+}
+
+bool ApplySkin(const QString& skinName) {
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  if (app == nullptr) return false;
+  const QString styleSheet =
+      SkinStyleSheet(ReadResource(QString::fromLatin1(kSkinResource)), skinName);
+  if (styleSheet.isEmpty()) return false;
+  // Fusion draws the same on every desktop, so the sheet meets one known base style.
+  if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
+    QApplication::setStyle(fusion);
+  }
+  app->setStyleSheet(styleSheet);
+  return true;
+}
+
+QIcon AppIcon() {
+  EnsureResources();
+  return QIcon(QString::fromLatin1(kIconResource));
+}
+
+}  // namespace gui

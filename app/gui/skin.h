@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIcon>
+#include <QString>
+
+namespace gui {
+
+// The skin the program themes itself with.
+inline constexpr char kSkinName[] = "tamsel.u3";
+
+// The skin's data: a resource of type "U3", id 144. It starts with the header line
+// "USKN <version> <skin name>" and carries a Qt style sheet after it.
+inline constexpr char kSkinResource[] = ":/U3/144";
+
+// The bundled resource `path` (":/..."), registering the program's resources on
+// first use; empty when there is no such resource.
+QByteArray ReadResource(const QString& path);
+
+// The style sheet of the skin named `skinName` in `skinData`; empty when the data
+// does not start with "USKN", has no header line, or names another skin.
+QString SkinStyleSheet(const QByteArray& skinData, const QString& skinName);
+
+// Themes the running QApplication with the skin named `skinName`: the Fusion style
+// under the skin's style sheet, which every window created afterwards takes,
+// message boxes and file dialogs included. Call once, before any window exists.
+// False, with the look left as it was, when no bundled skin has that name or there
+// is no QApplication.
+bool ApplySkin(const QString& skinName);
+
+// The program's icon (icon 128).
+QIcon AppIcon();
+
+}  // namespace gui
