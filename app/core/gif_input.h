@@ -17,8 +17,8 @@ struct GifSummary {
 };
 
 // Walks the blocks of the GIF in `bytes` without decoding pixels. False, with a sentence in
-// `error` (when given), for empty data, data that is not a GIF, ends before its first frame is complete,
-// holds no frame, or has a screen side of 0 or above image::kMaxDimension.
+// `error` (when given), for empty data, data that is not a GIF, ends before its first frame is
+// complete, holds no frame, or has a screen side of 0 or above image::kMaxDimension.
 bool SummarizeGif(std::span<const uint8_t> bytes, GifSummary& summary, std::string* error);
 
 // A sentence for a GIF decoding failure reported by the image layer.
