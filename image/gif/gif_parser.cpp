@@ -1,5 +1,6 @@
 #include "image/gif/gif_parser.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -125,9 +126,16 @@ class Parser {
   //  11  1  background colour index (browsers ignore it; so do we)
   //  12  1  pixel aspect ratio
   ImageError ReadHeader() {
-    if (!m_in.Has(kHeaderSize) || (std::memcmp(m_bytes.data(), "GIF87a", kHeaderSize) != 0 &&
-                                   std::memcmp(m_bytes.data(), "GIF89a", kHeaderSize) != 0)) {
+    if (m_bytes.empty()) {
+      return ImageError::Truncated;
+    }
+    const std::size_t compared = std::min(kHeaderSize, m_bytes.size());
+    if (std::memcmp(m_bytes.data(), "GIF87a", compared) != 0 &&
+        std::memcmp(m_bytes.data(), "GIF89a", compared) != 0) {
       return ImageError::BadSignature;
+    }
+    if (!m_in.Has(kHeaderSize)) {
+      return ImageError::Truncated;  // a cut-off signature
     }
     m_in.Skip(kHeaderSize);
     if (!m_in.Has(kScreenDescriptorSize)) {
