@@ -1,0 +1,71 @@
+#include "swf/swf_matrix.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "swf/bit_width.h"
+#include "swf/bit_writer.h"
+#include "swf/swf_constants.h"
+#include "swf/units.h"
+
+namespace swf {
+namespace {
+
+// The smallest n >= 0 with 2^n > |trunc(value)|, counted in double so huge inputs cannot overflow.
+unsigned integerPartBits(float value) {
+  const double integerPart = std::fabs(std::trunc(static_cast<double>(value)));
+  unsigned n = 0;
+  while (std::ldexp(1.0, static_cast<int>(n)) <= integerPart && n < 64) ++n;
+  return n;
+}
+
+}  // namespace
+
+SwfMatrix::SwfMatrix() = default;
+
+void SwfMatrix::setFixedPair(FixedPair& pair, float first, float second) {
+  if (first == 0.0F && second == 0.0F) return;
+  pair.present = true;
+  pair.first = fixed16FromFloat(first);
+  pair.second = fixed16FromFloat(second);
+  const unsigned n = std::max(integerPartBits(first), integerPartBits(second));
+  // The fixed values saturate at 31 signed bits, so a wider field is never needed.
+  pair.width = std::min(kFixed16FractionWidth + n, kMaxRecordFieldWidth);
+}
+
+void SwfMatrix::set(float scaleX, float scaleY, float rotateSkew0, float rotateSkew1,
+                    float translateX, float translateY) {
+  inputs_ = {scaleX, scaleY, rotateSkew0, rotateSkew1, translateX, translateY};
+  setFixedPair(scale_, scaleX, scaleY);
+  setFixedPair(rotate_, rotateSkew0, rotateSkew1);
+  if (translateX != 0.0F || translateY != 0.0F) {
+    translateX_ = twipsFromPixels(translateX);
+    translateY_ = twipsFromPixels(translateY);
+    translateWidth_ = signedWidth({translateX_, translateY_});
+  }
+}
+
+std::array<float, 6> SwfMatrix::get() const { return inputs_; }
+
+void SwfMatrix::appendTo(std::vector<std::uint8_t>& out) const {
+  BitWriter bits(out);
+  for (const FixedPair* pair : {&scale_, &rotate_}) {
+    bits.writeBit(pair->present);
+    if (!pair->present) continue;
+    bits.writeUBits(kRecordWidthBits, pair->width);
+    bits.writeSBits(pair->width, pair->first);
+    bits.writeSBits(pair->width, pair->second);
+  }
+  bits.writeUBits(kRecordWidthBits, translateWidth_);
+  bits.writeSBits(translateWidth_, translateX_);
+  bits.writeSBits(translateWidth_, translateY_);
+}
+
+std::vector<std::uint8_t> SwfMatrix::encode() const {
+  std::vector<std::uint8_t> out;
+  appendTo(out);
+  return out;
+}
+
+}  // namespace swf

@@ -1,0 +1,29 @@
+#include "swf/tag_header.h"
+
+#include <cassert>
+#include <limits>
+
+#include "swf/byte_writer.h"
+
+namespace swf {
+
+void writeTagHeader(std::vector<std::uint8_t>& out, TagCode code, std::uint32_t bodyLength) {
+  const auto codeBits =
+      static_cast<std::uint16_t>(static_cast<std::uint16_t>(code) << kTagCodeShift);
+  if (tagHeaderForm(code) == TagHeaderForm::kShort) {
+    assert(bodyLength <= kMaxShortLength);
+    appendU16(out, static_cast<std::uint16_t>(codeBits | (bodyLength & kLongLengthMarker)));
+    return;
+  }
+  appendU16(out, longTagHeaderWord(code));
+  appendU32(out, bodyLength);
+}
+
+bool appendTag(std::vector<std::uint8_t>& out, TagCode code, std::span<const std::uint8_t> body) {
+  if (body.size() > std::numeric_limits<std::uint32_t>::max()) return false;
+  writeTagHeader(out, code, static_cast<std::uint32_t>(body.size()));
+  out.insert(out.end(), body.begin(), body.end());
+  return true;
+}
+
+}  // namespace swf
