@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "swf/swf_character.h"
+
+namespace swf {
+
+// A DefineBitsJPEG2 character carrying one JPEG file's bytes unchanged. The image is neither
+// decoded nor checked; whoever fills a shape with it supplies the geometry.
+class SwfJpegBitmap : public SwfCharacter {
+ public:
+  // Reads the whole file at `path` and builds the tag. A file that cannot be opened or that
+  // yields fewer bytes than its length leaves the bitmap invalid: tagSize() 0 and an empty tag,
+  // so adding it to a movie appends nothing.
+  SwfJpegBitmap(std::uint16_t id, const std::string& path);
+
+  // Builds the tag from JPEG bytes held in memory; the same bytes as a file give the same tag.
+  SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg);
+
+  // True when the tag was built.
+  bool isValid() const { return valid_; }
+
+  std::span<const std::uint8_t> tagBytes() const override { return tag_; }
+  std::uint32_t tagSize() const override { return static_cast<std::uint32_t>(tag_.size()); }
+
+ private:
+  void build(std::span<const std::uint8_t> jpeg);
+
+  std::vector<std::uint8_t> tag_;
+  bool valid_ = false;
+};
+
+}  // namespace swf
