@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "swf/replacing_file.h"
+#include "swf/swf_action_list.h"
+#include "swf/swf_character.h"
+#include "swf/swf_color_transform.h"
+#include "swf/swf_rect.h"
+
+namespace swf {
+
+// An uncompressed SWF movie of version 3 being written. Tags accumulate in memory in the order
+// they are appended (with or without an open file); finish() writes header, tags and End tag in
+// one pass. The target file is replaced only by a complete movie.
+class SwfMovie {
+ public:
+  // A 200 x 200 pixel stage at 12 frames per second, no frames, no file.
+  SwfMovie();
+  // Removes the temporary file of a movie that was opened but not finished; an earlier file of
+  // the target name stays as it was.
+  ~SwfMovie();
+  SwfMovie(const SwfMovie&) = delete;
+  SwfMovie& operator=(const SwfMovie&) = delete;
+
+  // Starts a movie file at `path` with a stage of widthPx x heightPx pixels and an integer rate
+  // (its low 8 bits: 0..255 frames per second). The movie is written to a temporary file beside
+  // `path`. Returns false, changing nothing but lastError(), when a file is already open or the
+  // temporary file cannot be created (missing or unwritable directory).
+  bool open(const std::string& path, float widthPx, float heightPx, int framesPerSecond);
+
+  // Appends a SetBackgroundColor tag.
+  void setBackgroundColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+
+  // Appends the character's definition tag (tagBytes, then tagSize bytes of it) and, when
+  // `place` is set and the character is not a bitmap, a new placement at `depth`. The bytes are
+  // copied: the character may be destroyed afterwards. Null is ignored.
+  void addCharacter(const SwfCharacter* character, std::uint16_t depth, bool place);
+
+  // Appends a PlaceObject2 tag: with `newPlacement` the character is put at `depth`; otherwise
+  // whatever is at `depth` gets the character's matrix (and colour transform). A shape brings its
+  // placement matrix, other characters the identity. Null characters and bitmaps are ignored.
+  void placeCharacter(const SwfCharacter* character, std::uint16_t depth, bool newPlacement,
+                      const SwfColorTransform* colorTransform = nullptr);
+
+  // Appends a RemoveObject2 tag for `depth`.
+  void removeDepth(std::uint16_t depth);
+
+  // Appends a FrameLabel tag naming the current frame.
+  void addFrameLabel(const std::string& name);
+
+  // Appends the list's DoAction tag (as it serialises). Null is ignored.
+  void addActions(SwfActionList* actions);
+
+  // Appends a ShowFrame tag and counts the frame (the 16-bit count wraps after 65535).
+  void showFrame();
+
+  // Writes header, tags and End tag, then replaces the target with the new file. Returns true
+  // when the complete movie is in place. Returns false (see lastError()) when no file is open or
+  // any write, the flush, the close or the rename fails; the temporary file is then removed and
+  // an earlier file of the target name left untouched. Either way no file is held afterwards.
+  bool finish();
+
+  // Why the last failing open() or finish() failed, with the path and the system's reason.
+  const std::string& lastError() const { return lastError_; }
+
+  // Number of showFrame calls, modulo 65536.
+  std::uint16_t frameCount() const { return frameCount_; }
+
+  // Every tag appended so far, in order.
+  std::span<const std::uint8_t> tags() const { return tags_; }
+
+ private:
+  std::vector<std::uint8_t> header() const;
+
+  SwfRect frameSize_;
+  std::uint16_t frameRate_;
+  std::uint16_t frameCount_ = 0;
+  std::vector<std::uint8_t> tags_;
+  ReplacingFile file_;
+  std::string lastError_;
+};
+
+}  // namespace swf
