@@ -1,0 +1,326 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "byte_match.h"
+#include "common/swf_tag_walker.h"
+#include "swf/bitmap_frame.h"
+#include "swf/swf_jpeg_bitmap.h"
+#include "swf/swf_movie.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using swftest::bytesMatch;
+
+constexpr const char* kFrame0ShapeHex =
+    "3F 08 2E 00 00 00 00 00 60 00 3E 80 00 1F 40 01 41 01 00 D9 40 00 05 00 00 00 01 00 00 00 "
+    "00 00 FF 11 3C 25 EA FA 00 01 CC 00 3E 8E B0 60 00 1C C0 04 18 00";
+
+std::vector<std::uint8_t> fakeJpeg(std::size_t size) {
+  std::vector<std::uint8_t> bytes(size, 0x5A);
+  bytes[0] = 0xFF;
+  bytes[1] = 0xD8;
+  bytes[size - 2] = 0xFF;
+  bytes[size - 1] = 0xD9;
+  return bytes;
+}
+
+class MovieFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("quorvex-swf-movie-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+  }
+  void TearDown() override {
+    fs::permissions(root_, fs::perms::owner_all);
+    fs::remove_all(root_);
+  }
+  std::string path(const std::string& name) const { return (root_ / name).string(); }
+  void writeText(const std::string& name, const std::string& text) const {
+    std::ofstream(path(name), std::ios::binary) << text;
+  }
+  std::string readText(const std::string& name) const {
+    const std::vector<std::uint8_t> bytes = swftest::readFileBytes(path(name));
+    return {bytes.begin(), bytes.end()};
+  }
+  std::set<std::string> entries() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(root_)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+
+  fs::path root_;
+};
+
+TEST_F(MovieFile, OneConvertedFrameHasTheKnownLayout) {
+  swf::SwfMovie movie;
+  ASSERT_TRUE(movie.open(path("walk.swf"), 100, 50, 12)) << movie.lastError();
+  movie.setBackgroundColor(0xFF, 0xFF, 0xFF);
+  const std::vector<std::uint8_t> jpeg = fakeJpeg(1000);
+  ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 100, 50, jpeg));
+  ASSERT_TRUE(movie.finish()) << movie.lastError();
+  EXPECT_EQ(entries(), std::set<std::string>{"walk.swf"});
+
+  const std::vector<std::uint8_t> data = swftest::readFileBytes(path("walk.swf"));
+  const swftest::WalkedMovie walked = swftest::walkSwf(data);
+  ASSERT_TRUE(walked.ok) << walked.error;
+  EXPECT_TRUE(bytesMatch(std::span(data).first(8), "46 57 53 03 52 04 00 00"));
+  EXPECT_EQ(walked.version, 3);
+  EXPECT_TRUE(bytesMatch(walked.frameRect, "60 00 3E 80 00 1F 40"));
+  EXPECT_TRUE(bytesMatch(std::span(data).subspan(15, 4), "00 0C 01 00"));  // rate, count
+  EXPECT_EQ(walked.frameCount, 1);
+  ASSERT_EQ(walked.codes(), (std::vector<std::uint16_t>{9, 21, 32, 26, 1, 0}));
+  EXPECT_TRUE(bytesMatch(walked.tags[0].bytes, "43 02 FF FF FF"));
+  EXPECT_TRUE(walked.tags[1].longForm);
+  EXPECT_TRUE(
+      bytesMatch(std::span(walked.tags[1].bytes).first(12), "7F 05 F0 03 00 00 01 00 FF D9 FF D8"));
+  EXPECT_TRUE(bytesMatch(std::span(walked.tags[1].bytes).subspan(12, 1000), jpeg));
+  EXPECT_TRUE(bytesMatch(std::span(walked.tags[1].bytes).last(2), "FF D9"));
+  EXPECT_TRUE(bytesMatch(walked.tags[2].bytes, kFrame0ShapeHex));
+  EXPECT_TRUE(bytesMatch(walked.tags[3].bytes, "BF 06 06 00 00 00 06 01 00 00 00 00"));
+  EXPECT_TRUE(bytesMatch(walked.tags[4].bytes, "40 00"));
+  EXPECT_TRUE(bytesMatch(walked.tags[5].bytes, "00 00"));
+}
+
+TEST_F(MovieFile, FramesFromFilesAndFromMemoryAreIdentical) {
+  const std::vector<std::uint8_t> jpeg = fakeJpeg(300);
+  std::ofstream(path("f.jpg"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
+  swf::SwfMovie fromFiles;
+  swf::SwfMovie fromMemory;
+  for (int i = 0; i < 2; ++i) {
+    const swf::SwfJpegBitmap bitmap(swf::frameBitmapId(i), path("f.jpg"));
+    ASSERT_TRUE(swf::appendBitmapFrame(fromFiles, i, 64, 32, bitmap));
+    ASSERT_TRUE(swf::appendBitmapFrame(fromMemory, i, 64, 32, jpeg));
+  }
+  EXPECT_TRUE(bytesMatch(fromFiles.tags(), fromMemory.tags()));
+  EXPECT_EQ(fromFiles.frameCount(), 2);
+}
+
+TEST_F(MovieFile, TwoFramesUseTheirOwnIdsAndDepths) {
+  swf::SwfMovie movie;
+  ASSERT_TRUE(movie.open(path("two.swf"), 100, 50, 12));
+  movie.setBackgroundColor(0xFF, 0xFF, 0xFF);
+  ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 100, 50, fakeJpeg(20)));
+  ASSERT_TRUE(swf::appendBitmapFrame(movie, 1, 100, 50, fakeJpeg(20)));
+  ASSERT_TRUE(movie.finish());
+  const swftest::WalkedMovie walked = swftest::walkSwf(swftest::readFileBytes(path("two.swf")));
+  ASSERT_TRUE(walked.ok) << walked.error;
+  EXPECT_EQ(walked.frameCount, 2);
+  ASSERT_EQ(walked.codes(), (std::vector<std::uint16_t>{9, 21, 32, 26, 1, 21, 32, 26, 1, 0}));
+  EXPECT_TRUE(bytesMatch(std::span(walked.tags[5].body).first(2), "03 00"));  // bitmap id 3
+  EXPECT_TRUE(bytesMatch(std::span(walked.tags[6].body).first(2), "02 00"));  // shape id 2
+  EXPECT_TRUE(bytesMatch(walked.tags[7].bytes, "BF 06 06 00 00 00 06 02 00 02 00 00"));
+}
+
+TEST(BitmapFrame, IdsAndDepthsFollowTheFrameIndex) {
+  struct Row {
+    int index;
+    const char* bitmapId;
+    const char* shapeId;
+    const char* placement;
+  };
+  const Row rows[] = {
+      {0, "01 00", "00 00", "BF 06 06 00 00 00 06 01 00 00 00 00"},
+      {1000, "D1 07", "D0 07", "BF 06 06 00 00 00 06 E9 03 D0 07 00"},
+      {32767, "FF FF", "FE FF", "BF 06 06 00 00 00 06 00 80 FE FF 00"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.index);
+    swf::SwfMovie movie;
+    ASSERT_TRUE(swf::appendBitmapFrame(movie, row.index, 10, 10, fakeJpeg(4)));
+    const std::span<const std::uint8_t> tags = movie.tags();
+    // Bitmap tag: 6 + 2 + 4 + 4 + 2 = 18 bytes; the shape's id follows its 6-byte header.
+    EXPECT_TRUE(bytesMatch(tags.subspan(6, 2), row.bitmapId));
+    EXPECT_TRUE(bytesMatch(tags.subspan(18 + 6, 2), row.shapeId));
+    EXPECT_TRUE(bytesMatch(tags.last(14).first(12), row.placement));
+    EXPECT_TRUE(bytesMatch(tags.last(2), "40 00"));
+  }
+}
+
+TEST(BitmapFrame, RefusesWhatTheLayoutCannotHoldAndAppendsNothing) {
+  swf::SwfMovie movie;
+  const std::vector<std::uint8_t> jpeg = fakeJpeg(4);
+  EXPECT_FALSE(swf::appendBitmapFrame(movie, -1, 10, 10, jpeg));
+  EXPECT_FALSE(swf::appendBitmapFrame(movie, swf::kMaxBitmapFrames, 10, 10, jpeg));
+  const swf::SwfJpegBitmap missing(1, std::string("/nonexistent/quorvex/frame00000.jpg"));
+  EXPECT_FALSE(swf::appendBitmapFrame(movie, 0, 10, 10, missing));
+  const swf::SwfJpegBitmap wrongId(5, jpeg);
+  EXPECT_FALSE(swf::appendBitmapFrame(movie, 0, 10, 10, wrongId));
+  EXPECT_TRUE(movie.tags().empty());
+  EXPECT_EQ(movie.frameCount(), 0);
+}
+
+TEST_F(MovieFile, EmptyMovieIsHeaderAndEndTag) {
+  swf::SwfMovie movie;
+  ASSERT_TRUE(movie.open(path("empty.swf"), 550, 400, 12));
+  ASSERT_TRUE(movie.finish());
+  EXPECT_TRUE(bytesMatch(swftest::readFileBytes(path("empty.swf")),
+                         "46 57 53 03 17 00 00 00 78 00 05 5F 00 00 0F A0 00 00 0C 00 00 00 00"));
+}
+
+TEST_F(MovieFile, HeaderFieldsTable) {
+  struct Row {
+    const char* name;
+    float width;
+    float height;
+    int rate;
+    const char* hex;
+  };
+  const Row rows[] = {
+      {"rate keeps its low 8 bits", 0, 0, 300, "46 57 53 03 10 00 00 00 08 00 00 2C 00 00 00 00"},
+      {"rate 0", 0, 0, 0, "46 57 53 03 10 00 00 00 08 00 00 00 00 00 00 00"},
+      {"2000 x 1000 px stage gets a wide, valid RECT", 2000, 1000, 25,
+       "46 57 53 03 18 00 00 00 88 00 01 38 80 00 00 27 10 00 00 19 00 00 00 00"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    swf::SwfMovie movie;
+    ASSERT_TRUE(movie.open(path("h.swf"), row.width, row.height, row.rate));
+    ASSERT_TRUE(movie.finish());
+    const std::vector<std::uint8_t> data = swftest::readFileBytes(path("h.swf"));
+    EXPECT_TRUE(bytesMatch(data, row.hex));
+    EXPECT_TRUE(swftest::walkSwf(data).ok);
+  }
+}
+
+TEST_F(MovieFile, FileLengthMatchesTheFileForAWideStage) {
+  swf::SwfMovie movie;
+  ASSERT_TRUE(movie.open(path("wide.swf"), 4000, 2500, 10));
+  ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 4000, 2500, fakeJpeg(64)));
+  ASSERT_TRUE(movie.finish());
+  const swftest::WalkedMovie walked = swftest::walkSwf(swftest::readFileBytes(path("wide.swf")));
+  ASSERT_TRUE(walked.ok) << walked.error;
+  EXPECT_EQ(walked.codes(), (std::vector<std::uint16_t>{21, 32, 26, 1, 0}));
+}
+
+TEST_F(MovieFile, NewFileGetsTheUsualPermissions) {
+  const mode_t previous = ::umask(022);
+  swf::SwfMovie movie;
+  const bool opened = movie.open(path("mode.swf"), 10, 10, 12);
+  const bool finished = movie.finish();
+  ::umask(previous);
+  ASSERT_TRUE(opened && finished) << movie.lastError();
+  struct stat info {};
+  ASSERT_EQ(::stat(path("mode.swf").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644U);
+}
+
+TEST_F(MovieFile, FinishReplacesAnEarlierFileAndCanBeRepeatedAfterAnotherOpen) {
+  writeText("out.swf", "old");
+  swf::SwfMovie movie;
+  ASSERT_TRUE(movie.open(path("out.swf"), 10, 10, 12));
+  ASSERT_TRUE(movie.finish());
+  EXPECT_TRUE(swftest::walkSwf(swftest::readFileBytes(path("out.swf"))).ok);
+  EXPECT_FALSE(movie.finish()) << "a second finish has no file";
+  ASSERT_TRUE(movie.open(path("again.swf"), 10, 10, 12));
+  ASSERT_TRUE(movie.finish());
+  EXPECT_EQ(entries(), (std::set<std::string>{"out.swf", "again.swf"}));
+}
+
+TEST_F(MovieFile, OpenInAMissingDirectoryFailsAndFinishWritesNothing) {
+  swf::SwfMovie movie;
+  const std::string target = path("missing/out.swf");
+  EXPECT_FALSE(movie.open(target, 10, 10, 12));
+  EXPECT_NE(movie.lastError().find(target), std::string::npos) << movie.lastError();
+  movie.showFrame();
+  EXPECT_FALSE(movie.finish());
+  EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(MovieFile, OpenInAnUnwritableDirectoryFails) {
+  fs::permissions(root_, fs::perms::owner_read | fs::perms::owner_exec);
+  // Permission bits do not stop the superuser; sysfs refuses new files to everyone.
+  const std::string directory = ::access(root_.c_str(), W_OK) == 0 ? "/sys" : root_.string();
+  if (::access(directory.c_str(), F_OK) != 0) GTEST_SKIP() << "no unwritable directory";
+  swf::SwfMovie movie;
+  EXPECT_FALSE(movie.open(directory + "/out.swf", 10, 10, 12));
+  EXPECT_FALSE(movie.lastError().empty());
+  EXPECT_FALSE(movie.finish());
+  EXPECT_FALSE(fs::exists(directory + "/out.swf"));
+}
+
+TEST_F(MovieFile, SecondOpenFailsAndKeepsTheFirstFile) {
+  swf::SwfMovie movie;
+  ASSERT_TRUE(movie.open(path("first.swf"), 100, 50, 12));
+  EXPECT_FALSE(movie.open(path("second.swf"), 200, 200, 30));
+  ASSERT_TRUE(movie.finish());
+  EXPECT_EQ(entries(), std::set<std::string>{"first.swf"});
+  const swftest::WalkedMovie walked = swftest::walkSwf(swftest::readFileBytes(path("first.swf")));
+  ASSERT_TRUE(walked.ok);
+  EXPECT_TRUE(bytesMatch(walked.frameRect, "60 00 3E 80 00 1F 40"));
+  EXPECT_EQ(walked.frameRate, 0x0C00);
+}
+
+TEST_F(MovieFile, FinishWithoutOpenFailsAndWritesNothing) {
+  swf::SwfMovie movie;
+  movie.showFrame();
+  EXPECT_FALSE(movie.finish());
+  EXPECT_FALSE(movie.lastError().empty());
+  EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(MovieFile, DestroyingWithoutFinishRemovesTheTemporaryFile) {
+  writeText("out.swf", "old");
+  {
+    swf::SwfMovie movie;
+    ASSERT_TRUE(movie.open(path("out.swf"), 10, 10, 12));
+    EXPECT_EQ(entries().size(), 2U) << "the temporary file sits beside the target";
+    movie.showFrame();
+  }
+  EXPECT_EQ(entries(), std::set<std::string>{"out.swf"});
+  EXPECT_EQ(readText("out.swf"), "old");
+}
+
+TEST_F(MovieFile, FailedRenameLeavesTheEarlierFile) {
+  writeText("out.swf", "old");
+  swf::SwfMovie movie;
+  ASSERT_TRUE(movie.open(path("out.swf"), 10, 10, 12));
+  for (const std::string& name : entries()) {
+    if (name != "out.swf") fs::remove(path(name));  // the temporary file vanishes
+  }
+  EXPECT_FALSE(movie.finish());
+  EXPECT_NE(movie.lastError().find("out.swf"), std::string::npos) << movie.lastError();
+  EXPECT_EQ(entries(), std::set<std::string>{"out.swf"});
+  EXPECT_EQ(readText("out.swf"), "old");
+}
+
+TEST_F(MovieFile, FailedWriteLeavesTheEarlierFileAndNoTemporaryFile) {
+  writeText("out.swf", "old");
+  swf::SwfMovie movie;
+  ASSERT_TRUE(movie.open(path("out.swf"), 10, 10, 12));
+  ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 10, 10, fakeJpeg(4000)));
+
+  // A file size limit makes the writes fail with EFBIG, as a full disk would.
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit previous{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit small = previous;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool finished = movie.finish();
+  ::setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previousHandler);
+
+  EXPECT_FALSE(finished);
+  EXPECT_NE(movie.lastError().find("File too large"), std::string::npos) << movie.lastError();
+  EXPECT_EQ(entries(), std::set<std::string>{"out.swf"});
+  EXPECT_EQ(readText("out.swf"), "old");
+}
+
+}  // namespace
