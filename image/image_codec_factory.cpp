@@ -5,7 +5,11 @@
 
 #include "image/bmp_codec.h"
 #include "image/gif_codec.h"
+#include "image/ico_codec.h"
+#include "image/jpeg_codec.h"
+#include "image/png_codec.h"
 #include "image/tga_codec.h"
+#include "image/tiff_codec.h"
 
 namespace image {
 namespace {
@@ -40,6 +44,10 @@ constexpr std::array kCodecs{
     CodecEntry{ImageType::Bmp, &MakeCodec<BmpCodec>},
     CodecEntry{ImageType::Gif, &MakeCodec<GifCodec>},
     CodecEntry{ImageType::Tga, &MakeCodec<TgaCodec>},
+    CodecEntry{ImageType::Jpeg, &MakeCodec<JpegCodec>},
+    CodecEntry{ImageType::Png, &MakeCodec<PngCodec>},
+    CodecEntry{ImageType::Tiff, &MakeCodec<TiffCodec>},
+    CodecEntry{ImageType::Ico, &MakeCodec<IcoCodec>},
 };
 
 char ToLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }

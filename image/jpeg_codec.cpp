@@ -86,8 +86,8 @@ bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out
   const int width = image.Width();
   const int height = image.Height();
   if (image.BitsPerPixel() == 24) {
-    return compressBgr(image.Pixels(), width, image.Stride(), height, quality, TJFLAG_BOTTOMUP,
-                       out, error);
+    return compressBgr(image.Pixels(), width, image.Stride(), height, quality, TJFLAG_BOTTOMUP, out,
+                       error);
   }
   std::size_t rowBytes = 0;
   std::size_t total = 0;
@@ -108,8 +108,7 @@ bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out
   for (int y = 0; y < height; ++y) {
     rows.ToBgr(y, bgr.data() + rowBytes * static_cast<std::size_t>(y));
   }
-  return compressBgr(bgr.data(), width, static_cast<int>(rowBytes), height, quality, 0, out,
-                     error);
+  return compressBgr(bgr.data(), width, static_cast<int>(rowBytes), height, quality, 0, out, error);
 }
 
 bool JpegCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& options,
@@ -136,8 +135,8 @@ bool JpegCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& deco
   int height = 0;
   int subsampling = 0;
   int colourspace = 0;
-  if (tjDecompressHeader3(handle.get(), bytes.data(), bytes.size(), &width, &height,
-                          &subsampling, &colourspace) != 0) {
+  if (tjDecompressHeader3(handle.get(), bytes.data(), bytes.size(), &width, &height, &subsampling,
+                          &colourspace) != 0) {
     SetError(ImageError::Corrupt);
     return false;
   }

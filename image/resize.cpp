@@ -46,11 +46,11 @@ class Planes {
   bool Allocate(int width, int height, int count) {
     const std::size_t perRow = kRowAlignment / sizeof(T);
     m_stride = (static_cast<std::size_t>(width) + perRow - 1) / perRow * perRow;
-    std::size_t plane = 0;
     std::size_t total = 0;
+    std::size_t bytes = 0;
     if (!checkedMul(m_stride, static_cast<std::size_t>(height), m_plane) ||
         !checkedMul(m_plane, static_cast<std::size_t>(count), total) ||
-        !checkedMul(total, sizeof(T), plane)) {
+        !checkedMul(total, sizeof(T), bytes)) {
       return false;
     }
     try {
@@ -72,16 +72,15 @@ class Planes {
   std::size_t m_plane = 0;
 };
 
-// Scales every plane of `source` (sourceWidth x sourceHeight) into `target`.
+// One libswscale pass over every plane of `source` into `target`.
 template <typename T>
-bool scalePlanes(const Planes<T>& source, int sourceWidth, int sourceHeight, Planes<T>& target,
-                 int targetWidth, int targetHeight, int count) {
+bool scalePass(const Planes<T>& source, int sourceWidth, int sourceHeight, Planes<T>& target,
+               int targetWidth, int targetHeight, int count) {
   constexpr AVPixelFormat kFormat = sizeof(T) == 1 ? AV_PIX_FMT_GRAY8 : AV_PIX_FMT_GRAY16;
   const std::array<double, 2> catmullRom = {0.0, 0.5};
-  ScaleContext context(sws_getContext(sourceWidth, sourceHeight, kFormat, targetWidth,
-                                      targetHeight, kFormat,
-                                      SWS_BICUBIC | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr,
-                                      nullptr, catmullRom.data()));
+  ScaleContext context(sws_getContext(sourceWidth, sourceHeight, kFormat, targetWidth, targetHeight,
+                                      kFormat, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_BITEXACT,
+                                      nullptr, nullptr, catmullRom.data()));
   if (!context) {
     return false;
   }
@@ -98,14 +97,51 @@ bool scalePlanes(const Planes<T>& source, int sourceWidth, int sourceHeight, Pla
   return true;
 }
 
+// The next size on the way from `from` to `to` pixels. With wider filters than one 32-fold
+// reduction needs, libswscale's 16-bit path drifts by up to 0.2 % (measured with flat
+// pictures), which dividing by a small alpha magnifies; larger reductions go in steps of at
+// most 32, each a proper low-pass filter of its own.
+int nextSize(int from, int to) {
+  constexpr int64_t kMaxShrinkPerPass = 32;
+  if (from <= to * kMaxShrinkPerPass) {
+    return to;
+  }
+  return static_cast<int>((from + kMaxShrinkPerPass - 1) / kMaxShrinkPerPass);
+}
+
+// Scales every plane of `source` (sourceWidth x sourceHeight) into `target`.
+template <typename T>
+bool scalePlanes(const Planes<T>& source, int sourceWidth, int sourceHeight, Planes<T>& target,
+                 int targetWidth, int targetHeight, int count) {
+  const Planes<T>* from = &source;
+  Planes<T> step;
+  int width = sourceWidth;
+  int height = sourceHeight;
+  for (;;) {
+    const int nextWidth = nextSize(width, targetWidth);
+    const int nextHeight = nextSize(height, targetHeight);
+    if (nextWidth == targetWidth && nextHeight == targetHeight) {
+      return scalePass(*from, width, height, target, targetWidth, targetHeight, count);
+    }
+    Planes<T> next;
+    if (!next.Allocate(nextWidth, nextHeight, count) ||
+        !scalePass(*from, width, height, next, nextWidth, nextHeight, count)) {
+      return false;
+    }
+    step = std::move(next);
+    from = &step;
+    width = nextWidth;
+    height = nextHeight;
+  }
+}
+
 // B,G,R planes of 8-bit samples, through the masks at 16 bits.
 bool resizeColour(const ImageBuffer& source, ImageBuffer& target) {
   const int width = source.Width();
   const int height = source.Height();
   const int depth = source.BitsPerPixel();
-  const std::array<MaskField, 3> fields = {MaskField(source.Masks()[2]),
-                                           MaskField(source.Masks()[1]),
-                                           MaskField(source.Masks()[0])};
+  const std::array<MaskField, 3> fields = {
+      MaskField(source.Masks()[2]), MaskField(source.Masks()[1]), MaskField(source.Masks()[0])};
   Planes<uint8_t> in;
   Planes<uint8_t> out;
   if (!in.Allocate(width, height, 3) || !out.Allocate(target.Width(), target.Height(), 3)) {
@@ -208,8 +244,8 @@ void ImageBuffer::Resize(int newWidth, int newHeight) {
   if (!resized.CreateFromHeader(header, Masks())) {
     return;
   }
-  const bool done = BitsPerPixel() == 32 ? resizeWithAlpha(*this, resized)
-                                         : resizeColour(*this, resized);
+  const bool done =
+      BitsPerPixel() == 32 ? resizeWithAlpha(*this, resized) : resizeColour(*this, resized);
   if (!done) {
     return;
   }

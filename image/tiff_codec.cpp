@@ -63,9 +63,8 @@ PageLayout readLayout(TIFF* tiff) {
 // they are, so what was written is read back unchanged.
 bool isPlainRgb(TIFF* tiff, const PageLayout& layout) {
   const bool plainSamples =
-      layout.samplesPerPixel == 3 ||
-      (layout.samplesPerPixel == 4 && layout.extraCount == 1 &&
-       layout.firstExtra == EXTRASAMPLE_UNASSALPHA);
+      layout.samplesPerPixel == 3 || (layout.samplesPerPixel == 4 && layout.extraCount == 1 &&
+                                      layout.firstExtra == EXTRASAMPLE_UNASSALPHA);
   return TIFFIsTiled(tiff) == 0 && layout.bitsPerSample == 8 &&
          layout.photometric == PHOTOMETRIC_RGB && layout.planar == PLANARCONFIG_CONTIG &&
          layout.orientation == ORIENTATION_TOPLEFT && plainSamples &&
@@ -155,7 +154,8 @@ ImageError decodePage(TIFF* tiff, ImageBuffer& frame, std::size_t& totalBytes) {
   if (!frame.Create(static_cast<int>(layout.width), static_cast<int>(layout.height), depth)) {
     return frame.LastError();
   }
-  const bool read = plain ? readPlainRgb(tiff, layout, frame) : readThroughRgba(tiff, layout, frame);
+  const bool read =
+      plain ? readPlainRgb(tiff, layout, frame) : readThroughRgba(tiff, layout, frame);
   return read ? ImageError::None : ImageError::Corrupt;
 }
 
@@ -180,7 +180,8 @@ bool writeColourMap(TIFF* tiff, const ImageBuffer& picture) {
 }
 
 // Fills `line` with row y in the file's sample order.
-void fileRow(const ImageBuffer& picture, const RowConverter& rows, int y, std::vector<uint8_t>& line) {
+void fileRow(const ImageBuffer& picture, const RowConverter& rows, int y,
+             std::vector<uint8_t>& line) {
   const int depth = picture.BitsPerPixel();
   if (depth <= 8) {
     std::copy_n(picture.RowPointer(y), line.size(), line.begin());

@@ -26,8 +26,8 @@ tmsize_t readProc(thandle_t handle, void* out, tmsize_t size) {
   if (stream.output != nullptr || size < 0 || stream.position >= total) {
     return 0;
   }
-  const auto count =
-      static_cast<std::size_t>(std::min<uint64_t>(static_cast<uint64_t>(size), total - stream.position));
+  const auto count = static_cast<std::size_t>(
+      std::min<uint64_t>(static_cast<uint64_t>(size), total - stream.position));
   std::memcpy(out, stream.input.data() + stream.position, count);
   stream.position += count;
   return static_cast<tmsize_t>(count);
