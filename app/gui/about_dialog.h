@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/gui/link_label.h"
+#include "app/gui/styled_label.h"
+
+namespace gui {
+
+// Where users find us: the homepage the About box links to and the support
+// mailbox its e-mail line writes to.
+inline constexpr char kHomepageUrl[] = "https://quorvex.example.org/";
+inline constexpr char kSupportEmail[] = "support@quorvex.example.org";
+
+// The About box: program name and version, the homepage as a link (item 1028)
+// and the support address (item 1037, red, centred; a click starts a mail to it).
+// "OK", Escape and the close box end it.
+class CAboutDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kOkId = 1;
+  static constexpr int kHomepageId = 1028;
+  static constexpr int kEmailId = 1037;
+
+  explicit CAboutDialog(QWidget* parent = nullptr);
+
+  // The control with a template id (1, 1028, 1037); nullptr for any other id.
+  QWidget* item(int id);
+
+ private:
+  void OnEmailClicked();
+
+  QLabel m_icon{this};
+  QLabel m_versionLine{this};
+  QLabel m_descriptionLine{this};
+  QPushButton m_okButton{this};
+  CLinkLabel m_homepageLink{QString::fromLatin1(kHomepageUrl), this};
+  QLabel m_homepageCaption{this};
+  QLabel m_emailCaption{this};
+  CStyledLabel m_emailLabel{QString::fromLatin1(kSupportEmail), this};
+};
+
+}  // namespace gui

@@ -1,0 +1,132 @@
+#include "app/gui/export_dialog.h"
+
+#include <QString>
+#include <cerrno>
+
+#include "app/core/file_io.h"
+#include "app/core/file_names.h"
+#include "app/core/sequence_export.h"
+#include "app/gui/dialog_units.h"
+#include "app/gui/ui_hooks.h"
+#include "image/image_error.h"
+
+namespace gui {
+
+CExportDialog::CExportDialog(QWidget* parent, const std::string& gifPath,
+                             const std::string& outputDirectory, const std::string& extension)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_gifPath(gifPath),
+      m_extension(extension),
+      m_outputDirectory(outputDirectory) {
+  setWindowTitle("On Exporting Files...");
+  setModal(true);
+  const QFont dialogFont = DialogFont("Microsoft Sans Serif", 8);
+  setFont(dialogFont);
+  const DialogUnits units = DialogUnits::FromFont(dialogFont);
+  setFixedSize(units.ToPixels(251, 68));
+
+  m_caption.setText("Export Process");
+  m_caption.setGeometry(units.ToPixels(24, 18, 95, 8));
+  m_countLabel.setObjectName(QString::number(kCountLabelId));
+  m_countLabel.setGeometry(units.ToPixels(129, 17, 95, 8));
+  m_progressBar.setObjectName(QString::number(kProgressBarId));
+  m_progressBar.setGeometry(units.ToPixels(27, 37, 193, 14));
+  m_progressBar.setTextVisible(false);
+  m_progressBar.setRange(0, 0);
+  m_progressBar.setValue(0);
+
+  m_timer.setInterval(kTickInterval);
+  connect(&m_timer, &QTimer::timeout, this, &CExportDialog::OnTimer);
+}
+
+void CExportDialog::SetTickInterval(std::chrono::milliseconds interval) {
+  m_timer.setInterval(interval);
+}
+
+QWidget* CExportDialog::item(int id) {
+  switch (id) {
+    case kCountLabelId:
+      return &m_countLabel;
+    case kProgressBarId:
+      return &m_progressBar;
+    default:
+      return nullptr;
+  }
+}
+
+int CExportDialog::FrameCount() const { return m_frameCount; }
+
+int CExportDialog::Position() const { return m_position; }
+
+int CExportDialog::FailedCount() const { return m_failedCount; }
+
+void CExportDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!m_initialised) {
+    m_initialised = true;
+    OnInitDialog();
+  }
+}
+
+void CExportDialog::OnInitDialog() {
+  if (!m_gifPath.empty() && !m_frames.Load(m_gifPath)) {
+    m_loadFailure = "cannot read " + m_gifPath + ": " + image::ToString(m_frames.LastError());
+  }
+  m_frameCount = m_frames.Count();
+  m_progressBar.setRange(0, m_frameCount);
+  m_progressBar.setValue(0);
+  m_timer.start();
+}
+
+void CExportDialog::OnTimer() {
+  if (m_finished) return;
+  if (m_position < m_frameCount) {
+    const std::string path =
+        core::SequenceFramePath(m_outputDirectory, m_gifPath, m_position, m_extension);
+    std::string error;
+    if (!core::WriteSequenceFrame(*m_frames.At(m_position), path, &error)) {
+      if (m_failedCount == 0) m_firstFailure = error;
+      ++m_failedCount;
+    }
+    ++m_position;
+    m_progressBar.setValue(m_position);
+    m_countLabel.setText(QString::asprintf("%d/%d", m_position, m_frameCount));
+  }
+  if (m_position >= m_frameCount) reject();
+}
+
+void CExportDialog::done(int result) {
+  m_timer.stop();
+  QDialog::done(result);
+  if (m_finished) return;
+  m_finished = true;
+  ReportFailures();
+}
+
+void CExportDialog::ReportFailures() {
+  QString text;
+  if (!m_loadFailure.empty()) {
+    text = QString::fromStdString(m_loadFailure);
+  } else if (m_failedCount > 0) {
+    text = QString("%1 of %2 files could not be written.\n\n%3")
+               .arg(m_failedCount)
+               .arg(m_position)
+               .arg(QString::fromStdString(m_firstFailure));
+  }
+  const UiHooks& hooks = Hooks();
+  if (!text.isEmpty() && hooks.showMessage) hooks.showMessage(parentWidget(), text);
+}
+
+bool ExportFrameCopy(const image::ImageBuffer& frame, int width, int height,
+                     const std::string& path, std::string* error) {
+  image::ImageBuffer copy;
+  copy.CopyFrom(frame);
+  copy.Resize(width, height);
+  errno = 0;
+  if (copy.Save(path, -1)) return true;
+  if (error != nullptr) *error = core::SaveErrorText(path, copy.LastError(), errno);
+  return false;
+}
+
+}  // namespace gui

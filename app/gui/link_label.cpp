@@ -1,0 +1,188 @@
+#include "app/gui/link_label.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QEnterEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+#include <utility>
+
+#include "app/gui/ui_hooks.h"
+#include "support/url_command.h"
+
+namespace gui {
+namespace {
+
+// Desktop files are small; anything bigger is not one.
+constexpr qint64 kMaxKeyFileBytes = 1 << 20;
+
+std::optional<std::string> ReadKeyFile(const QString& path) {
+  QFile file(path);
+  if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return std::nullopt;
+  const QByteArray bytes = file.read(kMaxKeyFileBytes);
+  return bytes.toStdString();
+}
+
+// The lists that map content types to default programs, most specific first.
+QStringList MimeAppsLists() {
+  QStringList lists;
+  for (const QString& dir :
+       QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
+    lists << dir + "/mimeapps.list";
+  }
+  for (const QString& dir :
+       QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
+    lists << dir + "/mimeapps.list" << dir + "/defaults.list";
+  }
+  return lists;
+}
+
+std::optional<std::string> DesktopHandlerCommand(const std::string& scheme) {
+  const std::string types[] = {"x-scheme-handler/" + scheme, "text/html"};
+  const QStringList lists = MimeAppsLists();
+  for (const std::string& type : types) {
+    for (const QString& list : lists) {
+      const std::optional<std::string> text = ReadKeyFile(list);
+      if (!text) continue;
+      const std::string id = support::DefaultApplicationFor(*text, type);
+      if (id.empty()) continue;
+      const QString entryPath =
+          QStandardPaths::locate(QStandardPaths::ApplicationsLocation, QString::fromStdString(id));
+      const std::optional<std::string> entry = ReadKeyFile(entryPath);
+      if (!entry) continue;
+      if (std::optional<std::string> command = support::DesktopEntryCommand(*entry)) {
+        return command;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+bool RunDetached(const std::string& command) {
+  QStringList arguments = QProcess::splitCommand(QString::fromLocal8Bit(command.c_str()));
+  if (arguments.isEmpty()) return false;
+  const QString program = arguments.takeFirst();
+  return QProcess::startDetached(program, arguments);
+}
+
+}  // namespace
+
+LinkFallback DesktopLinkFallback() { return {DesktopHandlerCommand, RunDetached}; }
+
+CLinkLabel::CLinkLabel(const QString& text, QWidget* parent)
+    : QLabel(text, parent), m_fallback(DesktopLinkFallback()) {
+  m_hoverColour = palette().color(QPalette::Highlight);
+  setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  setCursor(Qt::PointingHandCursor);
+  SetAddress(QString());
+}
+
+void CLinkLabel::SetAddress(const QString& address) {
+  m_address = address.isEmpty() ? text() : address;
+  if (text().isEmpty()) setText(m_address);
+  setToolTip(m_address);
+}
+
+const QString& CLinkLabel::Address() const { return m_address; }
+
+void CLinkLabel::SetFallback(LinkFallback fallback) { m_fallback = std::move(fallback); }
+
+int CLinkLabel::LaunchUrl(const QString& address) const {
+  const UiHooks& hooks = Hooks();
+  if (hooks.openExternal && hooks.openExternal(address)) return support::kLaunchSucceeded;
+  // The opener gives no reason; "no program for it" is what refusals mean here.
+  const int openerResult = support::kLaunchNoAssociation;
+  if (!m_fallback.handlerCommand || !m_fallback.runCommand) return openerResult;
+  const QString scheme = QUrl(address).scheme();
+  const std::optional<std::string> handler =
+      m_fallback.handlerCommand(scheme.isEmpty() ? std::string("http") : scheme.toStdString());
+  if (!handler) return openerResult;
+  const std::optional<std::string> command =
+      support::BuildLaunchCommand(*handler, address.toLocal8Bit().toStdString());
+  if (!command) return openerResult;
+  return m_fallback.runCommand(*command) ? support::kLaunchSucceeded : support::kLaunchFileNotFound;
+}
+
+void CLinkLabel::ShowLaunchError(int code) {
+  QApplication::beep();
+  const UiHooks& hooks = Hooks();
+  if (hooks.showMessage) {
+    hooks.showMessage(this, QString::fromStdString(support::LaunchErrorText(code)));
+  }
+}
+
+void CLinkLabel::FitToText() {
+  QRect area = geometry();
+  const QSize textSize = QFontMetrics(LinkFont()).size(Qt::TextSingleLine, text());
+  const Qt::Alignment align = alignment();
+  if (align & Qt::AlignVCenter) {
+    const int margin = (area.height() - textSize.height()) / 2;
+    area.adjust(0, margin, 0, -margin);
+  } else {
+    area.setHeight(textSize.height());
+  }
+  if (align & Qt::AlignHCenter) {
+    const int margin = (area.width() - textSize.width()) / 2;
+    area.adjust(margin, 0, -margin, 0);
+  } else if (align & Qt::AlignRight) {
+    area.setLeft(area.left() + area.width() - textSize.width());
+  } else {
+    area.setWidth(textSize.width());
+  }
+  setGeometry(area);
+}
+
+bool CLinkLabel::IsVisited() const { return m_visited; }
+
+bool CLinkLabel::IsMouseOver() const { return m_mouseOver; }
+
+QColor CLinkLabel::TextColour() const {
+  if (m_mouseOver) return m_hoverColour;
+  return m_visited ? m_visitedColour : m_linkColour;
+}
+
+void CLinkLabel::enterEvent(QEnterEvent* event) {
+  QLabel::enterEvent(event);
+  m_mouseOver = true;
+  update();
+}
+
+void CLinkLabel::leaveEvent(QEvent* event) {
+  QLabel::leaveEvent(event);
+  m_mouseOver = false;
+  update();
+}
+
+void CLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+  QLabel::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    OnClicked();
+  }
+}
+
+void CLinkLabel::OnClicked() {
+  const int result = LaunchUrl(m_address);
+  m_visited = support::IsLaunchSuccess(result);
+  update();
+  if (!m_visited) ShowLaunchError(result);
+}
+
+void CLinkLabel::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  painter.setFont(LinkFont());
+  painter.setPen(TextColour());
+  painter.drawText(contentsRect(), static_cast<int>(alignment()) | Qt::TextSingleLine, text());
+}
+
+QFont CLinkLabel::LinkFont() const {
+  QFont underlined = font();
+  underlined.setUnderline(true);
+  return underlined;
+}
+
+}  // namespace gui
