@@ -55,8 +55,13 @@ bool BmpCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
   }
   const BitmapInfoHeader header = ReadInfoHeader(bytes);
   // Smaller headers (the 12-byte OS/2 core header) lay their fields out differently.
-  if (header.biSize < kInfoHeaderSize || header.biSize > bytes.size()) {
+  if (header.biSize < kInfoHeaderSize) {
     SetError(ImageError::Corrupt);
+    return false;
+  }
+  // The palette starts right after the header, so the header must end inside the data.
+  if (header.biSize > bytes.size() - kFileHeaderSize) {
+    SetError(ImageError::Truncated);
     return false;
   }
   if (header.biWidth > kMaxDimension || header.biHeight > kMaxDimension) {

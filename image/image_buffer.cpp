@@ -191,9 +191,10 @@ bool ImageBuffer::GetPalette(int first, int count, RgbQuad* out) const {
   if (!IsValid() || m_palette.empty() || first < 0 || out == nullptr) {
     return false;
   }
-  const int size = static_cast<int>(m_palette.size());
-  for (int i = 0; i < count && first < size - i; ++i) {
-    out[i] = m_palette[static_cast<std::size_t>(first + i)];
+  const auto start = static_cast<std::size_t>(first);
+  const auto wanted = static_cast<std::size_t>(std::max(count, 0));
+  for (std::size_t i = 0; i < wanted && start + i < m_palette.size(); ++i) {
+    out[i] = m_palette[start + i];
   }
   return true;
 }
@@ -202,9 +203,10 @@ bool ImageBuffer::SetPalette(int first, int count, const RgbQuad* entries) {
   if (!IsValid() || m_palette.empty() || first < 0 || entries == nullptr) {
     return false;
   }
-  const int size = static_cast<int>(m_palette.size());
-  for (int i = 0; i < count && first < size - i; ++i) {
-    m_palette[static_cast<std::size_t>(first + i)] = entries[i];
+  const auto start = static_cast<std::size_t>(first);
+  const auto wanted = static_cast<std::size_t>(std::max(count, 0));
+  for (std::size_t i = 0; i < wanted && start + i < m_palette.size(); ++i) {
+    m_palette[start + i] = entries[i];
   }
   return true;
 }

@@ -127,9 +127,10 @@ bool TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
       SetError(ImageError::Truncated);
       return false;
     }
-    for (int i = 0; i < header.colourMapLength; ++i) {
-      const uint8_t* entry = bytes.data() + pos + entryBytes * static_cast<std::size_t>(i);
-      palette[static_cast<std::size_t>(header.colourMapFirst + i)] =
+    const auto first = static_cast<std::size_t>(header.colourMapFirst);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(header.colourMapLength); ++i) {
+      const uint8_t* entry = bytes.data() + pos + entryBytes * i;
+      palette[first + i] =
           RgbQuad{entry[0], entry[1], entry[2], entryBytes == 4 ? entry[3] : uint8_t{0}};
     }
     pos += mapBytes;

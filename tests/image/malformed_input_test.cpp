@@ -29,6 +29,7 @@ const MalformedRow kRows[] = {
     {"bmp/depth_2.bmp", ImageError::UnsupportedDepth},
     {"bmp/rle8_compression.bmp", ImageError::UnsupportedDepth},
     {"bmp/core_header.bmp", ImageError::Corrupt},
+    {"bmp/info_header_past_end.bmp", ImageError::Truncated},
     {"bmp/cut_bitfield_masks.bmp", ImageError::Truncated},
     {"bmp/truncated_pixels.bmp", ImageError::None},
     {"tga/truncated_header.tga", ImageError::Truncated},
