@@ -293,6 +293,19 @@ def tiny_files():
         ["BRRR", "R...", "R..."],
     ])
 
+    # Frames beside and below the screen with disposal 3 and 2 change nothing.
+    files["offscreen_disposal"] = (4, 2, [
+        Frame(0, 0, 4, 2, idx(["RRRR", "RRRR"]), disposal=1),
+        Frame(10, 0, 2, 2, idx(["GG", "GG"]), disposal=3),
+        Frame(0, 5, 1, 1, idx(["B"]), disposal=2),
+        Frame(1, 1, 1, 1, idx(["W"]), disposal=1),
+    ], BASE_PALETTE, [
+        ["RRRR", "RRRR"],
+        ["RRRR", "RRRR"],
+        ["RRRR", "RRRR"],
+        ["RRRR", "RWRR"],
+    ])
+
     # Local colour tables replace the global one for their frame only.
     files["local_palette"] = (3, 2, [
         Frame(0, 0, 3, 2, idx(["RGB", "BGR"]), disposal=1),
@@ -356,11 +369,12 @@ def tiny_files():
 # Where Pillow 9.4 shows something else than browsers (checked by hand):
 #   disposal_background: Pillow fills disposed rectangles with background colour 0 (red).
 #   disposal_previous: Pillow starts the canvas in background colour 0, not transparent.
-#   offsets: Pillow grows the image to hold frames that reach past the screen.
+#   offsets, offscreen_disposal: Pillow grows the image to hold frames that reach past the
+#     screen.
 #   index_out_of_range: Pillow draws indices beyond the table in black.
 #   short_stream: Pillow refuses the frame whose LZW data ends early.
-PILLOW_DIFFERS = {"disposal_background", "disposal_previous", "offsets", "index_out_of_range",
-                  "short_stream"}
+PILLOW_DIFFERS = {"disposal_background", "disposal_previous", "offsets", "offscreen_disposal",
+                  "index_out_of_range", "short_stream"}
 
 
 def photo_indices(width, height, colours, seed, offset):

@@ -45,8 +45,13 @@ GifCompositor::Area GifCompositor::Clip(const GifFrame& frame) const {
   Area area;
   area.left = frame.left;
   area.top = frame.top;
-  area.width = std::max(0, std::min(frame.left + frame.width, m_canvas.Width()) - frame.left);
-  area.height = std::max(0, std::min(frame.top + frame.height, m_canvas.Height()) - frame.top);
+  area.width = std::min(frame.left + frame.width, m_canvas.Width()) - frame.left;
+  area.height = std::min(frame.top + frame.height, m_canvas.Height()) - frame.top;
+  // A frame beside or below the screen has a side of 0 or less; its area is empty in both
+  // directions so that no loop touches rows outside the canvas.
+  if (area.width <= 0 || area.height <= 0) {
+    return Area{};
+  }
   return area;
 }
 

@@ -39,7 +39,7 @@ class GifCompositor {
   const ImageBuffer& Canvas() const { return m_canvas; }
 
  private:
-  // A frame's rectangle clipped to the screen; empty when width or height is 0.
+  // A frame's rectangle clipped to the screen; all 0 when nothing of it is on the screen.
   struct Area {
     int left = 0;
     int top = 0;

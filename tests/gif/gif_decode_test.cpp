@@ -26,6 +26,7 @@ const DecodeCase kCases[] = {
     {"disposal_previous", 4, 4, 5},
     {"transparency", 4, 3, 3},
     {"offsets", 4, 3, 6},
+    {"offscreen_disposal", 4, 2, 4},
     {"local_palette", 3, 2, 3},
     {"local_only", 2, 2, 2},
     {"index_out_of_range", 4, 1, 2},

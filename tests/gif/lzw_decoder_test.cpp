@@ -225,9 +225,10 @@ TEST_P(GiflibCrossCheck, SameIndicesAsGiflib) {
 INSTANTIATE_TEST_SUITE_P(Files, GiflibCrossCheck,
                          testing::Values("disposal_keep", "disposal_background",
                                          "disposal_previous", "transparency", "offsets",
-                                         "local_palette", "local_only", "index_out_of_range",
-                                         "interlaced", "tiny_blocks", "photo", "photo_interlaced",
-                                         "table_full_clear", "table_full_deferred", "two_colours"));
+                                         "offscreen_disposal", "local_palette", "local_only",
+                                         "index_out_of_range", "interlaced", "tiny_blocks", "photo",
+                                         "photo_interlaced", "table_full_clear",
+                                         "table_full_deferred", "two_colours"));
 
 // A one-frame GIF around a hand-built stream with code size 1, decoded by giflib.
 TEST(LzwDecoder, GiflibAgreesOnCodeSizeOne) {
