@@ -11,7 +11,7 @@ namespace core {
 FrameEncoder::FrameEncoder(int width, int height, int jobs, Emit emit)
     : m_width(width), m_height(height), m_emit(std::move(emit)) {
   const int workers = std::max(jobs, 1);
-  m_slots.resize(static_cast<std::size_t>(2 * workers + 2));
+  m_slots.resize(2 * static_cast<std::size_t>(workers) + 2);
   m_workers.reserve(static_cast<std::size_t>(workers));
   for (int i = 0; i < workers; ++i) m_workers.emplace_back([this] { Work(); });
 }
