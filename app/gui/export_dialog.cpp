@@ -107,12 +107,12 @@ void CExportDialog::done(int result) {
 void CExportDialog::ReportFailures() {
   QString text;
   if (!m_loadFailure.empty()) {
-    text = QString::fromStdString(m_loadFailure);
+    text = QString::fromLocal8Bit(m_loadFailure.c_str());
   } else if (m_failedCount > 0) {
     text = QString("%1 of %2 files could not be written.\n\n%3")
                .arg(m_failedCount)
                .arg(m_position)
-               .arg(QString::fromStdString(m_firstFailure));
+               .arg(QString::fromLocal8Bit(m_firstFailure.c_str()));
   }
   const UiHooks& hooks = Hooks();
   if (!text.isEmpty() && hooks.showMessage) hooks.showMessage(parentWidget(), text);
