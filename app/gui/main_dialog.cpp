@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -34,6 +35,10 @@ struct Column {
   int width;
 };
 constexpr std::array kPropertyColumns = {Column{"Property", 140}, Column{"Value", 110}};
+
+// Where a context menu asked for from the keyboard opens, from the client area's
+// top-left corner.
+constexpr QPoint kKeyboardMenuOffset(5, 5);
 
 // Controls whose enabled state follows the window state.
 constexpr std::array kOptionIds = {1006, 1007, 1008, 1024, 1014, 1015, 1016, 1017, 1018};
@@ -196,10 +201,22 @@ void CMainDialog::SetProgress(int index, int frameCount) {
 void CMainDialog::contextMenuEvent(QContextMenuEvent* event) {
   // From the keyboard (Shift+F10, the menu key) the menu opens just inside the
   // client area's top-left corner.
-  const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(QPoint(5, 5))
-                                                                   : event->globalPos();
+  const QPoint at = event->reason() == QContextMenuEvent::Keyboard
+                        ? mapToGlobal(kKeyboardMenuOffset)
+                        : event->globalPos();
   event->accept();
   ShowContextMenu(at);
+}
+
+void CMainDialog::keyPressEvent(QKeyEvent* event) {
+  // Shift+F10 asks for the context menu like the menu key; a key a control leaves
+  // unhandled reaches the dialog, so this works whichever control has the focus.
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    event->accept();
+    ShowContextMenu(mapToGlobal(kKeyboardMenuOffset));
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void CMainDialog::ShowContextMenu(const QPoint& globalPos) {

@@ -65,6 +65,7 @@ class CMainDialog : public QDialog {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -9,6 +9,10 @@
 namespace gui {
 namespace {
 
+// Qt's own file dialogs take the application's style sheet; a desktop's native
+// ones would not.
+constexpr QFileDialog::Options kSkinnable = QFileDialog::DontUseNativeDialog;
+
 UiHooks RealDialogs() {
   UiHooks hooks;
   hooks.showMessage = [](QWidget* parent, const QString& text) {
@@ -16,8 +20,8 @@ UiHooks RealDialogs() {
     box.exec();
   };
   hooks.chooseGifFile = [](QWidget* parent) -> std::optional<QString> {
-    const QString path =
-        QFileDialog::getOpenFileName(parent, QString(), QString(), "Gif Files (*.gif)");
+    const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(),
+                                                      "Gif Files (*.gif)", nullptr, kSkinnable);
     if (path.isEmpty()) return std::nullopt;
     return path;
   };
@@ -28,6 +32,7 @@ UiHooks RealDialogs() {
     dialog.setNameFilters(filters);
     // No overwrite prompt and no default suffix: the caller's extension rule decides.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setOptions(dialog.options() | kSkinnable);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
       return std::nullopt;
     }
@@ -38,7 +43,8 @@ UiHooks RealDialogs() {
     return choice;
   };
   hooks.chooseDirectory = [](QWidget* parent, const QString& title) -> std::optional<QString> {
-    const QString path = QFileDialog::getExistingDirectory(parent, title);
+    const QString path = QFileDialog::getExistingDirectory(parent, title, QString(),
+                                                           QFileDialog::ShowDirsOnly | kSkinnable);
     if (path.isEmpty()) return std::nullopt;
     return path;
   };

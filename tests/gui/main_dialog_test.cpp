@@ -654,7 +654,8 @@ void MainDialogTest::contextMenuFromKeyboardAndMouse() {
     QTest::keyClick(menu, Qt::Key_Return);
   };
 
-  // Shift+F10 on a button: 5 pixels right of and below the client area's corner.
+  // A keyboard request (the menu key) on a button: 5 pixels right of and below the
+  // client area's corner.
   QTimer::singleShot(0, inspectAndChooseFirst);
   QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, QPoint(0, 0),
                                  dialog.item(1005)->mapToGlobal(QPoint(0, 0)));
@@ -663,6 +664,13 @@ void MainDialogTest::contextMenuFromKeyboardAndMouse() {
   QCOMPARE(shownAt, dialog.mapToGlobal(QPoint(5, 5)));
   QCOMPARE(hooks.messages, QStringList{"No gif files!"});
 
+  // Shift+F10 typed while a button has the focus: the same place.
+  shownAt = QPoint();
+  QTimer::singleShot(0, inspectAndChooseFirst);
+  QTest::keyClick(dialog.item(1005), Qt::Key_F10, Qt::ShiftModifier);
+  QCOMPARE(shownAt, dialog.mapToGlobal(QPoint(5, 5)));
+  QCOMPARE(hooks.messages.size(), 2);
+
   // A right click on the preview: at the cursor.
   QTimer::singleShot(0, inspectAndChooseFirst);
   const QPoint inPreview(40, 30);
@@ -670,7 +678,7 @@ void MainDialogTest::contextMenuFromKeyboardAndMouse() {
                               dialog.item(1022)->mapToGlobal(inPreview));
   QApplication::sendEvent(dialog.item(1022), &fromMouse);
   QCOMPARE(shownAt, dialog.item(1022)->mapToGlobal(inPreview));
-  QCOMPARE(hooks.messages.size(), 2);
+  QCOMPARE(hooks.messages.size(), 3);
 }
 
 void MainDialogTest::exportSingle() {
