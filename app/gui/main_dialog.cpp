@@ -91,6 +91,8 @@ CMainDialog::CMainDialog(QWidget* parent)
 CMainDialog::~CMainDialog() {
   m_playbackTimer.stop();
   m_player->StopWorker();
+  // Children losing the focus while they are destroyed must not run handlers.
+  for (const MessageEntry& entry : KillFocusTable()) item(entry.id)->removeEventFilter(this);
 }
 
 QWidget* CMainDialog::item(int id) const {

@@ -30,8 +30,7 @@ class CMainDialog : public QDialog {
   // What the window is doing; each state enables a fixed set of controls.
   enum class WindowState { Empty, Stopped, Playing, Converting };
 
-  // The id of the playback timer ("timer 1") and its period in milliseconds.
-  static constexpr int kPlaybackTimerId = 1;
+  // The period of the playback timer ("timer 1") in milliseconds.
   static constexpr int kPlaybackTimerMs = 100;
 
   explicit CMainDialog(QWidget* parent = nullptr);

@@ -78,8 +78,11 @@ void CMainDialog::FinishCapture() {
   m_isConverting = false;
   m_isPlaying = false;
   m_playbackTimer.stop();
-  // The worker has ended by itself after the last frame; this only joins it.
+  // The worker ends by itself after the last frame; this joins it, and the
+  // position goes back to frame 0 even when the stop came first.
   m_player->StopWorker();
+  m_player->ResetPosition();
+  m_player->update();
   if (const std::string& failure = m_player->CaptureError(); !failure.empty()) {
     ShowMessage(QStringLiteral("The movie was not written: a frame could not be saved.\n%1")
                     .arg(QString::fromStdString(failure)));

@@ -473,22 +473,25 @@ void MainDialogTest::convertNeedsADirectory() {
 }
 
 void MainDialogTest::convertWritesEveryFrameOnceAndTheCliMovie_data() {
-  QTest::addColumn<bool>("visible");
+  QTest::addColumn<Qt::WindowState>("window");
   QTest::addColumn<int>("sizeOption");
   QTest::addColumn<QString>("cliSize");
-  QTest::newRow("shown, original size") << true << 1015 << "original";
-  QTest::newRow("hidden, double size") << false << 1016 << "double";
+  QTest::newRow("shown, original size") << Qt::WindowActive << 1015 << "original";
+  QTest::newRow("never shown, double size") << Qt::WindowNoState << 1016 << "double";
+  QTest::newRow("minimised, half size") << Qt::WindowMinimized << 1014 << "half";
 }
 
 void MainDialogTest::convertWritesEveryFrameOnceAndTheCliMovie() {
-  QFETCH(bool, visible);
+  QFETCH(Qt::WindowState, window);
   QFETCH(int, sizeOption);
   QFETCH(QString, cliSize);
   ScriptedHooks hooks;
   CMainDialog dialog;
-  if (visible) {
+  if (window == Qt::WindowActive) {
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+  } else if (window == Qt::WindowMinimized) {
+    dialog.showMinimized();
   }
   QTemporaryDir out;
   ChooseOutputDir(dialog, hooks, out.path());
@@ -532,6 +535,7 @@ void MainDialogTest::convertWritesEveryFrameOnceAndTheCliMovie() {
   QCOMPARE(EnabledIds(dialog), Union(Union(kAlwaysOn, kOptions), {1003}));
   QCOMPARE(Trackbar(dialog), 0);
   QCOMPARE(Text(dialog, 1012), QString("0"));
+  QCOMPARE(dialog.player()->CurrentIndex(), 0);
   QVERIFY(!dialog.playbackTimerActive());
 
   const QByteArray movie = ReadAll(out.path() + "/ten_frames.swf");
