@@ -89,7 +89,7 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
   app.add_option("-j,--jobs", options.jobs, "worker threads (default: number of cores)")
       ->check(CLI::Range(1, kMaxJobs))
       ->option_text("N");
-  app.add_flag("-q,--quiet", options.quiet, "print errors only");
+  app.add_flag("-q,--quiet", options.quiet, "print only errors and warnings");
 
   std::ostringstream out;
   std::ostringstream err;

@@ -66,6 +66,12 @@ class Runner {
     if (!core::ReadFileBytes(path, bytes, &error)) return Fail(error);
     core::GifSummary gif;
     if (!core::SummarizeGif(bytes, gif, &error)) return Fail(path + ": " + error);
+    if (gif.truncated) {
+      // Browsers show the complete frames of a cut file; so does the movie, but the user hears
+      // about the loss.
+      Warn(path + ": the file ends early; only its " + std::to_string(gif.frameCount) +
+           " complete frames are used");
+    }
 
     const std::string label = support::GetBaseName(path);
     auto progress = [this, &label](int done, int total) { m_bar.Update(label, done, total); };
@@ -108,7 +114,7 @@ class Runner {
     }
     if (!m_options.quiet) {
       const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-      std::fprintf(m_out, "%s: %d frames, %s, %.2f s\n", path.c_str(), gif.frameCount,
+      std::fprintf(m_out, "%s: %d frames, %s, %.3f s\n", path.c_str(), gif.frameCount,
                    detail.c_str(), seconds.count());
       std::fflush(m_out);
     }
@@ -123,6 +129,11 @@ class Runner {
     if (added) return true;
     error = "its output " + target + " was already written for " + entry->second;
     return false;
+  }
+
+  void Warn(const std::string& message) {
+    std::fprintf(m_err, "quorvex-convert: warning: %s\n", message.c_str());
+    std::fflush(m_err);
   }
 
   bool Fail(const std::string& message) {

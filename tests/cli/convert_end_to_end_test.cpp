@@ -95,7 +95,7 @@ TEST_F(ConvertEndToEnd, ConvertsAGifIntoAMovieOfItsFrames) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_TRUE(std::regex_match(
-      run.out, std::regex(".*anim\\.gif: 3 frames, 40x30, \\./anim\\.swf, [0-9]+\\.[0-9]{2} s\n")))
+      run.out, std::regex(".*anim\\.gif: 3 frames, 40x30, \\./anim\\.swf, [0-9]+\\.[0-9]{3} s\n")))
       << run.out;
   EXPECT_EQ(OutputEntries(), std::vector<std::string>{"anim.swf"});
 
@@ -207,6 +207,21 @@ TEST_F(ConvertEndToEnd, BadInputsFailClearlyAndLeaveNothing) {
   const auto exported = Run("--export bmp " + Quote(inputs.Path() + "text.gif"));
   EXPECT_EQ(exported.status, 1);
   EXPECT_TRUE(OutputEntries().empty());
+}
+
+TEST_F(ConvertEndToEnd, AFileCutAfterItsSecondFrameGivesATwoFrameMovieAndAWarning) {
+  TempFolder inputs;
+  const std::vector<uint8_t> gif = swftest::readFileBytes(kData + "anim.gif");
+  ASSERT_TRUE(core::testing::WriteBytes(inputs.Path() + "anim.gif",
+                                        std::vector<uint8_t>(gif.begin(), gif.begin() + 2000)));
+  const auto run = Run("-q " + Quote(inputs.Path() + "anim.gif"));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "quorvex-convert: warning: " + inputs.Path() +
+                         "anim.gif: the file ends early; only its 2 complete frames are used\n");
+  const swftest::WalkedMovie movie =
+      swftest::walkSwf(swftest::readFileBytes(output.Path() + "anim.swf"));
+  ASSERT_TRUE(movie.ok) << movie.error;
+  EXPECT_EQ(movie.frameCount, 2);
 }
 
 TEST_F(ConvertEndToEnd, OneBadFileDoesNotStopTheOthers) {
