@@ -32,10 +32,10 @@ void report(ImageError* error, ImageError value) {
   }
 }
 
-// Compresses `height` rows of B,G,R pixels at `pixels` (rows `pitch` bytes apart, bottom-up
-// when `flags` holds TJFLAG_BOTTOMUP) into `out`.
-bool compressBgr(const uint8_t* pixels, int width, int pitch, int height, int quality, int flags,
-                 std::vector<uint8_t>& out, ImageError* error) {
+// Compresses `height` rows of pixels in TurboJPEG format `format` at `pixels` (rows `pitch`
+// bytes apart, bottom-up when `flags` holds TJFLAG_BOTTOMUP) into `out`.
+bool compress(const uint8_t* pixels, int format, int width, int pitch, int height, int quality,
+              int flags, std::vector<uint8_t>& out, ImageError* error) {
   TurboHandle handle(tjInitCompress());
   if (!handle) {
     report(error, ImageError::Library);
@@ -44,7 +44,7 @@ bool compressBgr(const uint8_t* pixels, int width, int pitch, int height, int qu
   unsigned char* jpeg = nullptr;
   unsigned long jpegSize = 0;
   // Baseline is TurboJPEG's default; the accurate DCT gives the better picture for the cost.
-  const int result = tjCompress2(handle.get(), pixels, width, pitch, height, TJPF_BGR, &jpeg,
+  const int result = tjCompress2(handle.get(), pixels, width, pitch, height, format, &jpeg,
                                  &jpegSize, TJSAMP_420, quality, flags | TJFLAG_ACCURATEDCT);
   TurboBuffer owned(jpeg);
   if (result != 0 || jpeg == nullptr) {
@@ -85,9 +85,10 @@ bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out
   quality = std::clamp(quality, 1, 100);
   const int width = image.Width();
   const int height = image.Height();
-  if (image.BitsPerPixel() == 24) {
-    return compressBgr(image.Pixels(), width, image.Stride(), height, quality, TJFLAG_BOTTOMUP, out,
-                       error);
+  // 24-bit and opaque 32-bit pictures go to the library as they are stored.
+  if (image.BitsPerPixel() == 24 || (image.BitsPerPixel() == 32 && IsOpaque(image))) {
+    return compress(image.Pixels(), image.BitsPerPixel() == 24 ? TJPF_BGR : TJPF_BGRX, width,
+                    image.Stride(), height, quality, TJFLAG_BOTTOMUP, out, error);
   }
   std::size_t rowBytes = 0;
   std::size_t total = 0;
@@ -97,18 +98,19 @@ bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out
     report(error, ImageError::TooLarge);
     return false;
   }
-  std::vector<uint8_t> bgr;
+  std::unique_ptr<uint8_t[]> bgr;
   try {
-    bgr.resize(total);
+    bgr = std::make_unique_for_overwrite<uint8_t[]>(total);
   } catch (const std::bad_alloc&) {
     report(error, ImageError::OutOfMemory);
     return false;
   }
   const RowConverter rows(image);
   for (int y = 0; y < height; ++y) {
-    rows.ToBgr(y, bgr.data() + rowBytes * static_cast<std::size_t>(y));
+    rows.ToBgr(y, bgr.get() + rowBytes * static_cast<std::size_t>(y));
   }
-  return compressBgr(bgr.data(), width, static_cast<int>(rowBytes), height, quality, 0, out, error);
+  return compress(bgr.get(), TJPF_BGR, width, static_cast<int>(rowBytes), height, quality, 0, out,
+                  error);
 }
 
 bool JpegCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& options,

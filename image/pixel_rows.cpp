@@ -97,6 +97,27 @@ void RowConverter::ToBgra(int y, uint8_t* out) const {
   }
 }
 
+bool IsOpaque(const ImageBuffer& image) {
+  if (!image.IsValid()) {
+    return false;
+  }
+  if (image.BitsPerPixel() != 32) {
+    return true;
+  }
+  const auto width = static_cast<std::size_t>(image.Width());
+  for (int y = 0; y < image.Height(); ++y) {
+    const uint8_t* row = image.RowPointer(y);
+    uint8_t all = 255;
+    for (std::size_t x = 0; x < width; ++x) {
+      all &= row[4 * x + 3];
+    }
+    if (all != 255) {
+      return false;
+    }
+  }
+  return true;
+}
+
 uint8_t OverWhite(uint8_t value, uint8_t alpha) {
   return static_cast<uint8_t>(divide255(value * alpha + 255U * (255U - alpha)));
 }

@@ -50,6 +50,10 @@ class RowConverter {
   MaskField m_blue;
 };
 
+// True when no pixel of `image` is transparent: always below 32 bpp, and at 32 bpp when every
+// alpha byte is 255. False for an invalid image.
+bool IsOpaque(const ImageBuffer& image);
+
 // Blends colour sample `value` with alpha `alpha` (both 0..255) over white, rounded.
 uint8_t OverWhite(uint8_t value, uint8_t alpha);
 

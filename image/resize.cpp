@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -23,8 +24,8 @@ extern "C" {
 // accurate-rounding flags make the result the same on every run and processor. Every call
 // builds its own context, so frames may be resized on several threads at once.
 //
-// 32-bit pictures are resampled premultiplied, so colour under transparent pixels does not
-// bleed into visible ones: the planes hold colour x alpha (0..65025) and alpha x 257 in 16
+// 32-bit pictures with transparency are resampled premultiplied, so colour under transparent pixels
+// does not bleed into visible ones: the planes hold colour x alpha (0..65025) and alpha x 257 in 16
 // bits, enough that dividing back loses nothing visible even at low alpha.
 
 namespace image {
@@ -135,50 +136,95 @@ bool scalePlanes(const Planes<T>& source, int sourceWidth, int sourceHeight, Pla
   }
 }
 
-// B,G,R planes of 8-bit samples, through the masks at 16 bits.
+// Copies `width` pixels of kBytes bytes (B, G, R first) into three planes.
+template <std::size_t kBytes>
+void splitPacked(const uint8_t* row, std::size_t width, uint8_t* blue, uint8_t* green,
+                 uint8_t* red) {
+  if constexpr (kBytes == 4) {
+    // Whole-pixel loads let the compiler vectorise the shuffle.
+    for (std::size_t x = 0; x < width; ++x) {
+      uint32_t pixel = 0;
+      std::memcpy(&pixel, row + 4 * x, 4);
+      blue[x] = static_cast<uint8_t>(pixel);
+      green[x] = static_cast<uint8_t>(pixel >> 8);
+      red[x] = static_cast<uint8_t>(pixel >> 16);
+    }
+  } else {
+    for (std::size_t x = 0; x < width; ++x) {
+      blue[x] = row[kBytes * x];
+      green[x] = row[kBytes * x + 1];
+      red[x] = row[kBytes * x + 2];
+    }
+  }
+}
+
+// The reverse of splitPacked; a fourth byte (alpha) is set opaque.
+template <std::size_t kBytes>
+void mergePacked(const uint8_t* blue, const uint8_t* green, const uint8_t* red, std::size_t width,
+                 uint8_t* row) {
+  if constexpr (kBytes == 4) {
+    for (std::size_t x = 0; x < width; ++x) {
+      const uint32_t pixel = blue[x] | (static_cast<uint32_t>(green[x]) << 8) |
+                             (static_cast<uint32_t>(red[x]) << 16) | 0xFF000000U;
+      std::memcpy(row + 4 * x, &pixel, 4);
+    }
+  } else {
+    for (std::size_t x = 0; x < width; ++x) {
+      row[kBytes * x] = blue[x];
+      row[kBytes * x + 1] = green[x];
+      row[kBytes * x + 2] = red[x];
+    }
+  }
+}
+
+// B, G, R as three 8-bit planes: 24-bit pixels, opaque 32-bit pixels, or 16-bit words
+// expanded through their masks and packed again afterwards.
 bool resizeColour(const ImageBuffer& source, ImageBuffer& target) {
-  const int width = source.Width();
-  const int height = source.Height();
+  const auto width = static_cast<std::size_t>(source.Width());
+  const auto targetWidth = static_cast<std::size_t>(target.Width());
   const int depth = source.BitsPerPixel();
   const std::array<MaskField, 3> fields = {
       MaskField(source.Masks()[2]), MaskField(source.Masks()[1]), MaskField(source.Masks()[0])};
   Planes<uint8_t> in;
   Planes<uint8_t> out;
-  if (!in.Allocate(width, height, 3) || !out.Allocate(target.Width(), target.Height(), 3)) {
+  if (!in.Allocate(source.Width(), source.Height(), 3) ||
+      !out.Allocate(target.Width(), target.Height(), 3)) {
     return false;
   }
-  for (int y = 0; y < height; ++y) {
+  for (int y = 0; y < source.Height(); ++y) {
     const uint8_t* row = source.RowPointer(y);
-    std::array<uint8_t*, 3> planes = {in.Row(0, y), in.Row(1, y), in.Row(2, y)};
-    for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x) {
-      if (depth == 24) {
-        for (std::size_t c = 0; c < 3; ++c) {
-          planes[c][x] = row[3 * x + c];
-        }
-      } else {
+    uint8_t* blue = in.Row(0, y);
+    uint8_t* green = in.Row(1, y);
+    uint8_t* red = in.Row(2, y);
+    if (depth == 32) {
+      splitPacked<4>(row, width, blue, green, red);
+    } else if (depth == 24) {
+      splitPacked<3>(row, width, blue, green, red);
+    } else {
+      for (std::size_t x = 0; x < width; ++x) {
         const uint32_t word = row[2 * x] | (static_cast<uint32_t>(row[2 * x + 1]) << 8);
-        for (std::size_t c = 0; c < 3; ++c) {
-          planes[c][x] = fields[c].Expand(word);
-        }
+        blue[x] = fields[0].Expand(word);
+        green[x] = fields[1].Expand(word);
+        red[x] = fields[2].Expand(word);
       }
     }
   }
-  if (!scalePlanes(in, width, height, out, target.Width(), target.Height(), 3)) {
+  if (!scalePlanes(in, source.Width(), source.Height(), out, target.Width(), target.Height(), 3)) {
     return false;
   }
   for (int y = 0; y < target.Height(); ++y) {
     uint8_t* row = target.RowPointer(y);
-    const std::array<const uint8_t*, 3> planes = {out.Row(0, y), out.Row(1, y), out.Row(2, y)};
-    for (std::size_t x = 0; x < static_cast<std::size_t>(target.Width()); ++x) {
-      if (depth == 24) {
-        for (std::size_t c = 0; c < 3; ++c) {
-          row[3 * x + c] = planes[c][x];
-        }
-      } else {
-        uint32_t word = 0;
-        for (std::size_t c = 0; c < 3; ++c) {
-          word |= fields[c].Pack(planes[c][x]);
-        }
+    const uint8_t* blue = out.Row(0, y);
+    const uint8_t* green = out.Row(1, y);
+    const uint8_t* red = out.Row(2, y);
+    if (depth == 32) {
+      mergePacked<4>(blue, green, red, targetWidth, row);
+    } else if (depth == 24) {
+      mergePacked<3>(blue, green, red, targetWidth, row);
+    } else {
+      for (std::size_t x = 0; x < targetWidth; ++x) {
+        const uint32_t word =
+            fields[0].Pack(blue[x]) | fields[1].Pack(green[x]) | fields[2].Pack(red[x]);
         row[2 * x] = static_cast<uint8_t>(word & 0xFF);
         row[2 * x + 1] = static_cast<uint8_t>(word >> 8);
       }
@@ -244,8 +290,10 @@ void ImageBuffer::Resize(int newWidth, int newHeight) {
   if (!resized.CreateFromHeader(header, Masks())) {
     return;
   }
-  const bool done =
-      BitsPerPixel() == 32 ? resizeWithAlpha(*this, resized) : resizeColour(*this, resized);
+  // Premultiplying changes nothing where every pixel is opaque, so such pictures take the
+  // cheaper 8-bit colour path and stay opaque.
+  const bool done = BitsPerPixel() == 32 && !IsOpaque(*this) ? resizeWithAlpha(*this, resized)
+                                                             : resizeColour(*this, resized);
   if (!done) {
     return;
   }

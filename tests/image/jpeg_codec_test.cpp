@@ -200,6 +200,23 @@ void ExpectNear(const std::vector<uint8_t>& actual, std::array<int, 3> bgr, int 
   }
 }
 
+TEST(JpegCodecTest, OpaqueThirtyTwoBitEncodesLikeTwentyFourBit) {
+  const ImageBuffer opaque = Gradient(21, 13, 24);
+  ImageBuffer withAlpha;
+  ASSERT_TRUE(withAlpha.Create(21, 13, 32));
+  for (int y = 0; y < 13; ++y) {
+    for (int x = 0; x < 21; ++x) {
+      std::copy_n(opaque.PixelAddress(x, y), 3, withAlpha.PixelAddress(x, y));
+      withAlpha.PixelAddress(x, y)[3] = 255;
+    }
+  }
+  std::vector<uint8_t> expected;
+  std::vector<uint8_t> actual;
+  ASSERT_TRUE(EncodeJpeg(opaque, 80, expected, nullptr));
+  ASSERT_TRUE(EncodeJpeg(withAlpha, 80, actual, nullptr));
+  EXPECT_TRUE(test::SameBytes(actual, expected));
+}
+
 TEST(JpegCodecTest, TransparentPixelsComeOutWhite) {
   ImageBuffer picture;
   ASSERT_TRUE(picture.Create(16, 16, 32));  // zeroed: black, alpha 0
