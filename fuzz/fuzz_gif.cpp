@@ -1,7 +1,9 @@
 // GIF decoding under libFuzzer: the codec, and the streaming decoder on the calling thread
 // against the same decoder with worker threads, which must agree frame by frame.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -14,15 +16,18 @@ namespace {
 
 // Inputs whose frames would take more memory than this are only parsed: a 20-byte header
 // can ask for thousands of 16384 x 16384 canvases, which tells nothing new.
-constexpr std::uint64_t kMaxDecodedBytes = std::uint64_t{64} << 20;
+constexpr std::uint64_t kMaxDecodedBytes = std::uint64_t{8} << 20;
 // Re-encoding quantises with libimagequant; it is kept to small pictures for speed.
 constexpr std::size_t kMaxReencodeBytes = std::size_t{1} << 20;
 
 std::uint64_t Hash(const image::ImageBuffer& frame) {
   std::uint64_t hash = 14695981039346656037ull;
   const uint8_t* p = frame.Pixels();
-  for (std::size_t i = 0; i < frame.PixelBytes(); ++i) {
-    hash = (hash ^ p[i]) * 1099511628211ull;
+  const std::size_t size = frame.PixelBytes();
+  for (std::size_t i = 0; i < size; i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p + i, std::min<std::size_t>(8, size - i));
+    hash = (hash ^ word) * 1099511628211ull;
   }
   return hash;
 }

@@ -1,5 +1,6 @@
 #include "image/gif/gif_stream_decoder.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -26,6 +27,9 @@ class LzwPipeline {
         m_frameTotal(static_cast<int>(file.frames.size())),
         m_window(threads > 0 ? 2 * threads : 1),
         m_slots(static_cast<std::size_t>(m_window)) {
+    // Reserved first: a failed allocation after some threads had started would destroy
+    // joinable threads.
+    m_workers.reserve(static_cast<std::size_t>(std::max(threads, 0)));
     for (int i = 0; i < threads; ++i) {
       try {
         m_workers.emplace_back([this] { Work(); });
@@ -135,6 +139,9 @@ class LzwPipeline {
   std::vector<std::thread> m_workers;  // last member: started after everything they use
 };
 
+// More workers than this cannot help: frames are handed out one at a time under one lock.
+constexpr int kMaxThreads = 64;
+
 bool Fail(ImageError reason, ImageError* error) {
   if (error != nullptr) {
     *error = reason;
@@ -148,7 +155,7 @@ bool DecodeParsed(std::span<const uint8_t> bytes, const GifFile& file, int threa
   if (!compositor.Start(file, error)) {
     return false;
   }
-  LzwPipeline pipeline(bytes, file, threads);
+  LzwPipeline pipeline(bytes, file, std::min(threads, kMaxThreads));
   const int total = static_cast<int>(file.frames.size());
   for (int index = 0; index < total; ++index) {
     const GifIndexBuffer* indices = pipeline.Acquire(index);

@@ -26,10 +26,10 @@ bool ReadGifInfo(std::span<const uint8_t> bytes, GifInfo* info, ImageError* erro
 using GifFrameSink = std::function<bool(int index, const ImageBuffer& frame)>;
 
 // Decodes every frame of the GIF in `bytes` and hands each composited frame to `sink` on the
-// calling thread, in frame order. With `threads` >= 1 that many worker threads decode the LZW
-// data of the frames ahead, at most 2 * threads frames ahead of the sink, so memory does not
-// grow with the frame count; with `threads` <= 0 everything runs on the calling thread. The
-// frames are the same for any thread count.
+// calling thread, in frame order. With `threads` >= 1 that many worker threads (at most 64)
+// decode the LZW data of the frames ahead, at most 2 * threads frames ahead of the sink, so
+// memory does not grow with the frame count; with `threads` <= 0 everything runs on the
+// calling thread. The frames are the same for any thread count.
 // Returns true when every frame was delivered or the sink stopped the decode; `*frameCount`
 // (when given) is the number of frames the sink received either way. False with `*error`
 // (when given): the ParseGif errors, Corrupt for an invalid LZW code (the frames before it
