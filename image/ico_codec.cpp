@@ -186,6 +186,64 @@ void applyAndMask(std::span<const uint8_t> data, const DibLayout& dib, ImageBuff
   }
 }
 
+// Bytes 16..23 of a PNG stream are its width and height (IHDR comes first); 0 x 0 when the
+// stream is too short, which the PNG decoder then reports.
+std::size_t pngPixelCount(std::span<const uint8_t> data) {
+  if (data.size() < 24) {
+    return 0;
+  }
+  const auto width = (std::size_t{data[16]} << 24) | (std::size_t{data[17]} << 16) |
+                     (std::size_t{data[18]} << 8) | data[19];
+  const auto height = (std::size_t{data[20]} << 24) | (std::size_t{data[21]} << 16) |
+                      (std::size_t{data[22]} << 8) | data[23];
+  return width * height;  // both below 2^32: no overflow in 64 bits
+}
+
+// Decodes one entry's data into a 32-bit frame. `totalBytes` collects the pixel memory of
+// the file's frames and is checked before anything is decoded.
+ImageError decodeEntry(std::span<const uint8_t> data, std::size_t& totalBytes, ImageBuffer& frame) {
+  const bool isPng = HasPngSignature(data);
+  DibLayout dib;
+  std::size_t pixels = 0;
+  if (isPng) {
+    pixels = pngPixelCount(data);
+  } else {
+    const ImageError error = parseDib(data, dib);
+    if (error != ImageError::None) {
+      return error;
+    }
+    pixels = static_cast<std::size_t>(dib.header.biWidth) *
+             static_cast<std::size_t>(dib.header.biHeight);
+  }
+  std::size_t frameBytes = 0;
+  if (!checkedMul(pixels, 4, frameBytes) || !checkedAdd(totalBytes, frameBytes, totalBytes) ||
+      totalBytes > kMaxTotalPixelBytes) {
+    return ImageError::TooLarge;
+  }
+  ImageSequence parts;
+  if (isPng) {
+    PngCodec png;
+    if (!png.LoadMemory(data, parts)) {
+      return png.LastError();
+    }
+  } else {
+    BmpCodec bmp;
+    if (!bmp.LoadMemory(buildBitmapFile(data, dib), parts)) {
+      return bmp.LastError();
+    }
+  }
+  if (parts.Count() != 1) {
+    return ImageError::Corrupt;
+  }
+  if (!toBgra(*parts.At(0), frame)) {
+    return frame.LastError();
+  }
+  if (!isPng && (dib.header.biBitCount != 32 || !hasAnyAlpha(frame))) {
+    applyAndMask(data, dib, frame);
+  }
+  return ImageError::None;
+}
+
 }  // namespace
 
 bool IcoCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
@@ -220,55 +278,11 @@ bool IcoCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
       SetError(ImageError::Corrupt);
       return false;
     }
-    const std::span<const uint8_t> data = bytes.subspan(offset, size);
-    ImageSequence parts;
-    DibLayout dib;
-    std::size_t width = 0;
-    std::size_t height = 0;
-    if (HasPngSignature(data)) {
-      // Bytes 16..23 of a PNG stream are its width and height (IHDR comes first).
-      if (data.size() >= 24) {
-        width = (std::size_t{data[16]} << 24) | (std::size_t{data[17]} << 16) |
-                (std::size_t{data[18]} << 8) | data[19];
-        height = (std::size_t{data[20]} << 24) | (std::size_t{data[21]} << 16) |
-                 (std::size_t{data[22]} << 8) | data[23];
-      }
-    } else {
-      const ImageError error = parseDib(data, dib);
-      if (error != ImageError::None) {
-        SetError(error);
-        return false;
-      }
-      width = static_cast<std::size_t>(dib.header.biWidth);
-      height = static_cast<std::size_t>(dib.header.biHeight);
-    }
-    std::size_t frameBytes = 0;
-    if (!checkedMul(width * 4, height, frameBytes) ||
-        !checkedAdd(totalBytes, frameBytes, totalBytes) || totalBytes > kMaxTotalPixelBytes) {
-      SetError(ImageError::TooLarge);
-      return false;
-    }
-    const bool isPng = HasPngSignature(data);
-    if (isPng) {
-      PngCodec png;
-      if (!png.LoadMemory(data, parts)) {
-        SetError(png.LastError());
-        return false;
-      }
-    } else {
-      BmpCodec bmp;
-      if (!bmp.LoadMemory(buildBitmapFile(data, dib), parts)) {
-        SetError(bmp.LastError());
-        return false;
-      }
-    }
     auto frame = std::make_unique<ImageBuffer>();
-    if (parts.Count() != 1 || !toBgra(*parts.At(0), *frame)) {
-      SetError(parts.Count() != 1 ? ImageError::Corrupt : frame->LastError());
+    const ImageError error = decodeEntry(bytes.subspan(offset, size), totalBytes, *frame);
+    if (error != ImageError::None) {
+      SetError(error);
       return false;
-    }
-    if (!isPng && (dib.header.biBitCount != 32 || !hasAnyAlpha(*frame))) {
-      applyAndMask(data, dib, *frame);
     }
     decoded.Append(std::move(frame));
   }

@@ -22,7 +22,7 @@ namespace {
 
 constexpr std::array<uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // The largest single chunk libpng may allocate (text, ICC profile and the like).
-constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t{8} << 20;
 // The most ancillary chunks libpng keeps in memory.
 constexpr png_uint_32 kMaxCachedChunks = 256;
 

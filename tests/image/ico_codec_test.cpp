@@ -187,35 +187,21 @@ std::vector<uint8_t> WithByte(std::vector<uint8_t> bytes, std::size_t offset, ui
   return bytes;
 }
 
+// Cases beyond those of the malformed corpus below.
 TEST(IcoCodecTest, MalformedFilesFailWithTheirError) {
   const std::vector<uint8_t> one = IconFile({Dib8WithMask()});
   // Offsets in `one`: directory 0..5, entry 6..21 (size at 14, offset at 18), DIB from 22.
-  const std::vector<uint8_t> cutPng = test::Hex(kPng2x2);
   const MalformedRow rows[] = {
-      {"five bytes", test::Hex("00 00 01 00 01"), ImageError::Truncated},
       {"reserved not zero", WithByte(one, 0, 1), ImageError::BadSignature},
-      {"type 3", WithByte(one, 2, 3), ImageError::BadSignature},
-      {"zero entries", test::Hex("00 00 01 00 00 00"), ImageError::NoFrames},
       {"directory cut", Concat({test::Hex("00 00 01 00 02 00"), std::vector<uint8_t>(20, 0)}),
        ImageError::Truncated},
-      {"entry offset past the end", WithByte(one, 20, 0x01), ImageError::Truncated},
-      {"entry size past the end", WithByte(one, 15, 0x01), ImageError::Truncated},
       {"entry size zero", WithByte(WithByte(one, 14, 0), 15, 0), ImageError::Corrupt},
-      {"core header", WithByte(one, 22, 12), ImageError::UnsupportedDepth},
       {"header larger than the entry", WithByte(one, 23, 1), ImageError::Truncated},
       {"zero width", WithByte(one, 26, 0), ImageError::BadDimensions},
       {"height below two", WithByte(one, 30, 1), ImageError::BadDimensions},
       {"negative height", WithByte(one, 33, 0xFF), ImageError::BadDimensions},
-      {"width 20000", WithByte(WithByte(one, 26, 0x20), 27, 0x4E), ImageError::TooLarge},
       {"depth 2", WithByte(one, 36, 2), ImageError::UnsupportedDepth},
       {"run-length compression", WithByte(one, 38, 1), ImageError::UnsupportedDepth},
-      {"300 colours at 8 bits", WithByte(WithByte(one, 54, 0x2C), 55, 0x01),
-       ImageError::BadPalette},
-      {"colour rows cut",
-       IconFile({Concat({InfoHeader(2, 4, 8, 2), test::Hex("00 00 FF 00 FF 00 00 00 01 00")})}),
-       ImageError::Truncated},
-      {"PNG entry cut", IconFile({std::vector<uint8_t>(cutPng.begin(), cutPng.begin() + 50)}),
-       ImageError::Truncated},
   };
   for (const MalformedRow& row : rows) {
     SCOPED_TRACE(row.name);
