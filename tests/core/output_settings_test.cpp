@@ -68,5 +68,14 @@ TEST(CheckFrameRate, AcceptsOneToFifty) {
   EXPECT_EQ(CheckFrameRate(51), "frame rate 51 is outside 1..50");
 }
 
+TEST(CheckFrameCount, AcceptsOneTo32768Frames) {
+  EXPECT_EQ(CheckFrameCount(1), "");
+  EXPECT_EQ(CheckFrameCount(32768), "");
+  EXPECT_EQ(CheckFrameCount(0), "the GIF holds no frame");
+  EXPECT_EQ(CheckFrameCount(-1), "the GIF holds no frame");
+  EXPECT_EQ(CheckFrameCount(32769),
+            "32769 frames are more than a movie can hold (32768: its character ids are 16-bit)");
+}
+
 }  // namespace
 }  // namespace core
