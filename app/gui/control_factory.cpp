@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QSlider>
 #include <QTreeWidget>
+#include <memory>
 
 #include "app/gui/frame_player.h"
 #include "app/gui/number_spin.h"
@@ -18,32 +18,29 @@ namespace {
 
 bool Has(const DialogControl& control, ControlStyle style) { return (control.style & style) != 0; }
 
-QWidget* CreateStatic(const DialogControl& control, QWidget* parent) {
-  auto* label = new QLabel(QString::fromUtf8(control.caption), parent);
+std::unique_ptr<QWidget> CreateStatic(const DialogControl& control, QWidget* parent) {
+  auto label = std::make_unique<QLabel>(QString::fromUtf8(control.caption), parent);
   // Static text starts at the top of its rectangle.
   label->setAlignment(Qt::AlignTop |
                       (Has(control, kStyleRightAligned) ? Qt::AlignRight : Qt::AlignLeft));
   return label;
 }
 
-QWidget* CreateEdit(const DialogControl& control, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
+std::unique_ptr<QWidget> CreateEdit(const DialogControl& control, QWidget* parent) {
+  auto edit = std::make_unique<QLineEdit>(parent);
   edit->setReadOnly(Has(control, kStyleReadOnly));
-  if (Has(control, kStyleDigitsOnly)) {
-    edit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
-  }
+  if (Has(control, kStyleDigitsOnly)) edit->setInputMethodHints(Qt::ImhDigitsOnly);
   return edit;
 }
 
-QWidget* CreatePushButton(const DialogControl& control, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(control.caption), parent);
+std::unique_ptr<QWidget> CreatePushButton(const DialogControl& control, QWidget* parent) {
+  auto button = std::make_unique<QPushButton>(QString::fromUtf8(control.caption), parent);
   button->setDefault(Has(control, kStyleDefault));
   return button;
 }
 
-QWidget* CreateListView(QWidget* parent) {
-  auto* list = new QTreeWidget(parent);
+std::unique_ptr<QWidget> CreateListView(QWidget* parent) {
+  auto list = std::make_unique<QTreeWidget>(parent);
   list->setRootIsDecorated(false);
   list->setItemsExpandable(false);
   list->setUniformRowHeights(true);
@@ -54,41 +51,42 @@ QWidget* CreateListView(QWidget* parent) {
   return list;
 }
 
-QWidget* CreateTrackbar(QWidget* parent) {
-  auto* slider = new QSlider(Qt::Horizontal, parent);
+std::unique_ptr<QWidget> CreateTrackbar(QWidget* parent) {
+  auto slider = std::make_unique<QSlider>(Qt::Horizontal, parent);
   slider->setRange(0, 100);
   slider->setTickPosition(QSlider::NoTicks);
   return slider;
 }
 
-QWidget* CreateWidget(const DialogControl& control, QWidget* parent) {
+std::unique_ptr<QWidget> CreateWidget(const DialogControl& control, QWidget* parent) {
   switch (control.kind) {
     case ControlKind::Static:
       return CreateStatic(control, parent);
     case ControlKind::GroupBox:
-      return new QGroupBox(QString::fromUtf8(control.caption), parent);
+      return std::make_unique<QGroupBox>(QString::fromUtf8(control.caption), parent);
     case ControlKind::Edit:
       return CreateEdit(control, parent);
     case ControlKind::PushButton:
       return CreatePushButton(control, parent);
     case ControlKind::RadioButton:
-      return new QRadioButton(QString::fromUtf8(control.caption), parent);
+      return std::make_unique<QRadioButton>(QString::fromUtf8(control.caption), parent);
     case ControlKind::ListView:
       return CreateListView(parent);
     case ControlKind::Trackbar:
       return CreateTrackbar(parent);
     case ControlKind::UpDown:
-      return new CNumberSpin(parent);
+      return std::make_unique<CNumberSpin>(parent);
     case ControlKind::FramePlayer:
-      return new CFramePlayer(parent);
+      return std::make_unique<CFramePlayer>(parent);
   }
-  return new QWidget(parent);
+  return std::make_unique<QWidget>(parent);
 }
 
 }  // namespace
 
-QWidget* CreateControl(const DialogControl& control, const DialogUnits& units, QWidget* parent) {
-  QWidget* widget = CreateWidget(control, parent);
+std::unique_ptr<QWidget> CreateControl(const DialogControl& control, const DialogUnits& units,
+                                       QWidget* parent) {
+  std::unique_ptr<QWidget> widget = CreateWidget(control, parent);
   if (control.id != kNoId) {
     widget->setObjectName(QStringLiteral("item%1").arg(control.id));
   }

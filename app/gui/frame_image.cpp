@@ -28,7 +28,8 @@ QImage FromMasked16(const image::ImageBuffer& frame) {
     const uint8_t* row = frame.RowPointer(y);
     auto* target = reinterpret_cast<QRgb*>(out.scanLine(y));
     for (int x = 0; x < frame.Width(); ++x) {
-      const uint32_t pixel = uint32_t{row[2 * x]} | (uint32_t{row[2 * x + 1]} << 8);
+      const uint8_t* bytes = row + ptrdiff_t{2} * x;
+      const uint32_t pixel = uint32_t{bytes[0]} | (uint32_t{bytes[1]} << 8);
       target[x] = qRgb(MaskedChannel(pixel, masks[0]), MaskedChannel(pixel, masks[1]),
                        MaskedChannel(pixel, masks[2]));
     }
@@ -70,7 +71,8 @@ QImage FromBgrx(const image::ImageBuffer& frame) {
     const uint8_t* row = frame.RowPointer(y);
     auto* target = reinterpret_cast<QRgb*>(out.scanLine(y));
     for (int x = 0; x < frame.Width(); ++x) {
-      target[x] = qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+      const uint8_t* bytes = row + ptrdiff_t{4} * x;
+      target[x] = qRgb(bytes[2], bytes[1], bytes[0]);
     }
   }
   return out;

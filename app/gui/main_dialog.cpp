@@ -119,8 +119,8 @@ void CMainDialog::BuildControls() {
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setFixedSize(m_units.ToPixels(dialog.width, dialog.height));
   for (const DialogControl& control : dialog.controls) {
-    QWidget* widget = CreateControl(control, m_units, this);
-    if (control.id != kNoId) m_items.emplace(control.id, widget);
+    m_controls.push_back(CreateControl(control, m_units, this));
+    if (control.id != kNoId) m_items.emplace(control.id, m_controls.back().get());
   }
   m_propertyList = qobject_cast<QTreeWidget*>(item(1002));
   m_outputDirBox = qobject_cast<QLineEdit*>(item(1042));

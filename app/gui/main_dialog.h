@@ -3,9 +3,11 @@
 #include <QDialog>
 #include <QIcon>
 #include <QTimer>
+#include <memory>
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "app/core/output_settings.h"
 #include "app/gui/dialog_units.h"
@@ -130,6 +132,8 @@ class CMainDialog : public QDialog {
   CFramePlayer* m_player = nullptr;
 
   DialogUnits m_units;
+  // Every control of the template, in creation order; m_items finds them by id.
+  std::vector<std::unique_ptr<QWidget>> m_controls;
   std::unordered_map<int, QWidget*> m_items;
   QTimer m_playbackTimer;
   // Boxes 1019 and 1020 open only after "Custom" is clicked in the current GIF's

@@ -1,6 +1,7 @@
 // Opening a GIF: stopping what runs, loading the frames and listing the file.
 #include <QFileInfo>
 #include <QTreeWidget>
+#include <memory>
 
 #include "app/gui/frame_player.h"
 #include "app/gui/local_path.h"
@@ -58,7 +59,9 @@ void CMainDialog::ShowOpenFailure(const std::string& reason) {
 void CMainDialog::ShowProperties() {
   const auto addRow = [this](const QString& name, qint64 value) {
     // Each row goes on top, so the list reads bottom-up in the order added.
-    m_propertyList->insertTopLevelItem(0, new QTreeWidgetItem({name, QString::number(value)}));
+    auto row = std::make_unique<QTreeWidgetItem>(QStringList{name, QString::number(value)});
+    // The list takes the row over.
+    m_propertyList->insertTopLevelItem(0, row.release());
   };
   const QFileInfo file(FromLocalPath(m_gifPath));
   if (!file.exists()) return;
