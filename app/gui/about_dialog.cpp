@@ -1,35 +1,42 @@
 #include "app/gui/about_dialog.h"
 
-#include <QApplication>
 #include <QIcon>
 
 #include "app/gui/dialog_units.h"
 #include "app/gui/ui_hooks.h"
 
 namespace gui {
+namespace {
+
+DialogUnits UseDialogFont(QWidget& dialog) {
+  const QFont font = DialogFont("Microsoft Sans Serif", 8);
+  dialog.setFont(font);
+  return DialogUnits::FromFont(font);
+}
+
+}  // namespace
 
 CAboutDialog::CAboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_units(UseDialogFont(*this)) {
   setWindowTitle("About Quorvex 1.0");
-  const QFont dialogFont = DialogFont("Microsoft Sans Serif", 8);
-  setFont(dialogFont);
-  const DialogUnits units = DialogUnits::FromFont(dialogFont);
-  setFixedSize(units.ToPixels(257, 82));
+  setFixedSize(m_units.ToPixels(257, 82));
 
-  // Icons keep their own size whatever the template gives them.
-  m_icon.setGeometry(QRect(units.ToPixels(11, 10, 21, 20).topLeft(), QSize(32, 32)));
-  m_icon.setPixmap(QApplication::windowIcon().pixmap(32, 32));
+  // Icons keep their own size whatever the template gives them. The icon is the
+  // owner's, else the application's.
+  m_icon.setGeometry(QRect(m_units.ToPixels(11, 10, 21, 20).topLeft(), QSize(32, 32)));
+  m_icon.setPixmap(windowIcon().pixmap(32, 32));
 
   const struct {
     QLabel* label;
     const char* text;
     QRect area;
   } statics[] = {
-      {&m_versionLine, "Quorvex Version 1.0", units.ToPixels(40, 7, 119, 8)},
-      {&m_descriptionLine, "Animated GIF to Flash movie", units.ToPixels(40, 21, 119, 8)},
-      {&m_homepageCaption, "Homepage:", units.ToPixels(18, 44, 39, 15)},
-      {&m_emailCaption, "E-mail:", units.ToPixels(18, 60, 24, 9)},
+      {&m_versionLine, "Quorvex Version 1.0", m_units.ToPixels(40, 7, 119, 8)},
+      {&m_descriptionLine, "Animated GIF to Flash movie", m_units.ToPixels(40, 21, 119, 8)},
+      {&m_homepageCaption, "Homepage:", m_units.ToPixels(18, 44, 39, 15)},
+      {&m_emailCaption, "E-mail:", m_units.ToPixels(18, 60, 24, 9)},
   };
   for (const auto& entry : statics) {
     entry.label->setText(entry.text);
@@ -42,18 +49,18 @@ CAboutDialog::CAboutDialog(QWidget* parent)
   m_okButton.setText("OK");
   m_okButton.setObjectName(QString::number(kOkId));
   m_okButton.setDefault(true);
-  m_okButton.setGeometry(units.ToPixels(194, 55, 50, 16));
+  m_okButton.setGeometry(m_units.ToPixels(194, 55, 50, 16));
   connect(&m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 
   m_homepageLink.setObjectName(QString::number(kHomepageId));
-  m_homepageLink.setGeometry(units.ToPixels(62, 45, 129, 11));
+  m_homepageLink.setGeometry(m_units.ToPixels(62, 45, 129, 11));
   m_homepageLink.FitToText();
 
   m_emailLabel.setObjectName(QString::number(kEmailId));
   // Wider than the classic 77 units, up to the homepage link's right edge: our
   // address is longer than the one that box was cut for, and an address without
   // spaces cannot wrap.
-  m_emailLabel.setGeometry(units.ToPixels(61, 61, 130, 13));
+  m_emailLabel.setGeometry(m_units.ToPixels(61, 61, 130, 13));
   m_emailLabel.SetTextFont(CStyledLabel::SimSunFace(), 12, Qt::black, 0);
   m_emailLabel.SetTextColour(255, 0, 0);
   connect(&m_emailLabel, &CStyledLabel::clicked, this, &CAboutDialog::OnEmailClicked);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/gui/dialog_units.h"
 #include "app/gui/link_label.h"
 #include "app/gui/styled_label.h"
 
@@ -33,6 +34,10 @@ class CAboutDialog : public QDialog {
  private:
   void OnEmailClicked();
 
+  // First member: the dialog font is set before any control exists, so every
+  // control inherits it (under an application style sheet, controls made before
+  // it keep the application font).
+  DialogUnits m_units;
   QLabel m_icon{this};
   QLabel m_versionLine{this};
   QLabel m_descriptionLine{this};

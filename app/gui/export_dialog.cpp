@@ -11,27 +11,34 @@
 #include "image/image_error.h"
 
 namespace gui {
+namespace {
+
+DialogUnits UseDialogFont(QWidget& dialog) {
+  const QFont font = DialogFont("Microsoft Sans Serif", 8);
+  dialog.setFont(font);
+  return DialogUnits::FromFont(font);
+}
+
+}  // namespace
 
 CExportDialog::CExportDialog(QWidget* parent, const std::string& gifPath,
                              const std::string& outputDirectory, const std::string& extension)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_units(UseDialogFont(*this)),
       m_gifPath(gifPath),
       m_extension(extension),
       m_outputDirectory(outputDirectory) {
   setWindowTitle("On Exporting Files...");
   setModal(true);
-  const QFont dialogFont = DialogFont("Microsoft Sans Serif", 8);
-  setFont(dialogFont);
-  const DialogUnits units = DialogUnits::FromFont(dialogFont);
-  setFixedSize(units.ToPixels(251, 68));
+  setFixedSize(m_units.ToPixels(251, 68));
 
   m_caption.setText("Export Process");
-  m_caption.setGeometry(units.ToPixels(24, 18, 95, 8));
+  m_caption.setGeometry(m_units.ToPixels(24, 18, 95, 8));
   m_countLabel.setObjectName(QString::number(kCountLabelId));
-  m_countLabel.setGeometry(units.ToPixels(129, 17, 95, 8));
+  m_countLabel.setGeometry(m_units.ToPixels(129, 17, 95, 8));
   m_progressBar.setObjectName(QString::number(kProgressBarId));
-  m_progressBar.setGeometry(units.ToPixels(27, 37, 193, 14));
+  m_progressBar.setGeometry(m_units.ToPixels(27, 37, 193, 14));
   m_progressBar.setTextVisible(false);
   m_progressBar.setRange(0, 0);
   m_progressBar.setValue(0);

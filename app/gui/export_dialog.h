@@ -7,6 +7,7 @@
 #include <chrono>
 #include <string>
 
+#include "app/gui/dialog_units.h"
 #include "image/image_buffer.h"
 #include "image/image_sequence.h"
 
@@ -61,6 +62,10 @@ class CExportDialog : public QDialog {
   void OnInitDialog();
   void ReportFailures();
 
+  // First member: the dialog font is set before any control exists, so every
+  // control inherits it (under an application style sheet, controls made before
+  // it keep the application font).
+  DialogUnits m_units;
   image::ImageSequence m_frames;
   int m_frameCount = 0;
   std::string m_gifPath;

@@ -50,6 +50,7 @@ class AboutDialogTest : public QObject {
   void okAcceptsEscapeRejects();
   void emailClickStartsAMail();
   void homepageClickOpensTheHomepage();
+  void controlsKeepTheDialogFontUnderAStyleSheet();
 
  private:
   QStringList m_messages;
@@ -220,6 +221,17 @@ void AboutDialogTest::homepageClickOpensTheHomepage() {
   QTest::mouseClick(dialog.item(1028), Qt::LeftButton, {}, QPoint(3, 3));
   QCOMPARE(m_opened, QStringList{gui::kHomepageUrl});
   QVERIFY(qobject_cast<gui::CLinkLabel*>(dialog.item(1028))->IsVisited());
+}
+
+void AboutDialogTest::controlsKeepTheDialogFontUnderAStyleSheet() {
+  qApp->setStyleSheet("QDialog { background: #f3f4f6; }");
+  CAboutDialog dialog;
+  dialog.show();
+  const QStringList dialogFamilies = dialog.font().families();
+  for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+    QCOMPARE(label->font().families(), dialogFamilies);
+  }
+  qApp->setStyleSheet(QString());
 }
 
 QTEST_MAIN(AboutDialogTest)

@@ -1,5 +1,6 @@
 #include "app/gui/export_dialog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -56,6 +57,7 @@ class ExportDialogTest : public QObject {
   void tgaSequenceOfThirtyTwoBitFrames();
   void undecodableGifIsReported();
   void unwritableFolderIsReported();
+  void labelsKeepTheDialogFontUnderAStyleSheet();
   void frameCopyIsResizedAndSavedByExtension();
   void frameCopyWithUnknownExtensionWritesNothing();
 
@@ -206,6 +208,16 @@ void ExportDialogTest::unwritableFolderIsReported() {
   QVERIFY2(m_messages[0].startsWith("12 of 12 files could not be written.\n\n"),
            qPrintable(m_messages[0]));
   QVERIFY2(m_messages[0].contains(m_sequenceDir), qPrintable(m_messages[0]));
+}
+
+void ExportDialogTest::labelsKeepTheDialogFontUnderAStyleSheet() {
+  qApp->setStyleSheet("QDialog { background: #f3f4f6; }");
+  CExportDialog dialog(nullptr, "", m_output, ".bmp");
+  dialog.SetTickInterval(1h);
+  dialog.show();
+  const QStringList dialogFamilies = dialog.font().families();
+  QCOMPARE(dialog.item(CExportDialog::kCountLabelId)->font().families(), dialogFamilies);
+  qApp->setStyleSheet(QString());
 }
 
 void ExportDialogTest::frameCopyIsResizedAndSavedByExtension() {
