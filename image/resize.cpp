@@ -233,43 +233,62 @@ bool resizeColour(const ImageBuffer& source, ImageBuffer& target) {
   return true;
 }
 
+// Splits `width` B,G,R,A pixels into colour x alpha (0..65025) and alpha x 257 (0..65535).
+void premultiplyRow(const uint8_t* row, std::size_t width, uint16_t* blue, uint16_t* green,
+                    uint16_t* red, uint16_t* alpha) {
+  for (std::size_t x = 0; x < width; ++x) {
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, row + 4 * x, 4);
+    const uint32_t a = pixel >> 24;
+    blue[x] = static_cast<uint16_t>((pixel & 0xFF) * a);
+    green[x] = static_cast<uint16_t>(((pixel >> 8) & 0xFF) * a);
+    red[x] = static_cast<uint16_t>(((pixel >> 16) & 0xFF) * a);
+    alpha[x] = static_cast<uint16_t>(a * 257);
+  }
+}
+
+// premultiplied / (alpha / 257), rounded; the filter's overshoot above alpha is clamped.
+uint32_t unpremultiply(uint16_t premultiplied, float scale) {
+  const auto colour = static_cast<int32_t>(static_cast<float>(premultiplied) * scale + 0.5F);
+  return static_cast<uint32_t>(std::min(colour, 255));
+}
+
+// The reverse of premultiplyRow; a fully transparent pixel gets colour 0.
+void unpremultiplyRow(const uint16_t* blue, const uint16_t* green, const uint16_t* red,
+                      const uint16_t* alpha, std::size_t width, uint8_t* row) {
+  for (std::size_t x = 0; x < width; ++x) {
+    const uint32_t a = alpha[x];
+    // Dividing by at least 1 and masking afterwards keeps the loop free of branches, so the
+    // compiler vectorises it.
+    const float scale = 257.0F / static_cast<float>(std::max(a, 1U));
+    const uint32_t visible = 0U - static_cast<uint32_t>(a != 0);
+    const uint32_t colour = unpremultiply(blue[x], scale) | (unpremultiply(green[x], scale) << 8) |
+                            (unpremultiply(red[x], scale) << 16);
+    const uint32_t pixel = (colour & visible) | (((a + 128) / 257) << 24);
+    std::memcpy(row + 4 * x, &pixel, 4);
+  }
+}
+
 // B,G,R premultiplied by alpha and alpha itself, as 16-bit planes.
 bool resizeWithAlpha(const ImageBuffer& source, ImageBuffer& target) {
-  const int width = source.Width();
-  const int height = source.Height();
   Planes<uint16_t> in;
   Planes<uint16_t> out;
-  if (!in.Allocate(width, height, 4) || !out.Allocate(target.Width(), target.Height(), 4)) {
+  if (!in.Allocate(source.Width(), source.Height(), 4) ||
+      !out.Allocate(target.Width(), target.Height(), 4)) {
     return false;
   }
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* row = source.RowPointer(y);
-    std::array<uint16_t*, 4> planes = {in.Row(0, y), in.Row(1, y), in.Row(2, y), in.Row(3, y)};
-    for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x) {
-      const uint32_t alpha = row[4 * x + 3];
-      for (std::size_t c = 0; c < 3; ++c) {
-        planes[c][x] = static_cast<uint16_t>(row[4 * x + c] * alpha);
-      }
-      planes[3][x] = static_cast<uint16_t>(alpha * 257);
-    }
+  const auto width = static_cast<std::size_t>(source.Width());
+  for (int y = 0; y < source.Height(); ++y) {
+    premultiplyRow(source.RowPointer(y), width, in.Row(0, y), in.Row(1, y), in.Row(2, y),
+                   in.Row(3, y));
   }
-  if (!scalePlanes(in, width, height, out, target.Width(), target.Height(), 4)) {
+  if (!scalePlanes(in, source.Width(), source.Height(), out, target.Width(), target.Height(), 4)) {
     return false;
   }
+  const auto targetWidth = static_cast<std::size_t>(target.Width());
   for (int y = 0; y < target.Height(); ++y) {
-    uint8_t* row = target.RowPointer(y);
-    const std::array<const uint16_t*, 4> planes = {out.Row(0, y), out.Row(1, y), out.Row(2, y),
-                                                   out.Row(3, y)};
-    for (std::size_t x = 0; x < static_cast<std::size_t>(target.Width()); ++x) {
-      const uint32_t alpha = planes[3][x];
-      // colour = premultiplied / (alpha / 257), rounded; the filter's overshoot is clamped.
-      const float scale = alpha == 0 ? 0.0F : 257.0F / static_cast<float>(alpha);
-      for (std::size_t c = 0; c < 3; ++c) {
-        const float colour = static_cast<float>(planes[c][x]) * scale + 0.5F;
-        row[4 * x + c] = static_cast<uint8_t>(std::min(colour, 255.0F));
-      }
-      row[4 * x + 3] = static_cast<uint8_t>((alpha + 128) / 257);
-    }
+    unpremultiplyRow(out.Row(0, y), out.Row(1, y), out.Row(2, y), out.Row(3, y), targetWidth,
+                     target.RowPointer(y));
   }
   return true;
 }
