@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <utility>
@@ -24,14 +26,17 @@ extern "C" {
 // accurate-rounding flags make the result the same on every run and processor. Every call
 // builds its own context, so frames may be resized on several threads at once.
 //
-// 32-bit pictures with transparency are resampled premultiplied, so colour under transparent pixels
-// does not bleed into visible ones: the planes hold colour x alpha (0..65025) and alpha x 257 in 16
-// bits, enough that dividing back loses nothing visible even at low alpha.
+// 32-bit pictures with transparency are resampled premultiplied, so colour under transparent
+// pixels does not bleed into visible ones: the planes hold colour x alpha (0..65025) and
+// alpha x 257 in 16 bits, enough that dividing back loses nothing visible even at low alpha.
+// Opaque 32-bit pictures, 24-bit ones and 16-bit ones (expanded through their masks) go
+// through 8-bit planes.
 
 namespace image {
 namespace {
 
-// Plane rows start 64-byte aligned, which libswscale's vector code wants.
+// Plane rows are padded to a multiple of 64 bytes, so each starts as aligned as the block the
+// allocator returns (16 bytes), which libswscale's vector code wants.
 constexpr std::size_t kRowAlignment = 64;
 
 struct ContextDeleter {
@@ -49,7 +54,8 @@ class Planes {
     m_stride = (static_cast<std::size_t>(width) + perRow - 1) / perRow * perRow;
     std::size_t total = 0;
     std::size_t bytes = 0;
-    if (!checkedMul(m_stride, static_cast<std::size_t>(height), m_plane) ||
+    if (m_stride * sizeof(T) > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        !checkedMul(m_stride, static_cast<std::size_t>(height), m_plane) ||
         !checkedMul(m_plane, static_cast<std::size_t>(count), total) ||
         !checkedMul(total, sizeof(T), bytes)) {
       return false;
@@ -136,15 +142,35 @@ bool scalePlanes(const Planes<T>& source, int sourceWidth, int sourceHeight, Pla
   }
 }
 
+// A B,G,R,A pixel as the word B | G << 8 | R << 16 | A << 24. Whole-word loads and stores
+// let the compiler vectorise the row loops below; other hosts assemble the bytes.
+uint32_t loadPixel(const uint8_t* at) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, at, 4);
+    return pixel;
+  } else {
+    return at[0] | (uint32_t{at[1]} << 8) | (uint32_t{at[2]} << 16) | (uint32_t{at[3]} << 24);
+  }
+}
+
+void storePixel(uint32_t pixel, uint8_t* at) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(at, &pixel, 4);
+  } else {
+    for (int i = 0; i < 4; ++i) {
+      at[i] = static_cast<uint8_t>(pixel >> (8 * i));
+    }
+  }
+}
+
 // Copies `width` pixels of kBytes bytes (B, G, R first) into three planes.
 template <std::size_t kBytes>
 void splitPacked(const uint8_t* row, std::size_t width, uint8_t* blue, uint8_t* green,
                  uint8_t* red) {
   if constexpr (kBytes == 4) {
-    // Whole-pixel loads let the compiler vectorise the shuffle.
     for (std::size_t x = 0; x < width; ++x) {
-      uint32_t pixel = 0;
-      std::memcpy(&pixel, row + 4 * x, 4);
+      const uint32_t pixel = loadPixel(row + 4 * x);
       blue[x] = static_cast<uint8_t>(pixel);
       green[x] = static_cast<uint8_t>(pixel >> 8);
       red[x] = static_cast<uint8_t>(pixel >> 16);
@@ -166,7 +192,7 @@ void mergePacked(const uint8_t* blue, const uint8_t* green, const uint8_t* red, 
     for (std::size_t x = 0; x < width; ++x) {
       const uint32_t pixel = blue[x] | (static_cast<uint32_t>(green[x]) << 8) |
                              (static_cast<uint32_t>(red[x]) << 16) | 0xFF000000U;
-      std::memcpy(row + 4 * x, &pixel, 4);
+      storePixel(pixel, row + 4 * x);
     }
   } else {
     for (std::size_t x = 0; x < width; ++x) {
@@ -237,8 +263,7 @@ bool resizeColour(const ImageBuffer& source, ImageBuffer& target) {
 void premultiplyRow(const uint8_t* row, std::size_t width, uint16_t* blue, uint16_t* green,
                     uint16_t* red, uint16_t* alpha) {
   for (std::size_t x = 0; x < width; ++x) {
-    uint32_t pixel = 0;
-    std::memcpy(&pixel, row + 4 * x, 4);
+    const uint32_t pixel = loadPixel(row + 4 * x);
     const uint32_t a = pixel >> 24;
     blue[x] = static_cast<uint16_t>((pixel & 0xFF) * a);
     green[x] = static_cast<uint16_t>(((pixel >> 8) & 0xFF) * a);
@@ -265,7 +290,7 @@ void unpremultiplyRow(const uint16_t* blue, const uint16_t* green, const uint16_
     const uint32_t colour = unpremultiply(blue[x], scale) | (unpremultiply(green[x], scale) << 8) |
                             (unpremultiply(red[x], scale) << 16);
     const uint32_t pixel = (colour & visible) | (((a + 128) / 257) << 24);
-    std::memcpy(row + 4 * x, &pixel, 4);
+    storePixel(pixel, row + 4 * x);
   }
 }
 
