@@ -1,6 +1,7 @@
 #include "image/gif/lzw_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -22,14 +23,29 @@ inline uint64_t LoadLe64(const uint8_t* p) {
   return value;
 }
 
-// Copies `count` bytes from an earlier part of the output in 8-byte chunks. Requires
-// source + count <= destination (bytes the copy needs are never ones it writes) and 7
-// writable bytes after destination + count.
+// Every byte value, for the strings of literal codes, plus room for whole-chunk reads.
+constexpr std::array<uint8_t, 256 + LzwDecoder::kOutputSlack> kAlphabet = [] {
+  std::array<uint8_t, 256 + LzwDecoder::kOutputSlack> alphabet{};
+  for (std::size_t i = 0; i < 256; ++i) {
+    alphabet[i] = static_cast<uint8_t>(i);
+  }
+  return alphabet;
+}();
+
+inline void Copy16(uint8_t* destination, const uint8_t* source) {
+  uint8_t chunk[16];
+  std::memcpy(chunk, source, 16);
+  std::memcpy(destination, chunk, 16);
+}
+
+// Copies `count` (>= 1) bytes from kAlphabet or an earlier part of the output in 16-byte
+// chunks. Requires source + count <= destination within the output (bytes the copy needs are
+// never ones it writes) and 15 writable bytes after destination + count. Most strings of
+// photographic images are short, so the first chunk is copied without a loop.
 inline void CopyEarlier(uint8_t* destination, const uint8_t* source, std::size_t count) {
-  for (std::size_t done = 0; done < count; done += 8) {
-    uint64_t chunk;
-    std::memcpy(&chunk, source + done, 8);
-    std::memcpy(destination + done, &chunk, 8);
+  Copy16(destination, source);
+  for (std::size_t done = 16; done < count; done += 16) {
+    Copy16(destination + done, source + done);
   }
 }
 
@@ -84,6 +100,15 @@ void LzwDecoder::Run(int minCodeSize, std::size_t pixelCount, GifIndexBuffer& ou
 
   const uint32_t clearCode = 1u << minCodeSize;
   const uint32_t endCode = clearCode + 1;
+  // Literal codes are one-byte strings of kAlphabet, so that they take the same path as
+  // longer strings; the clear and end codes are marked by length 0.
+  for (uint32_t code = 0; code < clearCode; ++code) {
+    m_offset[code] = code;
+    m_length[code] = 1;
+  }
+  m_length[clearCode] = 0;
+  m_length[endCode] = 0;
+
   const uint8_t* const input = m_input.data();
   const uint64_t inputBits = static_cast<uint64_t>(m_inputBytes) * 8;
   uint8_t* const output = out.indices.data();
@@ -106,27 +131,26 @@ void LzwDecoder::Run(int minCodeSize, std::size_t pixelCount, GifIndexBuffer& ou
     bitPosition += static_cast<uint64_t>(width);
 
     std::size_t length;
-    if (code < clearCode) {
-      output[position] = static_cast<uint8_t>(code);
-      length = 1;
-    } else if (code == clearCode) {
-      width = minCodeSize + 1;
-      mask = (1u << width) - 1;
-      nextCode = endCode + 1;
-      previousLength = 0;
-      continue;
-    } else if (code == endCode) {
-      break;
-    } else if (code < nextCode) {
-      const std::size_t start = m_offset[code];
+    if (code < nextCode) {
       length = m_length[code];
+      if (length == 0) {
+        if (code == endCode) {
+          break;
+        }
+        width = minCodeSize + 1;
+        mask = (1u << width) - 1;
+        nextCode = endCode + 1;
+        previousLength = 0;
+        continue;
+      }
+      const uint8_t* source = (code < clearCode ? kAlphabet.data() : output) + m_offset[code];
       if (length > pixelCount - position) {
-        std::copy_n(output + start, pixelCount - position, output + position);
+        std::copy_n(source, pixelCount - position, output + position);
         position = pixelCount;
         status = LzwStatus::Complete;
         break;
       }
-      CopyEarlier(output + position, output + start, length);
+      CopyEarlier(output + position, source, length);
     } else if (code == nextCode && previousLength != 0) {
       // The entry being defined by this very code: the previous string followed by its own
       // first byte.

@@ -30,9 +30,9 @@ struct GifIndexBuffer {
 // distinct objects are independent.
 class LzwDecoder {
  public:
-  // Bytes past width * height that Decode may scribble on: strings are copied in 8-byte
+  // Bytes past width * height that Decode may scribble on: strings are copied in 16-byte
   // chunks.
-  static constexpr std::size_t kOutputSlack = 8;
+  static constexpr std::size_t kOutputSlack = 16;
 
   // Decodes the LZW data of `frame` (offsets into `file`, as ParseGif found them) into
   // `out`: indices resized to width * height + kOutputSlack, decodedPixels and status set.
