@@ -323,6 +323,19 @@ TEST(JpegCodecTest, RejectsDataThatIsNotJpeg) {
   }
 }
 
+TEST(JpegCodecTest, DataEndingInsideTheScanStillGivesTheWholePicture) {
+  const ImageBuffer picture = Gradient(64, 64, 24);
+  std::vector<uint8_t> jpeg;
+  ASSERT_TRUE(EncodeJpeg(picture, 80, jpeg, nullptr));
+  jpeg.resize(jpeg.size() * 2 / 3);
+  JpegCodec codec;
+  ImageSequence frames;
+  ASSERT_TRUE(codec.LoadMemory(jpeg, frames)) << ToString(codec.LastError());
+  ASSERT_EQ(frames.Count(), 1);
+  EXPECT_EQ(frames.At(0)->Width(), 64);
+  EXPECT_EQ(frames.At(0)->Height(), 64);
+}
+
 TEST(JpegCodecTest, EncodeRefusesAnInvalidImageAndLeavesTheOutputAlone) {
   const ImageBuffer empty;
   std::vector<uint8_t> out = {1, 2, 3};
