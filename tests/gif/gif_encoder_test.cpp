@@ -40,20 +40,6 @@ ImageBuffer DecodeFirst(const std::vector<uint8_t>& bytes) {
   return first;
 }
 
-struct MemorySource {
-  const std::vector<uint8_t>* bytes;
-  std::size_t position;
-};
-
-int ReadMemory(GifFileType* gif, GifByteType* buffer, int length) {
-  auto* source = static_cast<MemorySource*>(gif->UserData);
-  const std::size_t count =
-      std::min(source->bytes->size() - source->position, static_cast<std::size_t>(length));
-  std::memcpy(buffer, source->bytes->data() + source->position, count);
-  source->position += count;
-  return static_cast<int>(count);
-}
-
 // What giflib reads back: global table, indices of the first image, transparent index.
 struct GiflibView {
   std::vector<GifColorType> colors;
@@ -65,9 +51,8 @@ struct GiflibView {
 
 GiflibView ReadWithGiflib(const std::vector<uint8_t>& bytes) {
   GiflibView view;
-  MemorySource source{&bytes, 0};
-  int status = 0;
-  GifFileType* gif = DGifOpen(&source, &ReadMemory, &status);
+  gif_test::GiflibSource source{&bytes};
+  GifFileType* gif = gif_test::OpenWithGiflib(source);
   EXPECT_NE(gif, nullptr);
   if (gif == nullptr) return view;
   EXPECT_EQ(DGifSlurp(gif), GIF_OK);
@@ -86,7 +71,7 @@ GiflibView ReadWithGiflib(const std::vector<uint8_t>& bytes) {
       view.transparent = control.TransparentColor;
     }
   }
-  DGifCloseFile(gif, &status);
+  DGifCloseFile(gif, nullptr);
   return view;
 }
 

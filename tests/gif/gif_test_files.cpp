@@ -1,6 +1,8 @@
 #include "gif/gif_test_files.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -63,6 +65,24 @@ std::vector<std::vector<uint8_t>> DecodeAll(const std::vector<uint8_t>& bytes, i
       },
       &error, &count);
   return frames;
+}
+
+namespace {
+
+int ReadMemory(GifFileType* gif, GifByteType* buffer, int length) {
+  auto* source = static_cast<GiflibSource*>(gif->UserData);
+  const std::size_t count =
+      std::min(source->bytes->size() - source->position, static_cast<std::size_t>(length));
+  std::memcpy(buffer, source->bytes->data() + source->position, count);
+  source->position += count;
+  return static_cast<int>(count);
+}
+
+}  // namespace
+
+GifFileType* OpenWithGiflib(GiflibSource& source) {
+  int status = 0;
+  return DGifOpen(&source, &ReadMemory, &status);
 }
 
 }  // namespace gif_test

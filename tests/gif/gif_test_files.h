@@ -1,5 +1,8 @@
 #pragma once
 
+#include <gif_lib.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,5 +24,15 @@ std::string CompareRgba(const std::vector<uint8_t>& actual, const uint8_t* expec
 
 // Every frame of `bytes` through DecodeGifFrames with `threads`, as R,G,B,A.
 std::vector<std::vector<uint8_t>> DecodeAll(const std::vector<uint8_t>& bytes, int threads);
+
+// Bytes that giflib (the reference decoder) reads from memory.
+struct GiflibSource {
+  const std::vector<uint8_t>* bytes;
+  std::size_t position = 0;
+};
+
+// Opens `source` with DGifOpen; null on failure. `source` and its bytes must outlive the
+// handle, which the caller closes with DGifCloseFile.
+GifFileType* OpenWithGiflib(GiflibSource& source);
 
 }  // namespace gif_test

@@ -152,21 +152,6 @@ TEST(LzwDecoder, ReuseDoesNotLeakStateBetweenFrames) {
   EXPECT_EQ(Pixels(out), (std::vector<uint8_t>{2}));
 }
 
-// giflib as the reference decoder, reading from memory.
-struct MemorySource {
-  const std::vector<uint8_t>* bytes;
-  std::size_t position;
-};
-
-int ReadMemory(GifFileType* gif, GifByteType* buffer, int length) {
-  auto* source = static_cast<MemorySource*>(gif->UserData);
-  const std::size_t available = source->bytes->size() - source->position;
-  const std::size_t count = std::min(available, static_cast<std::size_t>(length));
-  std::memcpy(buffer, source->bytes->data() + source->position, count);
-  source->position += count;
-  return static_cast<int>(count);
-}
-
 // Image rows in the order a frame sends them.
 std::vector<int> SentRows(const image::GifFrame& frame) {
   std::vector<int> rows;
@@ -186,9 +171,8 @@ void ExpectSameIndicesAsGiflib(const std::vector<uint8_t>& bytes) {
   image::GifFile file;
   image::ImageError error = image::ImageError::None;
   ASSERT_TRUE(image::ParseGif(bytes, &file, &error));
-  MemorySource source{&bytes, 0};
-  int status = 0;
-  GifFileType* gif = DGifOpen(&source, &ReadMemory, &status);
+  gif_test::GiflibSource source{&bytes};
+  GifFileType* gif = gif_test::OpenWithGiflib(source);
   ASSERT_NE(gif, nullptr);
   ASSERT_EQ(DGifSlurp(gif), GIF_OK);
   ASSERT_EQ(gif->ImageCount, static_cast<int>(file.frames.size()));
@@ -210,7 +194,7 @@ void ExpectSameIndicesAsGiflib(const std::vector<uint8_t>& bytes) {
       }
     }
   }
-  DGifCloseFile(gif, &status);
+  DGifCloseFile(gif, nullptr);
 }
 
 class GiflibCrossCheck : public testing::TestWithParam<const char*> {};
