@@ -10,6 +10,7 @@
 #include "common/swf_tag_walker.h"
 #include "core/temp_folder.h"
 #include "core/test_gif.h"
+#include "image/gif/gif_parser.h"
 
 namespace core {
 namespace {
@@ -145,6 +146,45 @@ TEST(StreamingConversion, KeepsTheEarlierMovieWhenTheNewOneFails) {
   request.settings.width = 1601;
   EXPECT_EQ(ConvertGif(request, {}).error, "width 1601 is above the limit of 1600");
   EXPECT_EQ(swftest::readFileBytes(MoviePath(folder.Path(), gif)), earlier);
+}
+
+TEST(StreamingConversion, AFrameThatDoesNotDecodeIsNamedAndNoMovieIsWritten) {
+  TempFolder folder;
+  std::vector<testing::TestFrame> frames;
+  for (int i = 0; i < 12; ++i) {
+    frames.push_back({0, 0, 8, 8, std::vector<uint8_t>(64, static_cast<uint8_t>(i))});
+  }
+  std::vector<uint8_t> bytes = testing::MakeGif(8, 8, frames);
+  image::GifFile parsed;
+  ASSERT_TRUE(image::ParseGif(bytes, &parsed, nullptr));
+  // After the clear code, the second 9-bit code of frame 7 becomes 511: no such entry exists yet.
+  const std::size_t data = parsed.frames[7].dataOffset + 1;
+  bytes[data + 1] = 0xFF;
+  bytes[data + 2] = 0xFF;
+  const std::string gif = folder.Path() + "broken.gif";
+  ASSERT_TRUE(testing::WriteBytes(gif, bytes));
+  for (const int jobs : {1, 3}) {
+    SCOPED_TRACE(std::to_string(jobs) + " jobs");
+    ConvertRequest request;
+    request.gifPath = gif;
+    request.settings.width = 16;
+    request.settings.height = 16;
+    request.settings.outputDirectory = folder.Path();
+    request.jobs = jobs;
+    const MovieResult result = ConvertGif(request, {});
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failedFrame, 7);
+    EXPECT_EQ(result.error, "frame 7: the data is corrupt");
+    EXPECT_FALSE(std::filesystem::exists(result.outputPath));
+  }
+  ExportRequest exportRequest;
+  exportRequest.gifPath = gif;
+  exportRequest.outputDirectory = folder.Path();
+  exportRequest.extension = ".bmp";
+  const ExportResult exported = ExportGifSequence(exportRequest, {});
+  EXPECT_FALSE(exported.ok);
+  EXPECT_EQ(exported.error, "frame 7: the data is corrupt");
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path() + "quorvex"));
 }
 
 TEST(SequenceExport, RemovesItsFilesWhenAFrameCannotBeWritten) {
