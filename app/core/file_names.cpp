@@ -16,7 +16,7 @@ std::string NumberedName(const std::string& gifPath, int index, const std::strin
 }  // namespace
 
 std::string TempDirectory(const std::string& outputDirectory) {
-  return outputDirectory + "quorvex/Temp/";
+  return SequenceFolder(outputDirectory) + "Temp/";
 }
 
 std::string TempFramePath(const std::string& outputDirectory, const std::string& gifPath,
@@ -28,9 +28,13 @@ std::string MoviePath(const std::string& outputDirectory, const std::string& gif
   return outputDirectory + support::GetBaseName(gifPath) + ".swf";
 }
 
+std::string SequenceFolder(const std::string& outputDirectory) {
+  return outputDirectory + "quorvex/";
+}
+
 std::string SequenceFramePath(const std::string& outputDirectory, const std::string& gifPath,
                               int index, const std::string& extension) {
-  return outputDirectory + "quorvex/" + NumberedName(gifPath, index, extension);
+  return SequenceFolder(outputDirectory) + NumberedName(gifPath, index, extension);
 }
 
 }  // namespace core

@@ -19,6 +19,9 @@ std::string TempFramePath(const std::string& outputDirectory, const std::string&
 // The movie: outputDirectory + base + ".swf".
 std::string MoviePath(const std::string& outputDirectory, const std::string& gifPath);
 
+// The folder of exported sequences: outputDirectory + "quorvex/".
+std::string SequenceFolder(const std::string& outputDirectory);
+
 // A file of an exported sequence: outputDirectory + "quorvex/" + base + number + extension, the
 // extension given with its dot (".bmp", ".tga").
 std::string SequenceFramePath(const std::string& outputDirectory, const std::string& gifPath,

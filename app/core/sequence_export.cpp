@@ -9,6 +9,7 @@
 #include "app/core/file_names.h"
 #include "app/core/gif_input.h"
 #include "image/gif/gif_stream_decoder.h"
+#include "support/paths.h"
 
 namespace core {
 
@@ -35,6 +36,8 @@ ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallb
   GifSummary gif;
   if (!SummarizeGif(bytes, gif, &result.error)) return result;
 
+  const std::string folder = SequenceFolder(request.outputDirectory);
+  const bool folderExisted = support::DirectoryExists(folder);
   std::vector<std::string> written;
   const auto sink = [&](int index, const image::ImageBuffer& frame) {
     const std::string path =
@@ -53,10 +56,9 @@ ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallb
     result.error = GifErrorText(image::ImageError::NoFrames);
   }
   if (!result.error.empty()) {
-    for (const std::string& path : written) {
-      std::error_code ignored;
-      std::filesystem::remove(path, ignored);
-    }
+    std::error_code ignored;
+    for (const std::string& path : written) std::filesystem::remove(path, ignored);
+    if (!folderExisted) std::filesystem::remove(folder, ignored);  // only while it is empty
     return result;
   }
   result.ok = true;

@@ -37,8 +37,8 @@ struct ExportResult {
 // Decodes the GIF frame by frame and writes every frame, full canvas at 32 bits per pixel as
 // the decoder delivers it, to SequenceFramePath(outputDirectory, gifPath, i, extension),
 // replacing files of those names. Fails for an unreadable or unusable GIF, a frame that does
-// not decode, or a file that cannot be written; the files this call wrote are then removed, so
-// that no partial sequence is left.
+// not decode, or a file that cannot be written; the files this call wrote are then removed (and
+// the "quorvex/" folder when this call created it), so that no partial sequence is left.
 ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallback& progress);
 
 }  // namespace core
