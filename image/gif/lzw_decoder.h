@@ -51,9 +51,11 @@ class LzwDecoder {
 
   std::vector<uint8_t> m_input;  // joined payload plus 8 zero bytes for whole-word reads
   std::size_t m_inputBytes = 0;
-  // Entry k is a string of the output written so far: m_length[k] bytes at m_offset[k].
-  // Every entry is the previous code's string plus the first byte of the next one, and both
-  // lie next to each other in the output, so no separate string storage is needed.
+  // Entry k above the end code is a string of the output written so far: m_length[k] bytes
+  // at m_offset[k]. Every such entry is the previous code's string plus the first byte of the
+  // next one, and both lie next to each other in the output, so no separate string storage is
+  // needed. Literal codes are one byte at offset k of a constant alphabet; the clear and end
+  // codes have length 0.
   std::array<uint32_t, 4096> m_offset{};
   std::array<uint16_t, 4096> m_length{};
 };
