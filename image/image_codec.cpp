@@ -1,8 +1,10 @@
 #include "image/image_codec.h"
 
+#include <functional>
 #include <new>
 
 #include "image/file_io.h"
+#include "support/replacing_file.h"
 
 namespace image {
 
@@ -11,12 +13,7 @@ ImageCodec::~ImageCodec() = default;
 bool ImageCodec::LoadFile(const std::string& path, ImageSequence& frames) {
   m_lastError = ImageError::None;
   ImageSequence decoded;
-  bool ok = false;
-  try {
-    ok = OnLoadFile(path, decoded);
-  } catch (const std::bad_alloc&) {
-    SetError(ImageError::OutOfMemory);
-  }
+  const bool ok = Guarded([&] { return OnLoadFile(path, decoded); });
   return FinishLoad(ok, decoded, frames);
 }
 
@@ -27,13 +24,17 @@ bool ImageCodec::LoadMemory(std::span<const uint8_t> bytes, ImageSequence& frame
     return false;
   }
   ImageSequence decoded;
-  bool ok = false;
+  const bool ok = Guarded([&] { return OnLoadMemory(bytes, decoded); });
+  return FinishLoad(ok, decoded, frames);
+}
+
+bool ImageCodec::Guarded(const std::function<bool()>& operation) {
   try {
-    ok = OnLoadMemory(bytes, decoded);
+    return operation();
   } catch (const std::bad_alloc&) {
     SetError(ImageError::OutOfMemory);
+    return false;
   }
-  return FinishLoad(ok, decoded, frames);
 }
 
 bool ImageCodec::FinishLoad(bool decodedOk, ImageSequence& decoded, ImageSequence& frames) {
@@ -47,10 +48,10 @@ bool ImageCodec::FinishLoad(bool decodedOk, ImageSequence& decoded, ImageSequenc
     }
     return false;
   }
-  try {
-    frames.AppendAll(decoded);
-  } catch (const std::bad_alloc&) {
-    SetError(ImageError::OutOfMemory);
+  if (!Guarded([&] {
+        frames.AppendAll(decoded);
+        return true;
+      })) {
     return false;
   }
   m_lastError = ImageError::None;
@@ -64,12 +65,7 @@ bool ImageCodec::Save(const std::string& path, const std::vector<const ImageBuff
     SetError(ImageError::InvalidImage);
     return false;
   }
-  bool ok = false;
-  try {
-    ok = OnSave(path, *images.front(), options);
-  } catch (const std::bad_alloc&) {
-    SetError(ImageError::OutOfMemory);
-  }
+  const bool ok = Guarded([&] { return OnSave(path, *images.front(), options); });
   if (!ok && m_lastError == ImageError::None) {
     SetError(ImageError::FileWrite);
   }
@@ -87,12 +83,7 @@ bool ImageCodec::SaveMemory(const std::vector<const ImageBuffer*>& images,
     return false;
   }
   std::vector<uint8_t> encoded;
-  bool ok = false;
-  try {
-    ok = OnEncode(*images.front(), options, encoded);
-  } catch (const std::bad_alloc&) {
-    SetError(ImageError::OutOfMemory);
-  }
+  const bool ok = Guarded([&] { return OnEncode(*images.front(), options, encoded); });
   if (!ok) {
     if (m_lastError == ImageError::None) {
       SetError(ImageError::Corrupt);
@@ -129,9 +120,13 @@ bool ImageCodec::OnSave(const std::string& path, const ImageBuffer& picture,
   if (!OnEncode(picture, options, encoded)) {
     return false;
   }
-  ImageError error = ImageError::None;
-  if (!writeFileAtomically(path, encoded, error)) {
-    SetError(error);
+  support::ReplacingFile file;
+  if (!file.open(path)) {
+    SetError(ImageError::FileOpen);
+    return false;
+  }
+  if (!file.write(encoded) || !file.commit()) {
+    SetError(ImageError::FileWrite);
     return false;
   }
   return true;

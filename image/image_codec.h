@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -69,6 +70,9 @@ class ImageCodec {
   virtual bool OnEncode(const ImageBuffer& picture, const ImageOptions& options,
                         std::vector<uint8_t>& out);
 
+  // Runs `operation` and returns its result; an allocation failure inside it gives false with
+  // OutOfMemory.
+  bool Guarded(const std::function<bool()>& operation);
   bool FinishLoad(bool decodedOk, ImageSequence& decoded, ImageSequence& frames);
 
   ImageError m_lastError = ImageError::None;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "swf/replacing_file.h"
+#include "support/replacing_file.h"
 #include "swf/swf_action_list.h"
 #include "swf/swf_character.h"
 #include "swf/swf_color_transform.h"
@@ -80,7 +80,7 @@ class SwfMovie {
   std::uint16_t frameRate_;
   std::uint16_t frameCount_ = 0;
   std::vector<std::uint8_t> tags_;
-  ReplacingFile file_;
+  support::ReplacingFile file_;
   std::string lastError_;
 };
 

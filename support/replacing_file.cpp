@@ -1,4 +1,4 @@
-#include "swf/replacing_file.h"
+#include "support/replacing_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <random>
 
-namespace swf {
+namespace support {
 namespace {
 
 constexpr int kNameAttempts = 100;
@@ -34,6 +34,10 @@ bool ReplacingFile::open(const std::string& target) {
     error_ = "a file is already open: '" + target_ + "'";
     return false;
   }
+  if (target.empty()) {
+    error_ = "no file name given";
+    return false;
+  }
   std::random_device seed;
   std::mt19937 generator(seed());
   int lastError = 0;
@@ -57,6 +61,9 @@ bool ReplacingFile::write(std::span<const std::uint8_t> bytes) {
   if (!isOpen()) {
     error_ = "no file is open";
     return false;
+  }
+  if (writeFailed_) {
+    return false;  // error() still names the failed write; the file cannot become whole
   }
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
@@ -106,4 +113,4 @@ bool ReplacingFile::fail(const std::string& what, const std::string& path, int e
   return false;
 }
 
-}  // namespace swf
+}  // namespace support

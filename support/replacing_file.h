@@ -4,12 +4,12 @@
 #include <span>
 #include <string>
 
-namespace swf {
+namespace support {
 
 // Writes a file so that its target is either replaced whole or left untouched: the bytes go to a
-// new temporary file beside the target ("<target>.tmpXXXXXX"), which is renamed over the target
-// only after every write, the flush and the close succeeded. Anything short of that removes the
-// temporary file. POSIX only.
+// new temporary file beside the target ("<target>.tmpXXXXXX", created exclusively), which is
+// renamed over the target only after every write, the flush to disk and the close succeeded.
+// Anything short of that, destruction included, removes the temporary file. POSIX only.
 class ReplacingFile {
  public:
   ReplacingFile() = default;
@@ -22,10 +22,12 @@ class ReplacingFile {
   // open or the file cannot be created, e.g. the directory is missing or not writable.
   bool open(const std::string& target);
 
+  // True between a successful open() and the following commit() or discard().
   bool isOpen() const { return fd_ >= 0; }
 
-  // Appends bytes to the temporary file. Returns false (see error()) when nothing is open or a
-  // write fails; the file then stays open so that commit() or discard() cleans up.
+  // Appends bytes to the temporary file. Returns false (see error()) when nothing is open or
+  // this or an earlier write failed; the file then stays open so that commit() or discard()
+  // cleans up.
   bool write(std::span<const std::uint8_t> bytes);
 
   // Flushes and closes the temporary file and renames it over the target. Returns false (see
@@ -49,4 +51,4 @@ class ReplacingFile {
   std::string error_;
 };
 
-}  // namespace swf
+}  // namespace support

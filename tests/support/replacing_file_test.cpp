@@ -1,0 +1,152 @@
+#include "support/replacing_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/temp_dir.h"
+
+namespace {
+
+using testutil::TempDir;
+
+const std::vector<std::uint8_t> kOld = {'o', 'l', 'd'};
+const std::vector<std::uint8_t> kNew = {'n', 'e', 'w', '!'};
+
+// Each case leaves the earlier file at the target untouched and no temporary file behind.
+class ReplacingFileFailure : public ::testing::Test {
+ protected:
+  void SetUp() override { testutil::WriteFile(target_, kOld); }
+  void ExpectTargetUntouched() const {
+    EXPECT_EQ(dir_.Entries(), std::set<std::string>{"out.bin"});
+    EXPECT_EQ(testutil::ReadFile(target_), kOld);
+  }
+
+  TempDir dir_;
+  std::string target_ = dir_.File("out.bin");
+  support::ReplacingFile file_;
+};
+
+TEST(ReplacingFile, CommitReplacesTheTargetWithTheUsualPermissions) {
+  TempDir dir;
+  testutil::WriteFile(dir.File("out.bin"), kOld);
+  const mode_t previous = ::umask(022);
+  support::ReplacingFile file;
+  const bool opened = file.open(dir.File("out.bin"));
+  ::umask(previous);
+  ASSERT_TRUE(opened) << file.error();
+  EXPECT_TRUE(file.isOpen());
+  EXPECT_EQ(dir.Entries().size(), 2U) << "the temporary file sits beside the target";
+  EXPECT_EQ(testutil::ReadFile(dir.File("out.bin")), kOld) << "nothing replaced before commit";
+  ASSERT_TRUE(file.write(std::span(kNew).first(2)));
+  ASSERT_TRUE(file.write(std::span(kNew).subspan(2)));
+  ASSERT_TRUE(file.write({}));
+  ASSERT_TRUE(file.commit()) << file.error();
+  EXPECT_FALSE(file.isOpen());
+  EXPECT_EQ(dir.Entries(), std::set<std::string>{"out.bin"});
+  EXPECT_EQ(testutil::ReadFile(dir.File("out.bin")), kNew);
+  struct stat info {};
+  ASSERT_EQ(::stat(dir.File("out.bin").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644U);
+
+  EXPECT_FALSE(file.commit()) << "a second commit has no file";
+  ASSERT_TRUE(file.open(dir.File("again.bin"))) << "usable again after a commit";
+  ASSERT_TRUE(file.commit());
+  EXPECT_EQ(testutil::ReadFile(dir.File("again.bin")).size(), 0U);
+}
+
+TEST_F(ReplacingFileFailure, MissingDirectoryNamesTheTargetAndTheReason) {
+  const std::string missing = dir_.File("missing/out.bin");
+  EXPECT_FALSE(file_.open(missing));
+  EXPECT_EQ(file_.error(),
+            "cannot create a temporary file beside '" + missing + "': No such file or directory");
+  EXPECT_FALSE(file_.isOpen());
+  EXPECT_FALSE(file_.write(kNew));
+  EXPECT_FALSE(file_.commit());
+  EXPECT_FALSE(file_.open(""));
+  ExpectTargetUntouched();
+}
+
+TEST_F(ReplacingFileFailure, UnwritableDirectory) {
+  std::filesystem::permissions(
+      dir_.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  // Permission bits do not stop the superuser; sysfs refuses new files to everyone.
+  const bool superuser = ::access(dir_.Path().c_str(), W_OK) == 0;
+  const std::string target = superuser ? "/sys/out.bin" : target_;
+  EXPECT_FALSE(file_.open(target));
+  EXPECT_NE(file_.error().find(target), std::string::npos) << file_.error();
+  std::filesystem::permissions(dir_.Path(), std::filesystem::perms::owner_all);
+  ExpectTargetUntouched();
+}
+
+TEST_F(ReplacingFileFailure, SecondOpenKeepsTheFirstFile) {
+  ASSERT_TRUE(file_.open(target_));
+  EXPECT_FALSE(file_.open(dir_.File("second.bin")));
+  EXPECT_NE(file_.error().find("already open"), std::string::npos) << file_.error();
+  EXPECT_TRUE(file_.isOpen());
+  file_.discard();
+  EXPECT_FALSE(file_.isOpen());
+  ExpectTargetUntouched();
+}
+
+TEST_F(ReplacingFileFailure, DestructionWithoutCommitRemovesTheTemporaryFile) {
+  {
+    support::ReplacingFile file;
+    ASSERT_TRUE(file.open(target_));
+    ASSERT_TRUE(file.write(kNew));
+  }
+  ExpectTargetUntouched();
+}
+
+TEST_F(ReplacingFileFailure, FailedRenameNamesTheTarget) {
+  ASSERT_TRUE(file_.open(target_));
+  for (const std::string& name : dir_.Entries()) {
+    if (name != "out.bin") std::filesystem::remove(dir_.File(name));  // the temporary file vanishes
+  }
+  EXPECT_FALSE(file_.commit());
+  EXPECT_EQ(file_.error(), "cannot replace '" + target_ + "': No such file or directory");
+  ExpectTargetUntouched();
+}
+
+TEST_F(ReplacingFileFailure, RenameOverADirectoryFails) {
+  const std::string folder = dir_.File("folder");
+  std::filesystem::create_directory(folder);
+  testutil::WriteFile(folder + "/inside", kOld);
+  ASSERT_TRUE(file_.open(folder));
+  EXPECT_FALSE(file_.commit());
+  EXPECT_NE(file_.error().find(folder), std::string::npos) << file_.error();
+  std::filesystem::remove_all(folder);
+  ExpectTargetUntouched();
+}
+
+TEST_F(ReplacingFileFailure, FailedWriteReportsTheReasonAndCommitGivesUp) {
+  ASSERT_TRUE(file_.open(target_));
+  // A file size limit makes the write fail with EFBIG, as a full disk would.
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit previous{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit small = previous;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = file_.write(std::vector<std::uint8_t>(4000, 0x5A));
+  ::setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previousHandler);
+
+  EXPECT_FALSE(written);
+  EXPECT_NE(file_.error().find("File too large"), std::string::npos) << file_.error();
+  EXPECT_TRUE(file_.isOpen()) << "left open for commit or discard to clean up";
+  EXPECT_FALSE(file_.write(kNew)) << "nothing more after a failed write";
+  EXPECT_FALSE(file_.commit());
+  EXPECT_NE(file_.error().find("File too large"), std::string::npos) << file_.error();
+  ExpectTargetUntouched();
+}
+
+}  // namespace
