@@ -63,19 +63,30 @@ void writeToSink(png_structp png, png_bytep data, std::size_t length) {
 
 void flushSink(png_structp) {}
 
-class ReadHandle {
+// Owns a libpng read or write structure and its info structure.
+template <bool kWriting>
+class PngHandle {
  public:
-  ReadHandle()
-      : m_png(png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning)) {
+  PngHandle()
+      : m_png(kWriting ? png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError,
+                                                 onPngWarning)
+                       : png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError,
+                                                onPngWarning)) {
     if (m_png != nullptr) {
       m_info = png_create_info_struct(m_png);
     }
   }
-  ReadHandle(const ReadHandle&) = delete;
-  ReadHandle& operator=(const ReadHandle&) = delete;
-  ~ReadHandle() {
-    if (m_png != nullptr) {
-      png_destroy_read_struct(&m_png, m_info != nullptr ? &m_info : nullptr, nullptr);
+  PngHandle(const PngHandle&) = delete;
+  PngHandle& operator=(const PngHandle&) = delete;
+  ~PngHandle() {
+    if (m_png == nullptr) {
+      return;
+    }
+    png_infopp info = m_info != nullptr ? &m_info : nullptr;
+    if constexpr (kWriting) {
+      png_destroy_write_struct(&m_png, info);
+    } else {
+      png_destroy_read_struct(&m_png, info, nullptr);
     }
   }
   bool IsValid() const { return m_png != nullptr && m_info != nullptr; }
@@ -86,30 +97,8 @@ class ReadHandle {
   png_structp m_png = nullptr;
   png_infop m_info = nullptr;
 };
-
-class WriteHandle {
- public:
-  WriteHandle()
-      : m_png(png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning)) {
-    if (m_png != nullptr) {
-      m_info = png_create_info_struct(m_png);
-    }
-  }
-  WriteHandle(const WriteHandle&) = delete;
-  WriteHandle& operator=(const WriteHandle&) = delete;
-  ~WriteHandle() {
-    if (m_png != nullptr) {
-      png_destroy_write_struct(&m_png, m_info != nullptr ? &m_info : nullptr);
-    }
-  }
-  bool IsValid() const { return m_png != nullptr && m_info != nullptr; }
-  png_structp Png() const { return m_png; }
-  png_infop Info() const { return m_info; }
-
- private:
-  png_structp m_png = nullptr;
-  png_infop m_info = nullptr;
-};
+using ReadHandle = PngHandle<false>;
+using WriteHandle = PngHandle<true>;
 
 // What the decoder delivers after its transformations.
 struct ReadLayout {
