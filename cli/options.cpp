@@ -10,7 +10,8 @@ namespace cli {
 namespace {
 
 constexpr const char* kSizeHelp =
-    "movie size: half, original, double, triple, or WxH pixels (W 1..1600, H 1..1400)";
+    "movie size: half, original, double or triple the GIF's size (each side at most 16384), or "
+    "WxH pixels (W 1..1600, H 1..1400)";
 
 // Decimal digits only, no sign, no spaces; false when empty or out of int range.
 bool ParseDecimal(std::string_view text, int& value) {
@@ -48,7 +49,7 @@ bool ParseSizeOption(const std::string& text, SizeChoice& size, std::string& err
     error = "size '" + text + "' is not half, original, double, triple or WxH";
     return false;
   }
-  const std::string problem = core::CheckMovieSize(width, height);
+  const std::string problem = core::CheckCustomSize(width, height);
   if (!problem.empty()) {
     error = "size " + text + ": " + problem;
     return false;

@@ -45,9 +45,15 @@ std::optional<std::pair<int, int>> SizeForOption(SizeMode mode, int sourceWidth,
   return std::make_pair(*width, *height);
 }
 
-std::string CheckMovieSize(int width, int height) {
+std::string CheckCustomSize(int width, int height) {
   std::string problem = CheckSide("width", width, kMaxWidth);
   if (problem.empty()) problem = CheckSide("height", height, kMaxHeight);
+  return problem;
+}
+
+std::string CheckMovieSize(int width, int height) {
+  std::string problem = CheckSide("width", width, kMaxMovieSide);
+  if (problem.empty()) problem = CheckSide("height", height, kMaxMovieSide);
   return problem;
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "image/image_buffer.h"
+
 namespace core {
 
 // The five output size options; every option but CustomSize derives the movie size from the
@@ -21,10 +23,16 @@ struct OutputSettings {
   std::string outputDirectory;  // '/'-separated, ends in '/'
 };
 
-// Valid ranges of the movie size (pixels) and frame rate (frames per second). The width limit
-// keeps the stage within what the 16-bit signed twips of a frame RECT can hold.
+// The largest custom size (pixels) the user may type. The size options are not bound by it:
+// three times a 600 x 500 GIF is an 1800 x 1500 movie.
 inline constexpr int kMaxWidth = 1600;
 inline constexpr int kMaxHeight = 1400;
+
+// The largest side of any movie (pixels): its frames are JPEG pictures, which no decoder here
+// reads back beyond this side.
+inline constexpr int kMaxMovieSide = image::kMaxDimension;
+
+// Valid range of the frame rate (frames per second).
 inline constexpr int kMinFrameRate = 1;
 inline constexpr int kMaxFrameRate = 50;
 
@@ -37,8 +45,13 @@ inline constexpr int kMaxMovieFrames = 32768;
 // nullopt; so does a negative source size or a product that does not fit an int.
 std::optional<std::pair<int, int>> SizeForOption(SizeMode mode, int sourceWidth, int sourceHeight);
 
-// Empty when width x height pixels lie within 1..kMaxWidth by 1..kMaxHeight; otherwise a sentence
-// naming the side and the limit it breaks, e.g. "width 1800 is above the limit of 1600".
+// Empty when a custom size of width x height pixels lies within 1..kMaxWidth by 1..kMaxHeight;
+// otherwise a sentence naming the side and the limit it breaks, e.g. "width 1800 is above the
+// limit of 1600".
+std::string CheckCustomSize(int width, int height);
+
+// Empty when a movie of width x height pixels can be written: each side within 1..kMaxMovieSide;
+// otherwise a sentence as for CheckCustomSize, e.g. "width 17000 is above the limit of 16384".
 std::string CheckMovieSize(int width, int height);
 
 // Empty when the rate lies within kMinFrameRate..kMaxFrameRate; otherwise a sentence naming the

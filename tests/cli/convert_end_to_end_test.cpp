@@ -233,14 +233,16 @@ TEST_F(ConvertEndToEnd, OneBadFileDoesNotStopTheOthers) {
   EXPECT_EQ(OutputEntries(), std::vector<std::string>{"walk.cycle.swf"});
 }
 
-TEST_F(ConvertEndToEnd, SizesBeyondTheLimitsAreRefusedNamingTheLimit) {
+TEST_F(ConvertEndToEnd, SizeOptionsGoBeyondTheCustomLimits) {
   const auto run = Run("-s triple " + Quote(kData + "big.gif"));
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("big.gif: triple size of 600x500: width 1800 is above the limit of 1600"),
-            std::string::npos)
-      << run.err;
-  EXPECT_TRUE(OutputEntries().empty());
-  EXPECT_EQ(Run("-q -s double " + Quote(kData + "big.gif")).status, 0);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("big.gif: 1 frames, 1800x1500, ./big.swf"), std::string::npos) << run.out;
+  // 36000 x 30000 twips: RECT of 17-bit fields.
+  const swftest::WalkedMovie movie =
+      swftest::walkSwf(swftest::readFileBytes(output.Path() + "big.swf"));
+  ASSERT_TRUE(movie.ok) << movie.error;
+  EXPECT_EQ(movie.frameRect,
+            (std::vector<uint8_t>{0x88, 0x00, 0x01, 0x19, 0x40, 0x00, 0x00, 0x3A, 0x98, 0x00}));
 }
 
 TEST_F(ConvertEndToEnd, TwoInputsWithOneBaseNameDoNotOverwriteEachOther) {

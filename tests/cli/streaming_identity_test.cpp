@@ -143,8 +143,8 @@ TEST(StreamingConversion, KeepsTheEarlierMovieWhenTheNewOneFails) {
   EXPECT_NE(missingFolder.error.find(folder.Path() + "gone/"), std::string::npos);
 
   request.settings.outputDirectory = folder.Path();
-  request.settings.width = 1601;
-  EXPECT_EQ(ConvertGif(request, {}).error, "width 1601 is above the limit of 1600");
+  request.settings.width = 16385;
+  EXPECT_EQ(ConvertGif(request, {}).error, "width 16385 is above the limit of 16384");
   EXPECT_EQ(swftest::readFileBytes(MoviePath(folder.Path(), gif)), earlier);
 }
 

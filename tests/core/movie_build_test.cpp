@@ -147,7 +147,7 @@ TEST_F(MovieBuildTest, RefusesCountsSizesAndRatesOutsideTheLimitsBeforeReadingFr
       {"32769 frames", 32769, 100, 50, 12,
        "32769 frames are more than a movie can hold (32768: its character ids are 16-bit)"},
       {"zero width", 1, 0, 50, 12, "width 0 is below 1"},
-      {"too high", 1, 100, 1401, 12, "height 1401 is above the limit of 1400"},
+      {"too high", 1, 100, 16385, 12, "height 16385 is above the limit of 16384"},
       {"rate 0", 1, 100, 50, 0, "frame rate 0 is outside 1..50"},
       {"rate 51", 1, 100, 50, 51, "frame rate 51 is outside 1..50"},
   };

@@ -52,13 +52,21 @@ TEST(OutputSettings, StartsAtOriginalSizeTenFramesPerSecond) {
   EXPECT_EQ(settings.frameRate, 10);
 }
 
-TEST(CheckMovieSize, AcceptsTheCornersOfTheRangeAndNamesTheBrokenLimit) {
-  EXPECT_EQ(CheckMovieSize(1, 1), "");
-  EXPECT_EQ(CheckMovieSize(1600, 1400), "");
-  EXPECT_EQ(CheckMovieSize(1601, 1400), "width 1601 is above the limit of 1600");
-  EXPECT_EQ(CheckMovieSize(1600, 1401), "height 1401 is above the limit of 1400");
+TEST(CheckCustomSize, AcceptsTheCornersOfTheRangeAndNamesTheBrokenLimit) {
+  EXPECT_EQ(CheckCustomSize(1, 1), "");
+  EXPECT_EQ(CheckCustomSize(1600, 1400), "");
+  EXPECT_EQ(CheckCustomSize(1601, 1400), "width 1601 is above the limit of 1600");
+  EXPECT_EQ(CheckCustomSize(1600, 1401), "height 1401 is above the limit of 1400");
+  EXPECT_EQ(CheckCustomSize(0, 10), "width 0 is below 1");
+  EXPECT_EQ(CheckCustomSize(10, -5), "height -5 is below 1");
+}
+
+TEST(CheckMovieSize, AllowsSizeOptionsBeyondTheCustomLimitsUpTo16384) {
+  EXPECT_EQ(CheckMovieSize(1800, 1500), "");
+  EXPECT_EQ(CheckMovieSize(16384, 16384), "");
+  EXPECT_EQ(CheckMovieSize(16385, 10), "width 16385 is above the limit of 16384");
+  EXPECT_EQ(CheckMovieSize(10, 16385), "height 16385 is above the limit of 16384");
   EXPECT_EQ(CheckMovieSize(0, 10), "width 0 is below 1");
-  EXPECT_EQ(CheckMovieSize(10, -5), "height -5 is below 1");
 }
 
 TEST(CheckFrameRate, AcceptsOneToFifty) {

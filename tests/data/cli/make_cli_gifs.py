@@ -5,7 +5,7 @@
 anim.gif        40x30, 3 frames: a full first frame, then two that change only a corner, so
                 Pillow stores them as sub-rectangles that must be drawn over the previous canvas
 walk.cycle.gif  24x16, 2 frames, a base name with a dot in it
-big.gif         600x500, 1 flat frame: three times its size is beyond the movie limits
+big.gif         600x500, 1 flat frame: three times its size is beyond the custom size limits
 """
 import pathlib
 
