@@ -10,189 +10,105 @@ namespace {
 using test::Hex;
 using test::SameBytes;
 
-std::vector<uint8_t> Encode(const ImageBuffer& picture) {
-  BmpCodec codec;
-  std::vector<uint8_t> bytes;
-  EXPECT_TRUE(codec.SaveMemory({&picture}, ImageOptions{}, bytes)) << ToString(codec.LastError());
-  return bytes;
-}
-
-void SetPixel24(ImageBuffer& picture, int x, int y, uint8_t b, uint8_t g, uint8_t r) {
-  uint8_t* pixel = picture.PixelAddress(x, y);
-  pixel[0] = b;
-  pixel[1] = g;
-  pixel[2] = r;
-}
-
-TEST(BmpCodecTest, TwentyFourBitFileByteForByte) {
-  ImageBuffer picture;
-  ASSERT_TRUE(picture.Create(3, 2, 24));
-  SetPixel24(picture, 0, 0, 0x01, 0x02, 0x03);
-  SetPixel24(picture, 1, 0, 0x04, 0x05, 0x06);
-  SetPixel24(picture, 2, 0, 0x07, 0x08, 0x09);
-  SetPixel24(picture, 0, 1, 0x0A, 0x0B, 0x0C);
-  SetPixel24(picture, 1, 1, 0x0D, 0x0E, 0x0F);
-  SetPixel24(picture, 2, 1, 0x10, 0x11, 0x12);
-  const std::vector<uint8_t> expected =
-      Hex("42 4D 4E 00 00 00 00 00 00 00 36 00 00 00"        // file header: 78 bytes, pixels at 54
-          "28 00 00 00 03 00 00 00 02 00 00 00 01 00 18 00"  // 40-byte header, 3 x 2, 24 bpp
-          "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
-          "0A 0B 0C 0D 0E 0F 10 11 12 00 00 00"  // bottom row first, padded to 12 bytes
-          "01 02 03 04 05 06 07 08 09 00 00 00");
-  EXPECT_TRUE(SameBytes(Encode(picture), expected));
-}
-
-TEST(BmpCodecTest, EightBitFileCarriesTheWholePalette) {
-  ImageBuffer picture;
-  ASSERT_TRUE(picture.Create(1, 1, 8));
-  picture.Pixels()[0] = 0xC8;
-  const RgbQuad entry{0x10, 0x20, 0x30, 0x40};
-  ASSERT_TRUE(picture.SetPalette(255, 1, &entry));
-  const std::vector<uint8_t> bytes = Encode(picture);
-  ASSERT_EQ(bytes.size(), 1082u);
-  EXPECT_TRUE(
-      SameBytes(std::span(bytes).first(54),
-                Hex("42 4D 3A 04 00 00 00 00 00 00 36 04 00 00"
-                    "28 00 00 00 01 00 00 00 01 00 00 00 01 00 08 00"
-                    "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00")));
-  EXPECT_TRUE(
-      SameBytes(std::span(bytes).subspan(54, 12), Hex("00 00 00 00 01 01 01 00 02 02 02 00")));
-  EXPECT_TRUE(SameBytes(std::span(bytes).subspan(54 + 4 * 255, 4), Hex("10 20 30 40")));
-  EXPECT_TRUE(SameBytes(std::span(bytes).subspan(1078), Hex("C8 00 00 00")));
-}
-
-TEST(BmpCodecTest, OneAndFourBitFilesCarryTwoAndSixteenEntries) {
-  ImageBuffer mono;
-  ASSERT_TRUE(mono.Create(3, 1, 1));
-  mono.Pixels()[0] = 0xA0;
-  EXPECT_TRUE(SameBytes(Encode(mono), Hex("42 4D 42 00 00 00 00 00 00 00 3E 00 00 00"
-                                          "28 00 00 00 03 00 00 00 01 00 00 00 01 00 01 00"
-                                          "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
-                                          "00 00 00 00 00 00 00 00"
-                                          "00 00 00 00 FF FF FF 00"
-                                          "A0 00 00 00")));
-  ImageBuffer nibble;
-  ASSERT_TRUE(nibble.Create(1, 1, 4));
-  const std::vector<uint8_t> bytes = Encode(nibble);
-  ASSERT_EQ(bytes.size(), 122u);
-  EXPECT_TRUE(SameBytes(std::span(bytes).subspan(10, 4), Hex("76 00 00 00")));
-  EXPECT_TRUE(SameBytes(std::span(bytes).subspan(54 + 4 * 15, 4), Hex("FF FF FF 00")));
-}
-
-TEST(BmpCodecTest, SixteenBitMasksOnlyWithBitfields) {
-  const uint32_t masks565[3] = {0xF800, 0x07E0, 0x001F};
-  BitmapInfoHeader header;
-  header.biWidth = 1;
-  header.biHeight = 1;
-  header.biBitCount = 16;
-  header.biCompression = kBiBitfields;
-  ImageBuffer bitfields;
-  ASSERT_TRUE(bitfields.CreateFromHeader(header, masks565));
-  bitfields.Pixels()[0] = 0x34;
-  bitfields.Pixels()[1] = 0x12;
-  EXPECT_TRUE(SameBytes(Encode(bitfields), Hex("42 4D 46 00 00 00 00 00 00 00 42 00 00 00"
-                                               "28 00 00 00 01 00 00 00 01 00 00 00 01 00 10 00"
-                                               "03 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
-                                               "00 00 00 00 00 00 00 00"
-                                               "00 F8 00 00 E0 07 00 00 1F 00 00 00"
-                                               "34 12 00 00")));
-  ImageBuffer plain;
-  ASSERT_TRUE(plain.Create(1, 1, 16));
-  const std::vector<uint8_t> bytes = Encode(plain);
-  ASSERT_EQ(bytes.size(), 58u);
-  EXPECT_TRUE(SameBytes(std::span(bytes).subspan(10, 4), Hex("36 00 00 00")));
-}
-
-TEST(BmpCodecTest, ThirtyTwoBitKeepsAlpha) {
-  ImageBuffer picture;
-  ASSERT_TRUE(picture.Create(1, 1, 32));
-  picture.Pixels()[3] = 0x80;
-  const std::vector<uint8_t> bytes = Encode(picture);
-  ASSERT_EQ(bytes.size(), 58u);
-  EXPECT_TRUE(SameBytes(std::span(bytes).subspan(10, 4), Hex("36 00 00 00")));
-  EXPECT_TRUE(SameBytes(std::span(bytes).subspan(54), Hex("00 00 00 80")));
-}
-
-struct DepthCase {
+struct LayoutRow {
   const char* name;
-  int depth;
-  uint32_t compression;
+  ImageBuffer picture;
+  std::size_t size;
+  std::vector<test::Piece> pieces;
 };
 
+// bfOffBits is 54 plus the palette (4 bytes an entry, 2/16/256 entries) or the three masks of a
+// bitfields file; rows are stored bottom first and padded to 4 bytes.
+TEST(BmpCodecTest, FileLayoutPerDepth) {
+  const char* const kInfo = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
+  const LayoutRow rows[] = {
+      {"24 bpp",
+       test::Picture(3, 2, 24, {"01 02 03 04 05 06 07 08 09", "0A 0B 0C 0D 0E 0F 10 11 12"}),
+       78,
+       {{0,
+         "42 4D 4E 00 00 00 00 00 00 00 36 00 00 00 28 00 00 00 03 00 00 00 02 00 00 00"
+         "01 00 18 00 00 00 00 00"},
+        {34, kInfo},
+        {54, "0A 0B 0C 0D 0E 0F 10 11 12 00 00 00 01 02 03 04 05 06 07 08 09 00 00 00"}}},
+      {"8 bpp",
+       test::Picture(1, 1, 8, {"C8"}),
+       1082,
+       {{0,
+         "42 4D 3A 04 00 00 00 00 00 00 36 04 00 00 28 00 00 00 01 00 00 00 01 00 00 00"
+         "01 00 08 00 00 00 00 00"},
+        {34, kInfo},
+        {54, "00 00 00 00 01 01 01 00 02 02 02 00"},
+        {54 + 4 * 255, "FF FF FF 00 C8 00 00 00"}}},
+      {"1 bpp",
+       test::Picture(3, 1, 1, {"A0"}),
+       66,
+       {{0,
+         "42 4D 42 00 00 00 00 00 00 00 3E 00 00 00 28 00 00 00 03 00 00 00 01 00 00 00"
+         "01 00 01 00 00 00 00 00"},
+        {34, kInfo},
+        {54, "00 00 00 00 FF FF FF 00 A0 00 00 00"}}},
+      {"4 bpp",
+       test::Picture(1, 1, 4),
+       122,
+       {{10, "76 00 00 00"}, {28, "04 00"}, {54 + 4 * 15, "FF FF FF 00 00 00 00 00"}}},
+      {"16 bpp bitfields",
+       test::Picture(1, 1, 16, {"34 12"}, kBiBitfields),
+       70,
+       {{0,
+         "42 4D 46 00 00 00 00 00 00 00 42 00 00 00 28 00 00 00 01 00 00 00 01 00 00 00"
+         "01 00 10 00 03 00 00 00"},
+        {34, kInfo},
+        {54, "00 F8 00 00 E0 07 00 00 1F 00 00 00 34 12 00 00"}}},
+      {"16 bpp 5-5-5", test::Picture(1, 1, 16), 58, {{10, "36 00 00 00"}, {28, "10 00 00 00"}}},
+      {"32 bpp",
+       test::Picture(1, 1, 32, {"01 02 03 80"}),
+       58,
+       {{10, "36 00 00 00"}, {28, "20 00 00 00"}, {54, "01 02 03 80"}}},
+  };
+  for (const LayoutRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    BmpCodec codec;
+    test::ExpectLayout(test::Encode(codec, row.picture), row.size, row.pieces);
+  }
+}
+
 TEST(BmpCodecTest, RoundTripEveryDepthAtWidthsOneThreeAndFour) {
-  const DepthCase cases[] = {{"1 bpp", 1, 0},         {"4 bpp", 4, 0},         {"8 bpp", 8, 0},
-                             {"16 bpp 5-5-5", 16, 0}, {"16 bpp masks", 16, 3}, {"24 bpp", 24, 0},
-                             {"32 bpp", 32, 0}};
-  const uint32_t masks565[3] = {0xF800, 0x07E0, 0x001F};
-  for (const DepthCase& depthCase : cases) {
+  const std::pair<int, uint32_t> depths[] = {{1, kBiRgb},  {4, kBiRgb},        {8, kBiRgb},
+                                             {16, kBiRgb}, {16, kBiBitfields}, {24, kBiRgb},
+                                             {32, kBiRgb}};
+  for (const auto& [depth, compression] : depths) {
     for (int width : {1, 3, 4}) {
-      SCOPED_TRACE(std::string(depthCase.name) + ", width " + std::to_string(width));
-      BitmapInfoHeader header;
-      header.biWidth = width;
-      header.biHeight = 3;
-      header.biBitCount = static_cast<uint16_t>(depthCase.depth);
-      header.biCompression = depthCase.compression;
+      SCOPED_TRACE(testing::Message()
+                   << depth << " bpp, compression " << compression << ", width " << width);
+      BitmapInfoHeader header = test::Header(width, 3, depth, compression);
       header.biXPelsPerMeter = 3780;
-      ImageBuffer original;
-      ASSERT_TRUE(original.CreateFromHeader(header, masks565));
-      test::FillPattern(original, static_cast<uint8_t>(width));
-      if (depthCase.depth <= 8) {
-        const RgbQuad entry{1, 2, 3, 4};
-        original.SetPalette(1, 1, &entry);
-      }
+      const ImageBuffer original = test::MakePicture(header, static_cast<uint8_t>(width));
       BmpCodec codec;
-      ImageSequence frames;
-      ASSERT_TRUE(codec.LoadMemory(Encode(original), frames)) << ToString(codec.LastError());
-      ASSERT_EQ(frames.Count(), 1);
-      const ImageBuffer& loaded = *frames.At(0);
-      EXPECT_EQ(loaded.Width(), width);
-      EXPECT_EQ(loaded.Height(), 3);
-      EXPECT_EQ(loaded.BitsPerPixel(), depthCase.depth);
-      EXPECT_EQ(loaded.Header().biCompression, depthCase.compression);
-      EXPECT_EQ(loaded.Header().biXPelsPerMeter, 3780);
-      EXPECT_EQ(loaded.Masks()[1], original.Masks()[1]);
-      EXPECT_TRUE(SameBytes({loaded.Pixels(), loaded.PixelBytes()},
-                            {original.Pixels(), original.PixelBytes()}));
+      const ImageBuffer loaded = test::DecodeOne(codec, test::Encode(codec, original));
+      // Header (size, depth, compression, resolution), palette or masks, then the pixels.
       EXPECT_TRUE(SameBytes(loaded.BitmapInfo(), original.BitmapInfo()));
+      EXPECT_TRUE(SameBytes(test::Block(loaded), test::Block(original)));
     }
   }
 }
 
-TEST(BmpCodecTest, ShortPixelDataLoadsWithMissingRowsZero) {
-  ImageBuffer original;
-  ASSERT_TRUE(original.Create(1, 2, 24));
-  test::FillPattern(original);
-  std::vector<uint8_t> bytes = Encode(original);
-  bytes.resize(bytes.size() - 2);  // the top row (stored last) loses its last two bytes
+// Reads stay inside the data: short pixel data loads with the missing bytes zero, a short
+// palette keeps the grey ramp for the missing entries.
+TEST(BmpCodecTest, ShortDataLoadsWhatIsThere) {
   BmpCodec codec;
-  ImageSequence frames;
-  ASSERT_TRUE(codec.LoadMemory(bytes, frames));
-  const ImageBuffer& loaded = *frames.At(0);
-  EXPECT_TRUE(SameBytes(test::RowBytes(loaded, 1), test::RowBytes(original, 1)));
-  EXPECT_EQ(loaded.RowPointer(0)[0], original.RowPointer(0)[0]);
-  EXPECT_EQ(loaded.RowPointer(0)[1], original.RowPointer(0)[1]);
-  EXPECT_NE(original.RowPointer(0)[2], 0);
-  EXPECT_EQ(loaded.RowPointer(0)[2], 0);
-}
+  test::Bytes bytes = test::Encode(codec, test::Picture(1, 2, 24, {"01 02 03", "04 05 06"}));
+  bytes.resize(bytes.size() - 2);  // the top row (stored last) loses two bytes
+  EXPECT_TRUE(
+      SameBytes(test::Block(test::DecodeOne(codec, bytes)), Hex("04 05 06 00  01 02 00 00")));
 
-TEST(BmpCodecTest, ShortPaletteKeepsTheGreyRampForMissingEntries) {
-  // 8 bpp, 1 x 1, two palette entries, then the pixel: bfOffBits 62.
-  const std::vector<uint8_t> bytes =
-      Hex("42 4D 42 00 00 00 00 00 00 00 3E 00 00 00"
-          "28 00 00 00 01 00 00 00 01 00 00 00 01 00 08 00"
-          "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 02 00 00 00 00 00 00 00"
-          "10 20 30 00 40 50 60 00"
-          "01 00 00 00");
-  BmpCodec codec;
-  ImageSequence frames;
-  ASSERT_TRUE(codec.LoadMemory(bytes, frames));
-  RgbQuad entries[5];
-  ASSERT_TRUE(frames.At(0)->GetPalette(0, 5, entries));
-  EXPECT_EQ(entries[1].red, 0x60);
-  EXPECT_EQ(entries[2].blue, 0x01);  // the 4-byte pixel row is read as entry 2
-  EXPECT_EQ(entries[3].red, 3);      // past the data: grey ramp
-  EXPECT_EQ(entries[4].red, 4);
-  EXPECT_EQ(frames.At(0)->Pixels()[0], 1);
+  // 8 bpp, 1 x 1, biClrUsed 2, then the pixel: bfOffBits 62. Entry 2 is the pixel row.
+  const ImageBuffer loaded = test::DecodeOne(
+      codec, Hex("42 4D 42 00 00 00 00 00 00 00 3E 00 00 00 28 00 00 00 01 00 00 00 01 00 00 00"
+                 "01 00 08 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 02 00 00 00 00 00"
+                 "00 00  10 20 30 00 40 50 60 00  01 00 00 00"));
+  EXPECT_TRUE(SameBytes(test::PaletteBytes(loaded, 0, 5),
+                        Hex("10 20 30 00 40 50 60 00 01 00 00 00 03 03 03 00 04 04 04 00")));
+  EXPECT_EQ(loaded.Pixels()[0], 1);
 }
 
 }  // namespace

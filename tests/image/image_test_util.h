@@ -1,114 +1,184 @@
 #pragma once
 
+// Pictures, pixel views and codec checks shared by the image layer's tests.
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "common/hex_compare.h"
+#include "common/temp_dir.h"
 #include "image/image_buffer.h"
+#include "image/image_codec.h"
+#include "image/image_sequence.h"
+#include "image/pixel_rows.h"
 
 namespace image::test {
 
-// Bytes from text such as "42 4D 3A 04"; whitespace between the pairs is ignored.
-inline std::vector<uint8_t> Hex(const std::string& text) {
-  std::vector<uint8_t> bytes;
-  std::string digits;
-  for (char c : text) {
-    if (c != ' ' && c != '\n') {
-      digits.push_back(c);
-    }
+using testutil::Hex;
+using testutil::ReadFile;
+using testutil::SameBytes;
+using testutil::TempDir;
+using Bytes = std::vector<uint8_t>;
+
+inline constexpr std::array<uint32_t, 3> kMasks565 = {0xF800, 0x07E0, 0x001F};
+
+inline BitmapInfoHeader Header(int width, int height, int depth, uint32_t compression = kBiRgb) {
+  BitmapInfoHeader header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biBitCount = static_cast<uint16_t>(depth);
+  header.biCompression = compression;
+  return header;
+}
+
+// A picture of `header`'s kind (5-6-5 masks with bitfields) whose every stored byte, row
+// padding included, differs from its neighbours; below 16 bits with a palette of distinct
+// entries.
+inline ImageBuffer MakePicture(const BitmapInfoHeader& header, uint8_t seed = 1) {
+  ImageBuffer picture;
+  EXPECT_TRUE(picture.CreateFromHeader(header, kMasks565.data()));
+  for (std::size_t i = 0; i < picture.PixelBytes(); ++i) {
+    picture.Pixels()[i] = static_cast<uint8_t>(seed + i * 37 + (i >> 3));
   }
-  for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
-    bytes.push_back(static_cast<uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
+  std::array<RgbQuad, 256> palette{};
+  for (std::size_t i = 0; i < palette.size(); ++i) {
+    palette[i] = {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7), 0};
   }
+  EXPECT_TRUE(header.biBitCount >= 16 || picture.SetPalette(0, 256, palette.data()));
+  return picture;
+}
+
+// The same, 16 bits as 5-6-5.
+inline ImageBuffer MakePicture(int width, int height, int depth, uint8_t seed = 1) {
+  return MakePicture(Header(width, height, depth, depth == 16 ? kBiBitfields : kBiRgb), seed);
+}
+
+// A zeroed picture (grey-ramp palette, 5-6-5 masks with bitfields) whose rows from the top
+// start with the given hex bytes.
+inline ImageBuffer Picture(int width, int height, int depth, std::vector<const char*> rows = {},
+                           uint32_t compression = kBiRgb) {
+  ImageBuffer picture;
+  EXPECT_TRUE(
+      picture.CreateFromHeader(Header(width, height, depth, compression), kMasks565.data()));
+  for (std::size_t y = 0; y < rows.size(); ++y) {
+    const Bytes bytes = Hex(rows[y]);
+    std::copy(bytes.begin(), bytes.end(), picture.RowPointer(static_cast<int>(y)));
+  }
+  return picture;
+}
+
+// The whole stored pixel block, bottom row first.
+inline std::span<const uint8_t> Block(const ImageBuffer& picture) {
+  return {picture.Pixels(), picture.PixelBytes()};
+}
+
+// The bytes of row y (from the top) that belong to the picture, not the padding.
+inline Bytes RowBytes(const ImageBuffer& picture, int y) {
+  const uint8_t* row = picture.RowPointer(y);
+  return {row, row + (picture.Width() * picture.BitsPerPixel() + 7) / 8};
+}
+
+// The bytes of pixel (x, y) at 8 bits and above.
+inline Bytes Pixel(const ImageBuffer& picture, int x, int y) {
+  const uint8_t* at = picture.PixelAddress(x, y);
+  return {at, at + picture.BitsPerPixel() / 8};
+}
+
+// `count` palette entries from `first` as B,G,R,reserved bytes; empty when there are none.
+inline Bytes PaletteBytes(const ImageBuffer& picture, int first, std::size_t count) {
+  std::vector<RgbQuad> entries(count);
+  if (!picture.GetPalette(first, static_cast<int>(count), entries.data())) return {};
+  Bytes bytes;
+  for (const RgbQuad& e : entries) bytes.insert(bytes.end(), {e.blue, e.green, e.red, e.reserved});
   return bytes;
 }
 
-inline std::string HexString(std::span<const uint8_t> bytes) {
-  static const char* const kDigits = "0123456789ABCDEF";
-  std::string text;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (i != 0) {
-      text.push_back(' ');
-    }
-    text.push_back(kDigits[bytes[i] >> 4]);
-    text.push_back(kDigits[bytes[i] & 0xF]);
+// The picture as 8-bit B,G,R,A rows from the top, the form every depth decodes to.
+inline Bytes AsBgra(const ImageBuffer& picture) {
+  Bytes all(static_cast<std::size_t>(picture.Width() * picture.Height()) * 4);
+  const RowConverter rows(picture);
+  for (int y = 0; y < picture.Height(); ++y) {
+    rows.ToBgra(y, all.data() + static_cast<std::size_t>(y * picture.Width()) * 4);
   }
-  return text;
+  return all;
 }
 
-// Succeeds when both byte strings are equal; otherwise reports both in hex and the first
-// offset at which they differ.
-inline ::testing::AssertionResult SameBytes(std::span<const uint8_t> actual,
-                                            std::span<const uint8_t> expected) {
-  const auto mismatch =
-      std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-  if (mismatch.first == actual.end() && mismatch.second == expected.end()) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure()
-         << "first difference at offset " << (mismatch.first - actual.begin())
-         << "\n  actual:   " << HexString(actual) << "\n  expected: " << HexString(expected);
+// The single frame `codec` decodes from `bytes`, or an invalid picture.
+inline ImageBuffer DecodeOne(ImageCodec& codec, std::span<const uint8_t> bytes) {
+  ImageSequence frames;
+  EXPECT_TRUE(codec.LoadMemory(bytes, frames)) << ToString(codec.LastError());
+  EXPECT_EQ(frames.Count(), 1);
+  ImageBuffer frame;
+  if (frames.Count() == 1) frame.CopyFrom(*frames.At(0));
+  return frame;
 }
 
-// A folder of its own under the system's temporary directory, removed with its content.
-class TempDir {
- public:
-  TempDir() {
-    std::random_device seed;
-    path_ = std::filesystem::temp_directory_path() /
-            ("quorvex_image_test_" + std::to_string(seed()) + std::to_string(seed()));
-    std::filesystem::create_directories(path_);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  // Names of every entry in the folder, so tests can see that nothing was left behind.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
+// What `codec` encodes `picture` to; empty when it fails.
+inline Bytes Encode(ImageCodec& codec, const ImageBuffer& picture) {
+  Bytes bytes;
+  EXPECT_TRUE(codec.SaveMemory({&picture}, ImageOptions{}, bytes)) << ToString(codec.LastError());
+  return bytes;
+}
 
- private:
-  std::filesystem::path path_;
+// Encodes and decodes `original`: the same size and colours at 24 bits, or 32 when the
+// original has alpha. Returns the encoded bytes.
+inline Bytes ExpectSameColoursAfterRoundTrip(ImageCodec& codec, const ImageBuffer& original) {
+  const Bytes encoded = Encode(codec, original);
+  const ImageBuffer decoded = DecodeOne(codec, encoded);
+  EXPECT_EQ(decoded.Width(), original.Width());
+  EXPECT_EQ(decoded.Height(), original.Height());
+  EXPECT_EQ(decoded.BitsPerPixel(), original.BitsPerPixel() == 32 ? 32 : 24);
+  EXPECT_EQ(AsBgra(decoded), AsBgra(original));
+  return encoded;
+}
+
+// Damaged data: decoding must fail with `error` and leave the frames already held alone.
+struct MalformedCase {
+  std::string name;
+  Bytes bytes;
+  ImageError error;
 };
 
-inline std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Fills every stored byte of the image (row padding included) with a pattern that differs
-// from row to row and from byte to byte.
-inline void FillPattern(ImageBuffer& picture, uint8_t seed = 1) {
-  uint8_t* pixels = picture.Pixels();
-  for (std::size_t i = 0; i < picture.PixelBytes(); ++i) {
-    pixels[i] = static_cast<uint8_t>(seed + i * 37 + (i >> 3));
+inline void ExpectEachFails(ImageCodec& codec, const std::vector<MalformedCase>& cases) {
+  for (const MalformedCase& row : cases) {
+    SCOPED_TRACE(row.name);
+    ImageSequence frames;
+    frames.Append(std::make_unique<ImageBuffer>());
+    EXPECT_FALSE(codec.LoadMemory(row.bytes, frames));
+    EXPECT_EQ(codec.LastError(), row.error) << ToString(codec.LastError());
+    EXPECT_EQ(frames.Count(), 1);
   }
 }
 
-// The bytes of row y that belong to the picture (not the padding) at 8 bpp and above.
-inline std::vector<uint8_t> RowBytes(const ImageBuffer& picture, int y) {
-  const uint8_t* row = picture.RowPointer(y);
-  const std::size_t used = (static_cast<std::size_t>(picture.Width()) *
-                                static_cast<std::size_t>(picture.BitsPerPixel()) +
-                            7) /
-                           8;
-  return {row, row + used};
+// `bytes` with the byte at `offset` set to `value`.
+inline Bytes WithByte(Bytes bytes, std::size_t offset, uint8_t value) {
+  bytes.at(offset) = value;
+  return bytes;
+}
+
+// Expected hex bytes at one offset of an encoded file.
+struct Piece {
+  std::size_t offset;
+  const char* hex;
+};
+
+// Checks the file's size and each piece of it.
+inline void ExpectLayout(std::span<const uint8_t> file, std::size_t size,
+                         const std::vector<Piece>& pieces) {
+  ASSERT_EQ(file.size(), size);
+  for (const Piece& piece : pieces) {
+    const Bytes expected = Hex(piece.hex);
+    ASSERT_LE(piece.offset + expected.size(), file.size()) << "piece at " << piece.offset;
+    EXPECT_TRUE(SameBytes(file.subspan(piece.offset, expected.size()), expected))
+        << "piece at " << piece.offset;
+  }
 }
 
 }  // namespace image::test

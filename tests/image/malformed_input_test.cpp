@@ -2,109 +2,94 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "image/bmp_codec.h"
+#include "image/image_codec_factory.h"
 #include "image/image_sequence.h"
-#include "image/tga_codec.h"
 #include "image_test_util.h"
 
 namespace image {
 namespace {
 
-struct MalformedRow {
-  const char* file;  // under tests/data/malformed/
-  ImageError error;  // None: the file is damaged but loads by design
+// Every file of tests/data/malformed/, by the error it must fail with (what each holds is in its
+// name); None: damaged, but loads by design.
+const std::pair<ImageError, std::vector<const char*>> kCorpus[] = {
+    {ImageError::Truncated,
+     {"bmp/truncated_header.bmp", "bmp/cut_info_header.bmp", "bmp/offbits_past_end.bmp",
+      "bmp/info_header_past_end.bmp", "bmp/cut_bitfield_masks.bmp", "tga/truncated_header.tga",
+      "tga/header_only.tga", "tga/colour_map_cut.tga", "tga/id_past_end.tga",
+      "tga/truncated_pixels.tga", "tga/rle_truncated.tga", "tga/rle_missing_rows.tga",
+      "ico/truncated_directory.ico", "ico/entry_offset_past_end.ico", "ico/entry_size_past_end.ico",
+      "ico/entry_size_wraps.ico", "ico/dib_colour_rows_cut.ico", "ico/png_entry_cut.ico"}},
+    {ImageError::BadSignature, {"bmp/wrong_signature.bmp", "ico/cursor_type_3.ico"}},
+    {ImageError::BadDimensions,
+     {"bmp/zero_width.bmp", "bmp/negative_height.bmp", "tga/zero_width.tga"}},
+    {ImageError::TooLarge,
+     {"bmp/huge_width.bmp", "bmp/overflowing_dims.bmp", "tga/huge_dims.tga",
+      "ico/dib_huge_width.ico"}},
+    {ImageError::UnsupportedDepth,
+     {"bmp/depth_2.bmp", "bmp/rle8_compression.bmp", "tga/depth_4.tga", "tga/depth_0.tga",
+      "ico/dib_core_header.ico"}},
+    {ImageError::BadPalette,
+     {"tga/colour_map_past_256.tga", "tga/colour_map_16bit_entries.tga",
+      "ico/dib_palette_300.ico"}},
+    {ImageError::Corrupt, {"bmp/core_header.bmp"}},
+    {ImageError::NoFrames, {"ico/zero_entries.ico"}},
+    {ImageError::None, {"bmp/truncated_pixels.bmp", "tga/rle_packet_overrun.tga"}},
 };
 
-// What each file of the malformed corpus holds is in its name.
-const MalformedRow kRows[] = {
-    {"bmp/truncated_header.bmp", ImageError::Truncated},
-    {"bmp/cut_info_header.bmp", ImageError::Truncated},
-    {"bmp/wrong_signature.bmp", ImageError::BadSignature},
-    {"bmp/offbits_past_end.bmp", ImageError::Truncated},
-    {"bmp/zero_width.bmp", ImageError::BadDimensions},
-    {"bmp/negative_height.bmp", ImageError::BadDimensions},
-    {"bmp/huge_width.bmp", ImageError::TooLarge},
-    {"bmp/overflowing_dims.bmp", ImageError::TooLarge},
-    {"bmp/depth_2.bmp", ImageError::UnsupportedDepth},
-    {"bmp/rle8_compression.bmp", ImageError::UnsupportedDepth},
-    {"bmp/core_header.bmp", ImageError::Corrupt},
-    {"bmp/info_header_past_end.bmp", ImageError::Truncated},
-    {"bmp/cut_bitfield_masks.bmp", ImageError::Truncated},
-    {"bmp/truncated_pixels.bmp", ImageError::None},
-    {"tga/truncated_header.tga", ImageError::Truncated},
-    {"tga/header_only.tga", ImageError::Truncated},
-    {"tga/zero_width.tga", ImageError::BadDimensions},
-    {"tga/huge_dims.tga", ImageError::TooLarge},
-    {"tga/depth_4.tga", ImageError::UnsupportedDepth},
-    {"tga/depth_0.tga", ImageError::UnsupportedDepth},
-    {"tga/colour_map_past_256.tga", ImageError::BadPalette},
-    {"tga/colour_map_16bit_entries.tga", ImageError::BadPalette},
-    {"tga/colour_map_cut.tga", ImageError::Truncated},
-    {"tga/id_past_end.tga", ImageError::Truncated},
-    {"tga/truncated_pixels.tga", ImageError::Truncated},
-    {"tga/rle_truncated.tga", ImageError::Truncated},
-    {"tga/rle_missing_rows.tga", ImageError::Truncated},
-    {"tga/rle_packet_overrun.tga", ImageError::None},
-};
-
-std::string CorpusPath(const char* file) {
+std::string CorpusPath(const std::string& file) {
   return std::string(QUORVEX_TEST_DATA_DIR) + "/malformed/" + file;
 }
 
-std::unique_ptr<ImageCodec> CodecFor(const std::string& file) {
-  if (file.starts_with("bmp/")) {
-    return std::make_unique<BmpCodec>();
-  }
-  return std::make_unique<TgaCodec>();
-}
-
 TEST(MalformedInputTest, EachFileFailsWithItsErrorAndLeavesTheTargetAlone) {
-  for (const MalformedRow& row : kRows) {
-    SCOPED_TRACE(row.file);
-    ImageSequence frames;
-    auto held = std::make_unique<ImageBuffer>();
-    ASSERT_TRUE(held->Create(2, 2, 24));
-    held->Pixels()[0] = 0x5A;
-    frames.Append(std::move(held));
+  const ImageBuffer held = test::MakePicture(2, 2, 24);
+  const ImageCodecFactory& factory = ImageCodecFactory::Instance();
+  for (const auto& [error, files] : kCorpus) {
+    for (const char* file : files) {
+      SCOPED_TRACE(file);
+      ImageSequence frames;
+      frames.Append(std::make_unique<ImageBuffer>());
+      frames.At(0)->CopyFrom(held);
+      const std::unique_ptr<ImageCodec> codec = factory.CreateCodec(factory.TypeOf(file));
+      ASSERT_NE(codec, nullptr);
+      EXPECT_EQ(codec->LoadFile(CorpusPath(file), frames), error == ImageError::None);
+      EXPECT_EQ(codec->LastError(), error) << ToString(codec->LastError());
+      EXPECT_EQ(frames.Count(), error == ImageError::None ? 2 : 1);
+      EXPECT_TRUE(test::SameBytes(test::Block(*frames.At(0)), test::Block(held)));
+      if (error == ImageError::None) continue;
 
-    std::unique_ptr<ImageCodec> codec = CodecFor(row.file);
-    const bool loaded = codec->LoadFile(CorpusPath(row.file), frames);
-    EXPECT_EQ(codec->LastError(), row.error) << ToString(codec->LastError());
-    if (row.error == ImageError::None) {
-      EXPECT_TRUE(loaded);
-      EXPECT_EQ(frames.Count(), 2);
-      continue;
+      ImageBuffer target = test::MakePicture(1, 1, 32);
+      EXPECT_FALSE(target.LoadFirstFrame(CorpusPath(file)));
+      EXPECT_EQ(target.LastError(), error);
+      EXPECT_TRUE(test::SameBytes(test::Block(target), test::Block(test::MakePicture(1, 1, 32))));
     }
-    EXPECT_FALSE(loaded);
-    ASSERT_EQ(frames.Count(), 1);
-    EXPECT_EQ(frames.At(0)->Width(), 2);
-    EXPECT_EQ(frames.At(0)->Pixels()[0], 0x5A);
-
-    ImageBuffer target;
-    ASSERT_TRUE(target.Create(1, 1, 32));
-    EXPECT_FALSE(target.LoadFirstFrame(CorpusPath(row.file)));
-    EXPECT_EQ(target.LastError(), row.error);
-    EXPECT_EQ(target.BitsPerPixel(), 32);
   }
 }
 
-TEST(MalformedInputTest, EmptyAndMissingInputs) {
-  BmpCodec codec;
-  ImageSequence frames;
-  EXPECT_FALSE(codec.LoadMemory({}, frames));
-  EXPECT_EQ(codec.LastError(), ImageError::Truncated);
-  EXPECT_FALSE(codec.LoadFile(CorpusPath("bmp/does_not_exist.bmp"), frames));
-  EXPECT_EQ(codec.LastError(), ImageError::FileOpen);
-  EXPECT_FALSE(codec.LoadFile(CorpusPath("bmp"), frames));
-  EXPECT_EQ(codec.LastError(), ImageError::FileRead);
-
+TEST(MalformedInputTest, EmptyMissingAndUnreadableInputs) {
   test::TempDir dir;
-  { std::ofstream(dir.File("empty.tga")); }
-  TgaCodec tga;
-  EXPECT_FALSE(tga.LoadFile(dir.File("empty.tga"), frames));
-  EXPECT_EQ(tga.LastError(), ImageError::Truncated);
-  EXPECT_EQ(frames.Count(), 0);
+  testutil::WriteFile(dir.File("empty.tga"), {});
+  struct Row {
+    std::string path;
+    ImageType type;
+    ImageError error;
+  };
+  const Row rows[] = {
+      {dir.File("empty.tga"), ImageType::Tga, ImageError::Truncated},
+      {dir.File("absent.bmp"), ImageType::Bmp, ImageError::FileOpen},
+      {CorpusPath("ico"), ImageType::Ico, ImageError::FileRead},  // a folder opens, reads fail
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    const std::unique_ptr<ImageCodec> codec = ImageCodecFactory::Instance().CreateCodec(row.type);
+    ImageSequence frames;
+    EXPECT_FALSE(codec->LoadFile(row.path, frames));
+    EXPECT_EQ(codec->LastError(), row.error);
+    EXPECT_FALSE(codec->LoadMemory({}, frames));
+    EXPECT_EQ(codec->LastError(), ImageError::Truncated);
+    EXPECT_EQ(frames.Count(), 0);
+  }
 }
 
 }  // namespace
