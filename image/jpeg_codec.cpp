@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "image/checked_math.h"
 #include "image/pixel_rows.h"
@@ -32,20 +33,30 @@ void report(ImageError* error, ImageError value) {
   }
 }
 
+// The calling thread's compressor, made on first use and kept for the next picture (frames are
+// encoded one after another on the same threads); null when the library cannot make one.
+tjhandle threadCompressor() {
+  thread_local TurboHandle handle;
+  if (!handle) {
+    handle.reset(tjInitCompress());
+  }
+  return handle.get();
+}
+
 // Compresses `height` rows of pixels in TurboJPEG format `format` at `pixels` (rows `pitch`
 // bytes apart, bottom-up when `flags` holds TJFLAG_BOTTOMUP) into `out`.
 bool compress(const uint8_t* pixels, int format, int width, int pitch, int height, int quality,
               int flags, std::vector<uint8_t>& out, ImageError* error) {
-  TurboHandle handle(tjInitCompress());
-  if (!handle) {
+  tjhandle handle = threadCompressor();
+  if (handle == nullptr) {
     report(error, ImageError::Library);
     return false;
   }
   unsigned char* jpeg = nullptr;
   unsigned long jpegSize = 0;
   // Baseline is TurboJPEG's default; the accurate DCT gives the better picture for the cost.
-  const int result = tjCompress2(handle.get(), pixels, width, pitch, height, format, &jpeg,
-                                 &jpegSize, TJSAMP_420, quality, flags | TJFLAG_ACCURATEDCT);
+  const int result = tjCompress2(handle, pixels, width, pitch, height, format, &jpeg, &jpegSize,
+                                 TJSAMP_420, quality, flags | TJFLAG_ACCURATEDCT);
   TurboBuffer owned(jpeg);
   if (result != 0 || jpeg == nullptr) {
     report(error, ImageError::Library);
@@ -59,6 +70,20 @@ bool compress(const uint8_t* pixels, int format, int width, int pitch, int heigh
     return false;
   }
   return true;
+}
+
+// Composites `width` B,G,R,A pixels over white into B,G,R, in place (each pixel is written no
+// later in the row than it was read).
+void compositeRowOverWhite(uint8_t* row, std::size_t width) {
+  for (std::size_t x = 0; x < width; ++x) {
+    const uint8_t alpha = row[4 * x + 3];
+    const uint8_t blue = OverWhite(row[4 * x], alpha);
+    const uint8_t green = OverWhite(row[4 * x + 1], alpha);
+    const uint8_t red = OverWhite(row[4 * x + 2], alpha);
+    row[3 * x] = blue;
+    row[3 * x + 1] = green;
+    row[3 * x + 2] = red;
+  }
 }
 
 }  // namespace
@@ -110,6 +135,62 @@ bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out
     rows.ToBgr(y, bgr.get() + rowBytes * static_cast<std::size_t>(y));
   }
   return compress(bgr.get(), TJPF_BGR, width, static_cast<int>(rowBytes), height, quality, 0, out,
+                  error);
+}
+
+bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
+                       std::vector<uint8_t>& out, ImageError* error) {
+  const int depth = image.BitsPerPixel();
+  const bool resizes = image.IsValid() && depth >= 16 && width >= 1 && height >= 1 &&
+                       (width != image.Width() || height != image.Height());
+  if (!resizes) {
+    return EncodeJpeg(image, quality, out, error);
+  }
+  if (depth == 16) {
+    // Rare enough not to deserve a path of its own: the packed 16-bit words are what the
+    // encoder expands.
+    ImageBuffer copy;
+    copy.CopyFrom(image);
+    if (!copy.IsValid()) {
+      report(error, ImageError::OutOfMemory);
+      return false;
+    }
+    copy.Resize(width, height);
+    return EncodeJpeg(copy, quality, out, error);
+  }
+  // The resampled rows go to the library from memory the thread keeps, top-down, in the
+  // formats EncodeJpeg would give it for the resized image: B,G,R or B,G,R,X when opaque (an
+  // opaque picture stays opaque), else composited over white, which leaves opaque pixels as
+  // they are.
+  const std::size_t bytesPerPixel = depth == 32 ? 4 : 3;
+  const bool opaque = IsOpaque(image);
+  std::size_t rowBytes = 0;
+  std::size_t total = 0;
+  if (!checkedMul(static_cast<std::size_t>(width), bytesPerPixel, rowBytes) ||
+      rowBytes > static_cast<std::size_t>(INT_MAX) ||
+      !checkedMul(rowBytes, static_cast<std::size_t>(height), total)) {
+    report(error, ImageError::TooLarge);
+    return false;
+  }
+  thread_local std::vector<uint8_t> kept;
+  ScratchBlock<uint8_t> block;
+  uint8_t* pixels = block.Allocate(total, &kept);
+  if (pixels == nullptr ||
+      !ResampleInto(image, opaque, width, height,
+                    PixelRows{pixels, static_cast<std::ptrdiff_t>(rowBytes)})) {
+    report(error, ImageError::OutOfMemory);
+    return false;
+  }
+  int format = depth == 24 ? TJPF_BGR : TJPF_BGRX;
+  if (!opaque) {
+    for (int y = 0; y < height; ++y) {
+      compositeRowOverWhite(pixels + rowBytes * static_cast<std::size_t>(y),
+                            static_cast<std::size_t>(width));
+    }
+    format = TJPF_BGR;
+  }
+  quality = std::clamp(quality, 1, 100);
+  return compress(pixels, format, width, static_cast<int>(rowBytes), height, quality, 0, out,
                   error);
 }
 

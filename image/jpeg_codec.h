@@ -35,4 +35,10 @@ int JpegQualityFromOptions(const ImageOptions& options);
 bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out,
                 ImageError* error);
 
+// The bytes EncodeJpeg gives for a copy of `image` after Resize(width, height), without making
+// that copy: the resampled rows go straight to the encoder. Failures as for EncodeJpeg, plus
+// OutOfMemory when the resampling cannot get its memory.
+bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
+                       std::vector<uint8_t>& out, ImageError* error);
+
 }  // namespace image

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <vector>
 
 #include "image/image_buffer.h"
 
@@ -56,5 +60,54 @@ bool IsOpaque(const ImageBuffer& image);
 
 // Blends colour sample `value` with alpha `alpha` (both 0..255) over white, rounded.
 uint8_t OverWhite(uint8_t value, uint8_t alpha);
+
+// Blocks of working memory up to this size are kept by their thread (see ScratchBlock).
+inline constexpr std::size_t kKeptScratchBytes = std::size_t{32} << 20;
+
+// Working memory for one call, taken from a block the calling thread keeps for the next call:
+// frames of an animation come one after another at the same size, and a fresh block of
+// megabytes costs page faults and zeroing each time. A request above kKeptScratchBytes gets a
+// block of its own, freed with this object, so one huge picture does not pin its memory for the
+// thread's life.
+template <typename T>
+class ScratchBlock {
+ public:
+  // `count` elements, not zero-filled, from `kept` (the thread's block, grown when too small;
+  // null for none) or of their own; null when memory runs out.
+  T* Allocate(std::size_t count, std::vector<T>* kept) {
+    try {
+      if (kept != nullptr && count <= kKeptScratchBytes / sizeof(T)) {
+        if (kept->size() < count) {
+          kept->resize(count);
+        }
+        return kept->data();
+      }
+      m_owned = std::make_unique_for_overwrite<T[]>(count);
+      return m_owned.get();
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
+
+ private:
+  std::unique_ptr<T[]> m_owned;
+};
+
+// Rows of packed pixels: row y (0 = top) starts `step` * y bytes after `top`; `step` is negative
+// for rows stored bottom-up.
+struct PixelRows {
+  uint8_t* top = nullptr;
+  std::ptrdiff_t step = 0;
+
+  uint8_t* Row(int y) const { return top + step * y; }
+};
+
+// The resampling of ImageBuffer::Resize, written to `target` instead of a new image: `source`
+// (valid, 16, 24 or 32 bpp) resampled to width x height pixels (each at least 1) of the same
+// depth, row by row. `opaque` must be IsOpaque(source); callers that know it pass it on rather
+// than scanning the pixels again. False, `target` partly written, when memory runs out or the
+// scaler cannot be set up.
+bool ResampleInto(const ImageBuffer& source, bool opaque, int width, int height,
+                  const PixelRows& target);
 
 }  // namespace image

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
 extern "C" {
 #include <libswscale/swscale.h>
@@ -23,8 +24,11 @@ extern "C" {
 // like the high-quality bicubic of other imaging libraries; libswscale widens it by the
 // scale factor when shrinking and clamps its taps to the edge pixels, which is what padding
 // the picture by its edge pixels and sampling the inner rectangle gives. The bit-exact and
-// accurate-rounding flags make the result the same on every run and processor. Every call
-// builds its own context, so frames may be resized on several threads at once.
+// accurate-rounding flags make the result the same on every run and processor. Contexts and
+// sample planes belong to the calling thread, so frames may be resized on several threads at
+// once; each thread keeps its last ones for the next call, since successive frames of an
+// animation have the same sizes and building a context or faulting in fresh plane memory costs
+// a good part of scaling a frame.
 //
 // 32-bit pictures with transparency are resampled premultiplied, so colour under transparent
 // pixels does not bleed into visible ones: the planes hold colour x alpha (0..65025) and
@@ -44,12 +48,21 @@ struct ContextDeleter {
 };
 using ScaleContext = std::unique_ptr<SwsContext, ContextDeleter>;
 
+// Sample memory a thread keeps between calls: which = 0 for source planes, 1 for target planes.
+template <typename T>
+std::vector<T>& keptSamples(int which) {
+  thread_local std::array<std::vector<T>, 2> kept;
+  return kept[static_cast<std::size_t>(which)];
+}
+
 // `count` planes of width x height samples of type T in one block, rows `stride` samples
 // apart.
 template <typename T>
 class Planes {
  public:
-  bool Allocate(int width, int height, int count) {
+  // Takes the samples from the thread's block `kept` (see ScratchBlock) when given, else
+  // allocates them.
+  bool Allocate(int width, int height, int count, std::vector<T>* kept = nullptr) {
     const std::size_t perRow = kRowAlignment / sizeof(T);
     m_stride = (static_cast<std::size_t>(width) + perRow - 1) / perRow * perRow;
     std::size_t total = 0;
@@ -60,44 +73,60 @@ class Planes {
         !checkedMul(total, sizeof(T), bytes)) {
       return false;
     }
-    try {
-      m_samples = std::make_unique_for_overwrite<T[]>(total);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    return true;
+    m_samples = m_block.Allocate(total, kept);
+    return m_samples != nullptr;
   }
   T* Row(int plane, int y) const {
-    return m_samples.get() + m_plane * static_cast<std::size_t>(plane) +
+    return m_samples + m_plane * static_cast<std::size_t>(plane) +
            m_stride * static_cast<std::size_t>(y);
   }
   int StrideBytes() const { return static_cast<int>(m_stride * sizeof(T)); }
 
  private:
-  std::unique_ptr<T[]> m_samples;
+  ScratchBlock<T> m_block;
+  T* m_samples = nullptr;
   std::size_t m_stride = 0;
   std::size_t m_plane = 0;
 };
 
-// One libswscale pass over every plane of `source` into `target`.
+// The calling thread's scaler for plane `plane` of samples T from sourceWidth x sourceHeight to
+// targetWidth x targetHeight; null when the library cannot make one. The library hands the
+// kept context back when the sizes are the same, else replaces it.
 template <typename T>
-bool scalePass(const Planes<T>& source, int sourceWidth, int sourceHeight, Planes<T>& target,
-               int targetWidth, int targetHeight, int count) {
+SwsContext* planeScaler(int plane, int sourceWidth, int sourceHeight, int targetWidth,
+                        int targetHeight) {
   constexpr AVPixelFormat kFormat = sizeof(T) == 1 ? AV_PIX_FMT_GRAY8 : AV_PIX_FMT_GRAY16;
   const std::array<double, 2> catmullRom = {0.0, 0.5};
-  ScaleContext context(sws_getContext(sourceWidth, sourceHeight, kFormat, targetWidth, targetHeight,
-                                      kFormat, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_BITEXACT,
-                                      nullptr, nullptr, catmullRom.data()));
-  if (!context) {
-    return false;
-  }
+  thread_local std::array<ScaleContext, 4> contexts;
+  ScaleContext& context = contexts[static_cast<std::size_t>(plane)];
+  context.reset(sws_getCachedContext(
+      context.release(), sourceWidth, sourceHeight, kFormat, targetWidth, targetHeight, kFormat,
+      SWS_BICUBIC | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr, catmullRom.data()));
+  return context.get();
+}
+
+// Scales source rows y .. y + rows - 1 of `plane` (the next slice; the first starts at row 0)
+// into `target`. Returns the number of target rows the slice completed, or -1.
+template <typename T>
+int scaleSlice(SwsContext* context, const Planes<T>& source, int plane, int y, int rows,
+               const Planes<T>& target) {
+  const uint8_t* in = reinterpret_cast<const uint8_t*>(source.Row(plane, y));
+  uint8_t* out = reinterpret_cast<uint8_t*>(target.Row(plane, 0));
   const int sourceStride = source.StrideBytes();
   const int targetStride = target.StrideBytes();
+  return sws_scale(context, &in, &sourceStride, y, rows, &out, &targetStride);
+}
+
+// One libswscale pass over every plane of `source` into `target`.
+template <typename T>
+bool scalePass(const Planes<T>& source, int sourceWidth, int sourceHeight, const Planes<T>& target,
+               int targetWidth, int targetHeight, int count) {
+  SwsContext* context = planeScaler<T>(0, sourceWidth, sourceHeight, targetWidth, targetHeight);
+  if (context == nullptr) {
+    return false;
+  }
   for (int plane = 0; plane < count; ++plane) {
-    const uint8_t* in = reinterpret_cast<const uint8_t*>(source.Row(plane, 0));
-    uint8_t* out = reinterpret_cast<uint8_t*>(target.Row(plane, 0));
-    if (sws_scale(context.get(), &in, &sourceStride, 0, sourceHeight, &out, &targetStride) !=
-        targetHeight) {
+    if (scaleSlice(context, source, plane, 0, sourceHeight, target) != targetHeight) {
       return false;
     }
   }
@@ -116,10 +145,11 @@ int nextSize(int from, int to) {
   return static_cast<int>((from + kMaxShrinkPerPass - 1) / kMaxShrinkPerPass);
 }
 
-// Scales every plane of `source` (sourceWidth x sourceHeight) into `target`.
+// Scales every plane of `source` (sourceWidth x sourceHeight) into `target` in whole-picture
+// passes.
 template <typename T>
-bool scalePlanes(const Planes<T>& source, int sourceWidth, int sourceHeight, Planes<T>& target,
-                 int targetWidth, int targetHeight, int count) {
+bool scalePlanes(const Planes<T>& source, int sourceWidth, int sourceHeight,
+                 const Planes<T>& target, int targetWidth, int targetHeight, int count) {
   const Planes<T>* from = &source;
   Planes<T> step;
   int width = sourceWidth;
@@ -140,6 +170,61 @@ bool scalePlanes(const Planes<T>& source, int sourceWidth, int sourceHeight, Pla
     width = nextWidth;
     height = nextHeight;
   }
+}
+
+// Source rows per slice when the planes are scaled band by band.
+constexpr int kBandRows = 16;
+
+// Resamples `count` planes of samples T from sourceWidth x sourceHeight to targetWidth x
+// targetHeight. split(y0, y1, in) fills source rows y0 .. y1 - 1 of the planes `in`;
+// merge(y0, y1, out) takes target rows y0 .. y1 - 1 of the planes `out`. In one pass the planes
+// go through their scalers a band of rows at a time, so that each band is split, scaled and
+// merged while it is still in the processor's cache (whole planes of a large frame are not);
+// libswscale gives the same rows for any slicing. Larger reductions split and merge the whole
+// picture around their steps.
+template <typename T, typename Split, typename Merge>
+bool resamplePlanes(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight, int count,
+                    const Split& split, const Merge& merge) {
+  Planes<T> in;
+  Planes<T> out;
+  if (!in.Allocate(sourceWidth, sourceHeight, count, &keptSamples<T>(0)) ||
+      !out.Allocate(targetWidth, targetHeight, count, &keptSamples<T>(1))) {
+    return false;
+  }
+  if (nextSize(sourceWidth, targetWidth) != targetWidth ||
+      nextSize(sourceHeight, targetHeight) != targetHeight) {
+    split(0, sourceHeight, in);
+    if (!scalePlanes(in, sourceWidth, sourceHeight, out, targetWidth, targetHeight, count)) {
+      return false;
+    }
+    merge(0, targetHeight, out);
+    return true;
+  }
+  std::array<SwsContext*, 4> scalers{};
+  for (int plane = 0; plane < count; ++plane) {
+    scalers[static_cast<std::size_t>(plane)] =
+        planeScaler<T>(plane, sourceWidth, sourceHeight, targetWidth, targetHeight);
+    if (scalers[static_cast<std::size_t>(plane)] == nullptr) {
+      return false;
+    }
+  }
+  int merged = 0;
+  for (int y = 0; y < sourceHeight; y += kBandRows) {
+    const int rows = std::min(kBandRows, sourceHeight - y);
+    split(y, y + rows, in);
+    int completed = 0;
+    for (int plane = 0; plane < count; ++plane) {
+      const int done =
+          scaleSlice(scalers[static_cast<std::size_t>(plane)], in, plane, y, rows, out);
+      if (done < 0 || (plane > 0 && done != completed) || done > targetHeight - merged) {
+        return false;
+      }
+      completed = done;
+    }
+    merge(merged, merged + completed, out);
+    merged += completed;
+  }
+  return merged == targetHeight;
 }
 
 // A B,G,R,A pixel as the word B | G << 8 | R << 16 | A << 24. Whole-word loads and stores
@@ -205,58 +290,55 @@ void mergePacked(const uint8_t* blue, const uint8_t* green, const uint8_t* red, 
 
 // B, G, R as three 8-bit planes: 24-bit pixels, opaque 32-bit pixels, or 16-bit words
 // expanded through their masks and packed again afterwards.
-bool resizeColour(const ImageBuffer& source, ImageBuffer& target) {
+bool resizeColour(const ImageBuffer& source, int targetWidthPx, int targetHeight,
+                  const PixelRows& target) {
   const auto width = static_cast<std::size_t>(source.Width());
-  const auto targetWidth = static_cast<std::size_t>(target.Width());
+  const auto targetWidth = static_cast<std::size_t>(targetWidthPx);
   const int depth = source.BitsPerPixel();
   const std::array<MaskField, 3> fields = {
       MaskField(source.Masks()[2]), MaskField(source.Masks()[1]), MaskField(source.Masks()[0])};
-  Planes<uint8_t> in;
-  Planes<uint8_t> out;
-  if (!in.Allocate(source.Width(), source.Height(), 3) ||
-      !out.Allocate(target.Width(), target.Height(), 3)) {
-    return false;
-  }
-  for (int y = 0; y < source.Height(); ++y) {
-    const uint8_t* row = source.RowPointer(y);
-    uint8_t* blue = in.Row(0, y);
-    uint8_t* green = in.Row(1, y);
-    uint8_t* red = in.Row(2, y);
-    if (depth == 32) {
-      splitPacked<4>(row, width, blue, green, red);
-    } else if (depth == 24) {
-      splitPacked<3>(row, width, blue, green, red);
-    } else {
-      for (std::size_t x = 0; x < width; ++x) {
-        const uint32_t word = row[2 * x] | (static_cast<uint32_t>(row[2 * x + 1]) << 8);
-        blue[x] = fields[0].Expand(word);
-        green[x] = fields[1].Expand(word);
-        red[x] = fields[2].Expand(word);
+  const auto split = [&](int y0, int y1, const Planes<uint8_t>& in) {
+    for (int y = y0; y < y1; ++y) {
+      const uint8_t* row = source.RowPointer(y);
+      uint8_t* blue = in.Row(0, y);
+      uint8_t* green = in.Row(1, y);
+      uint8_t* red = in.Row(2, y);
+      if (depth == 32) {
+        splitPacked<4>(row, width, blue, green, red);
+      } else if (depth == 24) {
+        splitPacked<3>(row, width, blue, green, red);
+      } else {
+        for (std::size_t x = 0; x < width; ++x) {
+          const uint32_t word = row[2 * x] | (static_cast<uint32_t>(row[2 * x + 1]) << 8);
+          blue[x] = fields[0].Expand(word);
+          green[x] = fields[1].Expand(word);
+          red[x] = fields[2].Expand(word);
+        }
       }
     }
-  }
-  if (!scalePlanes(in, source.Width(), source.Height(), out, target.Width(), target.Height(), 3)) {
-    return false;
-  }
-  for (int y = 0; y < target.Height(); ++y) {
-    uint8_t* row = target.RowPointer(y);
-    const uint8_t* blue = out.Row(0, y);
-    const uint8_t* green = out.Row(1, y);
-    const uint8_t* red = out.Row(2, y);
-    if (depth == 32) {
-      mergePacked<4>(blue, green, red, targetWidth, row);
-    } else if (depth == 24) {
-      mergePacked<3>(blue, green, red, targetWidth, row);
-    } else {
-      for (std::size_t x = 0; x < targetWidth; ++x) {
-        const uint32_t word =
-            fields[0].Pack(blue[x]) | fields[1].Pack(green[x]) | fields[2].Pack(red[x]);
-        row[2 * x] = static_cast<uint8_t>(word & 0xFF);
-        row[2 * x + 1] = static_cast<uint8_t>(word >> 8);
+  };
+  const auto merge = [&](int y0, int y1, const Planes<uint8_t>& out) {
+    for (int y = y0; y < y1; ++y) {
+      uint8_t* row = target.Row(y);
+      const uint8_t* blue = out.Row(0, y);
+      const uint8_t* green = out.Row(1, y);
+      const uint8_t* red = out.Row(2, y);
+      if (depth == 32) {
+        mergePacked<4>(blue, green, red, targetWidth, row);
+      } else if (depth == 24) {
+        mergePacked<3>(blue, green, red, targetWidth, row);
+      } else {
+        for (std::size_t x = 0; x < targetWidth; ++x) {
+          const uint32_t word =
+              fields[0].Pack(blue[x]) | fields[1].Pack(green[x]) | fields[2].Pack(red[x]);
+          row[2 * x] = static_cast<uint8_t>(word & 0xFF);
+          row[2 * x + 1] = static_cast<uint8_t>(word >> 8);
+        }
       }
     }
-  }
-  return true;
+  };
+  return resamplePlanes<uint8_t>(source.Width(), source.Height(), targetWidthPx, targetHeight, 3,
+                                 split, merge);
 }
 
 // Splits `width` B,G,R,A pixels into colour x alpha (0..65025) and alpha x 257 (0..65535).
@@ -295,30 +377,35 @@ void unpremultiplyRow(const uint16_t* blue, const uint16_t* green, const uint16_
 }
 
 // B,G,R premultiplied by alpha and alpha itself, as 16-bit planes.
-bool resizeWithAlpha(const ImageBuffer& source, ImageBuffer& target) {
-  Planes<uint16_t> in;
-  Planes<uint16_t> out;
-  if (!in.Allocate(source.Width(), source.Height(), 4) ||
-      !out.Allocate(target.Width(), target.Height(), 4)) {
-    return false;
-  }
+bool resizeWithAlpha(const ImageBuffer& source, int targetWidthPx, int targetHeight,
+                     const PixelRows& target) {
   const auto width = static_cast<std::size_t>(source.Width());
-  for (int y = 0; y < source.Height(); ++y) {
-    premultiplyRow(source.RowPointer(y), width, in.Row(0, y), in.Row(1, y), in.Row(2, y),
-                   in.Row(3, y));
-  }
-  if (!scalePlanes(in, source.Width(), source.Height(), out, target.Width(), target.Height(), 4)) {
-    return false;
-  }
-  const auto targetWidth = static_cast<std::size_t>(target.Width());
-  for (int y = 0; y < target.Height(); ++y) {
-    unpremultiplyRow(out.Row(0, y), out.Row(1, y), out.Row(2, y), out.Row(3, y), targetWidth,
-                     target.RowPointer(y));
-  }
-  return true;
+  const auto targetWidth = static_cast<std::size_t>(targetWidthPx);
+  const auto split = [&](int y0, int y1, const Planes<uint16_t>& in) {
+    for (int y = y0; y < y1; ++y) {
+      premultiplyRow(source.RowPointer(y), width, in.Row(0, y), in.Row(1, y), in.Row(2, y),
+                     in.Row(3, y));
+    }
+  };
+  const auto merge = [&](int y0, int y1, const Planes<uint16_t>& out) {
+    for (int y = y0; y < y1; ++y) {
+      unpremultiplyRow(out.Row(0, y), out.Row(1, y), out.Row(2, y), out.Row(3, y), targetWidth,
+                       target.Row(y));
+    }
+  };
+  return resamplePlanes<uint16_t>(source.Width(), source.Height(), targetWidthPx, targetHeight, 4,
+                                  split, merge);
 }
 
 }  // namespace
+
+bool ResampleInto(const ImageBuffer& source, bool opaque, int width, int height,
+                  const PixelRows& target) {
+  // Premultiplying changes nothing where every pixel is opaque, so such pictures take the
+  // cheaper 8-bit colour path and stay opaque.
+  return source.BitsPerPixel() == 32 && !opaque ? resizeWithAlpha(source, width, height, target)
+                                                : resizeColour(source, width, height, target);
+}
 
 void ImageBuffer::Resize(int newWidth, int newHeight) {
   if (!IsValid() || newWidth < 1 || newHeight < 1 || BitsPerPixel() < 16) {
@@ -334,11 +421,9 @@ void ImageBuffer::Resize(int newWidth, int newHeight) {
   if (!resized.CreateFromHeader(header, Masks())) {
     return;
   }
-  // Premultiplying changes nothing where every pixel is opaque, so such pictures take the
-  // cheaper 8-bit colour path and stay opaque.
-  const bool done = BitsPerPixel() == 32 && !IsOpaque(*this) ? resizeWithAlpha(*this, resized)
-                                                             : resizeColour(*this, resized);
-  if (!done) {
+  // Stored bottom-up: row y from the top lies one stride below row y - 1 in memory.
+  const PixelRows rows{resized.RowPointer(0), -static_cast<std::ptrdiff_t>(resized.Stride())};
+  if (!ResampleInto(*this, IsOpaque(*this), newWidth, newHeight, rows)) {
     return;
   }
   const ImageError lastError = m_lastError;

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "image/image_codec_factory.h"
-#include "image/image_options.h"
+#include "image/jpeg_codec.h"
 
 namespace core {
 
@@ -26,11 +25,6 @@ FrameEncoder::~FrameEncoder() {
 }
 
 void FrameEncoder::Work() {
-  const image::ImageCodecFactory& factory = image::ImageCodecFactory::Instance();
-  const std::unique_ptr<image::ImageCodec> codec = factory.CreateCodec(image::ImageType::Jpeg);
-  image::ImageOptions options;
-  options.Set(image::kSaveFlag, "-1");  // what ImageBuffer::Save(path, -1) passes
-
   std::unique_lock lock(m_mutex);
   for (;;) {
     m_workReady.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
@@ -41,16 +35,12 @@ void FrameEncoder::Work() {
     slot.state = State::Encoding;
     lock.unlock();
 
-    // The slot belongs to this worker until its state says Done or Failed.
-    slot.frame.Resize(m_width, m_height);
-    bool encoded = false;
-    if (!codec) {
-      slot.error = "no JPEG encoder is available";
-    } else if (codec->SaveMemory({&slot.frame}, options, slot.jpeg)) {
-      encoded = true;
-    } else {
-      slot.error = std::string("cannot encode the JPEG: ") + image::ToString(codec->LastError());
-    }
+    // The slot belongs to this worker until its state says Done or Failed. Saving with flag -1
+    // (what WriteFrame does) encodes at the codec's default quality.
+    image::ImageError error = image::ImageError::None;
+    const bool encoded = image::EncodeResizedJpeg(slot.frame, m_width, m_height,
+                                                  image::kDefaultJpegQuality, slot.jpeg, &error);
+    if (!encoded) slot.error = std::string("cannot encode the JPEG: ") + image::ToString(error);
     slot.frame.Destroy();
 
     lock.lock();
