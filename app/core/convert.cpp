@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "app/core/file_io.h"
 #include "app/core/file_names.h"
 #include "app/core/frame_encoder.h"
 #include "app/core/gif_input.h"
@@ -18,22 +17,16 @@ MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& pr
   MovieResult result;
   result.outputPath = MoviePath(settings.outputDirectory, request.gifPath);
 
-  std::vector<uint8_t> fileBytes;
-  std::span<const uint8_t> bytes = request.gifBytes;
-  if (bytes.empty()) {
-    if (!ReadFileBytes(request.gifPath, fileBytes, &result.error)) return result;
-    bytes = fileBytes;
-  }
-  GifSummary gif;
-  if (!SummarizeGif(bytes, gif, &result.error)) return result;
-  result.error = CheckMovieRequest(settings, gif.frameCount);
+  GifSource gif;
+  if (!gif.Open(request.gifPath, request.gifBytes, &result.error)) return result;
+  result.error = CheckMovieRequest(settings, gif.summary().frameCount);
   if (!result.error.empty()) return result;
 
   swf::SwfMovie movie;
   if (!StartMovie(movie, settings, result.outputPath, result.error)) return result;
   const auto width = static_cast<float>(settings.width);
   const auto height = static_cast<float>(settings.height);
-  const int total = gif.frameCount;
+  const int total = gif.summary().frameCount;
   FrameEncoder encoder(
       settings.width, settings.height, request.jobs, [&](int index, std::span<const uint8_t> jpeg) {
         if (!swf::appendBitmapFrame(movie, index, width, height, jpeg)) {
@@ -59,7 +52,8 @@ MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& pr
   image::ImageError decodeError = image::ImageError::None;
   int delivered = 0;
   const int decodeThreads = request.jobs > 1 ? request.jobs : 0;
-  const bool decoded = image::DecodeGifFrames(bytes, decodeThreads, sink, &decodeError, &delivered);
+  const bool decoded =
+      image::DecodeGifFrames(gif.bytes(), decodeThreads, sink, &decodeError, &delivered);
   const bool drained = decoded && frameError.empty() && encoder.Drain();
 
   if (!drained) {
@@ -79,11 +73,7 @@ MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& pr
                    std::to_string(total) + " frames";
     return result;
   }
-  if (!movie.finish()) {
-    result.error = movie.lastError();
-    return result;
-  }
-  result.ok = true;
+  FinishMovie(movie, result);
   return result;
 }
 

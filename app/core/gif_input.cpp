@@ -1,5 +1,6 @@
 #include "app/core/gif_input.h"
 
+#include "app/core/file_io.h"
 #include "image/gif/gif_parser.h"
 #include "image/image_buffer.h"
 
@@ -39,6 +40,15 @@ bool SummarizeGif(std::span<const uint8_t> bytes, GifSummary& summary, std::stri
   summary.frameCount = static_cast<int>(file.frames.size());
   summary.truncated = file.truncated;
   return true;
+}
+
+bool GifSource::Open(const std::string& path, std::span<const uint8_t> bytes, std::string* error) {
+  m_bytes = bytes;
+  if (m_bytes.empty()) {
+    if (!ReadFileBytes(path, m_fileBytes, error)) return false;
+    m_bytes = m_fileBytes;
+  }
+  return SummarizeGif(m_bytes, m_summary, error);
 }
 
 }  // namespace core

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "image/image_error.h"
 
@@ -23,5 +24,27 @@ bool SummarizeGif(std::span<const uint8_t> bytes, GifSummary& summary, std::stri
 
 // A sentence for a GIF decoding failure reported by the image layer.
 std::string GifErrorText(image::ImageError error);
+
+// The bytes of a GIF to convert, read from its file unless the caller has them already, and
+// their summary.
+class GifSource {
+ public:
+  GifSource() = default;
+  GifSource(const GifSource&) = delete;
+  GifSource& operator=(const GifSource&) = delete;
+
+  // Takes `bytes` when not empty, otherwise reads the file at `path`, and summarises them. False,
+  // with a sentence in `error` (when given), when the file cannot be read or SummarizeGif
+  // refuses the bytes.
+  bool Open(const std::string& path, std::span<const uint8_t> bytes, std::string* error);
+
+  std::span<const uint8_t> bytes() const { return m_bytes; }
+  const GifSummary& summary() const { return m_summary; }
+
+ private:
+  std::vector<uint8_t> m_fileBytes;
+  std::span<const uint8_t> m_bytes;
+  GifSummary m_summary;
+};
 
 }  // namespace core

@@ -35,11 +35,7 @@ MovieResult BuildMovie(const OutputSettings& settings, const std::string& gifPat
       return result;
     }
   }
-  if (!movie.finish()) {
-    result.error = movie.lastError();
-    return result;
-  }
-  result.ok = true;
+  FinishMovie(movie, result);
   return result;
 }
 

@@ -20,4 +20,9 @@ bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings, const std:
   return true;
 }
 
+void FinishMovie(swf::SwfMovie& movie, MovieResult& result) {
+  result.ok = movie.finish();
+  if (!result.ok) result.error = movie.lastError();
+}
+
 }  // namespace core

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/core/movie_build.h"
 #include "app/core/output_settings.h"
 #include "swf/swf_movie.h"
 
@@ -15,5 +16,9 @@ std::string CheckMovieRequest(const OutputSettings& settings, int frameCount);
 // False with the path and the system's reason in `error` when the file cannot be created.
 bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings, const std::string& path,
                 std::string& error);
+
+// Finishes `movie`, putting its file in place: `result` becomes ok, or takes the path and the
+// reason as its error (an earlier file of that name is then untouched).
+void FinishMovie(swf::SwfMovie& movie, MovieResult& result);
 
 }  // namespace core

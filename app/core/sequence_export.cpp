@@ -27,14 +27,8 @@ bool WriteSequenceFrame(const image::ImageBuffer& frame, const std::string& path
 
 ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallback& progress) {
   ExportResult result;
-  std::vector<uint8_t> fileBytes;
-  std::span<const uint8_t> bytes = request.gifBytes;
-  if (bytes.empty()) {
-    if (!ReadFileBytes(request.gifPath, fileBytes, &result.error)) return result;
-    bytes = fileBytes;
-  }
-  GifSummary gif;
-  if (!SummarizeGif(bytes, gif, &result.error)) return result;
+  GifSource gif;
+  if (!gif.Open(request.gifPath, request.gifBytes, &result.error)) return result;
 
   const std::string folder = SequenceFolder(request.outputDirectory);
   const bool folderExisted = support::DirectoryExists(folder);
@@ -44,12 +38,12 @@ ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallb
         SequenceFramePath(request.outputDirectory, request.gifPath, index, request.extension);
     if (!WriteSequenceFrame(frame, path, &result.error)) return false;
     written.push_back(path);
-    if (progress) progress(index + 1, gif.frameCount);
+    if (progress) progress(index + 1, gif.summary().frameCount);
     return true;
   };
   image::ImageError decodeError = image::ImageError::None;
   int delivered = 0;
-  const bool decoded = image::DecodeGifFrames(bytes, 0, sink, &decodeError, &delivered);
+  const bool decoded = image::DecodeGifFrames(gif.bytes(), 0, sink, &decodeError, &delivered);
   if (!decoded) {
     result.error = "frame " + std::to_string(delivered) + ": " + GifErrorText(decodeError);
   } else if (result.error.empty() && written.empty()) {
