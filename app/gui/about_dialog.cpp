@@ -6,20 +6,9 @@
 #include "app/gui/ui_hooks.h"
 
 namespace gui {
-namespace {
-
-DialogUnits UseDialogFont(QWidget& dialog) {
-  const QFont font = DialogFont("Microsoft Sans Serif", 8);
-  dialog.setFont(font);
-  return DialogUnits::FromFont(font);
-}
-
-}  // namespace
 
 CAboutDialog::CAboutDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_units(UseDialogFont(*this)) {
+    : QDialog(parent, kDialogWindowFlags), m_units(UseDialogFont(*this)) {
   setWindowTitle("About Quorvex 1.0");
   setFixedSize(m_units.ToPixels(257, 82));
 

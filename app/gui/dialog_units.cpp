@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QStringList>
+#include <QWidget>
 #include <algorithm>
 #include <cstdint>
 
@@ -52,6 +53,12 @@ QFont DialogFont(const char* face, int pointSize) {
   font.setStyleHint(QFont::SansSerif);
   font.setPointSize(pointSize);
   return font;
+}
+
+DialogUnits UseDialogFont(QWidget& dialog, const char* face, int pointSize) {
+  const QFont font = DialogFont(face, pointSize);
+  dialog.setFont(font);
+  return DialogUnits::FromFont(font);
 }
 
 }  // namespace gui

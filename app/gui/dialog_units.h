@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QSize>
 
+class QWidget;
+
 namespace gui {
 
 // Converts dialog units to pixels for one dialog font. A horizontal dialog unit is
@@ -35,5 +37,18 @@ class DialogUnits {
 // The dialog font: `face` at `pointSize` points, or the nearest installed sans-serif
 // face (a metric-compatible one first) where `face` is missing.
 QFont DialogFont(const char* face, int pointSize);
+
+// The frame of every dialog of the program: a caption with the close box and the
+// system menu, no minimise or maximise box.
+inline constexpr Qt::WindowFlags kDialogWindowFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowCloseButtonHint;
+
+// Gives `dialog` the dialog font (DialogFont(face, pointSize); by default the face
+// and size of the program's smaller templates) and returns the units it measures.
+// Call it before the dialog's controls exist: under an application style sheet a
+// control made earlier keeps the application font.
+DialogUnits UseDialogFont(QWidget& dialog, const char* face = "Microsoft Sans Serif",
+                          int pointSize = 8);
 
 }  // namespace gui

@@ -11,20 +11,10 @@
 #include "image/image_error.h"
 
 namespace gui {
-namespace {
-
-DialogUnits UseDialogFont(QWidget& dialog) {
-  const QFont font = DialogFont("Microsoft Sans Serif", 8);
-  dialog.setFont(font);
-  return DialogUnits::FromFont(font);
-}
-
-}  // namespace
 
 CExportDialog::CExportDialog(QWidget* parent, const std::string& gifPath,
                              const std::string& outputDirectory, const std::string& extension)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, kDialogWindowFlags),
       m_units(UseDialogFont(*this)),
       m_gifPath(gifPath),
       m_extension(extension),

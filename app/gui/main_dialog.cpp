@@ -79,10 +79,10 @@ std::span<const CMainDialog::MessageEntry> CMainDialog::KillFocusTable() {
 }
 
 CMainDialog::CMainDialog(QWidget* parent)
-    : QDialog(parent),
+    : QDialog(parent, kDialogWindowFlags),
       m_hIcon(AppIcon()),
-      m_units(DialogUnits::FromFont(
-          DialogFont(MainDialogTemplate().fontFace, MainDialogTemplate().fontPointSize))) {
+      m_units(
+          UseDialogFont(*this, MainDialogTemplate().fontFace, MainDialogTemplate().fontPointSize)) {
   BuildControls();
   ConnectMessageTable();
   OnInitDialog();
@@ -112,11 +112,7 @@ bool CMainDialog::OnCommand(int id) {
 
 void CMainDialog::BuildControls() {
   const DialogTemplate& dialog = MainDialogTemplate();
-  setFont(DialogFont(dialog.fontFace, dialog.fontPointSize));
   setWindowTitle(QString::fromUtf8(dialog.caption));
-  // Caption with close box and system menu, no minimise or maximise box.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setFixedSize(m_units.ToPixels(dialog.width, dialog.height));
   for (const DialogControl& control : dialog.controls) {
     m_controls.push_back(CreateControl(control, m_units, this));
