@@ -3,13 +3,23 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "app/core/file_names.h"
 #include "app/core/movie_build.h"
+#include "app/core/movie_checks.h"
 #include "app/gui/frame_player.h"
 #include "app/gui/main_dialog.h"
 #include "app/gui/number_spin.h"
 #include "app/gui/ui_hooks.h"
 
 namespace gui {
+namespace {
+
+QString MovieFailureText(const std::string& moviePath, const std::string& reason) {
+  return QStringLiteral("The movie %1 was not written.\n%2")
+      .arg(QString::fromStdString(moviePath), QString::fromStdString(reason));
+}
+
+}  // namespace
 
 void CMainDialog::TogglePlayback() {
   if (!m_isPlaying) {
@@ -58,6 +68,13 @@ void CMainDialog::OnConvertToSwf() {
     return;
   }
   if (m_gifPath.empty() || FrameCount() <= 0 || m_isConverting) return;
+  // A size (or rate) no movie can have is known now; the capture pass would only
+  // spend its time before the movie build refuses it.
+  if (const std::string problem = core::CheckMovieRequest(m_settings, FrameCount());
+      !problem.empty()) {
+    ShowMessage(MovieFailureText(core::MoviePath(m_settings.outputDirectory, m_gifPath), problem));
+    return;
+  }
   BeginCapture();
 }
 
@@ -88,11 +105,7 @@ void CMainDialog::FinishCapture() {
                     .arg(QString::fromStdString(failure)));
   } else {
     const core::MovieResult result = core::BuildMovie(m_captureSettings, m_gifPath, FrameCount());
-    if (!result.ok) {
-      ShowMessage(QStringLiteral("The movie %1 was not written.\n%2")
-                      .arg(QString::fromStdString(result.outputPath),
-                           QString::fromStdString(result.error)));
-    }
+    if (!result.ok) ShowMessage(MovieFailureText(result.outputPath, result.error));
   }
   UpdateControls();
   SetProgress(0, FrameCount());
