@@ -29,6 +29,13 @@ using Bytes = std::vector<uint8_t>;
 
 inline constexpr std::array<uint32_t, 3> kMasks565 = {0xF800, 0x07E0, 0x001F};
 
+// A PNG written by another encoder (Pillow): 2 x 2 RGBA, red and green at alpha 128 / blue at
+// alpha 0 and (10, 20, 30).
+inline constexpr const char* kPngRgba2x2 =
+    "89 50 4E 47 0D 0A 1A 0A 00 00 00 0D 49 48 44 52 00 00 00 02 00 00 00 02 08 06 00 00 00 72 "
+    "B6 0D 24 00 00 00 1A 49 44 41 54 78 9C 63 F8 CF C0 F0 9F E1 3F 43 03 03 03 C3 7F 06 2E 11 "
+    "B9 FF 00 37 80 05 B8 70 4C 3D 7F 00 00 00 00 49 45 4E 44 AE 42 60 82";
+
 inline BitmapInfoHeader Header(int width, int height, int depth, uint32_t compression = kBiRgb) {
   BitmapInfoHeader header;
   header.biWidth = width;

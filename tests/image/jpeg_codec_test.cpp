@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 #include "image_test_util.h"
 
@@ -50,10 +51,12 @@ TEST(JpegCodecTest, OptionsMapToTheQuantisationTable) {
   const ImageBuffer picture = test::MakePicture(16, 16, 24);
   const std::tuple<const char*, const char*, int> rows[] = {
       // flag, tag (null: absent)
-      {nullptr, nullptr, 80}, {"-1", nullptr, 80},         {"", nullptr, 80},
-      {"150", nullptr, 100},  {"0", nullptr, 1},           {"-5", nullptr, 1},
-      {"abc", nullptr, 1},    {"42x", nullptr, 42},        {"55", nullptr, 55},
-      {"", "75", 75},         {nullptr, "30", 30},         {"42", "75", 42},
+      {nullptr, nullptr, 80}, {"-1", nullptr, 80},
+      {"", nullptr, 80},      {"150", nullptr, 100},
+      {"0", nullptr, 1},      {"-5", nullptr, 1},
+      {"abc", nullptr, 1},    {"42x", nullptr, 42},
+      {"55", nullptr, 55},    {"", "75", 75},
+      {nullptr, "30", 30},    {"42", "75", 42},
       {"-1", "75", 80},       {"99999999999999999999", nullptr, 100}};
   for (const auto& [flag, tag, quality] : rows) {
     SCOPED_TRACE(testing::Message() << (flag ? flag : "no flag") << ", " << (tag ? tag : "no tag"));

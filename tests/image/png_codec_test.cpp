@@ -11,11 +11,6 @@ using Bytes = std::vector<uint8_t>;
 
 // Files written by another encoder (Pillow), so decoding is checked against an oracle that is
 // not our own writer.
-// 2 x 2 RGBA: red, green at alpha 128 / blue at alpha 0, (10, 20, 30).
-const char* const kRgba2x2 =
-    "89 50 4E 47 0D 0A 1A 0A 00 00 00 0D 49 48 44 52 00 00 00 02 00 00 00 02 08 06 00 00 00 72 "
-    "B6 0D 24 00 00 00 1A 49 44 41 54 78 9C 63 F8 CF C0 F0 9F E1 3F 43 03 03 03 C3 7F 06 2E 11 "
-    "B9 FF 00 37 80 05 B8 70 4C 3D 7F 00 00 00 00 49 45 4E 44 AE 42 60 82";
 // 3 x 1, 1-bit palette (red, blue) with tRNS making entry 0 transparent: indexes 0, 1, 1.
 const char* const kPalette1BitTransparent3x1 =
     "89 50 4E 47 0D 0A 1A 0A 00 00 00 0D 49 48 44 52 00 00 00 03 00 00 00 01 01 03 00 00 00 21 "
@@ -31,7 +26,7 @@ const char* const kGrey16Bit2x1 =
 // Alpha (a transparency chunk counts) decodes to 32 bits, everything else to 24.
 TEST(PngCodecTest, DecodesFilesOfAnotherEncoder) {
   PngCodec codec;
-  const ImageBuffer rgba = test::DecodeOne(codec, test::Hex(kRgba2x2));
+  const ImageBuffer rgba = test::DecodeOne(codec, test::Hex(test::kPngRgba2x2));
   ASSERT_EQ(rgba.BitsPerPixel(), 32);
   ASSERT_EQ(rgba.Width(), 2);
   EXPECT_TRUE(test::SameBytes(test::Block(rgba), test::Hex("FF 00 00 00  1E 14 0A FF"
@@ -61,7 +56,7 @@ TEST(PngCodecTest, RoundTripsEveryDepthAtWidthsOneThreeAndFour) {
 }
 
 TEST(PngCodecTest, MalformedFilesFailWithTheirError) {
-  const Bytes good = test::Hex(kRgba2x2);
+  const Bytes good = test::Hex(test::kPngRgba2x2);
   using test::WithByte;
   PngCodec codec;
   test::ExpectEachFails(

@@ -99,8 +99,7 @@ TEST(ResizeTest, DoublingAndHalvingFollowTheReferenceBicubic) {
 TEST(ResizeTest, OneByOneIsValidAndOtherRequestsItCannotServeChangeNothing) {
   for (int depth : {16, 24, 32}) {
     SCOPED_TRACE(depth);
-    ImageBuffer picture;
-    ASSERT_TRUE(picture.Create(500, 400, depth));
+    ImageBuffer picture = test::Picture(500, 400, depth);
     std::fill_n(picture.Pixels(), picture.PixelBytes(), 0x5A);
     picture.Resize(1, 1);
     ASSERT_EQ(picture.Width(), 1);
@@ -108,19 +107,17 @@ TEST(ResizeTest, OneByOneIsValidAndOtherRequestsItCannotServeChangeNothing) {
     EXPECT_EQ(picture.BitsPerPixel(), depth);
     EXPECT_EQ(picture.PixelAddress(0, 0)[0], 0x5A);
   }
-  struct Row {
-    const char* name;
-    int depth;
-    int width;
-    int height;
-  };
-  const Row rows[] = {{"width 0", 24, 0, 5},  {"height 0", 24, 5, 0}, {"negative width", 32, -3, 5},
-                      {"8 bits", 8, 20, 20},  {"4 bits", 4, 20, 20},  {"1 bit", 1, 20, 20},
-                      {"same size", 32, 7, 5}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const ImageBuffer before = test::MakePicture(7, 5, row.depth);
-    const ImageBuffer after = Resized(before, row.width, row.height);
+  // Depth and requested size: width or height 0, negative, palette depths, the same size.
+  for (const auto& [depth, width, height] : {std::tuple{24, 0, 5},
+                                             {24, 5, 0},
+                                             {32, -3, 5},
+                                             {8, 20, 20},
+                                             {4, 20, 20},
+                                             {1, 20, 20},
+                                             {32, 7, 5}}) {
+    SCOPED_TRACE(testing::Message() << depth << " bpp to " << width << " x " << height);
+    const ImageBuffer before = test::MakePicture(7, 5, depth);
+    const ImageBuffer after = Resized(before, width, height);
     EXPECT_EQ(after.Width(), 7);
     EXPECT_TRUE(test::SameBytes(test::Block(after), test::Block(before)));
     EXPECT_TRUE(test::SameBytes(after.BitmapInfo(), before.BitmapInfo()));
@@ -132,14 +129,10 @@ TEST(ResizeTest, OneByOneIsValidAndOtherRequestsItCannotServeChangeNothing) {
 
 TEST(ResizeTest, TransparentNeighboursDoNotBleedIntoVisiblePixels) {
   // Left half transparent red, right half opaque blue.
-  ImageBuffer picture;
-  ASSERT_TRUE(picture.Create(8, 8, 32));
-  for (int y = 0; y < 8; ++y) {
-    for (int x = 0; x < 8; ++x) {
-      const std::array<uint8_t, 4> bgra =
-          x >= 4 ? std::array<uint8_t, 4>{255, 0, 0, 255} : std::array<uint8_t, 4>{0, 0, 255, 0};
-      std::copy(bgra.begin(), bgra.end(), picture.PixelAddress(x, y));
-    }
+  ImageBuffer picture = test::Picture(8, 8, 32);
+  for (int i = 0; i < 64; ++i) {
+    const test::Bytes bgra = test::Hex(i % 8 >= 4 ? "FF 00 00 FF" : "00 00 FF 00");
+    std::copy(bgra.begin(), bgra.end(), picture.PixelAddress(i % 8, i / 8));
   }
   for (const auto& [width, height] : {std::pair{19, 8}, {3, 3}}) {
     SCOPED_TRACE(width);

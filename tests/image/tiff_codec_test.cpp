@@ -68,12 +68,14 @@ TEST(TiffCodecTest, RoundTripsEveryDepthAtWidthsOneThreeAndFour) {
           codec, test::MakePicture(width, 3, depth, static_cast<uint8_t>(width * depth)));
     }
   }
-  // Encoding is repeatable, and Save through the extension writes the same bytes.
+  // Encoding is repeatable, and Save through the extension replaces a file with the same bytes.
   test::TempDir dir;
+  testutil::WriteFile(dir.File("page.Tif"), test::Bytes{1, 2, 3});
   const ImageBuffer picture = test::MakePicture(7, 5, 24);
   TiffCodec codec;
   ASSERT_TRUE(picture.Save(dir.File("page.Tif"), -1));
   EXPECT_TRUE(test::SameBytes(test::ReadFile(dir.File("page.Tif")), test::Encode(codec, picture)));
+  EXPECT_EQ(dir.Entries().size(), 1U);
 }
 
 TEST(TiffCodecTest, MalformedFilesFailWithTheirError) {

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "image/image_codec_factory.h"
 #include "image/image_sequence.h"
+#include "image/tga_codec.h"
 #include "image_test_util.h"
 
 namespace image {
@@ -38,6 +42,8 @@ const std::pair<ImageError, std::vector<const char*>> kCorpus[] = {
     {ImageError::None, {"bmp/truncated_pixels.bmp", "tga/rle_packet_overrun.tga"}},
 };
 
+using Names = std::set<std::string>;
+
 std::string CorpusPath(const std::string& file) {
   return std::string(QUORVEX_TEST_DATA_DIR) + "/malformed/" + file;
 }
@@ -67,29 +73,63 @@ TEST(MalformedInputTest, EachFileFailsWithItsErrorAndLeavesTheTargetAlone) {
   }
 }
 
-TEST(MalformedInputTest, EmptyMissingAndUnreadableInputs) {
+TEST(MalformedInputTest, EmptyMissingAndUnreadableFiles) {
   test::TempDir dir;
   testutil::WriteFile(dir.File("empty.tga"), {});
-  struct Row {
-    std::string path;
-    ImageType type;
-    ImageError error;
-  };
-  const Row rows[] = {
-      {dir.File("empty.tga"), ImageType::Tga, ImageError::Truncated},
-      {dir.File("absent.bmp"), ImageType::Bmp, ImageError::FileOpen},
-      {CorpusPath("ico"), ImageType::Ico, ImageError::FileRead},  // a folder opens, reads fail
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.path);
-    const std::unique_ptr<ImageCodec> codec = ImageCodecFactory::Instance().CreateCodec(row.type);
+  std::filesystem::create_directory(dir.File("folder.ico"));  // opens, but reading fails
+  for (const auto& [file, error] : {std::pair{"empty.tga", ImageError::Truncated},
+                                    {"absent.bmp", ImageError::FileOpen},
+                                    {"folder.ico", ImageError::FileRead}}) {
+    SCOPED_TRACE(file);
     ImageSequence frames;
-    EXPECT_FALSE(codec->LoadFile(row.path, frames));
-    EXPECT_EQ(codec->LastError(), row.error);
-    EXPECT_FALSE(codec->LoadMemory({}, frames));
-    EXPECT_EQ(codec->LastError(), ImageError::Truncated);
+    EXPECT_FALSE(frames.Load(dir.File(file)));
+    EXPECT_EQ(frames.LastError(), error);
+    const ImageCodecFactory& factory = ImageCodecFactory::Instance();
+    EXPECT_FALSE(factory.CreateCodec(factory.TypeOf(file))->LoadMemory({}, frames));
     EXPECT_EQ(frames.Count(), 0);
   }
+}
+
+TEST(ImageSaveTest, FailuresCreateNoFileAndKeepAnEarlierOne) {
+  // 1- and 4-bit TGA, no codec (ICO decodes only), no or unknown extension, missing folder.
+  const std::tuple<int, const char*, ImageError> rows[] = {
+      {1, "mono.tga", ImageError::UnsupportedDepth},
+      {4, "nibble.TGA", ImageError::UnsupportedDepth},
+      {24, "frame.pcx", ImageError::NoCodec},
+      {24, "frame.ico", ImageError::NoCodec},
+      {24, "frame", ImageError::NoCodec},
+      {24, "frame.webp", ImageError::NoCodec},
+      {24, "absent/frame.bmp", ImageError::FileOpen}};
+  for (const auto& [depth, file, error] : rows) {
+    SCOPED_TRACE(file);
+    test::TempDir dir;
+    const ImageBuffer picture = test::MakePicture(2, 2, depth);
+    EXPECT_FALSE(picture.Save(dir.File(file), -1));
+    EXPECT_EQ(picture.LastError(), error);
+    EXPECT_EQ(dir.Entries(), Names{});
+  }
+
+  test::TempDir dir;
+  const std::vector<uint8_t> old = {1, 2, 3};
+  testutil::WriteFile(dir.File("keep.tga"), old);
+  EXPECT_FALSE(test::MakePicture(1, 1, 1).Save(dir.File("keep.tga"), -1));
+  EXPECT_EQ(test::ReadFile(dir.File("keep.tga")), old);
+  EXPECT_EQ(dir.Entries(), Names{"keep.tga"});
+}
+
+TEST(ImageSaveTest, InvalidImageOrEmptyListWritesNothing) {
+  test::TempDir dir;
+  TgaCodec codec;
+  const ImageBuffer empty;
+  for (const std::vector<const ImageBuffer*>& images :
+       {std::vector<const ImageBuffer*>{}, {nullptr}, {&empty}}) {
+    EXPECT_FALSE(codec.Save(dir.File("a.tga"), images, ImageOptions{}));
+    EXPECT_EQ(codec.LastError(), ImageError::InvalidImage);
+    std::vector<uint8_t> out = {7};
+    EXPECT_FALSE(codec.SaveMemory(images, ImageOptions{}, out));
+    EXPECT_EQ(out, std::vector<uint8_t>{7});
+  }
+  EXPECT_EQ(dir.Entries(), Names{});
 }
 
 }  // namespace
