@@ -1,6 +1,7 @@
+// Whole movies written to disk: the layout of a converted frame, the header fields, and the
+// failure paths that must leave an earlier file of the same name untouched.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -11,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "byte_match.h"
+#include "common/hex_compare.h"
 #include "common/swf_tag_walker.h"
+#include "common/temp_dir.h"
 #include "swf/bitmap_frame.h"
 #include "swf/swf_jpeg_bitmap.h"
 #include "swf/swf_movie.h"
@@ -20,7 +22,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using swftest::bytesMatch;
+using testutil::Hex;
+using testutil::SameBytes;
 
 constexpr const char* kFrame0ShapeHex =
     "3F 08 2E 00 00 00 00 00 60 00 3E 80 00 1F 40 01 41 01 00 D9 40 00 05 00 00 00 01 00 00 00 "
@@ -37,18 +40,7 @@ std::vector<std::uint8_t> fakeJpeg(std::size_t size) {
 
 class MovieFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("quorvex-swf-movie-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-  }
-  void TearDown() override {
-    fs::permissions(root_, fs::perms::owner_all);
-    fs::remove_all(root_);
-  }
-  std::string path(const std::string& name) const { return (root_ / name).string(); }
+  std::string path(const std::string& name) const { return dir_.File(name); }
   void writeText(const std::string& name, const std::string& text) const {
     std::ofstream(path(name), std::ios::binary) << text;
   }
@@ -56,76 +48,47 @@ class MovieFile : public ::testing::Test {
     const std::vector<std::uint8_t> bytes = swftest::readFileBytes(path(name));
     return {bytes.begin(), bytes.end()};
   }
-  std::set<std::string> entries() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(root_)) {
-      names.insert(entry.path().filename().string());
-    }
-    return names;
-  }
+  std::set<std::string> entries() const { return dir_.Entries(); }
 
-  fs::path root_;
+  const testutil::TempDir dir_;
+  const fs::path root_ = dir_.Path();
 };
 
+// One 100 x 50 frame at 12 fps as the conversion lays it out, its 1000-byte JPEG read from a
+// file; the same bytes from memory give the same tags.
 TEST_F(MovieFile, OneConvertedFrameHasTheKnownLayout) {
+  const std::vector<std::uint8_t> jpeg = fakeJpeg(1000);
+  testutil::WriteFile(path("frame.jpg"), jpeg);
   swf::SwfMovie movie;
   ASSERT_TRUE(movie.open(path("walk.swf"), 100, 50, 12)) << movie.lastError();
   movie.setBackgroundColor(0xFF, 0xFF, 0xFF);
-  const std::vector<std::uint8_t> jpeg = fakeJpeg(1000);
-  ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 100, 50, jpeg));
+  ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 100, 50, swf::SwfJpegBitmap(1, path("frame.jpg"))));
+  swf::SwfMovie fromMemory;
+  ASSERT_TRUE(swf::appendBitmapFrame(fromMemory, 0, 100, 50, jpeg));
   ASSERT_TRUE(movie.finish()) << movie.lastError();
-  EXPECT_EQ(entries(), std::set<std::string>{"walk.swf"});
+  EXPECT_EQ(entries(), (std::set<std::string>{"frame.jpg", "walk.swf"}));
 
   const std::vector<std::uint8_t> data = swftest::readFileBytes(path("walk.swf"));
   const swftest::WalkedMovie walked = swftest::walkSwf(data);
   ASSERT_TRUE(walked.ok) << walked.error;
-  EXPECT_TRUE(bytesMatch(std::span(data).first(8), "46 57 53 03 52 04 00 00"));
+  EXPECT_TRUE(SameBytes(std::span(data).first(8), Hex("46 57 53 03 52 04 00 00")));
   EXPECT_EQ(walked.version, 3);
-  EXPECT_TRUE(bytesMatch(walked.frameRect, "60 00 3E 80 00 1F 40"));
-  EXPECT_TRUE(bytesMatch(std::span(data).subspan(15, 4), "00 0C 01 00"));  // rate, count
+  EXPECT_TRUE(SameBytes(walked.frameRect, Hex("60 00 3E 80 00 1F 40")));
+  EXPECT_TRUE(SameBytes(std::span(data).subspan(15, 4), Hex("00 0C 01 00")));  // rate, count
   EXPECT_EQ(walked.frameCount, 1);
   ASSERT_EQ(walked.codes(), (std::vector<std::uint16_t>{9, 21, 32, 26, 1, 0}));
-  EXPECT_TRUE(bytesMatch(walked.tags[0].bytes, "43 02 FF FF FF"));
+  EXPECT_TRUE(SameBytes(walked.tags[0].bytes, Hex("43 02 FF FF FF")));
   EXPECT_TRUE(walked.tags[1].longForm);
-  EXPECT_TRUE(
-      bytesMatch(std::span(walked.tags[1].bytes).first(12), "7F 05 F0 03 00 00 01 00 FF D9 FF D8"));
-  EXPECT_TRUE(bytesMatch(std::span(walked.tags[1].bytes).subspan(12, 1000), jpeg));
-  EXPECT_TRUE(bytesMatch(std::span(walked.tags[1].bytes).last(2), "FF D9"));
-  EXPECT_TRUE(bytesMatch(walked.tags[2].bytes, kFrame0ShapeHex));
-  EXPECT_TRUE(bytesMatch(walked.tags[3].bytes, "BF 06 06 00 00 00 06 01 00 00 00 00"));
-  EXPECT_TRUE(bytesMatch(walked.tags[4].bytes, "40 00"));
-  EXPECT_TRUE(bytesMatch(walked.tags[5].bytes, "00 00"));
-}
-
-TEST_F(MovieFile, FramesFromFilesAndFromMemoryAreIdentical) {
-  const std::vector<std::uint8_t> jpeg = fakeJpeg(300);
-  std::ofstream(path("f.jpg"), std::ios::binary)
-      .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
-  swf::SwfMovie fromFiles;
-  swf::SwfMovie fromMemory;
-  for (int i = 0; i < 2; ++i) {
-    const swf::SwfJpegBitmap bitmap(swf::frameBitmapId(i), path("f.jpg"));
-    ASSERT_TRUE(swf::appendBitmapFrame(fromFiles, i, 64, 32, bitmap));
-    ASSERT_TRUE(swf::appendBitmapFrame(fromMemory, i, 64, 32, jpeg));
-  }
-  EXPECT_TRUE(bytesMatch(fromFiles.tags(), fromMemory.tags()));
-  EXPECT_EQ(fromFiles.frameCount(), 2);
-}
-
-TEST_F(MovieFile, TwoFramesUseTheirOwnIdsAndDepths) {
-  swf::SwfMovie movie;
-  ASSERT_TRUE(movie.open(path("two.swf"), 100, 50, 12));
-  movie.setBackgroundColor(0xFF, 0xFF, 0xFF);
-  ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 100, 50, fakeJpeg(20)));
-  ASSERT_TRUE(swf::appendBitmapFrame(movie, 1, 100, 50, fakeJpeg(20)));
-  ASSERT_TRUE(movie.finish());
-  const swftest::WalkedMovie walked = swftest::walkSwf(swftest::readFileBytes(path("two.swf")));
-  ASSERT_TRUE(walked.ok) << walked.error;
-  EXPECT_EQ(walked.frameCount, 2);
-  ASSERT_EQ(walked.codes(), (std::vector<std::uint16_t>{9, 21, 32, 26, 1, 21, 32, 26, 1, 0}));
-  EXPECT_TRUE(bytesMatch(std::span(walked.tags[5].body).first(2), "03 00"));  // bitmap id 3
-  EXPECT_TRUE(bytesMatch(std::span(walked.tags[6].body).first(2), "02 00"));  // shape id 2
-  EXPECT_TRUE(bytesMatch(walked.tags[7].bytes, "BF 06 06 00 00 00 06 02 00 02 00 00"));
+  EXPECT_TRUE(SameBytes(std::span(walked.tags[1].bytes).first(12),
+                        Hex("7F 05 F0 03 00 00 01 00 FF D9 FF D8")));
+  EXPECT_TRUE(SameBytes(std::span(walked.tags[1].bytes).subspan(12, 1000), jpeg));
+  EXPECT_TRUE(SameBytes(std::span(walked.tags[1].bytes).last(4), Hex("FF D9 FF D9")));
+  EXPECT_TRUE(SameBytes(walked.tags[2].bytes, Hex(kFrame0ShapeHex)));
+  EXPECT_TRUE(SameBytes(walked.tags[3].bytes, Hex("BF 06 06 00 00 00 06 01 00 00 00 00")));
+  EXPECT_TRUE(SameBytes(walked.tags[4].bytes, Hex("40 00")));
+  EXPECT_TRUE(SameBytes(walked.tags[5].bytes, Hex("00 00")));
+  EXPECT_TRUE(SameBytes(std::span(data).subspan(walked.tags[1].offset, fromMemory.tags().size()),
+                        fromMemory.tags()));
 }
 
 TEST(BitmapFrame, IdsAndDepthsFollowTheFrameIndex) {
@@ -137,6 +100,7 @@ TEST(BitmapFrame, IdsAndDepthsFollowTheFrameIndex) {
   };
   const Row rows[] = {
       {0, "01 00", "00 00", "BF 06 06 00 00 00 06 01 00 00 00 00"},
+      {1, "03 00", "02 00", "BF 06 06 00 00 00 06 02 00 02 00 00"},
       {1000, "D1 07", "D0 07", "BF 06 06 00 00 00 06 E9 03 D0 07 00"},
       {32767, "FF FF", "FE FF", "BF 06 06 00 00 00 06 00 80 FE FF 00"},
   };
@@ -146,10 +110,10 @@ TEST(BitmapFrame, IdsAndDepthsFollowTheFrameIndex) {
     ASSERT_TRUE(swf::appendBitmapFrame(movie, row.index, 10, 10, fakeJpeg(4)));
     const std::span<const std::uint8_t> tags = movie.tags();
     // Bitmap tag: 6 + 2 + 4 + 4 + 2 = 18 bytes; the shape's id follows its 6-byte header.
-    EXPECT_TRUE(bytesMatch(tags.subspan(6, 2), row.bitmapId));
-    EXPECT_TRUE(bytesMatch(tags.subspan(18 + 6, 2), row.shapeId));
-    EXPECT_TRUE(bytesMatch(tags.last(14).first(12), row.placement));
-    EXPECT_TRUE(bytesMatch(tags.last(2), "40 00"));
+    EXPECT_TRUE(SameBytes(tags.subspan(6, 2), Hex(row.bitmapId)));
+    EXPECT_TRUE(SameBytes(tags.subspan(18 + 6, 2), Hex(row.shapeId)));
+    EXPECT_TRUE(SameBytes(tags.last(14).first(12), Hex(row.placement)));
+    EXPECT_TRUE(SameBytes(tags.last(2), Hex("40 00")));
   }
 }
 
@@ -166,14 +130,6 @@ TEST(BitmapFrame, RefusesWhatTheLayoutCannotHoldAndAppendsNothing) {
   EXPECT_EQ(movie.frameCount(), 0);
 }
 
-TEST_F(MovieFile, EmptyMovieIsHeaderAndEndTag) {
-  swf::SwfMovie movie;
-  ASSERT_TRUE(movie.open(path("empty.swf"), 550, 400, 12));
-  ASSERT_TRUE(movie.finish());
-  EXPECT_TRUE(bytesMatch(swftest::readFileBytes(path("empty.swf")),
-                         "46 57 53 03 17 00 00 00 78 00 05 5F 00 00 0F A0 00 00 0C 00 00 00 00"));
-}
-
 TEST_F(MovieFile, HeaderFieldsTable) {
   struct Row {
     const char* name;
@@ -183,6 +139,8 @@ TEST_F(MovieFile, HeaderFieldsTable) {
     const char* hex;
   };
   const Row rows[] = {
+      {"empty 550 x 400 movie at 12 fps: header and End tag", 550, 400, 12,
+       "46 57 53 03 17 00 00 00 78 00 05 5F 00 00 0F A0 00 00 0C 00 00 00 00"},
       {"rate keeps its low 8 bits", 0, 0, 300, "46 57 53 03 10 00 00 00 08 00 00 2C 00 00 00 00"},
       {"rate 0", 0, 0, 0, "46 57 53 03 10 00 00 00 08 00 00 00 00 00 00 00"},
       {"2000 x 1000 px stage gets a wide, valid RECT", 2000, 1000, 25,
@@ -194,31 +152,9 @@ TEST_F(MovieFile, HeaderFieldsTable) {
     ASSERT_TRUE(movie.open(path("h.swf"), row.width, row.height, row.rate));
     ASSERT_TRUE(movie.finish());
     const std::vector<std::uint8_t> data = swftest::readFileBytes(path("h.swf"));
-    EXPECT_TRUE(bytesMatch(data, row.hex));
+    EXPECT_TRUE(SameBytes(data, Hex(row.hex)));
     EXPECT_TRUE(swftest::walkSwf(data).ok);
   }
-}
-
-TEST_F(MovieFile, FileLengthMatchesTheFileForAWideStage) {
-  swf::SwfMovie movie;
-  ASSERT_TRUE(movie.open(path("wide.swf"), 4000, 2500, 10));
-  ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 4000, 2500, fakeJpeg(64)));
-  ASSERT_TRUE(movie.finish());
-  const swftest::WalkedMovie walked = swftest::walkSwf(swftest::readFileBytes(path("wide.swf")));
-  ASSERT_TRUE(walked.ok) << walked.error;
-  EXPECT_EQ(walked.codes(), (std::vector<std::uint16_t>{21, 32, 26, 1, 0}));
-}
-
-TEST_F(MovieFile, NewFileGetsTheUsualPermissions) {
-  const mode_t previous = ::umask(022);
-  swf::SwfMovie movie;
-  const bool opened = movie.open(path("mode.swf"), 10, 10, 12);
-  const bool finished = movie.finish();
-  ::umask(previous);
-  ASSERT_TRUE(opened && finished) << movie.lastError();
-  struct stat info {};
-  ASSERT_EQ(::stat(path("mode.swf").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0644U);
 }
 
 TEST_F(MovieFile, FinishReplacesAnEarlierFileAndCanBeRepeatedAfterAnotherOpen) {
@@ -263,7 +199,7 @@ TEST_F(MovieFile, SecondOpenFailsAndKeepsTheFirstFile) {
   EXPECT_EQ(entries(), std::set<std::string>{"first.swf"});
   const swftest::WalkedMovie walked = swftest::walkSwf(swftest::readFileBytes(path("first.swf")));
   ASSERT_TRUE(walked.ok);
-  EXPECT_TRUE(bytesMatch(walked.frameRect, "60 00 3E 80 00 1F 40"));
+  EXPECT_TRUE(SameBytes(walked.frameRect, Hex("60 00 3E 80 00 1F 40")));
   EXPECT_EQ(walked.frameRate, 0x0C00);
 }
 

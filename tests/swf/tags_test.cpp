@@ -1,58 +1,43 @@
+// The control, placement and action tags a movie collects, and JPEG bitmap tags.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "byte_match.h"
-#include "common/swf_tag_walker.h"
+#include "common/hex_compare.h"
+#include "common/temp_dir.h"
 #include "swf/swf_action_list.h"
 #include "swf/swf_color_transform.h"
 #include "swf/swf_constants.h"
 #include "swf/swf_jpeg_bitmap.h"
 #include "swf/swf_movie.h"
 #include "swf/swf_shape.h"
-#include "swf/tag_header.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using swftest::bytesMatch;
-
-TEST(TagHeader, FormIsFixedPerTagType) {
-  struct Row {
-    swf::TagCode code;
-    std::uint32_t length;
-    const char* hex;
-  };
-  const Row rows[] = {
-      {swf::TagCode::kEnd, 0, "00 00"},
-      {swf::TagCode::kShowFrame, 0, "40 00"},
-      {swf::TagCode::kSetBackgroundColor, 3, "43 02"},
-      {swf::TagCode::kDoAction, 1, "3F 03 01 00 00 00"},
-      {swf::TagCode::kDefineBitsJpeg2, 8, "7F 05 08 00 00 00"},
-      {swf::TagCode::kPlaceObject2, 6, "BF 06 06 00 00 00"},
-      {swf::TagCode::kRemoveObject2, 2, "3F 07 02 00 00 00"},
-      {swf::TagCode::kDefineShape3, 0x2E, "3F 08 2E 00 00 00"},
-      {swf::TagCode::kFrameLabel, 1, "FF 0A 01 00 00 00"},
-      {swf::TagCode::kDefineShape3, 0x12345678, "3F 08 78 56 34 12"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(static_cast<int>(row.code));
-    std::vector<std::uint8_t> out;
-    swf::writeTagHeader(out, row.code, row.length);
-    EXPECT_TRUE(bytesMatch(out, row.hex));
-  }
-}
+using testutil::Hex;
+using testutil::SameBytes;
 
 TEST(MovieTags, ControlAndPlacementTagsTable) {
+  const swf::SwfShape frame0(0, 0, 0, 100, 50, 1);
+  const swf::SwfShape plain(3, 0, 0, 1, 1, 1);
+  swf::SwfShape translated(3, 0, 0, 1, 1, 1);
+  translated.setTranslation(-0.2F, 0);
+  const swf::SwfShape wideIds(0x102, 0, 0, 1, 1, 1);
+  const swf::SwfShape empty(0, 0, 0, 0, 0, 1);
+  const swf::SwfJpegBitmap bitmap(1, std::span<const std::uint8_t>());
+  const swf::SwfColorTransform zero;
+  const swf::SwfColorTransform identity(1, 1, 1, 1, 0, 0, 0, 0);
+  swf::SwfActionList stop;
+  stop.stop();
   struct Row {
     const char* name;
-    void (*append)(swf::SwfMovie&);
+    std::function<void(swf::SwfMovie&)> append;
     const char* hex;
   };
   const Row rows[] = {
@@ -64,47 +49,23 @@ TEST(MovieTags, ControlAndPlacementTagsTable) {
        "FF 0A 03 00 00 00 67 6F 00"},
       {"remove depth 1", [](swf::SwfMovie& m) { m.removeDepth(1); }, "3F 07 02 00 00 00 01 00"},
       {"new placement of frame 0's shape",
-       [](swf::SwfMovie& m) {
-         const swf::SwfShape shape(0, 0, 0, 100, 50, 1);
-         m.placeCharacter(&shape, 1, true);
-       },
+       [&](swf::SwfMovie& m) { m.placeCharacter(&frame0, 1, true); },
        "BF 06 06 00 00 00 06 01 00 00 00 00"},
       {"new placement carries the shape's matrix",
-       [](swf::SwfMovie& m) {
-         swf::SwfShape shape(3, 0, 0, 1, 1, 1);
-         shape.setTranslation(-0.2F, 0);
-         m.placeCharacter(&shape, 1, true);
-       },
+       [&](swf::SwfMovie& m) { m.placeCharacter(&translated, 1, true); },
        "BF 06 07 00 00 00 06 01 00 03 00 09 80"},
       {"move with colour transform",
-       [](swf::SwfMovie& m) {
-         const swf::SwfShape shape(3, 0, 0, 1, 1, 1);
-         const swf::SwfColorTransform zero;
-         m.placeCharacter(&shape, 2, false, &zero);
-       },
+       [&](swf::SwfMovie& m) { m.placeCharacter(&plain, 2, false, &zero); },
        "BF 06 06 00 00 00 0D 02 00 00 C4 00"},
       {"new placement with colour transform",
-       [](swf::SwfMovie& m) {
-         const swf::SwfShape shape(0x102, 0, 0, 1, 1, 1);
-         const swf::SwfColorTransform identity(1, 1, 1, 1, 0, 0, 0, 0);
-         m.placeCharacter(&shape, 0x304, true, &identity);
-       },
+       [&](swf::SwfMovie& m) { m.placeCharacter(&wideIds, 0x304, true, &identity); },
        "BF 06 11 00 00 00 0E 04 03 02 01 00 E9 00 40 10 04 00 00 00 00 00 00"},
-      {"shape added with placing",
-       [](swf::SwfMovie& m) {
-         const swf::SwfShape shape(0, 0, 0, 0, 0, 1);
-         m.addCharacter(&shape, 1, true);
-       },
+      {"shape added with placing", [&](swf::SwfMovie& m) { m.addCharacter(&empty, 1, true); },
        "3F 08 08 00 00 00 00 00 08 00 00 00 00 00 BF 06 06 00 00 00 06 01 00 00 00 00"},
-      {"shape added without placing",
-       [](swf::SwfMovie& m) {
-         const swf::SwfShape shape(0, 0, 0, 0, 0, 1);
-         m.addCharacter(&shape, 1, false);
-       },
+      {"shape added without placing", [&](swf::SwfMovie& m) { m.addCharacter(&empty, 1, false); },
        "3F 08 08 00 00 00 00 00 08 00 00 00 00 00"},
       {"bitmap is never placed",
-       [](swf::SwfMovie& m) {
-         const swf::SwfJpegBitmap bitmap(1, std::span<const std::uint8_t>());
+       [&](swf::SwfMovie& m) {
          m.addCharacter(&bitmap, 1, true);
          m.placeCharacter(&bitmap, 1, true);
        },
@@ -116,19 +77,13 @@ TEST(MovieTags, ControlAndPlacementTagsTable) {
          m.addActions(nullptr);
        },
        ""},
-      {"actions",
-       [](swf::SwfMovie& m) {
-         swf::SwfActionList actions;
-         actions.stop();
-         m.addActions(&actions);
-       },
-       "3F 03 02 00 00 00 07 00"},
+      {"actions", [&](swf::SwfMovie& m) { m.addActions(&stop); }, "3F 03 02 00 00 00 07 00"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     swf::SwfMovie movie;
     row.append(movie);
-    EXPECT_TRUE(bytesMatch(movie.tags(), row.hex));
+    EXPECT_TRUE(SameBytes(movie.tags(), Hex(row.hex)));
   }
 }
 
@@ -181,9 +136,9 @@ TEST(SwfActionList, SerialisesTable) {
     swf::SwfActionList actions(row.bare);
     row.append(actions);
     const std::vector<std::uint8_t> first = actions.serialise();
-    EXPECT_TRUE(bytesMatch(first, row.hex));
+    EXPECT_TRUE(SameBytes(first, Hex(row.hex)));
     EXPECT_EQ(actions.size(), first.size());
-    EXPECT_TRUE(bytesMatch(actions.serialise(), first)) << "second serialisation differs";
+    EXPECT_TRUE(SameBytes(actions.serialise(), first)) << "second serialisation differs";
   }
 }
 
@@ -198,77 +153,27 @@ TEST(SwfActionList, StringsBeyondTheSixteenBitLengthAreRefused) {
   EXPECT_EQ(actions.serialise().size(), 3U + 65535U + 1U);
 }
 
-class TempDir : public ::testing::Test {
- protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("quorvex-swf-tags-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-  }
-  void TearDown() override { fs::remove_all(root_); }
-  std::string path(const std::string& name) const { return (root_ / name).string(); }
-  std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-    std::ofstream(path(name), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return path(name);
-  }
+// A 1000-byte file is wrapped in the whole-movie test of movie_file_test.cpp.
+TEST(SwfJpegBitmap, EmptyFileGivesTheFourteenByteTagAndUnreadableOnesAnEmptyTag) {
+  const testutil::TempDir dir;
+  testutil::WriteFile(dir.File("empty.jpg"), {});
+  const swf::SwfJpegBitmap empty(0x0203, dir.File("empty.jpg"));
+  EXPECT_TRUE(empty.isValid());
+  EXPECT_EQ(empty.kind(), swf::CharacterKind::kBitmap);
+  EXPECT_EQ(empty.tagSize(), 14U);
+  EXPECT_TRUE(SameBytes(empty.tagBytes(), Hex("7F 05 08 00 00 00 03 02 FF D9 FF D8 FF D9")));
+  // A body beyond 16 bits of length: 70000 + 8 = 0x00011178.
+  const swf::SwfJpegBitmap large(1, std::vector<std::uint8_t>(70000, 0x5A));
+  EXPECT_TRUE(SameBytes(large.tagBytes().first(6), Hex("7F 05 78 11 01 00")));
 
-  fs::path root_;
-};
-
-std::vector<std::uint8_t> thousandByteJpeg() {
-  std::vector<std::uint8_t> bytes(1000);
-  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
-  bytes[0] = 0xFF;
-  bytes[1] = 0xD8;
-  bytes[998] = 0xFF;
-  bytes[999] = 0xD9;
-  return bytes;
-}
-
-using SwfJpegBitmapFile = TempDir;
-
-TEST_F(SwfJpegBitmapFile, EmptyFileGivesTheFourteenByteTag) {
-  const swf::SwfJpegBitmap bitmap(0x0203, write("empty.jpg", {}));
-  EXPECT_TRUE(bitmap.isValid());
-  EXPECT_EQ(bitmap.kind(), swf::CharacterKind::kBitmap);
-  EXPECT_EQ(bitmap.id(), 0x0203);
-  EXPECT_EQ(bitmap.tagSize(), 14U);
-  EXPECT_TRUE(bytesMatch(bitmap.tagBytes(), "7F 05 08 00 00 00 03 02 FF D9 FF D8 FF D9"));
-}
-
-TEST_F(SwfJpegBitmapFile, ThousandByteFileIsWrappedUnchanged) {
-  const std::vector<std::uint8_t> jpeg = thousandByteJpeg();
-  const swf::SwfJpegBitmap bitmap(1, write("frame.jpg", jpeg));
-  ASSERT_TRUE(bitmap.isValid());
-  ASSERT_EQ(bitmap.tagSize(), 1014U);
-  const std::span<const std::uint8_t> tag = bitmap.tagBytes();
-  EXPECT_TRUE(bytesMatch(tag.first(14), "7F 05 F0 03 00 00 01 00 FF D9 FF D8 FF D8"));
-  EXPECT_TRUE(bytesMatch(tag.last(4), "FF D9 FF D9"));
-  EXPECT_TRUE(bytesMatch(tag.subspan(12, 1000), jpeg));
-}
-
-TEST_F(SwfJpegBitmapFile, BytesInMemoryGiveTheSameTagAsTheFile) {
-  const std::vector<std::uint8_t> jpeg = thousandByteJpeg();
-  const swf::SwfJpegBitmap fromFile(7, write("frame.jpg", jpeg));
-  const swf::SwfJpegBitmap fromMemory(7, jpeg);
-  EXPECT_TRUE(fromMemory.isValid());
-  EXPECT_TRUE(bytesMatch(fromMemory.tagBytes(), fromFile.tagBytes()));
-}
-
-TEST_F(SwfJpegBitmapFile, UnreadableSourcesGiveAnEmptyTagAndLeaveTheMovieUnchanged) {
-  const std::string rows[] = {path("missing.jpg"), root_.string()};
-  for (const std::string& source : rows) {
+  for (const std::string& source : {dir.File("missing.jpg"), dir.Path().string()}) {
     SCOPED_TRACE(source);
-    const swf::SwfJpegBitmap bitmap(1, source);
-    EXPECT_FALSE(bitmap.isValid());
-    EXPECT_EQ(bitmap.tagSize(), 0U);
-    EXPECT_TRUE(bitmap.tagBytes().empty());
+    const swf::SwfJpegBitmap unreadable(1, source);
+    EXPECT_FALSE(unreadable.isValid());
+    EXPECT_EQ(unreadable.tagSize(), 0U);
+    EXPECT_TRUE(unreadable.tagBytes().empty());
     swf::SwfMovie movie;
-    movie.addCharacter(&bitmap, 1, true);
+    movie.addCharacter(&unreadable, 1, true);
     EXPECT_TRUE(movie.tags().empty());
   }
 }
@@ -278,7 +183,7 @@ TEST(SwfJpegBitmap, ShortReadIsTreatedAsUnreadable) {
   const std::string source = "/sys/devices/system/cpu/online";
   struct stat info {};
   if (::stat(source.c_str(), &info) != 0 ||
-      static_cast<std::uintmax_t>(info.st_size) <= swftest::readFileBytes(source).size()) {
+      static_cast<std::uintmax_t>(info.st_size) <= testutil::ReadFile(source).size()) {
     GTEST_SKIP() << "no file here that reads shorter than its length";
   }
   const swf::SwfJpegBitmap bitmap(1, source);
