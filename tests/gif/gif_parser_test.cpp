@@ -1,25 +1,26 @@
-// The container parser: fields of the test files and of hand-written byte strings.
+// The container parser on hand-written byte strings, and malformed or cut-off files failing
+// cleanly with the right error or keeping their complete frames (all of it under AddressSanitizer
+// and UndefinedBehaviorSanitizer in the dev build).
 #include "image/gif/gif_parser.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "gif/gif_test_files.h"
+#include "image/gif/gif_stream_decoder.h"
+#include "image/gif_codec.h"
+#include "image/image_sequence.h"
 
 namespace {
 
 using image::GifDisposal;
 using image::GifFile;
 using image::ImageError;
-
-GifFile Parse(const std::vector<uint8_t>& bytes) {
-  GifFile file;
-  ImageError error = ImageError::None;
-  EXPECT_TRUE(image::ParseGif(bytes, &file, &error)) << image::ToString(error);
-  return file;
-}
 
 std::vector<uint8_t> Join(const std::vector<std::vector<uint8_t>>& parts) {
   std::vector<uint8_t> out;
@@ -30,128 +31,180 @@ std::vector<uint8_t> Join(const std::vector<std::vector<uint8_t>>& parts) {
 // A 2 x 1 screen with a 2-entry global table (black, white).
 const std::vector<uint8_t> kScreen = {'G',  'I', 'F', '8', '9', 'a', 2,   0,   1,  0,
                                       0x80, 0,   0,   0,   0,   0,   255, 255, 255};
-// Image descriptor 2 x 1 at (0, 0) and LZW data for pixels 0, 1: clear, 0, 1, end in
-// 3-bit codes.
+// Image descriptor 2 x 1 at (0, 0) and LZW data for pixels 0, 1: clear, 0, 1, end in 3-bit
+// codes.
 const std::vector<uint8_t> kImage = {0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0x44, 0x0A, 0};
 const std::vector<uint8_t> kTrailer = {0x3B};
 
-std::vector<uint8_t> Control(uint8_t packed, uint8_t delayLow, uint8_t delayHigh,
-                             uint8_t transparent) {
-  return {0x21, 0xF9, 4, packed, delayLow, delayHigh, transparent, 0};
-}
-
-TEST(GifParser, ReadsScreenAndFrameFieldsOfTestFiles) {
-  const GifFile offsets = Parse(gif_test::ReadData("gif/offsets.gif"));
-  EXPECT_EQ(offsets.width, 4);
-  EXPECT_EQ(offsets.height, 3);
-  EXPECT_EQ(offsets.paletteSize, 4);
-  EXPECT_FALSE(offsets.truncated);
-  ASSERT_EQ(offsets.frames.size(), 6u);
-  EXPECT_EQ(offsets.frames[1].left, 2);
-  EXPECT_EQ(offsets.frames[1].top, 1);
-  EXPECT_EQ(offsets.frames[1].width, 4);
-  EXPECT_EQ(offsets.frames[1].height, 4);
-  EXPECT_EQ(offsets.frames[2].left, 10);
-  EXPECT_EQ(offsets.frames[2].top, 20);
-  EXPECT_EQ(offsets.frames[4].disposal, GifDisposal::Background);
-  EXPECT_EQ(offsets.frames[0].delayCentiseconds, 10);
-
-  const GifFile previous = Parse(gif_test::ReadData("gif/disposal_previous.gif"));
-  ASSERT_EQ(previous.frames.size(), 5u);
-  EXPECT_EQ(previous.frames[0].disposal, GifDisposal::Previous);
-  EXPECT_EQ(previous.frames[1].disposal, GifDisposal::Keep);
-
-  const GifFile local = Parse(gif_test::ReadData("gif/local_only.gif"));
-  EXPECT_EQ(local.paletteSize, 0);
-  ASSERT_EQ(local.frames.size(), 2u);
-  EXPECT_EQ(local.frames[0].paletteSize, 2);
-
-  const GifFile interlaced = Parse(gif_test::ReadData("gif/interlaced.gif"));
-  EXPECT_TRUE(interlaced.frames[0].interlaced);
-
-  const GifFile transparency = Parse(gif_test::ReadData("gif/transparency.gif"));
-  EXPECT_EQ(transparency.frames[0].transparentIndex, 3);
-  EXPECT_EQ(transparency.frames[1].transparentIndex, 0);
-
-  const GifFile range = Parse(gif_test::ReadData("gif/index_out_of_range.gif"));
-  EXPECT_EQ(range.frames[1].minCodeSize, 3);
+GifFile Parse(const std::vector<uint8_t>& bytes) {
+  GifFile file;
+  ImageError error = ImageError::None;
+  EXPECT_TRUE(image::ParseGif(bytes, &file, &error)) << image::ToString(error);
+  return file;
 }
 
 TEST(GifParser, GraphicControlAppliesToTheNextImageOnly) {
-  const GifFile file =
-      Parse(Join({kScreen, Control(0x09, 0x02, 0x01, 1), kImage, kImage, kTrailer}));
-  ASSERT_EQ(file.frames.size(), 2u);
-  EXPECT_EQ(file.frames[0].disposal, GifDisposal::Background);
-  EXPECT_EQ(file.frames[0].transparentIndex, 1);
-  EXPECT_EQ(file.frames[0].delayCentiseconds, 258);
-  EXPECT_EQ(file.frames[1].disposal, GifDisposal::Keep);
-  EXPECT_EQ(file.frames[1].transparentIndex, -1);
-  EXPECT_EQ(file.frames[1].delayCentiseconds, 0);
-}
-
-TEST(GifParser, TransparentIndexNeedsItsFlag) {
-  const GifFile file = Parse(Join({kScreen, Control(0x04, 0, 0, 1), kImage, kTrailer}));
-  EXPECT_EQ(file.frames[0].transparentIndex, -1);
-  EXPECT_EQ(file.frames[0].disposal, GifDisposal::Keep);
-}
-
-TEST(GifParser, ReservedDisposalValuesKeepTheCanvas) {
-  for (uint8_t method = 4; method < 8; ++method) {
-    const auto bytes =
-        Join({kScreen, Control(static_cast<uint8_t>(method << 2), 0, 0, 0), kImage, kTrailer});
-    EXPECT_EQ(Parse(bytes).frames[0].disposal, GifDisposal::Keep) << int{method};
+  struct Row {
+    const char* name;
+    uint8_t packed;
+    GifDisposal disposal;
+    int transparent;
+  };
+  const Row rows[] = {
+      {"background, transparent 1", 0x09, GifDisposal::Background, 1},
+      {"keep, index without its flag", 0x04, GifDisposal::Keep, -1},
+      {"previous", 0x0C, GifDisposal::Previous, -1},
+      {"reserved 4 keeps the canvas", 0x10, GifDisposal::Keep, -1},
+      {"reserved 7 keeps the canvas", 0x1D, GifDisposal::Keep, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::vector<uint8_t> control = {0x21, 0xF9, 4, row.packed, 0x02, 0x01, 1, 0};
+    const GifFile file = Parse(Join({kScreen, control, kImage, kImage, kTrailer}));
+    ASSERT_EQ(file.frames.size(), 2u);
+    EXPECT_EQ(file.frames[0].disposal, row.disposal);
+    EXPECT_EQ(file.frames[0].transparentIndex, row.transparent);
+    EXPECT_EQ(file.frames[0].delayCentiseconds, 258);
+    EXPECT_EQ(file.frames[1].disposal, GifDisposal::Keep);
+    EXPECT_EQ(file.frames[1].transparentIndex, -1);
+    EXPECT_EQ(file.frames[1].delayCentiseconds, 0);
   }
 }
 
-TEST(GifParser, SkipsOtherExtensionsAndShortControlBlocks) {
+TEST(GifParser, SkipsOtherBlocksAndKeepsFramesBeforeAnEarlyEnd) {
   const std::vector<uint8_t> comment = {0x21, 0xFE, 3, 'a', 'b', 'c', 2, 'd', 'e', 0};
   const std::vector<uint8_t> shortControl = {0x21, 0xF9, 2, 0x09, 0x05, 0};
   const GifFile file = Parse(Join({kScreen, comment, shortControl, kImage, kTrailer}));
   ASSERT_EQ(file.frames.size(), 1u);
   EXPECT_EQ(file.frames[0].disposal, GifDisposal::Keep);
   EXPECT_EQ(file.frames[0].dataSize, 2u);
-}
+  EXPECT_FALSE(file.truncated);
 
-TEST(GifParser, MissingTrailerKeepsFramesAndSaysTruncated) {
-  const GifFile file = Parse(Join({kScreen, kImage, kImage}));
-  EXPECT_EQ(file.frames.size(), 2u);
-  EXPECT_TRUE(file.truncated);
-}
+  const GifFile cut = Parse(Join({kScreen, kImage, kImage}));  // no trailer
+  EXPECT_EQ(cut.frames.size(), 2u);
+  EXPECT_TRUE(cut.truncated);
+  EXPECT_EQ(Parse(Join({kScreen, kImage, {0x99}, kImage, kTrailer})).frames.size(), 1u);
 
-TEST(GifParser, UnknownBlockAfterFramesEndsTheFile) {
-  const GifFile file = Parse(Join({kScreen, kImage, {0x99}, kImage, kTrailer}));
-  EXPECT_EQ(file.frames.size(), 1u);
-}
-
-TEST(GifParser, AcceptsBothVersionsAndSixteenThousandPixelSides) {
   auto bytes = Join({kScreen, kImage, kTrailer});
-  bytes[4] = '7';
+  bytes[4] = '7';  // GIF87a
   bytes[6] = 0x00;
-  bytes[7] = 0x40;  // width 16384
-  const GifFile file = Parse(bytes);
-  EXPECT_EQ(file.width, 16384);
+  bytes[7] = 0x40;  // width 16384, the largest side accepted
+  EXPECT_EQ(Parse(bytes).width, 16384);
 }
 
-TEST(GifParser, FailureLeavesTheFileUnchanged) {
+TEST(GifParser, FailureLeavesTheResultUnchanged) {
   GifFile file;
   file.width = 7;
+  image::GifInfo info;
+  info.frameCount = 77;
   ImageError error = ImageError::None;
-  const auto bytes = Join({kScreen, kTrailer});
-  EXPECT_FALSE(image::ParseGif(bytes, &file, &error));
+  EXPECT_FALSE(image::ParseGif(Join({kScreen, kTrailer}), &file, &error));
   EXPECT_EQ(error, ImageError::NoFrames);
-  EXPECT_EQ(file.width, 7);
+  EXPECT_FALSE(image::ReadGifInfo(std::vector<uint8_t>{'G', 'I', 'F', '8'}, &info, &error));
+  EXPECT_EQ(error, ImageError::Truncated);
   EXPECT_FALSE(image::ParseGif({}, &file, nullptr));
+  EXPECT_EQ(file.width, 7);
+  EXPECT_EQ(info.frameCount, 77);
 }
 
-TEST(GifParser, CutSignatureIsTruncatedAndWrongSignatureIsBad) {
-  GifFile file;
-  ImageError error = ImageError::None;
-  const std::vector<uint8_t> cut = {'G', 'I', 'F', '8'};
-  EXPECT_FALSE(image::ParseGif(cut, &file, &error));
-  EXPECT_EQ(error, ImageError::Truncated);
-  const std::vector<uint8_t> wrong = {'G', 'I', 'X'};
-  EXPECT_FALSE(image::ParseGif(wrong, &file, &error));
-  EXPECT_EQ(error, ImageError::BadSignature);
+struct MalformedFile {
+  const char* name;
+  ImageError error;
+};
+
+// Files of tests/data/malformed/gif (made by scripts/make-test-gifs.py).
+const MalformedFile kMalformed[] = {
+    {"bad_signature", ImageError::BadSignature},
+    {"not_gif", ImageError::BadSignature},
+    {"only_signature", ImageError::Truncated},
+    {"zero_width", ImageError::BadDimensions},
+    {"zero_height", ImageError::BadDimensions},
+    {"huge_screen", ImageError::TooLarge},
+    {"huge_frame", ImageError::TooLarge},
+    {"min_code_size_0", ImageError::Corrupt},
+    {"min_code_size_9", ImageError::Corrupt},
+    {"min_code_size_12", ImageError::Corrupt},
+    {"code_out_of_range", ImageError::Corrupt},
+    {"code_undefined_first", ImageError::Corrupt},
+    {"code_out_of_range_second_frame", ImageError::Corrupt},
+    {"trailer_only", ImageError::NoFrames},
+    {"unknown_block", ImageError::Corrupt},
+    {"cut_in_global_table", ImageError::Truncated},
+    {"cut_in_descriptor", ImageError::Truncated},
+    {"cut_in_lzw_data", ImageError::Truncated},
+    {"cut_before_terminator", ImageError::Truncated},
+};
+
+void PrintTo(const MalformedFile& file, std::ostream* out) { *out << file.name; }
+
+class GifMalformedTest : public testing::TestWithParam<MalformedFile> {};
+
+TEST_P(GifMalformedTest, LoadAndStreamingDecodeFailWithTheErrorAndLeaveFramesAlone) {
+  const std::string name = GetParam().name;
+  const auto bytes = gif_test::ReadData("malformed/gif/" + name + ".gif");
+  ASSERT_FALSE(bytes.empty());
+  image::ImageSequence frames;
+  frames.Append(std::make_unique<image::ImageBuffer>());
+  image::GifCodec codec;
+  EXPECT_FALSE(codec.LoadMemory(bytes, frames));
+  EXPECT_EQ(codec.LastError(), GetParam().error) << image::ToString(codec.LastError());
+  EXPECT_EQ(frames.Count(), 1);
+  for (int threads : {0, 2}) {
+    ImageError error = ImageError::None;
+    // Only the file with a bad second frame delivers a frame before failing.
+    EXPECT_EQ(gif_test::DecodeAll(bytes, threads, &error).size(),
+              name == "code_out_of_range_second_frame" ? 1u : 0u);
+    EXPECT_EQ(error, GetParam().error) << threads << " threads";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, GifMalformedTest, testing::ValuesIn(kMalformed),
+                         [](const testing::TestParamInfo<MalformedFile>& param) {
+                           return std::string(param.param.name);
+                         });
+
+// Prefixes of a valid file either fail as cut off or yield a leading run of the whole file's
+// frames, pixel for pixel. Every prefix up to `denseUpTo` bytes, then every `stride`-th one
+// (only to keep the sanitizer build quick).
+void CheckPrefixes(const std::string& name, std::size_t denseUpTo, std::size_t stride) {
+  const auto bytes = gif_test::ReadData("gif/" + name);
+  const auto whole = gif_test::DecodeAll(bytes, 0);
+  ASSERT_FALSE(whole.empty());
+  for (std::size_t size = 0; size < bytes.size(); size += size < denseUpTo ? 1 : stride) {
+    ImageError error = ImageError::None;
+    const auto frames = gif_test::DecodeAll(std::span(bytes.data(), size), 0, &error);
+    if (error != ImageError::None) {
+      ASSERT_EQ(error, ImageError::Truncated) << "prefix " << size;
+      continue;
+    }
+    ASSERT_LE(frames.size(), whole.size()) << "prefix " << size;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+      ASSERT_TRUE(frames[i] == whole[i]) << "prefix " << size << " frame " << i;
+    }
+  }
+}
+
+TEST(GifMalformed, PrefixesOfAnAnimationFailCleanlyOrKeepCompleteFrames) {
+  CheckPrefixes("photo.gif", 1200, 5);
+  CheckPrefixes("disposal_previous.gif", SIZE_MAX, 1);
+  CheckPrefixes("interlaced.gif", SIZE_MAX, 1);
+}
+
+TEST(GifMalformed, RefusesAnimationsTooLargeToHoldInMemory) {
+  // A 16384 x 16384 screen with five 1 x 1 frames would decode to 5 GiB.
+  std::vector<uint8_t> bytes = kScreen;
+  bytes[6] = bytes[8] = 0x00;
+  bytes[7] = bytes[9] = 0x40;
+  const std::vector<uint8_t> frame = {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0};
+  for (int i = 0; i < 5; ++i) bytes.insert(bytes.end(), frame.begin(), frame.end());
+  bytes.push_back(0x3B);
+  image::GifInfo info;
+  ASSERT_TRUE(image::ReadGifInfo(bytes, &info));
+  EXPECT_EQ(info.frameCount, 5);
+  image::GifCodec codec;
+  image::ImageSequence frames;
+  EXPECT_FALSE(codec.LoadMemory(bytes, frames));
+  EXPECT_EQ(codec.LastError(), ImageError::TooLarge);
 }
 
 }  // namespace
