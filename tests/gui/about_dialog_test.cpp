@@ -1,238 +1,206 @@
+// The About box and its two labels: the styled e-mail line and the web link, with
+// the link's fallback to the desktop's default web handler.
 #include "app/gui/about_dialog.h"
 
-#include <QImage>
-#include <QLabel>
+#include <QApplication>
+#include <QEnterEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
-#include "app/gui/link_label.h"
-#include "app/gui/styled_label.h"
-#include "app/gui/ui_hooks.h"
+#include "gui/window_test_support.h"
 
 using gui::CAboutDialog;
+using gui::CLinkLabel;
 using gui::CStyledLabel;
 
 namespace {
 
-// The horizontal extent of the pixels close to pure red, or an empty range.
-std::pair<int, int> RedColumns(const QImage& image) {
-  int first = image.width();
-  int last = -1;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor pixel = image.pixelColor(x, y);
-      if (pixel.red() > 180 && pixel.green() < 90 && pixel.blue() < 90) {
-        first = std::min(first, x);
-        last = std::max(last, x);
-      }
-    }
-  }
-  return {first, last};
-}
+const QString kAddress = gui::kHomepageUrl;
+const QString kUnableToOpen = "Unable to open hyperlink:\n\n";
+
+void LeftClick(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(3, 3)); }
 
 }  // namespace
 
 class AboutDialogTest : public QObject {
   Q_OBJECT
 
+  std::optional<gui_test::ScriptedHooks> hooks;
+  QStringList commands;
+
+  // The fallback finds `handler` (none when empty); its command runner records
+  // each command and answers `runs`.
+  void SetFallback(CLinkLabel& link, const QString& handler, bool runs) {
+    link.SetFallback({[handler](const std::string&) -> std::optional<std::string> {
+                        if (handler.isEmpty()) return std::nullopt;
+                        return handler.toStdString();
+                      },
+                      [this, runs](const std::string& command) {
+                        commands << QString::fromStdString(command);
+                        return runs;
+                      }});
+  }
+
  private slots:
-  void init();
-  void cleanup();
-  void styledLabelDefaults();
-  void styleCodes_data();
-  void styleCodes();
-  void styleCodesAddUp();
-  void styledLabelPaintsCentredInItsColour();
-  void styledLabelReportsLeftClicks();
-  void templateTextsAndItems();
-  void okAcceptsEscapeRejects();
-  void emailClickStartsAMail();
-  void homepageClickOpensTheHomepage();
-  void controlsKeepTheDialogFontUnderAStyleSheet();
+  void init() {
+    hooks.emplace();
+    hooks->openResult = true;
+    commands.clear();
+  }
+  void cleanup() { hooks.reset(); }
 
- private:
-  QStringList m_messages;
-  QStringList m_opened;
-  bool m_openerAccepts = true;
+  void aboutBox() {
+    CAboutDialog dialog;
+    QCOMPARE(dialog.windowTitle(), QString("About Quorvex 1.0"));
+    QStringList texts;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
+    for (const char* text : {"Quorvex Version 1.0", "Homepage:", "E-mail:"}) {
+      QVERIFY2(texts.contains(text), text);
+    }
+    auto* ok = qobject_cast<QPushButton*>(dialog.item(1));
+    QVERIFY(ok->text() == "OK" && ok->isDefault());
+    auto* email = qobject_cast<CStyledLabel*>(dialog.item(1037));
+    QCOMPARE(email->text(), QString(gui::kSupportEmail));
+    QCOMPARE(email->TextColour(), QColor(255, 0, 0));
+    QCOMPARE(email->HorizontalAlignment(), Qt::Alignment(Qt::AlignHCenter));
+    for (int id : {1, 1028, 1037}) QVERIFY(dialog.rect().contains(dialog.item(id)->geometry()));
+    dialog.show();
+    LeftClick(dialog.item(1037));
+    LeftClick(dialog.item(1028));
+    QCOMPARE(hooks->opened, (QStringList{"mailto:support@quorvex.example.org", kAddress}));
+    // Without a mail program nothing is said.
+    hooks->openResult = false;
+    LeftClick(dialog.item(1037));
+    QVERIFY(hooks->messages.isEmpty());
+    QTimer::singleShot(0, &dialog, [&] { LeftClick(dialog.item(1)); });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QTimer::singleShot(0, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+  }
+
+  void styledLabel() {
+    CStyledLabel label("mmmm");
+    QCOMPARE(label.PaintFont().family(), CStyledLabel::SimSunFace());
+    QCOMPARE(label.PaintFont().pixelSize(), 9);
+    // Style codes add up; any other code clears them and centres, for good.
+    for (int style : {1, 2, 3, 4, 5}) label.SetTextFont("DejaVu Sans", 12, Qt::black, style);
+    const QFont all = label.PaintFont();
+    QCOMPARE(all.family() + " " + QString::number(all.pixelSize()), QString("DejaVu Sans 12"));
+    QVERIFY(all.bold() && all.italic() && all.underline() && all.strikeOut());
+    QCOMPARE(all.styleStrategy(), QFont::PreferAntialias);
+    QCOMPARE(label.HorizontalAlignment(), Qt::Alignment(Qt::AlignLeft));
+    label.SetTextFont("DejaVu Sans", 12, Qt::black, -1);
+    label.SetTextFont("DejaVu Sans", 12, Qt::black, 3);
+    QVERIFY(label.PaintFont().underline() && !label.PaintFont().bold());
+    QCOMPARE(label.HorizontalAlignment(), Qt::Alignment(Qt::AlignHCenter));
+    // Painted centred, in its colour.
+    label.resize(200, 30);
+    label.SetTextColour(255, 0, 0);
+    const QImage image = label.grab().toImage();
+    int first = image.width();
+    int last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor pixel = image.pixelColor(x, y);
+        if (pixel.red() > 180 && pixel.green() < 90 && pixel.blue() < 90) {
+          first = std::min(first, x);
+          last = std::max(last, x);
+        }
+      }
+    }
+    QVERIFY2(last >= first && qAbs(first - (image.width() - 1 - last)) <= 3,
+             qPrintable(QString("red from %1 to %2").arg(first).arg(last)));
+    label.show();
+    QSignalSpy clicks(&label, &CStyledLabel::clicked);
+    LeftClick(&label);
+    QTest::mouseClick(&label, Qt::RightButton, {}, QPoint(3, 3));
+    QCOMPARE(clicks.count(), 1);
+  }
+
+  void linkLooksAndFits() {
+    QWidget window;
+    CLinkLabel link(kAddress, &window);
+    link.setGeometry(20, 30, 400, 60);
+    window.show();
+    QCOMPARE(link.toolTip(), kAddress);
+    QCOMPARE(link.cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(link.TextColour(), QColor(0, 0, 238));
+    QEnterEvent enter(QPointF(5, 5), QPointF(15, 15), QPointF(15, 15));
+    QApplication::sendEvent(&link, &enter);
+    QCOMPARE(link.TextColour(), link.palette().color(QPalette::Highlight));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&link, &leave);
+    QCOMPARE(link.TextColour(), QColor(0, 0, 238));
+    LeftClick(&link);
+    QCOMPARE(link.TextColour(), QColor(85, 26, 139));
+    link.SetAddress("https://example.org/help");
+    QCOMPARE(link.text() + " " + link.toolTip(), kAddress + " https://example.org/help");
+    // Fitted to its text, a right-aligned link keeps its right edge.
+    link.setAlignment(Qt::AlignRight | Qt::AlignTop);
+    link.FitToText();
+    QVERIFY(link.width() < 400 && link.height() < 60);
+    QCOMPARE(link.geometry().right(), 419);
+  }
+
+  void launchUrl() {
+    const struct {
+      const char* name;
+      QString handler;
+      bool runs;
+      QString address;
+      QString expected;  // launch result, then the command run
+    } rows[] = {
+        {"handler with %1", "web %1", true, kAddress, "33 web  " + kAddress},
+        {"handler with \"%1\"", "/bin/web --new \"%1\"", true, kAddress,
+         "33 /bin/web --new  " + kAddress},
+        {"no placeholder", "web", true, kAddress, "33 web " + kAddress},
+        {"no handler", "", true, kAddress, "31 "},
+        {"handler cannot start", "web %1", false, kAddress, "2 web  " + kAddress},
+        {"over-long command", "web %1", true, "https://a.org/" + QString(600, 'a'), "31 "},
+    };
+    hooks->openResult = false;
+    for (const auto& row : rows) {
+      commands.clear();
+      CLinkLabel link(kAddress);
+      SetFallback(link, row.handler, row.runs);
+      const int result = link.LaunchUrl(row.address);
+      QCOMPARE(row.name + QString(": %1 ").arg(result) + commands.join('|'),
+               row.name + QString(": ") + row.expected);
+    }
+    // The desktop's opener comes first.
+    hooks->openResult = true;
+    CLinkLabel link(kAddress);
+    SetFallback(link, "web %1", true);
+    QCOMPARE(link.LaunchUrl(kAddress), 33);
+    QVERIFY(commands.isEmpty());
+  }
+
+  void failedLaunchesAreShown() {
+    CLinkLabel link(kAddress);
+    link.resize(300, 30);
+    link.show();
+    LeftClick(&link);
+    QVERIFY(link.IsVisited());
+    // A later failed launch makes the link unvisited again.
+    hooks->openResult = false;
+    SetFallback(link, "web %1", false);
+    LeftClick(&link);
+    QVERIFY(!link.IsVisited());
+    SetFallback(link, "", true);
+    LeftClick(&link);
+    link.ShowLaunchError(26);
+    link.ShowLaunchError(1);
+    QCOMPARE(hooks->messages,
+             (QStringList{kUnableToOpen + "The specified file was not found.",
+                          kUnableToOpen + "There is no application associated\nwith the given "
+                                          "filename extension.",
+                          kUnableToOpen + "A sharing violation occurred. ",
+                          kUnableToOpen + "Unknown Error (1) occurred."}));
+  }
 };
-
-void AboutDialogTest::init() {
-  m_messages.clear();
-  m_opened.clear();
-  m_openerAccepts = true;
-  gui::Hooks().showMessage = [this](QWidget*, const QString& text) { m_messages << text; };
-  gui::Hooks().openExternal = [this](const QString& target) {
-    m_opened << target;
-    return m_openerAccepts;
-  };
-}
-
-void AboutDialogTest::cleanup() { gui::ResetHooks(); }
-
-void AboutDialogTest::styledLabelDefaults() {
-  CStyledLabel label("text");
-  QCOMPARE(CStyledLabel::SimSunFace(), QString::fromUtf8("\xE5\xAE\x8B\xE4\xBD\x93"));
-  QCOMPARE(label.PaintFont().family(), CStyledLabel::SimSunFace());
-  QCOMPARE(label.PaintFont().pixelSize(), 9);
-  QCOMPARE(label.PaintFont().bold(), false);
-  QCOMPARE(label.TextColour(), QColor(Qt::black));
-  QCOMPARE(label.HorizontalAlignment(), Qt::Alignment(Qt::AlignLeft));
-}
-
-void AboutDialogTest::styleCodes_data() {
-  QTest::addColumn<int>("style");
-  QTest::addColumn<bool>("bold");
-  QTest::addColumn<bool>("italic");
-  QTest::addColumn<bool>("underline");
-  QTest::addColumn<bool>("strikeOut");
-  QTest::addColumn<bool>("smooth");
-  QTest::addColumn<bool>("centred");
-  QTest::newRow("1 bold") << 1 << true << false << false << false << false << false;
-  QTest::newRow("2 italic") << 2 << false << true << false << false << false << false;
-  QTest::newRow("3 underline") << 3 << false << false << true << false << false << false;
-  QTest::newRow("4 strike-out") << 4 << false << false << false << true << false << false;
-  QTest::newRow("5 smooth") << 5 << false << false << false << false << true << false;
-  QTest::newRow("0 centres") << 0 << false << false << false << false << false << true;
-  QTest::newRow("6 centres") << 6 << false << false << false << false << false << true;
-  QTest::newRow("-1 centres") << -1 << false << false << false << false << false << true;
-}
-
-void AboutDialogTest::styleCodes() {
-  QFETCH(int, style);
-  QFETCH(bool, bold);
-  QFETCH(bool, italic);
-  QFETCH(bool, underline);
-  QFETCH(bool, strikeOut);
-  QFETCH(bool, smooth);
-  QFETCH(bool, centred);
-  CStyledLabel label("text");
-  label.SetTextFont("DejaVu Sans", 14, QColor(1, 2, 3), style);
-  const QFont font = label.PaintFont();
-  QCOMPARE(font.family(), QString("DejaVu Sans"));
-  QCOMPARE(font.pixelSize(), 14);
-  QCOMPARE(label.TextColour(), QColor(1, 2, 3));
-  QCOMPARE(font.bold(), bold);
-  QCOMPARE(font.italic(), italic);
-  QCOMPARE(font.underline(), underline);
-  QCOMPARE(font.strikeOut(), strikeOut);
-  QCOMPARE(font.styleStrategy() == QFont::PreferAntialias, smooth);
-  QCOMPARE(label.HorizontalAlignment(),
-           centred ? Qt::Alignment(Qt::AlignHCenter) : Qt::Alignment(Qt::AlignLeft));
-}
-
-void AboutDialogTest::styleCodesAddUp() {
-  CStyledLabel label("text");
-  label.SetTextFont("DejaVu Sans", 12, Qt::black, 1);
-  label.SetTextFont("DejaVu Sans", 12, Qt::black, 2);
-  QVERIFY(label.PaintFont().bold());
-  QVERIFY(label.PaintFont().italic());
-  label.SetTextFont("DejaVu Sans", 12, Qt::black, 0);
-  QVERIFY(!label.PaintFont().bold());
-  QVERIFY(!label.PaintFont().italic());
-  // Centring stays once chosen: no code goes back to the left.
-  label.SetTextFont("DejaVu Sans", 12, Qt::black, 3);
-  QCOMPARE(label.HorizontalAlignment(), Qt::Alignment(Qt::AlignHCenter));
-}
-
-void AboutDialogTest::styledLabelPaintsCentredInItsColour() {
-  CStyledLabel label("mmmm");
-  label.resize(200, 30);
-  label.SetTextFont(CStyledLabel::SimSunFace(), 12, Qt::black, 0);
-  label.SetTextColour(255, 0, 0);
-  QCOMPARE(label.TextColour(), QColor(255, 0, 0));
-  const QImage image = label.grab().toImage();
-  const auto [first, last] = RedColumns(image);
-  QVERIFY2(last >= first, "no red text was painted");
-  const int leftMargin = first;
-  const int rightMargin = image.width() - 1 - last;
-  QVERIFY2(qAbs(leftMargin - rightMargin) <= 3,
-           qPrintable(QString("margins %1 and %2").arg(leftMargin).arg(rightMargin)));
-}
-
-void AboutDialogTest::styledLabelReportsLeftClicks() {
-  CStyledLabel label("text");
-  label.resize(100, 20);
-  label.show();
-  QSignalSpy clicks(&label, &CStyledLabel::clicked);
-  QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(5, 5));
-  QTest::mouseClick(&label, Qt::RightButton, {}, QPoint(5, 5));
-  QCOMPARE(clicks.count(), 1);
-}
-
-void AboutDialogTest::templateTextsAndItems() {
-  CAboutDialog dialog;
-  QCOMPARE(dialog.windowTitle(), QString("About Quorvex 1.0"));
-  QStringList texts;
-  for (const QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
-  for (const char* text : {"Quorvex Version 1.0", "Homepage:", "E-mail:"}) {
-    QVERIFY2(texts.contains(text), text);
-  }
-
-  auto* ok = qobject_cast<QPushButton*>(dialog.item(1));
-  QVERIFY(ok != nullptr);
-  QCOMPARE(ok->text(), QString("OK"));
-  QVERIFY(ok->isDefault());
-
-  auto* homepage = qobject_cast<gui::CLinkLabel*>(dialog.item(1028));
-  QVERIFY(homepage != nullptr);
-  QCOMPARE(homepage->text(), QString(gui::kHomepageUrl));
-  QCOMPARE(homepage->Address(), QString(gui::kHomepageUrl));
-
-  auto* email = qobject_cast<CStyledLabel*>(dialog.item(1037));
-  QVERIFY(email != nullptr);
-  QCOMPARE(email->text(), QString(gui::kSupportEmail));
-  QCOMPARE(email->TextColour(), QColor(255, 0, 0));
-  QCOMPARE(email->HorizontalAlignment(), Qt::Alignment(Qt::AlignHCenter));
-  QCOMPARE(email->PaintFont().family(), CStyledLabel::SimSunFace());
-  QCOMPARE(email->PaintFont().pixelSize(), 12);
-
-  QCOMPARE(dialog.item(1036), nullptr);
-  // Every item lies inside the box.
-  for (int id : {1, 1028, 1037}) {
-    QVERIFY2(dialog.rect().contains(dialog.item(id)->geometry()), qPrintable(QString::number(id)));
-  }
-}
-
-void AboutDialogTest::okAcceptsEscapeRejects() {
-  CAboutDialog accepted;
-  QTimer::singleShot(0, &accepted, [&] { QTest::mouseClick(accepted.item(1), Qt::LeftButton); });
-  QCOMPARE(accepted.exec(), int(QDialog::Accepted));
-
-  CAboutDialog rejected;
-  QTimer::singleShot(0, &rejected, [&] { QTest::keyClick(&rejected, Qt::Key_Escape); });
-  QCOMPARE(rejected.exec(), int(QDialog::Rejected));
-}
-
-void AboutDialogTest::emailClickStartsAMail() {
-  m_openerAccepts = false;
-  CAboutDialog dialog;
-  dialog.show();
-  QTest::mouseClick(dialog.item(1037), Qt::LeftButton, {}, QPoint(3, 3));
-  QCOMPARE(m_opened, QStringList{"mailto:support@quorvex.example.org"});
-  // Without a mail program nothing is said.
-  QVERIFY(m_messages.isEmpty());
-}
-
-void AboutDialogTest::homepageClickOpensTheHomepage() {
-  CAboutDialog dialog;
-  dialog.show();
-  QTest::mouseClick(dialog.item(1028), Qt::LeftButton, {}, QPoint(3, 3));
-  QCOMPARE(m_opened, QStringList{gui::kHomepageUrl});
-  QVERIFY(qobject_cast<gui::CLinkLabel*>(dialog.item(1028))->IsVisited());
-}
-
-void AboutDialogTest::controlsKeepTheDialogFontUnderAStyleSheet() {
-  qApp->setStyleSheet("QDialog { background: #f3f4f6; }");
-  CAboutDialog dialog;
-  dialog.show();
-  const QStringList dialogFamilies = dialog.font().families();
-  for (const QLabel* label : dialog.findChildren<QLabel*>()) {
-    QCOMPARE(label->font().families(), dialogFamilies);
-  }
-  qApp->setStyleSheet(QString());
-}
 
 QTEST_MAIN(AboutDialogTest)
 #include "about_dialog_test.moc"

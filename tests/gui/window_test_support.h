@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <deque>
 #include <optional>
 
@@ -9,13 +11,27 @@
 
 namespace gui_test {
 
-// The path of a test GIF under tests/data/gui.
-inline QString GuiData(const char* name) {
-  return QStringLiteral(QUORVEX_TEST_DATA_DIR "/gui/") + QString::fromLatin1(name);
+// The path of a test file under tests/data/gui.
+inline QString GuiData(const QString& name) {
+  return QStringLiteral(QUORVEX_TEST_DATA_DIR "/gui/") + name;
 }
 
-// Answers every dialog of the window from queues and records every message, so no
-// test ever blocks on a modal dialog. Installed for its lifetime.
+// 12 frames of 5 x 3 pixels, each filled with a colour of its own.
+inline const QString kTwelveFrames = GuiData("controls/twelve_frames.gif");
+
+inline QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline uint32_t Le32(const QByteArray& bytes, int offset) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[offset + i]);
+  return value;
+}
+
+// Answers every dialog from queues and records every message, so no test ever
+// blocks on a modal dialog. Installed for its lifetime.
 class ScriptedHooks {
  public:
   ScriptedHooks() {
