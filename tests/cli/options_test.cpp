@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <tuple>
 #include <vector>
+
+#include "cli/progress_bar.h"
 
 namespace cli {
 namespace {
@@ -13,131 +17,78 @@ ParseResult Parse(std::vector<const char*> arguments) {
   return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), 3);
 }
 
-TEST(ParseSizeOption, NamesAndCustomSizes) {
-  struct Row {
-    const char* text;
-    core::SizeMode mode;
-    int width;
-    int height;
+TEST(ParseSizeOption, TakesTheNamesAndCustomSizesWithinTheCustomLimits) {
+  using core::SizeMode;
+  const std::tuple<const char*, SizeMode, int, int> rows[] = {
+      {"half", SizeMode::HalfSize, 0, 0},
+      {"triple", SizeMode::TripleSize, 0, 0},
+      {"1600x1400", SizeMode::CustomSize, 1600, 1400},
+      {"320x0240", SizeMode::CustomSize, 320, 240},
   };
-  const Row rows[] = {
-      {"half", core::SizeMode::HalfSize, 0, 0},
-      {"original", core::SizeMode::ActualSize, 0, 0},
-      {"double", core::SizeMode::DoubleSize, 0, 0},
-      {"triple", core::SizeMode::TripleSize, 0, 0},
-      {"1x1", core::SizeMode::CustomSize, 1, 1},
-      {"1600x1400", core::SizeMode::CustomSize, 1600, 1400},
-      {"320x0240", core::SizeMode::CustomSize, 320, 240},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.text);
+  for (const auto& [text, mode, width, height] : rows) {
     SizeChoice size;
     std::string error;
-    ASSERT_TRUE(ParseSizeOption(row.text, size, error)) << error;
-    EXPECT_EQ(size.mode, row.mode);
-    EXPECT_EQ(size.width, row.width);
-    EXPECT_EQ(size.height, row.height);
+    EXPECT_TRUE(ParseSizeOption(text, size, error)) << error;
+    EXPECT_EQ(std::tuple(size.mode, size.width, size.height), std::tuple(mode, width, height));
   }
-}
-
-TEST(ParseSizeOption, RefusesMalformedAndOutOfRangeSizes) {
-  struct Row {
-    const char* text;
-    const char* error;
-  };
-  const Row rows[] = {
+  const std::string notASize = "' is not half, original, double, triple or WxH";
+  const std::pair<const char*, std::string> refused[] = {
       {"1601x10", "size 1601x10: width 1601 is above the limit of 1600"},
       {"10x1401", "size 10x1401: height 1401 is above the limit of 1400"},
       {"0x10", "size 0x10: width 0 is below 1"},
-      {"10x", "size '10x' is not half, original, double, triple or WxH"},
-      {"x10", "size 'x10' is not half, original, double, triple or WxH"},
-      {"-5x10", "size '-5x10' is not half, original, double, triple or WxH"},
-      {"10X10", "size '10X10' is not half, original, double, triple or WxH"},
-      {"10x10x10", "size '10x10x10' is not half, original, double, triple or WxH"},
-      {"99999999999x1", "size '99999999999x1' is not half, original, double, triple or WxH"},
-      {"Half", "size 'Half' is not half, original, double, triple or WxH"},
-      {"", "size '' is not half, original, double, triple or WxH"},
+      {"-5x10", "size '-5x10" + notASize},
+      {"10X10", "size '10X10" + notASize},
+      {"10x10x10", "size '10x10x10" + notASize},
+      {"99999999999x1", "size '99999999999x1" + notASize},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.text);
-    SizeChoice size{core::SizeMode::HalfSize, 7, 7};
+  for (const auto& [text, message] : refused) {
+    SizeChoice size{SizeMode::HalfSize, 7, 7};
     std::string error;
-    EXPECT_FALSE(ParseSizeOption(row.text, size, error));
-    EXPECT_EQ(error, row.error);
-    EXPECT_EQ(size.mode, core::SizeMode::HalfSize);
+    EXPECT_FALSE(ParseSizeOption(text, size, error));
+    EXPECT_EQ(error, message);
+    EXPECT_EQ(size.width, 7);
   }
 }
 
-TEST(ParseCommandLine, DefaultsAndEveryOption) {
+TEST(ParseCommandLine, DefaultsEveryOptionHelpAndVersion) {
+  const Options defaults = Parse({"a.gif"}).options;
+  EXPECT_EQ(std::tuple(defaults.outputDirectory, defaults.size.mode, defaults.frameRate,
+                       defaults.exportFormat, defaults.jobs, defaults.quiet),
+            std::tuple("./", core::SizeMode::ActualSize, 10, ExportFormat::Movie, 3, false));
   const std::string directory = std::filesystem::temp_directory_path().string();
-  ParseResult result = Parse({"a.gif"});
+  const ParseResult result = Parse({"-o", directory.c_str(), "-s", "20x30", "-r", "50", "-j", "256",
+                                    "-q", "--export", "tga", "a.gif", "b.gif"});
   ASSERT_TRUE(result.run) << result.output;
-  EXPECT_EQ(result.options.inputs, std::vector<std::string>{"a.gif"});
-  EXPECT_EQ(result.options.outputDirectory, "./");
-  EXPECT_EQ(result.options.size.mode, core::SizeMode::ActualSize);
-  EXPECT_EQ(result.options.frameRate, 10);
-  EXPECT_EQ(result.options.exportFormat, ExportFormat::Movie);
-  EXPECT_EQ(result.options.jobs, 3);
-  EXPECT_FALSE(result.options.quiet);
-
-  result = Parse(
-      {"-o", directory.c_str(), "-s", "20x30", "-r", "50", "-j", "1", "-q", "a.gif", "b.gif"});
-  ASSERT_TRUE(result.run) << result.output;
-  EXPECT_EQ(result.options.inputs, (std::vector<std::string>{"a.gif", "b.gif"}));
-  EXPECT_EQ(result.options.outputDirectory, directory + "/");
-  EXPECT_EQ(result.options.size.mode, core::SizeMode::CustomSize);
-  EXPECT_EQ(result.options.size.width, 20);
-  EXPECT_EQ(result.options.size.height, 30);
-  EXPECT_EQ(result.options.frameRate, 50);
-  EXPECT_EQ(result.options.jobs, 1);
-  EXPECT_TRUE(result.options.quiet);
-
-  result = Parse({"--output-dir", (directory + "/").c_str(), "--export", "tga", "--fps", "1",
-                  "--size", "half", "--jobs", "256", "--quiet", "a.gif"});
-  ASSERT_TRUE(result.run) << result.output;
-  EXPECT_EQ(result.options.outputDirectory, directory + "/");
-  EXPECT_EQ(result.options.exportFormat, ExportFormat::Tga);
-  EXPECT_EQ(result.options.size.mode, core::SizeMode::HalfSize);
-  EXPECT_EQ(result.options.jobs, 256);
+  const Options& all = result.options;
+  EXPECT_EQ(all.inputs, (std::vector<std::string>{"a.gif", "b.gif"}));
+  EXPECT_EQ(std::tuple(all.outputDirectory, all.size.width, all.size.height, all.frameRate,
+                       all.exportFormat, all.jobs, all.quiet),
+            std::tuple(directory + "/", 20, 30, 50, ExportFormat::Tga, 256, true));
   EXPECT_EQ(Parse({"--export", "bmp", "a.gif"}).options.exportFormat, ExportFormat::Bmp);
+
+  EXPECT_EQ(Parse({"--version"}).output, "quorvex-convert 1.0\n");
+  const ParseResult help = Parse({"--help"});
+  EXPECT_EQ(std::tuple(help.run, help.exitCode), std::tuple(false, 0));
+  EXPECT_NE(help.output.find("WxH pixels (W 1..1600, H 1..1400)"), std::string::npos);
 }
 
-TEST(ParseCommandLine, HelpAndVersionEndWithStatusZero) {
-  ParseResult result = Parse({"--version"});
-  EXPECT_FALSE(result.run);
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.output, "quorvex-convert 1.0\n");
-  result = Parse({"--help"});
-  EXPECT_FALSE(result.run);
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_NE(result.output.find("--output-dir"), std::string::npos);
-  EXPECT_NE(result.output.find("--export"), std::string::npos);
-}
-
-TEST(ParseCommandLine, UsageErrorsEndWithStatusTwoAndNameTheProblem) {
-  struct Row {
-    std::vector<const char*> arguments;
-    const char* mentions;
-  };
-  const Row rows[] = {
-      {{}, "files"},
-      {{"-r", "0", "a.gif"}, "--fps"},
-      {{"-r", "51", "a.gif"}, "--fps"},
-      {{"-r", "ten", "a.gif"}, "--fps"},
-      {{"-j", "0", "a.gif"}, "--jobs"},
-      {{"-j", "257", "a.gif"}, "--jobs"},
-      {{"-s", "huge", "a.gif"}, "--size: size 'huge'"},
-      {{"-s", "1601x10", "a.gif"}, "limit of 1600"},
-      {{"--export", "png", "a.gif"}, "--export"},
-      {{"-o", "/no/such/folder", "a.gif"}, "'/no/such/folder' does not exist"},
-      {{"--frobnicate", "a.gif"}, "--frobnicate"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.mentions);
-    const ParseResult result = Parse(row.arguments);
-    EXPECT_FALSE(result.run);
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.output.find(row.mentions), std::string::npos) << result.output;
+TEST(ProgressBar, DrawsThirtyCellsInPlaceOnlyWhenTheTextChangesAndOnlyWhenEnabled) {
+  EXPECT_EQ(FormatProgress("x", 12, 10), "x [##############################] 12/10");
+  EXPECT_EQ(FormatProgress("x", 3, 0), "x [------------------------------] 3/0");
+  for (const bool enabled : {true, false}) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    ProgressBar bar(file, enabled);
+    for (const int done : {1, 1, 2}) bar.Update("g", done, 3);
+    bar.Clear();
+    bar.Clear();
+    std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
+    std::rewind(file);
+    EXPECT_EQ(std::fread(text.data(), 1, text.size(), file), text.size());
+    std::fclose(file);
+    EXPECT_EQ(text, enabled ? "\rg [##########--------------------] 1/3\033[K"
+                              "\rg [####################----------] 2/3\033[K\r\033[K"
+                            : "");
   }
 }
 

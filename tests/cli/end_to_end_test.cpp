@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <tuple>
+#include <vector>
+
+#include "common/hex_compare.h"
+#include "common/swf_tag_walker.h"
+#include "common/temp_dir.h"
+#include "image/image_codec_factory.h"
+#include "image/image_sequence.h"
+
+namespace cli {
+namespace {
+
+using testutil::Hex;
+using testutil::SameBytes;
+
+const std::string kData = std::string(QUORVEX_TEST_DATA_DIR) + "/cli/";
+
+// What one run of the built quorvex-convert left behind.
+struct ConverterRun {
+  int status = -1;  // exit status; -1 when it did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// `text` in single quotes for the shell (no test path holds a quote).
+std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  // Runs quorvex-convert with `arguments` (shell words, quoted by the caller) in `output`.
+  ConverterRun Run(const std::string& arguments) const {
+    const std::string command =
+        "cd " + Quote(output.Path().string()) + " && " + Quote(QUORVEX_CONVERT) + " " + arguments +
+        " >" + Quote(logs.File("out")) + " 2>" + Quote(logs.File("err")) + " </dev/null";
+    const int raw = std::system(command.c_str());
+    const auto text = [this](const char* name) {
+      const std::vector<uint8_t> bytes = testutil::ReadFile(logs.File(name));
+      return std::string(bytes.begin(), bytes.end());
+    };
+    return {raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text("out"), text("err")};
+  }
+  swftest::WalkedMovie Movie(const std::string& name) const {
+    return swftest::walkSwf(testutil::ReadFile(output.File(name)));
+  }
+
+  testutil::TempDir output;
+  testutil::TempDir logs;
+  testutil::TempDir inputs;
+};
+
+// Mean absolute difference of the B, G, R bytes of two pictures of one size.
+double MeanDifference(const image::ImageBuffer& a, const image::ImageBuffer& b) {
+  EXPECT_EQ(std::pair(a.Width(), a.Height()), std::pair(b.Width(), b.Height()));
+  double sum = 0;
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) {
+      for (int c = 0; c < 3; ++c)
+        sum += std::abs(a.PixelAddress(x, y)[c] - b.PixelAddress(x, y)[c]);
+    }
+  }
+  return sum / (3.0 * a.Width() * a.Height());
+}
+
+TEST_F(EndToEnd, ConvertsAGifIntoAMovieOfItsFrames) {
+  const auto run = Run("-o . " + Quote(kData + "anim.gif"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(std::regex_match(
+      run.out, std::regex(".*anim\\.gif: 3 frames, 40x30, \\./anim\\.swf, [0-9]+\\.[0-9]{3} s\n")))
+      << run.out;
+  EXPECT_EQ(output.Entries(), std::set<std::string>{"anim.swf"});
+  const swftest::WalkedMovie movie = Movie("anim.swf");
+  ASSERT_TRUE(movie.ok) << movie.error;
+  EXPECT_EQ(movie.version, 3);
+  EXPECT_TRUE(SameBytes(movie.frameRect, Hex("58 00 64 00 01 2C 00")));  // 40 x 30 px
+  EXPECT_EQ(movie.frameRate, 0x0A00);
+  EXPECT_EQ(movie.frameCount, 3);
+  EXPECT_EQ(movie.codes(),
+            (std::vector<uint16_t>{9, 21, 32, 26, 1, 21, 32, 26, 1, 21, 32, 26, 1, 0}));
+
+  // Each embedded JPEG (the DefineBitsJPEG2 body after the id and FF D9 FF D8, without the
+  // closing FF D9) shows its GIF frame; the later frames are drawn over the first.
+  image::ImageSequence frames;
+  ASSERT_TRUE(frames.Load(kData + "anim.gif"));
+  const auto jpeg = image::ImageCodecFactory::Instance().CreateCodec(image::ImageType::Jpeg);
+  for (int i = 0; i < 3; ++i) {
+    const std::vector<uint8_t>& body = movie.tags[1 + 4 * static_cast<std::size_t>(i)].body;
+    image::ImageSequence decoded;
+    ASSERT_TRUE(jpeg->LoadMemory(std::vector<uint8_t>(body.begin() + 6, body.end() - 2), decoded));
+    EXPECT_LT(MeanDifference(*decoded.At(0), *frames.At(i)), 12.0) << "frame " << i;
+  }
+
+  ASSERT_EQ(Run("-q -s double -r 25 -o . " + Quote(kData + "anim.gif")).status, 0);
+  EXPECT_TRUE(SameBytes(Movie("anim.swf").frameRect, Hex("60 00 32 00 00 25 80")));  // 80 x 60
+  EXPECT_EQ(Movie("anim.swf").frameRate, 0x1900);
+  // A size option may go beyond the custom limits: 1800 x 1500 px, RECT fields of 17 bits.
+  EXPECT_NE(Run("-s triple " + Quote(kData + "big.gif")).out.find("1 frames, 1800x1500"),
+            std::string::npos);
+  EXPECT_TRUE(SameBytes(Movie("big.swf").frameRect, Hex("88 00 01 19 40 00 00 3A 98 00")));
+}
+
+TEST_F(EndToEnd, AnyNumberOfJobsWritesTheSameBytes) {
+  const std::string gifs = Quote(kData + "anim.gif") + " " + Quote(kData + "walk.cycle.gif");
+  ASSERT_TRUE(std::filesystem::create_directory(output.File("four")));
+  ASSERT_EQ(Run("-q -j 1 -s 57x33 " + gifs).status, 0);
+  ASSERT_EQ(Run("-q -j 4 -s 57x33 -o four " + gifs).status, 0);
+  for (const std::string movie : {"anim.swf", "walk.cycle.swf"}) {
+    EXPECT_TRUE(testutil::ReadFile(output.File(movie)) ==
+                testutil::ReadFile(output.File("four/" + movie)))
+        << movie;
+  }
+}
+
+TEST_F(EndToEnd, ExportsBmpAndTgaSequencesAtTheGifsOwnSize) {
+  image::ImageSequence frames;
+  ASSERT_TRUE(frames.Load(kData + "anim.gif"));
+  for (const std::string format : {"bmp", "tga"}) {
+    const auto run = Run("-s double --export " + format + " " + Quote(kData + "anim.gif"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("anim.gif: 3 frames, 40x30, ./quorvex/anim00000." + format +
+                           " .. anim00002." + format),
+              std::string::npos)
+        << run.out;
+    for (int i = 0; i < 3; ++i) {
+      image::ImageBuffer written;
+      const std::string name = "quorvex/anim0000" + std::to_string(i) + "." + format;
+      ASSERT_TRUE(written.LoadFirstFrame(output.File(name))) << name;
+      EXPECT_EQ(MeanDifference(written, *frames.At(i)), 0.0) << name;
+    }
+  }
+  EXPECT_EQ(output.Entries(), std::set<std::string>{"quorvex"});
+}
+
+TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
+  const std::vector<uint8_t> gif = testutil::ReadFile(kData + "anim.gif");
+  testutil::WriteFile(inputs.File("text.gif"), std::vector<uint8_t>{'G', 'I', 'F', '?', '\n'});
+  testutil::WriteFile(inputs.File("empty.gif"), {});
+  testutil::WriteFile(inputs.File("cut.gif"), std::span(gif).first(900));
+  const std::string anim = " " + Quote(kData + "anim.gif");
+  const std::tuple<std::string, int, std::string> rows[] = {
+      {Quote(inputs.File("text.gif")), 1, inputs.File("text.gif") + ": not a GIF file"},
+      {Quote(inputs.File("empty.gif")), 1, "empty.gif: the file is empty"},
+      {"-j 2 " + Quote(inputs.File("cut.gif")), 1,
+       "cut.gif: the file ends before its first frame is complete"},
+      {Quote(inputs.File("missing.gif")), 1,
+       "cannot open " + inputs.File("missing.gif") + ": No such file or directory"},
+      {Quote(inputs.Path().string()), 1, "Is a directory"},
+      {"", 2, "files is required"},
+      {"-r 0" + anim, 2, "--fps"},
+      {"-r 51" + anim, 2, "--fps"},
+      {"-r ten" + anim, 2, "--fps"},
+      {"-j 0" + anim, 2, "--jobs"},
+      {"-j 257" + anim, 2, "--jobs"},
+      {"-s huge" + anim, 2, "--size: size 'huge' is not half, original, double, triple or WxH"},
+      {"-s 1601x10" + anim, 2, "--size: size 1601x10: width 1601 is above the limit of 1600"},
+      {"--export png" + anim, 2, "--export"},
+      {"-o nowhere" + anim, 2, "--output-dir: directory 'nowhere' does not exist"},
+      {"--frobnicate" + anim, 2, "--frobnicate"},
+  };
+  for (const auto& [arguments, status, message] : rows) {
+    const auto run = Run(arguments);
+    EXPECT_EQ(run.status, status) << arguments;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("quorvex-convert: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("--help") != std::string::npos, status == 2) << run.err;
+    EXPECT_TRUE(output.Entries().empty());
+  }
+}
+
+// A bad file, a second file of the same base name and a file cut after its second frame (whose
+// complete frames are used, with a warning) do not stop the others.
+TEST_F(EndToEnd, EachFileConvertsOnItsOwn) {
+  std::filesystem::copy_file(kData + "walk.cycle.gif", inputs.File("anim.gif"));
+  const std::vector<uint8_t> gif = testutil::ReadFile(kData + "anim.gif");
+  testutil::WriteFile(inputs.File("cut.gif"), std::span(gif).first(2000));
+  const auto run = Run(Quote(kData + "missing.gif") + " " + Quote(kData + "walk.cycle.gif") + " " +
+                       Quote(kData + "anim.gif") + " " + Quote(inputs.File("anim.gif")) + " " +
+                       Quote(inputs.File("cut.gif")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("missing.gif: No such file"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(inputs.File("anim.gif") +
+                         ": its output ./anim.swf was already written for " + kData + "anim.gif"),
+            std::string::npos);
+  EXPECT_NE(run.err.find("warning: " + inputs.File("cut.gif") +
+                         ": the file ends early; only its 2 complete frames are used\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("walk.cycle.gif: 2 frames, 24x16, ./walk.cycle.swf"), std::string::npos);
+  EXPECT_EQ(output.Entries(), (std::set<std::string>{"anim.swf", "cut.swf", "walk.cycle.swf"}));
+  EXPECT_EQ(Movie("anim.swf").frameCount, 3);
+  EXPECT_EQ(Movie("cut.swf").frameCount, 2);
+}
+
+}  // namespace
+}  // namespace cli

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <tuple>
+
+#include "app/core/file_names.h"
+#include "app/core/output_settings.h"
+
+namespace core {
+namespace {
+
+TEST(FileNames, BaseNameDropsFoldersAndTheLastExtensionFramesHaveFiveDigits) {
+  struct Row {
+    std::string actual;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {TempFramePath("C:/out/", "D:\\clips\\cat.walk.gif", 7),
+       "C:/out/quorvex/Temp/cat.walk00007.jpg"},
+      {MoviePath("C:/out/", "C:\\anim\\walk.cycle.gif"), "C:/out/walk.cycle.swf"},
+      {MoviePath("/out/", "/home/u/a.b.c.gif"), "/out/a.b.c.swf"},
+      {MoviePath("/out/", "/home/u.v/noext"), "/out/noext.swf"},
+      {TempFramePath("/o/", "a.b.c.gif", 0), "/o/quorvex/Temp/a.b.c00000.jpg"},
+      {TempFramePath("/o/", "x.gif", 1000), "/o/quorvex/Temp/x01000.jpg"},
+      {TempFramePath("/o/", "x.gif", 123456), "/o/quorvex/Temp/x123456.jpg"},
+      {SequenceFramePath("C:/out/", "C:\\gifs\\anim.gif", 7, ".bmp"),
+       "C:/out/quorvex/anim00007.bmp"},
+      {SequenceFramePath("/o/", "/g/anim.gif", 11, ".tga"), "/o/quorvex/anim00011.tga"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.actual, row.expected);
+}
+
+TEST(SizeForOption, DerivesEachOptionFromTheSourceSize) {
+  const std::tuple<SizeMode, int, int, int, int> rows[] = {
+      {SizeMode::HalfSize, 101, 75, 50, 37},     {SizeMode::HalfSize, 1, 1, 0, 0},
+      {SizeMode::ActualSize, 101, 75, 101, 75},  {SizeMode::DoubleSize, 101, 75, 202, 150},
+      {SizeMode::TripleSize, 101, 75, 303, 225}, {SizeMode::TripleSize, 600, 500, 1800, 1500},
+  };
+  for (const auto& [mode, sourceWidth, sourceHeight, width, height] : rows) {
+    EXPECT_EQ(SizeForOption(mode, sourceWidth, sourceHeight), std::make_pair(width, height));
+  }
+  EXPECT_FALSE(SizeForOption(SizeMode::CustomSize, 100, 80).has_value());
+  EXPECT_FALSE(SizeForOption(SizeMode::ActualSize, -1, 80).has_value());
+  EXPECT_FALSE(SizeForOption(SizeMode::TripleSize, INT_MAX / 3 + 1, 1).has_value());
+  EXPECT_TRUE(SizeForOption(SizeMode::DoubleSize, INT_MAX / 2, 1).has_value());
+}
+
+// The refusals and their messages are checked where they are met: BuildMovie, ConvertGif and
+// the size option of the command line.
+TEST(SettingChecks, AcceptTheirBoundaries) {
+  EXPECT_EQ(CheckCustomSize(1600, 1400), "");
+  EXPECT_EQ(CheckMovieSize(16384, 16384), "");
+  EXPECT_EQ(CheckFrameRate(1) + CheckFrameRate(50), "");
+  EXPECT_EQ(CheckFrameCount(32768), "");
+  EXPECT_EQ(CheckFrameCount(-1), "the GIF holds no frame");
+}
+
+}  // namespace
+}  // namespace core
