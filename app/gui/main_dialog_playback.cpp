@@ -69,13 +69,9 @@ void CMainDialog::OnConvertToSwf() {
   }
   if (m_gifPath.empty() || FrameCount() <= 0 || m_isConverting) return;
   // A size (or rate) no movie can have is known now; the capture pass would only
-  // spend its time before the movie build refuses it. A typed size keeps to the
-  // custom limits, as it does for the command-line converter.
-  std::string problem = core::CheckMovieRequest(m_settings, FrameCount());
-  if (problem.empty() && m_settings.sizeMode == core::SizeMode::CustomSize) {
-    problem = core::CheckCustomSize(m_settings.width, m_settings.height);
-  }
-  if (!problem.empty()) {
+  // spend its time before the movie build refuses it.
+  if (const std::string problem = core::CheckMovieRequest(m_settings, FrameCount());
+      !problem.empty()) {
     ShowMessage(MovieFailureText(core::MoviePath(m_settings.outputDirectory, m_gifPath), problem));
     return;
   }
