@@ -54,10 +54,22 @@ bool compress(const uint8_t* pixels, int format, int width, int pitch, int heigh
   }
   unsigned char* jpeg = nullptr;
   unsigned long jpegSize = 0;
+  // Frames up to the kept size are written into a block the thread keeps, as large as the
+  // library's bound for the picture, so that the library neither grows nor frees it; larger
+  // ones into a buffer the library allocates.
+  thread_local KeptBlock<unsigned char> kept;
+  ScratchBlock<unsigned char> block;
+  const unsigned long bound = tjBufSize(width, height, TJSAMP_420);
+  if (bound != static_cast<unsigned long>(-1) && bound <= kKeptScratchBytes) {
+    jpeg = block.Allocate(bound, &kept);
+    jpegSize = bound;
+  }
+  const bool ownBuffer = jpeg != nullptr;
   // Baseline is TurboJPEG's default; the accurate DCT gives the better picture for the cost.
-  const int result = tjCompress2(handle, pixels, width, pitch, height, format, &jpeg, &jpegSize,
-                                 TJSAMP_420, quality, flags | TJFLAG_ACCURATEDCT);
-  TurboBuffer owned(jpeg);
+  const int result =
+      tjCompress2(handle, pixels, width, pitch, height, format, &jpeg, &jpegSize, TJSAMP_420,
+                  quality, flags | TJFLAG_ACCURATEDCT | (ownBuffer ? TJFLAG_NOREALLOC : 0));
+  TurboBuffer owned(ownBuffer ? nullptr : jpeg);
   if (result != 0 || jpeg == nullptr) {
     report(error, ImageError::Library);
     return false;
@@ -163,7 +175,6 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
   // opaque picture stays opaque), else composited over white, which leaves opaque pixels as
   // they are.
   const std::size_t bytesPerPixel = depth == 32 ? 4 : 3;
-  const bool opaque = IsOpaque(image);
   std::size_t rowBytes = 0;
   std::size_t total = 0;
   if (!checkedMul(static_cast<std::size_t>(width), bytesPerPixel, rowBytes) ||
@@ -172,12 +183,13 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
     report(error, ImageError::TooLarge);
     return false;
   }
-  thread_local std::vector<uint8_t> kept;
+  thread_local KeptBlock<uint8_t> kept;
   ScratchBlock<uint8_t> block;
   uint8_t* pixels = block.Allocate(total, &kept);
+  bool opaque = true;
   if (pixels == nullptr ||
-      !ResampleInto(image, opaque, width, height,
-                    PixelRows{pixels, static_cast<std::ptrdiff_t>(rowBytes)})) {
+      !ResampleInto(image, width, height, PixelRows{pixels, static_cast<std::ptrdiff_t>(rowBytes)},
+                    opaque)) {
     report(error, ImageError::OutOfMemory);
     return false;
   }

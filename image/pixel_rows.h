@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "image/image_buffer.h"
 
@@ -64,6 +63,14 @@ uint8_t OverWhite(uint8_t value, uint8_t alpha);
 // Blocks of working memory up to this size are kept by their thread (see ScratchBlock).
 inline constexpr std::size_t kKeptScratchBytes = std::size_t{32} << 20;
 
+// A block of working memory that a thread keeps between calls, declared thread_local by its
+// user; its contents are not kept.
+template <typename T>
+struct KeptBlock {
+  std::unique_ptr<T[]> data;
+  std::size_t size = 0;
+};
+
 // Working memory for one call, taken from a block the calling thread keeps for the next call:
 // frames of an animation come one after another at the same size, and a fresh block of
 // megabytes costs page faults and zeroing each time. A request above kKeptScratchBytes gets a
@@ -72,15 +79,18 @@ inline constexpr std::size_t kKeptScratchBytes = std::size_t{32} << 20;
 template <typename T>
 class ScratchBlock {
  public:
-  // `count` elements, not zero-filled, from `kept` (the thread's block, grown when too small;
-  // null for none) or of their own; null when memory runs out.
-  T* Allocate(std::size_t count, std::vector<T>* kept) {
+  // `count` elements, not initialised, from `kept` (the thread's block, replaced by a larger
+  // one when too small; null for none) or of their own; null when memory runs out.
+  T* Allocate(std::size_t count, KeptBlock<T>* kept) {
     try {
       if (kept != nullptr && count <= kKeptScratchBytes / sizeof(T)) {
-        if (kept->size() < count) {
-          kept->resize(count);
+        if (kept->size < count) {
+          kept->data.reset();
+          kept->size = 0;
+          kept->data = std::make_unique_for_overwrite<T[]>(count);
+          kept->size = count;
         }
-        return kept->data();
+        return kept->data.get();
       }
       m_owned = std::make_unique_for_overwrite<T[]>(count);
       return m_owned.get();
@@ -104,10 +114,10 @@ struct PixelRows {
 
 // The resampling of ImageBuffer::Resize, written to `target` instead of a new image: `source`
 // (valid, 16, 24 or 32 bpp) resampled to width x height pixels (each at least 1) of the same
-// depth, row by row. `opaque` must be IsOpaque(source); callers that know it pass it on rather
-// than scanning the pixels again. False, `target` partly written, when memory runs out or the
+// depth, row by row. `opaque` is set to IsOpaque(source), found while reading the pixels (an
+// opaque picture stays opaque). False, `target` partly written, when memory runs out or the
 // scaler cannot be set up.
-bool ResampleInto(const ImageBuffer& source, bool opaque, int width, int height,
-                  const PixelRows& target);
+bool ResampleInto(const ImageBuffer& source, int width, int height, const PixelRows& target,
+                  bool& opaque);
 
 }  // namespace image

@@ -8,7 +8,6 @@
 #include <memory>
 #include <new>
 #include <utility>
-#include <vector>
 
 extern "C" {
 #include <libswscale/swscale.h>
@@ -50,8 +49,8 @@ using ScaleContext = std::unique_ptr<SwsContext, ContextDeleter>;
 
 // Sample memory a thread keeps between calls: which = 0 for source planes, 1 for target planes.
 template <typename T>
-std::vector<T>& keptSamples(int which) {
-  thread_local std::array<std::vector<T>, 2> kept;
+KeptBlock<T>& keptSamples(int which) {
+  thread_local std::array<KeptBlock<T>, 2> kept;
   return kept[static_cast<std::size_t>(which)];
 }
 
@@ -62,7 +61,7 @@ class Planes {
  public:
   // Takes the samples from the thread's block `kept` (see ScratchBlock) when given, else
   // allocates them.
-  bool Allocate(int width, int height, int count, std::vector<T>* kept = nullptr) {
+  bool Allocate(int width, int height, int count, KeptBlock<T>* kept = nullptr) {
     const std::size_t perRow = kRowAlignment / sizeof(T);
     m_stride = (static_cast<std::size_t>(width) + perRow - 1) / perRow * perRow;
     std::size_t total = 0;
@@ -175,56 +174,65 @@ bool scalePlanes(const Planes<T>& source, int sourceWidth, int sourceHeight,
 // Source rows per slice when the planes are scaled band by band.
 constexpr int kBandRows = 16;
 
+// How resamplePlanes ended: every row merged, a failure of memory or of the library, or split
+// refused the source.
+enum class Outcome { Done, Failed, Refused };
+
 // Resamples `count` planes of samples T from sourceWidth x sourceHeight to targetWidth x
-// targetHeight. split(y0, y1, in) fills source rows y0 .. y1 - 1 of the planes `in`;
-// merge(y0, y1, out) takes target rows y0 .. y1 - 1 of the planes `out`. In one pass the planes
+// targetHeight. split(y0, y1, in) fills source rows y0 .. y1 - 1 of the planes `in`, or returns
+// false to stop; merge(y0, y1, out) takes target rows y0 .. y1 - 1 of the planes `out`. In one
+// pass the planes
 // go through their scalers a band of rows at a time, so that each band is split, scaled and
 // merged while it is still in the processor's cache (whole planes of a large frame are not);
 // libswscale gives the same rows for any slicing. Larger reductions split and merge the whole
 // picture around their steps.
 template <typename T, typename Split, typename Merge>
-bool resamplePlanes(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight, int count,
-                    const Split& split, const Merge& merge) {
+Outcome resamplePlanes(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight,
+                       int count, const Split& split, const Merge& merge) {
   Planes<T> in;
   Planes<T> out;
   if (!in.Allocate(sourceWidth, sourceHeight, count, &keptSamples<T>(0)) ||
       !out.Allocate(targetWidth, targetHeight, count, &keptSamples<T>(1))) {
-    return false;
+    return Outcome::Failed;
   }
   if (nextSize(sourceWidth, targetWidth) != targetWidth ||
       nextSize(sourceHeight, targetHeight) != targetHeight) {
-    split(0, sourceHeight, in);
+    if (!split(0, sourceHeight, in)) {
+      return Outcome::Refused;
+    }
     if (!scalePlanes(in, sourceWidth, sourceHeight, out, targetWidth, targetHeight, count)) {
-      return false;
+      return Outcome::Failed;
     }
     merge(0, targetHeight, out);
-    return true;
+    return Outcome::Done;
   }
   std::array<SwsContext*, 4> scalers{};
   for (int plane = 0; plane < count; ++plane) {
     scalers[static_cast<std::size_t>(plane)] =
         planeScaler<T>(plane, sourceWidth, sourceHeight, targetWidth, targetHeight);
     if (scalers[static_cast<std::size_t>(plane)] == nullptr) {
-      return false;
+      return Outcome::Failed;
     }
   }
   int merged = 0;
   for (int y = 0; y < sourceHeight; y += kBandRows) {
     const int rows = std::min(kBandRows, sourceHeight - y);
-    split(y, y + rows, in);
+    if (!split(y, y + rows, in)) {
+      return Outcome::Refused;
+    }
     int completed = 0;
     for (int plane = 0; plane < count; ++plane) {
       const int done =
           scaleSlice(scalers[static_cast<std::size_t>(plane)], in, plane, y, rows, out);
       if (done < 0 || (plane > 0 && done != completed) || done > targetHeight - merged) {
-        return false;
+        return Outcome::Failed;
       }
       completed = done;
     }
     merge(merged, merged + completed, out);
     merged += completed;
   }
-  return merged == targetHeight;
+  return merged == targetHeight ? Outcome::Done : Outcome::Failed;
 }
 
 // A B,G,R,A pixel as the word B | G << 8 | R << 16 | A << 24. Whole-word loads and stores
@@ -249,23 +257,29 @@ void storePixel(uint32_t pixel, uint8_t* at) {
   }
 }
 
-// Copies `width` pixels of kBytes bytes (B, G, R first) into three planes.
+// Copies `width` pixels of kBytes bytes (B, G, R first) into three planes. Returns 255 when
+// every pixel of the row is opaque (always without an alpha byte), less otherwise: opacity is
+// found on the way rather than in a pass of its own.
 template <std::size_t kBytes>
-void splitPacked(const uint8_t* row, std::size_t width, uint8_t* blue, uint8_t* green,
-                 uint8_t* red) {
+uint32_t splitPacked(const uint8_t* row, std::size_t width, uint8_t* blue, uint8_t* green,
+                     uint8_t* red) {
   if constexpr (kBytes == 4) {
+    uint32_t all = 0xFFFFFFFFU;
     for (std::size_t x = 0; x < width; ++x) {
       const uint32_t pixel = loadPixel(row + 4 * x);
       blue[x] = static_cast<uint8_t>(pixel);
       green[x] = static_cast<uint8_t>(pixel >> 8);
       red[x] = static_cast<uint8_t>(pixel >> 16);
+      all &= pixel;
     }
+    return all >> 24;
   } else {
     for (std::size_t x = 0; x < width; ++x) {
       blue[x] = row[kBytes * x];
       green[x] = row[kBytes * x + 1];
       red[x] = row[kBytes * x + 2];
     }
+    return 255;
   }
 }
 
@@ -289,9 +303,10 @@ void mergePacked(const uint8_t* blue, const uint8_t* green, const uint8_t* red, 
 }
 
 // B, G, R as three 8-bit planes: 24-bit pixels, opaque 32-bit pixels, or 16-bit words
-// expanded through their masks and packed again afterwards.
-bool resizeColour(const ImageBuffer& source, int targetWidthPx, int targetHeight,
-                  const PixelRows& target) {
+// expanded through their masks and packed again afterwards. Refused when a 32-bit pixel turns
+// out to be transparent.
+Outcome resizeColour(const ImageBuffer& source, int targetWidthPx, int targetHeight,
+                     const PixelRows& target) {
   const auto width = static_cast<std::size_t>(source.Width());
   const auto targetWidth = static_cast<std::size_t>(targetWidthPx);
   const int depth = source.BitsPerPixel();
@@ -304,7 +319,9 @@ bool resizeColour(const ImageBuffer& source, int targetWidthPx, int targetHeight
       uint8_t* green = in.Row(1, y);
       uint8_t* red = in.Row(2, y);
       if (depth == 32) {
-        splitPacked<4>(row, width, blue, green, red);
+        if (splitPacked<4>(row, width, blue, green, red) != 255) {
+          return false;
+        }
       } else if (depth == 24) {
         splitPacked<3>(row, width, blue, green, red);
       } else {
@@ -316,6 +333,7 @@ bool resizeColour(const ImageBuffer& source, int targetWidthPx, int targetHeight
         }
       }
     }
+    return true;
   };
   const auto merge = [&](int y0, int y1, const Planes<uint8_t>& out) {
     for (int y = y0; y < y1; ++y) {
@@ -386,6 +404,7 @@ bool resizeWithAlpha(const ImageBuffer& source, int targetWidthPx, int targetHei
       premultiplyRow(source.RowPointer(y), width, in.Row(0, y), in.Row(1, y), in.Row(2, y),
                      in.Row(3, y));
     }
+    return true;
   };
   const auto merge = [&](int y0, int y1, const Planes<uint16_t>& out) {
     for (int y = y0; y < y1; ++y) {
@@ -394,17 +413,19 @@ bool resizeWithAlpha(const ImageBuffer& source, int targetWidthPx, int targetHei
     }
   };
   return resamplePlanes<uint16_t>(source.Width(), source.Height(), targetWidthPx, targetHeight, 4,
-                                  split, merge);
+                                  split, merge) == Outcome::Done;
 }
 
 }  // namespace
 
-bool ResampleInto(const ImageBuffer& source, bool opaque, int width, int height,
-                  const PixelRows& target) {
+bool ResampleInto(const ImageBuffer& source, int width, int height, const PixelRows& target,
+                  bool& opaque) {
   // Premultiplying changes nothing where every pixel is opaque, so such pictures take the
-  // cheaper 8-bit colour path and stay opaque.
-  return source.BitsPerPixel() == 32 && !opaque ? resizeWithAlpha(source, width, height, target)
-                                                : resizeColour(source, width, height, target);
+  // cheaper 8-bit colour path and stay opaque; the first transparent pixel sends the picture
+  // to the premultiplied path from the start.
+  const Outcome colour = resizeColour(source, width, height, target);
+  opaque = colour != Outcome::Refused;
+  return opaque ? colour == Outcome::Done : resizeWithAlpha(source, width, height, target);
 }
 
 void ImageBuffer::Resize(int newWidth, int newHeight) {
@@ -423,7 +444,8 @@ void ImageBuffer::Resize(int newWidth, int newHeight) {
   }
   // Stored bottom-up: row y from the top lies one stride below row y - 1 in memory.
   const PixelRows rows{resized.RowPointer(0), -static_cast<std::ptrdiff_t>(resized.Stride())};
-  if (!ResampleInto(*this, IsOpaque(*this), newWidth, newHeight, rows)) {
+  bool opaque = true;
+  if (!ResampleInto(*this, newWidth, newHeight, rows, opaque)) {
     return;
   }
   const ImageError lastError = m_lastError;

@@ -38,32 +38,22 @@ MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& pr
         return true;
       });
 
-  std::string frameError;
   const auto sink = [&](int index, const image::ImageBuffer& canvas) {
-    if (index >= total) return false;  // more frames than the summary counted
-    image::ImageBuffer frame;
-    frame.CopyFrom(canvas);
-    if (!frame.IsValid()) {
-      frameError = "frame " + std::to_string(index) + ": out of memory";
-      return false;
-    }
-    return encoder.Submit(std::move(frame));
+    return index < total && encoder.Submit(canvas);  // never more frames than were counted
   };
   image::ImageError decodeError = image::ImageError::None;
   int delivered = 0;
   const int decodeThreads = request.jobs > 1 ? request.jobs : 0;
   const bool decoded =
       image::DecodeGifFrames(gif.bytes(), decodeThreads, sink, &decodeError, &delivered);
-  const bool drained = decoded && frameError.empty() && encoder.Drain();
+  const bool drained = decoded && encoder.Drain();
 
   if (!drained) {
-    if (!frameError.empty()) {
-      result.error = frameError;
+    if (!encoder.Error().empty()) {
+      result.error = encoder.Error();
     } else if (!decoded) {
       result.failedFrame = delivered;
       result.error = "frame " + std::to_string(delivered) + ": " + GifErrorText(decodeError);
-    } else if (!encoder.Error().empty()) {
-      result.error = encoder.Error();
     }
     if (result.error.empty()) result.error = "the conversion stopped";
     return result;

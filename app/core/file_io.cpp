@@ -1,6 +1,7 @@
 #include "app/core/file_io.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -35,7 +36,14 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
     SetError(error, SystemErrorText("cannot open", path, errno));
     return false;
   }
-  // Read in blocks rather than trusting a size asked beforehand: the file may be a pipe or change.
+  // The size asked beforehand lets the bulk arrive in one read without regrowing the buffer, but
+  // it is only a hint: the file may be a pipe or change, so reading goes on to the end.
+  std::error_code sizeError;
+  const std::uintmax_t expected = std::filesystem::file_size(path, sizeError);
+  if (!sizeError && expected < (std::uintmax_t{1} << 32)) {
+    bytes.resize(static_cast<std::size_t>(expected));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+  }
   uint8_t block[64 * 1024];
   std::size_t count = 0;
   while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) {

@@ -1,6 +1,7 @@
 #include "app/core/frame_encoder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "image/jpeg_codec.h"
@@ -41,7 +42,6 @@ void FrameEncoder::Work() {
     const bool encoded = image::EncodeResizedJpeg(slot.frame, m_width, m_height,
                                                   image::kDefaultJpegQuality, slot.jpeg, &error);
     if (!encoded) slot.error = std::string("cannot encode the JPEG: ") + image::ToString(error);
-    slot.frame.Destroy();
 
     lock.lock();
     slot.state = encoded ? State::Done : State::Failed;
@@ -78,7 +78,7 @@ bool FrameEncoder::EmitOldest(bool wait, bool& emitted) {
   return true;
 }
 
-bool FrameEncoder::Submit(image::ImageBuffer frame) {
+bool FrameEncoder::Submit(const image::ImageBuffer& frame) {
   if (m_failed) return false;
   const int window = static_cast<int>(m_slots.size());
   bool emitted = true;
@@ -86,7 +86,21 @@ bool FrameEncoder::Submit(image::ImageBuffer frame) {
     if (!EmitOldest(m_submitted - m_emitted == window, emitted)) return false;
   }
   Slot& slot = SlotOf(m_submitted);
-  slot.frame = std::move(frame);
+  // The slot's buffer from an earlier frame of the same size takes the pixels as they are, which
+  // spares allocating (and faulting in) a new one for every frame.
+  const image::BitmapInfoHeader& from = frame.Header();
+  const image::BitmapInfoHeader& to = slot.frame.Header();
+  if (frame.BitsPerPixel() >= 16 && slot.frame.IsValid() && from.biWidth == to.biWidth &&
+      from.biHeight == to.biHeight && from.biBitCount == to.biBitCount &&
+      from.biCompression == to.biCompression &&
+      std::equal(frame.Masks(), frame.Masks() + 3, slot.frame.Masks())) {
+    std::memcpy(slot.frame.Pixels(), frame.Pixels(), frame.PixelBytes());
+  } else if (!slot.frame.CopyFrom(frame).IsValid() || slot.frame.Width() != frame.Width() ||
+             slot.frame.Height() != frame.Height()) {
+    m_error = "frame " + std::to_string(m_submitted) + ": out of memory";
+    m_failed = true;
+    return false;
+  }
   slot.error.clear();
   {
     const std::lock_guard lock(m_mutex);

@@ -17,8 +17,8 @@ namespace core {
 
 // Resizes frames and encodes them as JPEG (the codec default, quality 80) on worker threads,
 // exactly as FrameStore::WriteFrame does before saving, and hands the JPEG bytes back on the
-// caller's thread in frame order. At most a fixed window of frames (2 * jobs + 2) is held at any
-// time, so memory does not grow with the number of frames.
+// caller's thread in frame order. A fixed window of frame buffers (2 * jobs + 2) is reused from
+// frame to frame, so memory does not grow with the number of frames.
 //
 // Used from one thread: Submit and Drain must be called by the same thread.
 class FrameEncoder {
@@ -34,10 +34,10 @@ class FrameEncoder {
   FrameEncoder(const FrameEncoder&) = delete;
   FrameEncoder& operator=(const FrameEncoder&) = delete;
 
-  // Queues the next frame (numbered from 0 in submission order), first emitting the frames that
-  // are done and, when the window is full, waiting for the oldest. False when a frame failed to
-  // encode (Error() says why) or Emit returned false.
-  bool Submit(image::ImageBuffer frame);
+  // Queues a copy of the next frame (numbered from 0 in submission order), first emitting the
+  // frames that are done and, when the window is full, waiting for the oldest. False when a frame
+  // failed to encode (Error() says why), Emit returned false or the copy ran out of memory.
+  bool Submit(const image::ImageBuffer& frame);
 
   // Waits for every queued frame and emits them in order. False as for Submit.
   bool Drain();
