@@ -95,8 +95,8 @@ bool FrameEncoder::Submit(const image::ImageBuffer& frame) {
       from.biCompression == to.biCompression &&
       std::equal(frame.Masks(), frame.Masks() + 3, slot.frame.Masks())) {
     std::memcpy(slot.frame.Pixels(), frame.Pixels(), frame.PixelBytes());
-  } else if (!slot.frame.CopyFrom(frame).IsValid() || slot.frame.Width() != frame.Width() ||
-             slot.frame.Height() != frame.Height()) {
+  } else if (!frame.IsValid() || !slot.frame.CopyFrom(frame).IsValid() ||
+             slot.frame.Width() != frame.Width() || slot.frame.Height() != frame.Height()) {
     m_error = "frame " + std::to_string(m_submitted) + ": out of memory";
     m_failed = true;
     return false;
