@@ -3,8 +3,11 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -43,10 +46,14 @@ tjhandle threadCompressor() {
   return handle.get();
 }
 
-// Compresses `height` rows of pixels in TurboJPEG format `format` at `pixels` (rows `pitch`
-// bytes apart, bottom-up when `flags` holds TJFLAG_BOTTOMUP) into `out`.
-bool compress(const uint8_t* pixels, int format, int width, int pitch, int height, int quality,
-              int flags, std::vector<uint8_t>& out, ImageError* error) {
+// Runs one compression of a width x height picture, `run(handle, &jpeg, &jpegSize, flags)`
+// calling the library with the given output buffer and flags, and copies the JPEG into `out`.
+// Pictures up to the kept size are written into a block the thread keeps, as large as the
+// library's bound for them, so that the library neither grows nor frees it; larger ones into a
+// buffer the library allocates.
+template <typename Run>
+bool compressWith(int width, int height, const Run& run, std::vector<uint8_t>& out,
+                  ImageError* error) {
   tjhandle handle = threadCompressor();
   if (handle == nullptr) {
     report(error, ImageError::Library);
@@ -54,9 +61,6 @@ bool compress(const uint8_t* pixels, int format, int width, int pitch, int heigh
   }
   unsigned char* jpeg = nullptr;
   unsigned long jpegSize = 0;
-  // Frames up to the kept size are written into a block the thread keeps, as large as the
-  // library's bound for the picture, so that the library neither grows nor frees it; larger
-  // ones into a buffer the library allocates.
   thread_local KeptBlock<unsigned char> kept;
   ScratchBlock<unsigned char> block;
   const unsigned long bound = tjBufSize(width, height, TJSAMP_420);
@@ -67,8 +71,7 @@ bool compress(const uint8_t* pixels, int format, int width, int pitch, int heigh
   const bool ownBuffer = jpeg != nullptr;
   // Baseline is TurboJPEG's default; the accurate DCT gives the better picture for the cost.
   const int result =
-      tjCompress2(handle, pixels, width, pitch, height, format, &jpeg, &jpegSize, TJSAMP_420,
-                  quality, flags | TJFLAG_ACCURATEDCT | (ownBuffer ? TJFLAG_NOREALLOC : 0));
+      run(handle, &jpeg, &jpegSize, TJFLAG_ACCURATEDCT | (ownBuffer ? TJFLAG_NOREALLOC : 0));
   TurboBuffer owned(ownBuffer ? nullptr : jpeg);
   if (result != 0 || jpeg == nullptr) {
     report(error, ImageError::Library);
@@ -84,18 +87,57 @@ bool compress(const uint8_t* pixels, int format, int width, int pitch, int heigh
   return true;
 }
 
-// Composites `width` B,G,R,A pixels over white into B,G,R, in place (each pixel is written no
-// later in the row than it was read).
-void compositeRowOverWhite(uint8_t* row, std::size_t width) {
+// Compresses `height` rows of pixels in TurboJPEG format `format` at `pixels` (rows `pitch`
+// bytes apart, bottom-up when `flags` holds TJFLAG_BOTTOMUP) into `out`.
+bool compress(const uint8_t* pixels, int format, int width, int pitch, int height, int quality,
+              int flags, std::vector<uint8_t>& out, ImageError* error) {
+  const auto run = [&](tjhandle handle, unsigned char** jpeg, unsigned long* size, int more) {
+    return tjCompress2(handle, pixels, width, pitch, height, format, jpeg, size, TJSAMP_420,
+                       quality, flags | more);
+  };
+  return compressWith(width, height, run, out, error);
+}
+
+// Y, Cb and Cr of `width` B,G,R pixels kStep bytes apart, with the fixed-point weights and
+// rounding of libjpeg's own colour conversion (JFIF, 16 fraction bits).
+template <std::size_t kStep>
+void toYCbCr(const uint8_t* pixels, std::size_t width, uint8_t* luma, uint8_t* blue, uint8_t* red) {
+  constexpr int32_t kHalf = 1 << 15;
+  constexpr int32_t kChromaOffset = (128 << 16) + kHalf - 1;
+  for (std::size_t x = 0; x < width; ++x) {
+    const int32_t b = pixels[kStep * x];
+    const int32_t g = pixels[kStep * x + 1];
+    const int32_t r = pixels[kStep * x + 2];
+    luma[x] = static_cast<uint8_t>((19595 * r + 38470 * g + 7471 * b + kHalf) >> 16);
+    blue[x] = static_cast<uint8_t>((-11059 * r - 21709 * g + 32768 * b + kChromaOffset) >> 16);
+    red[x] = static_cast<uint8_t>((32768 * r - 27439 * g - 5329 * b + kChromaOffset) >> 16);
+  }
+}
+
+// Composites `width` B,G,R,A pixels over white into B,G,R at `out`.
+void compositeOverWhite(const uint8_t* row, std::size_t width, uint8_t* out) {
   for (std::size_t x = 0; x < width; ++x) {
     const uint8_t alpha = row[4 * x + 3];
-    const uint8_t blue = OverWhite(row[4 * x], alpha);
-    const uint8_t green = OverWhite(row[4 * x + 1], alpha);
-    const uint8_t red = OverWhite(row[4 * x + 2], alpha);
-    row[3 * x] = blue;
-    row[3 * x + 1] = green;
-    row[3 * x + 2] = red;
+    out[3 * x] = OverWhite(row[4 * x], alpha);
+    out[3 * x + 1] = OverWhite(row[4 * x + 1], alpha);
+    out[3 * x + 2] = OverWhite(row[4 * x + 2], alpha);
   }
+}
+
+// True when no pixel of the 32-bit row is transparent.
+bool rowIsOpaque(const uint8_t* row, std::size_t width) {
+  uint8_t all = 255;
+  for (std::size_t x = 0; x < width; ++x) {
+    all &= row[4 * x + 3];
+  }
+  return all == 255;
+}
+
+// `width` rounded up to a multiple of 64, so that plane rows start as aligned as their block.
+bool alignedStride(int width, int& stride) {
+  const int64_t rounded = (int64_t{width} + 63) / 64 * 64;
+  stride = static_cast<int>(rounded);
+  return rounded <= INT_MAX;
 }
 
 }  // namespace
@@ -159,8 +201,7 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
     return EncodeJpeg(image, quality, out, error);
   }
   if (depth == 16) {
-    // Rare enough not to deserve a path of its own: the packed 16-bit words are what the
-    // encoder expands.
+    // Rare enough not to deserve a path of its own.
     ImageBuffer copy;
     copy.CopyFrom(image);
     if (!copy.IsValid()) {
@@ -170,40 +211,106 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
     copy.Resize(width, height);
     return EncodeJpeg(copy, quality, out, error);
   }
-  // The resampled rows go to the library from memory the thread keeps, top-down, in the
-  // formats EncodeJpeg would give it for the resized image: B,G,R or B,G,R,X when opaque (an
-  // opaque picture stays opaque), else composited over white, which leaves opaque pixels as
-  // they are.
-  const std::size_t bytesPerPixel = depth == 32 ? 4 : 3;
-  std::size_t rowBytes = 0;
-  std::size_t total = 0;
-  if (!checkedMul(static_cast<std::size_t>(width), bytesPerPixel, rowBytes) ||
-      rowBytes > static_cast<std::size_t>(INT_MAX) ||
-      !checkedMul(rowBytes, static_cast<std::size_t>(height), total)) {
+  // The picture becomes Y, Cb and Cr planes at its own size (transparent pixels over white
+  // first: with the movie's white behind it, that is what resampling premultiplied colour and
+  // then compositing gives); Y is resampled to width x height and Cb and Cr straight to the
+  // half size JPEG keeps of them (4:2:0), whose sample centres fall between the luma pairs as
+  // JFIF places them; the library then only transforms and codes the planes. It reads luma to
+  // an even size, so an odd last column or row is repeated.
+  const int sourceWidth = image.Width();
+  const int sourceHeight = image.Height();
+  const int lumaWidth = width + (width & 1);
+  const int lumaHeight = height + (height & 1);
+  const int chromaWidth = lumaWidth / 2;
+  const int chromaHeight = lumaHeight / 2;
+  int sourceStride = 0;
+  int lumaStride = 0;
+  int chromaStride = 0;
+  std::size_t sourcePlane = 0;
+  std::size_t lumaPlane = 0;
+  std::size_t chromaPlane = 0;
+  std::size_t sourceTotal = 0;
+  std::size_t targetTotal = 0;
+  if (!alignedStride(sourceWidth, sourceStride) || !alignedStride(lumaWidth, lumaStride) ||
+      !alignedStride(chromaWidth, chromaStride) ||
+      !checkedMul(static_cast<std::size_t>(sourceStride), static_cast<std::size_t>(sourceHeight),
+                  sourcePlane) ||
+      !checkedMul(static_cast<std::size_t>(lumaStride), static_cast<std::size_t>(lumaHeight),
+                  lumaPlane) ||
+      !checkedMul(static_cast<std::size_t>(chromaStride), static_cast<std::size_t>(chromaHeight),
+                  chromaPlane) ||
+      !checkedMul(sourcePlane, 3, sourceTotal) || !checkedMul(chromaPlane, 2, targetTotal) ||
+      targetTotal > SIZE_MAX - lumaPlane) {
     report(error, ImageError::TooLarge);
     return false;
   }
-  thread_local KeptBlock<uint8_t> kept;
-  ScratchBlock<uint8_t> block;
-  uint8_t* pixels = block.Allocate(total, &kept);
-  bool opaque = true;
-  if (pixels == nullptr ||
-      !ResampleInto(image, width, height, PixelRows{pixels, static_cast<std::ptrdiff_t>(rowBytes)},
-                    opaque)) {
+  targetTotal += lumaPlane;
+  thread_local KeptBlock<uint8_t> keptSource;
+  thread_local KeptBlock<uint8_t> keptTarget;
+  ScratchBlock<uint8_t> sourceBlock;
+  ScratchBlock<uint8_t> targetBlock;
+  uint8_t* source = sourceBlock.Allocate(sourceTotal, &keptSource);
+  uint8_t* target = targetBlock.Allocate(targetTotal, &keptTarget);
+  std::vector<uint8_t> composited;
+  try {
+    composited.resize(depth == 32 ? 3 * static_cast<std::size_t>(sourceWidth) : 0);
+  } catch (const std::bad_alloc&) {
+    source = nullptr;
+  }
+  if (source == nullptr || target == nullptr) {
     report(error, ImageError::OutOfMemory);
     return false;
   }
-  int format = depth == 24 ? TJPF_BGR : TJPF_BGRX;
-  if (!opaque) {
-    for (int y = 0; y < height; ++y) {
-      compositeRowOverWhite(pixels + rowBytes * static_cast<std::size_t>(y),
-                            static_cast<std::size_t>(width));
+
+  const auto sourceWidthPx = static_cast<std::size_t>(sourceWidth);
+  const std::array<uint8_t*, 3> planes = {source, source + sourcePlane, source + 2 * sourcePlane};
+  for (int y = 0; y < sourceHeight; ++y) {
+    const uint8_t* row = image.RowPointer(y);
+    const auto offset = static_cast<std::size_t>(sourceStride) * static_cast<std::size_t>(y);
+    if (depth == 24) {
+      toYCbCr<3>(row, sourceWidthPx, planes[0] + offset, planes[1] + offset, planes[2] + offset);
+    } else if (rowIsOpaque(row, sourceWidthPx)) {
+      toYCbCr<4>(row, sourceWidthPx, planes[0] + offset, planes[1] + offset, planes[2] + offset);
+    } else {
+      compositeOverWhite(row, sourceWidthPx, composited.data());
+      toYCbCr<3>(composited.data(), sourceWidthPx, planes[0] + offset, planes[1] + offset,
+                 planes[2] + offset);
     }
-    format = TJPF_BGR;
+    // The scaler reads a little past a row narrower than its filter.
+    for (uint8_t* plane : planes) {
+      std::fill(plane + offset + sourceWidthPx, plane + offset + sourceStride, uint8_t{0});
+    }
   }
+  uint8_t* luma = target;
+  uint8_t* blue = target + lumaPlane;
+  uint8_t* red = blue + chromaPlane;
+  const auto from = [&](std::size_t plane) {
+    return SamplePlane{planes[plane], sourceWidth, sourceHeight, sourceStride};
+  };
+  if (!ResamplePlane(from(0), {luma, width, height, lumaStride}, 0) ||
+      !ResamplePlane(from(1), {blue, chromaWidth, chromaHeight, chromaStride}, 1) ||
+      !ResamplePlane(from(2), {red, chromaWidth, chromaHeight, chromaStride}, 1)) {
+    report(error, ImageError::OutOfMemory);
+    return false;
+  }
+  for (int y = 0; y < height && width < lumaWidth; ++y) {
+    uint8_t* row = luma + static_cast<std::size_t>(lumaStride) * static_cast<std::size_t>(y);
+    row[width] = row[width - 1];
+  }
+  if (height < lumaHeight) {
+    std::memcpy(luma + static_cast<std::size_t>(lumaStride) * static_cast<std::size_t>(height),
+                luma + static_cast<std::size_t>(lumaStride) * static_cast<std::size_t>(height - 1),
+                static_cast<std::size_t>(lumaWidth));
+  }
+
   quality = std::clamp(quality, 1, 100);
-  return compress(pixels, format, width, static_cast<int>(rowBytes), height, quality, 0, out,
-                  error);
+  std::array<const unsigned char*, 3> yuv = {luma, blue, red};
+  const std::array<int, 3> strides = {lumaStride, chromaStride, chromaStride};
+  const auto run = [&](tjhandle handle, unsigned char** jpeg, unsigned long* size, int flags) {
+    return tjCompressFromYUVPlanes(handle, yuv.data(), width, strides.data(), height, TJSAMP_420,
+                                   jpeg, size, quality, flags);
+  };
+  return compressWith(width, height, run, out, error);
 }
 
 bool JpegCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& options,

@@ -103,21 +103,18 @@ class ScratchBlock {
   std::unique_ptr<T[]> m_owned;
 };
 
-// Rows of packed pixels: row y (0 = top) starts `step` * y bytes after `top`; `step` is negative
-// for rows stored bottom-up.
-struct PixelRows {
-  uint8_t* top = nullptr;
-  std::ptrdiff_t step = 0;
-
-  uint8_t* Row(int y) const { return top + step * y; }
+// One plane of 8-bit samples: `height` rows of `width` samples, `stride` bytes apart.
+struct SamplePlane {
+  uint8_t* data = nullptr;
+  int width = 0;
+  int height = 0;
+  int stride = 0;
 };
 
-// The resampling of ImageBuffer::Resize, written to `target` instead of a new image: `source`
-// (valid, 16, 24 or 32 bpp) resampled to width x height pixels (each at least 1) of the same
-// depth, row by row. `opaque` is set to IsOpaque(source), found while reading the pixels (an
-// opaque picture stays opaque). False, `target` partly written, when memory runs out or the
-// scaler cannot be set up.
-bool ResampleInto(const ImageBuffer& source, int width, int height, const PixelRows& target,
-                  bool& opaque);
+// Resamples `source` into `target` (each side at least 1) with the filter ImageBuffer::Resize
+// applies to each colour channel. `slot` (0 or 1) picks one of two scalers the thread keeps, so
+// planes of two sizes can take turns without the scalers being rebuilt. False when memory runs
+// out or the scaler cannot be set up.
+bool ResamplePlane(const SamplePlane& source, const SamplePlane& target, int slot);
 
 }  // namespace image

@@ -38,6 +38,15 @@ extern "C" {
 namespace image {
 namespace {
 
+// Rows of packed pixels: row y (0 = top) starts `step` * y bytes after `top`; `step` is negative
+// for rows stored bottom-up.
+struct PixelRows {
+  uint8_t* top = nullptr;
+  std::ptrdiff_t step = 0;
+
+  uint8_t* Row(int y) const { return top + step * y; }
+};
+
 // Plane rows are padded to a multiple of 64 bytes, so each starts as aligned as the block the
 // allocator returns (16 bytes), which libswscale's vector code wants.
 constexpr std::size_t kRowAlignment = 64;
@@ -60,7 +69,8 @@ template <typename T>
 class Planes {
  public:
   // Takes the samples from the thread's block `kept` (see ScratchBlock) when given, else
-  // allocates them.
+  // allocates them. The padding after each row is cleared: the scaler reads a little past the
+  // row when it is narrower than its filter.
   bool Allocate(int width, int height, int count, KeptBlock<T>* kept = nullptr) {
     const std::size_t perRow = kRowAlignment / sizeof(T);
     m_stride = (static_cast<std::size_t>(width) + perRow - 1) / perRow * perRow;
@@ -73,7 +83,16 @@ class Planes {
       return false;
     }
     m_samples = m_block.Allocate(total, kept);
-    return m_samples != nullptr;
+    if (m_samples == nullptr) {
+      return false;
+    }
+    const auto used = static_cast<std::size_t>(width);
+    for (int plane = 0; plane < count; ++plane) {
+      for (int y = 0; y < height; ++y) {
+        std::fill(Row(plane, y) + used, Row(plane, y) + m_stride, T{0});
+      }
+    }
+    return true;
   }
   T* Row(int plane, int y) const {
     return m_samples + m_plane * static_cast<std::size_t>(plane) +
@@ -88,20 +107,38 @@ class Planes {
   std::size_t m_plane = 0;
 };
 
-// The calling thread's scaler for plane `plane` of samples T from sourceWidth x sourceHeight to
+// The thread's scalers per sample type: one per plane of a picture (up to four), then the two
+// slots of ResamplePlane.
+constexpr int kPictureScalers = 4;
+
+// The calling thread's scaler number `slot` for samples T from sourceWidth x sourceHeight to
 // targetWidth x targetHeight; null when the library cannot make one. The library hands the
 // kept context back when the sizes are the same, else replaces it.
 template <typename T>
-SwsContext* planeScaler(int plane, int sourceWidth, int sourceHeight, int targetWidth,
+SwsContext* planeScaler(int slot, int sourceWidth, int sourceHeight, int targetWidth,
                         int targetHeight) {
   constexpr AVPixelFormat kFormat = sizeof(T) == 1 ? AV_PIX_FMT_GRAY8 : AV_PIX_FMT_GRAY16;
   const std::array<double, 2> catmullRom = {0.0, 0.5};
-  thread_local std::array<ScaleContext, 4> contexts;
-  ScaleContext& context = contexts[static_cast<std::size_t>(plane)];
+  thread_local std::array<ScaleContext, kPictureScalers + 2> contexts;
+  ScaleContext& context = contexts[static_cast<std::size_t>(slot)];
   context.reset(sws_getCachedContext(
       context.release(), sourceWidth, sourceHeight, kFormat, targetWidth, targetHeight, kFormat,
       SWS_BICUBIC | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr, catmullRom.data()));
   return context.get();
+}
+
+// Scales `rows` source rows from `in` (the slice starting at source row y; the first starts at
+// row 0) into the plane `out`, rows `inStride` and `outStride` bytes apart. Returns the number
+// of target rows the slice completed, or -1. The library reads four plane pointers and strides
+// whatever the format, so grey planes get arrays of four with the unused ones empty.
+int scaleGrey(SwsContext* context, const uint8_t* in, int inStride, int y, int rows, uint8_t* out,
+              int outStride) {
+  const std::array<const uint8_t*, 4> sources = {in, nullptr, nullptr, nullptr};
+  const std::array<uint8_t*, 4> targets = {out, nullptr, nullptr, nullptr};
+  const std::array<int, 4> sourceStrides = {inStride, 0, 0, 0};
+  const std::array<int, 4> targetStrides = {outStride, 0, 0, 0};
+  return sws_scale(context, sources.data(), sourceStrides.data(), y, rows, targets.data(),
+                   targetStrides.data());
 }
 
 // Scales source rows y .. y + rows - 1 of `plane` (the next slice; the first starts at row 0)
@@ -109,11 +146,9 @@ SwsContext* planeScaler(int plane, int sourceWidth, int sourceHeight, int target
 template <typename T>
 int scaleSlice(SwsContext* context, const Planes<T>& source, int plane, int y, int rows,
                const Planes<T>& target) {
-  const uint8_t* in = reinterpret_cast<const uint8_t*>(source.Row(plane, y));
-  uint8_t* out = reinterpret_cast<uint8_t*>(target.Row(plane, 0));
-  const int sourceStride = source.StrideBytes();
-  const int targetStride = target.StrideBytes();
-  return sws_scale(context, &in, &sourceStride, y, rows, &out, &targetStride);
+  return scaleGrey(context, reinterpret_cast<const uint8_t*>(source.Row(plane, y)),
+                   source.StrideBytes(), y, rows, reinterpret_cast<uint8_t*>(target.Row(plane, 0)),
+                   target.StrideBytes());
 }
 
 // One libswscale pass over every plane of `source` into `target`.
@@ -416,16 +451,45 @@ bool resizeWithAlpha(const ImageBuffer& source, int targetWidthPx, int targetHei
                                   split, merge) == Outcome::Done;
 }
 
-}  // namespace
-
-bool ResampleInto(const ImageBuffer& source, int width, int height, const PixelRows& target,
-                  bool& opaque) {
+// `source` resampled to width x height pixels of its depth, written to `target`.
+bool resampleInto(const ImageBuffer& source, int width, int height, const PixelRows& target) {
   // Premultiplying changes nothing where every pixel is opaque, so such pictures take the
   // cheaper 8-bit colour path and stay opaque; the first transparent pixel sends the picture
   // to the premultiplied path from the start.
   const Outcome colour = resizeColour(source, width, height, target);
-  opaque = colour != Outcome::Refused;
-  return opaque ? colour == Outcome::Done : resizeWithAlpha(source, width, height, target);
+  return colour == Outcome::Refused ? resizeWithAlpha(source, width, height, target)
+                                    : colour == Outcome::Done;
+}
+
+}  // namespace
+
+bool ResamplePlane(const SamplePlane& source, const SamplePlane& target, int slot) {
+  if (nextSize(source.width, target.width) == target.width &&
+      nextSize(source.height, target.height) == target.height) {
+    SwsContext* context = planeScaler<uint8_t>(kPictureScalers + slot, source.width, source.height,
+                                               target.width, target.height);
+    return context != nullptr && scaleGrey(context, source.data, source.stride, 0, source.height,
+                                           target.data, target.stride) == target.height;
+  }
+  // Large reductions go in steps through planes of their own.
+  Planes<uint8_t> in;
+  Planes<uint8_t> out;
+  if (!in.Allocate(source.width, source.height, 1) ||
+      !out.Allocate(target.width, target.height, 1)) {
+    return false;
+  }
+  const auto width = static_cast<std::size_t>(source.width);
+  for (int y = 0; y < source.height; ++y) {
+    std::memcpy(in.Row(0, y), source.data + static_cast<std::ptrdiff_t>(source.stride) * y, width);
+  }
+  if (!scalePlanes(in, source.width, source.height, out, target.width, target.height, 1)) {
+    return false;
+  }
+  for (int y = 0; y < target.height; ++y) {
+    std::memcpy(target.data + static_cast<std::ptrdiff_t>(target.stride) * y, out.Row(0, y),
+                static_cast<std::size_t>(target.width));
+  }
+  return true;
 }
 
 void ImageBuffer::Resize(int newWidth, int newHeight) {
@@ -444,8 +508,7 @@ void ImageBuffer::Resize(int newWidth, int newHeight) {
   }
   // Stored bottom-up: row y from the top lies one stride below row y - 1 in memory.
   const PixelRows rows{resized.RowPointer(0), -static_cast<std::ptrdiff_t>(resized.Stride())};
-  bool opaque = true;
-  if (!ResampleInto(*this, newWidth, newHeight, rows, opaque)) {
+  if (!resampleInto(*this, newWidth, newHeight, rows)) {
     return;
   }
   const ImageError lastError = m_lastError;

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "support/paths.h"
+#include "support/replacing_file.h"
 
 namespace core {
 namespace {
@@ -55,6 +56,13 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
     return false;
   }
   return true;
+}
+
+bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string* error) {
+  support::ReplacingFile file;
+  if (file.open(path) && file.write(bytes) && file.commit()) return true;
+  SetError(error, file.error());
+  return false;
 }
 
 bool EnsureDirectory(const std::string& directory, std::string* error) {

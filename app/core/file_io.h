@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@ std::string SystemErrorText(const std::string& what, const std::string& path, in
 // Reads the whole file into `bytes`. False, with `error` set by SystemErrorText and `bytes`
 // emptied, when the file cannot be opened or read.
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* error);
+
+// Writes `bytes` as the file at `path`, replacing an earlier file whole or not at all (they go
+// to a temporary file beside it, renamed over it when complete). False, with the step, the path
+// and the system's reason in `error` (when given), when the file cannot be written.
+bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string* error);
 
 // Makes sure `directory` exists, creating missing parents. False, with the reason in `error`,
 // when it cannot be created or a file of that name is in the way.

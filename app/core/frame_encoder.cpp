@@ -36,8 +36,7 @@ void FrameEncoder::Work() {
     slot.state = State::Encoding;
     lock.unlock();
 
-    // The slot belongs to this worker until its state says Done or Failed. Saving with flag -1
-    // (what WriteFrame does) encodes at the codec's default quality.
+    // The slot belongs to this worker until its state says Done or Failed.
     image::ImageError error = image::ImageError::None;
     const bool encoded = image::EncodeResizedJpeg(slot.frame, m_width, m_height,
                                                   image::kDefaultJpegQuality, slot.jpeg, &error);

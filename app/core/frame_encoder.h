@@ -15,8 +15,8 @@
 
 namespace core {
 
-// Resizes frames and encodes them as JPEG (the codec default, quality 80) on worker threads,
-// exactly as FrameStore::WriteFrame does before saving, and hands the JPEG bytes back on the
+// Encodes frames at a given size as JPEG (the codec default, quality 80) on worker threads,
+// exactly as FrameStore::WriteFrame does, and hands the JPEG bytes back on the
 // caller's thread in frame order. A fixed window of frame buffers (2 * jobs + 2) is reused from
 // frame to frame, so memory does not grow with the number of frames.
 //

@@ -1,6 +1,5 @@
 #include "app/core/frame_store.h"
 
-#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -11,6 +10,7 @@
 #include "app/core/gif_input.h"
 #include "app/core/output_settings.h"
 #include "image/image_codec_factory.h"
+#include "image/jpeg_codec.h"
 
 namespace core {
 
@@ -77,10 +77,17 @@ bool FrameStore::WriteFrame(const std::string& outputDirectory, int index, int w
   }
   std::string error;
   if (!EnsureDirectory(TempDirectory(outputDirectory), &error)) return Fail(error);
-  frame->Resize(width, height);
   const std::string path = FramePath(outputDirectory, index);
-  errno = 0;
-  if (!frame->Save(path, -1)) return Fail(SaveErrorText(path, frame->LastError(), errno));
+  // The JPEG the streaming conversion makes of the frame at this size, so that both give the
+  // same movie; the held frame is resized afterwards, as later captures start from it.
+  std::vector<uint8_t> jpeg;
+  image::ImageError encodeError = image::ImageError::None;
+  if (!image::EncodeResizedJpeg(*frame, width, height, image::kDefaultJpegQuality, jpeg,
+                                &encodeError)) {
+    return Fail(SaveErrorText(path, encodeError, 0));
+  }
+  frame->Resize(width, height);
+  if (!WriteFileBytes(path, jpeg, &error)) return Fail(error);
   m_lastErrorText.clear();
   return true;
 }

@@ -26,11 +26,12 @@ class FrameStore {
   // The JPEG file of frame `index`: TempDirectory + GIF base name + five-digit index + ".jpg".
   std::string FramePath(const std::string& outputDirectory, int index) const;
 
-  // Resizes the held frame `index` IN PLACE to width x height pixels (later captures start from
-  // the resized frame; palette frames and sizes below 1 keep the frame as it is) and saves it
-  // as FramePath with the codec default (JPEG quality 80), creating the folder when missing.
-  // False, with the path and reason in LastErrorText(), when the index is outside
-  // 0..frameCount()-1 or the folder or file cannot be written.
+  // Writes FramePath: the held frame `index` at width x height pixels as a JPEG of the codec's
+  // default quality (80), encoded by image::EncodeResizedJpeg exactly as the streaming
+  // conversion encodes it, creating the folder when missing; then resizes the held frame IN
+  // PLACE to that size (later captures start from the resized frame; palette frames and sizes
+  // below 1 keep the frame as it is). False, with the path and reason in LastErrorText(), when
+  // the index is outside 0..frameCount()-1 or the folder or file cannot be written.
   bool WriteFrame(const std::string& outputDirectory, int index, int width, int height);
 
   const std::string& gifPath() const { return m_gifPath; }

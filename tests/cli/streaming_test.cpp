@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <tuple>
 #include <vector>
@@ -9,9 +10,11 @@
 #include "app/core/frame_store.h"
 #include "app/core/movie_build.h"
 #include "app/core/sequence_export.h"
+#include "common/swf_tag_walker.h"
 #include "common/temp_dir.h"
 #include "common/test_gif.h"
 #include "image/gif/gif_parser.h"
+#include "image/image_codec_factory.h"
 
 namespace core {
 namespace {
@@ -73,6 +76,25 @@ TEST(StreamingConversion, WritesTheBytesOfWriteFrameAndBuildMovieForAnyJobs) {
       EXPECT_TRUE(testutil::ReadFile(result.outputPath) == expected) << jobs << " jobs";
     }
   }
+  // The sprite's transparent surroundings come out white, the sprite in its colour (palette
+  // entry 200: red 200, green 55, blue 120).
+  testutil::TempDir spriteOut;
+  const OutputSettings large{SizeMode::CustomSize, 27, 21, 9, 7, 10, Folder(spriteOut)};
+  const swftest::WalkedMovie movie =
+      swftest::walkSwf(testutil::ReadFile(Stream(sprite, large, 2).outputPath));
+  ASSERT_TRUE(movie.ok) << movie.error;
+  image::ImageSequence decoded;
+  const std::vector<uint8_t>& body = movie.tags[1].body;
+  ASSERT_TRUE(image::ImageCodecFactory::Instance()
+                  .CreateCodec(image::ImageType::Jpeg)
+                  ->LoadMemory(std::vector<uint8_t>(body.begin() + 6, body.end() - 2), decoded));
+  const uint8_t* corner = decoded.At(0)->PixelAddress(0, 20);
+  const uint8_t* inside = decoded.At(0)->PixelAddress(10, 8);
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_GE(corner[c], 245) << c;
+    EXPECT_NEAR(inside[c], (std::array{120, 55, 200}[static_cast<std::size_t>(c)]), 16) << c;
+  }
+
   std::vector<int> progress;
   const OutputSettings settings{SizeMode::ActualSize, 40, 30, 40, 30, 10, Folder(dir)};
   Stream(kData + "anim.gif", settings, 2,
