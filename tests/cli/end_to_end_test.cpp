@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "common/hex_compare.h"
+#include "common/movie_frames.h"
 #include "common/swf_tag_walker.h"
 #include "common/temp_dir.h"
-#include "image/image_codec_factory.h"
 #include "image/image_sequence.h"
 
 namespace cli {
@@ -69,45 +69,35 @@ double MeanDifference(const image::ImageBuffer& a, const image::ImageBuffer& b) 
 }
 
 TEST_F(EndToEnd, ConvertsAGifIntoAMovieOfItsFrames) {
-  const auto run = Run("-o . " + Quote(kData + "anim.gif"));
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  EXPECT_TRUE(std::regex_match(
-      run.out, std::regex(".*anim\\.gif: 3 frames, 40x30, \\./anim\\.swf, [0-9]+\\.[0-9]{3} s\n")))
-      << run.out;
-  EXPECT_EQ(output.Entries(), std::set<std::string>{"anim.swf"});
-  const swftest::WalkedMovie movie = Movie("anim.swf");
-  ASSERT_TRUE(movie.ok) << movie.error;
-  EXPECT_EQ(movie.version, 3);
-  EXPECT_TRUE(SameBytes(movie.frameRect, Hex("58 00 64 00 01 2C 00")));  // 40 x 30 px
-  EXPECT_EQ(movie.frameRate, 0x0A00);
-  EXPECT_EQ(movie.frameCount, 3);
-  EXPECT_EQ(movie.codes(),
-            (std::vector<uint16_t>{9, 21, 32, 26, 1, 21, 32, 26, 1, 21, 32, 26, 1, 0}));
-
-  // Each embedded JPEG (the DefineBitsJPEG2 body after the id and FF D9 FF D8, without the
-  // closing FF D9) shows its GIF frame; the later frames are drawn over the first.
+  // Each embedded JPEG shows its GIF frame (the later ones drawn over the first) as Resize
+  // gives it at the movie's size.
   image::ImageSequence frames;
   ASSERT_TRUE(frames.Load(kData + "anim.gif"));
-  const auto jpeg = image::ImageCodecFactory::Instance().CreateCodec(image::ImageType::Jpeg);
-  for (int i = 0; i < 3; ++i) {
-    const std::vector<uint8_t>& body = movie.tags[1 + 4 * static_cast<std::size_t>(i)].body;
-    image::ImageSequence decoded;
-    ASSERT_TRUE(jpeg->LoadMemory(std::vector<uint8_t>(body.begin() + 6, body.end() - 2), decoded));
-    EXPECT_LT(MeanDifference(*decoded.At(0), *frames.At(i)), 12.0) << "frame " << i;
-  }
-
-  // Enlarged, each JPEG shows its GIF frame as Resize enlarges it.
-  ASSERT_EQ(Run("-q -s double -r 25 -o . " + Quote(kData + "anim.gif")).status, 0);
-  const swftest::WalkedMovie doubled = Movie("anim.swf");
-  EXPECT_TRUE(SameBytes(doubled.frameRect, Hex("60 00 32 00 00 25 80")));  // 80 x 60
-  EXPECT_EQ(doubled.frameRate, 0x1900);
-  for (int i = 0; i < 3; ++i) {
-    const std::vector<uint8_t>& body = doubled.tags[1 + 4 * static_cast<std::size_t>(i)].body;
-    image::ImageSequence decoded;
-    ASSERT_TRUE(jpeg->LoadMemory(std::vector<uint8_t>(body.begin() + 6, body.end() - 2), decoded));
-    frames.At(i)->Resize(80, 60);
-    EXPECT_LT(MeanDifference(*decoded.At(0), *frames.At(i)), 12.0) << "frame " << i;
+  const std::tuple<const char*, const char*, int, int, uint16_t, const char*> rows[] = {
+      {"-o .", ".*anim\\.gif: 3 frames, 40x30, \\./anim\\.swf, [0-9]+\\.[0-9]{3} s\n", 40, 30,
+       0x0A00, "58 00 64 00 01 2C 00"},
+      {"-q -s double -r 25", "", 80, 60, 0x1900, "60 00 32 00 00 25 80"}};
+  for (const auto& [options, summary, width, height, rate, rect] : rows) {
+    const auto run = Run(std::string(options) + " " + Quote(kData + "anim.gif"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(std::regex_match(run.out, std::regex(summary))) << run.out;
+    EXPECT_EQ(output.Entries(), std::set<std::string>{"anim.swf"});
+    const swftest::WalkedMovie movie = Movie("anim.swf");
+    ASSERT_TRUE(movie.ok) << movie.error;
+    EXPECT_EQ(movie.version, 3);
+    EXPECT_TRUE(SameBytes(movie.frameRect, Hex(rect)));
+    EXPECT_EQ(movie.frameRate, rate);
+    EXPECT_EQ(movie.frameCount, 3);
+    EXPECT_EQ(movie.codes(),
+              (std::vector<uint16_t>{9, 21, 32, 26, 1, 21, 32, 26, 1, 21, 32, 26, 1, 0}));
+    for (int i = 0; i < 3; ++i) {
+      const image::ImageSequence decoded =
+          testutil::DecodeBitmapTag(movie.tags[1 + 4 * static_cast<std::size_t>(i)]);
+      ASSERT_EQ(decoded.Count(), 1);
+      frames.At(i)->Resize(width, height);
+      EXPECT_LT(MeanDifference(*decoded.At(0), *frames.At(i)), 12.0) << options << " frame " << i;
+    }
   }
   // A size option may go beyond the custom limits: 1800 x 1500 px, RECT fields of 17 bits.
   EXPECT_NE(Run("-s triple " + Quote(kData + "big.gif")).out.find("1 frames, 1800x1500"),

@@ -10,11 +10,10 @@
 #include "app/core/frame_store.h"
 #include "app/core/movie_build.h"
 #include "app/core/sequence_export.h"
-#include "common/swf_tag_walker.h"
+#include "common/movie_frames.h"
 #include "common/temp_dir.h"
 #include "common/test_gif.h"
 #include "image/gif/gif_parser.h"
-#include "image/image_codec_factory.h"
 
 namespace core {
 namespace {
@@ -83,11 +82,8 @@ TEST(StreamingConversion, WritesTheBytesOfWriteFrameAndBuildMovieForAnyJobs) {
   const swftest::WalkedMovie movie =
       swftest::walkSwf(testutil::ReadFile(Stream(sprite, large, 2).outputPath));
   ASSERT_TRUE(movie.ok) << movie.error;
-  image::ImageSequence decoded;
-  const std::vector<uint8_t>& body = movie.tags[1].body;
-  ASSERT_TRUE(image::ImageCodecFactory::Instance()
-                  .CreateCodec(image::ImageType::Jpeg)
-                  ->LoadMemory(std::vector<uint8_t>(body.begin() + 6, body.end() - 2), decoded));
+  const image::ImageSequence decoded = testutil::DecodeBitmapTag(movie.tags[1]);
+  ASSERT_EQ(decoded.Count(), 1);
   const uint8_t* corner = decoded.At(0)->PixelAddress(0, 20);
   const uint8_t* inside = decoded.At(0)->PixelAddress(10, 8);
   for (int c = 0; c < 3; ++c) {
