@@ -6,8 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
@@ -40,12 +38,6 @@ struct WalkedMovie {
     return out;
   }
 };
-
-// Reads a whole file; empty when it cannot be read.
-inline std::vector<std::uint8_t> readFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 // Walks an "FWS" movie. ok only when the signature is "FWS", FileLength equals the data size,
 // every tag fits, the last tag is End and it ends exactly at the end of the data.

@@ -45,7 +45,7 @@ class MovieFile : public ::testing::Test {
     std::ofstream(path(name), std::ios::binary) << text;
   }
   std::string readText(const std::string& name) const {
-    const std::vector<std::uint8_t> bytes = swftest::readFileBytes(path(name));
+    const std::vector<std::uint8_t> bytes = testutil::ReadFile(path(name));
     return {bytes.begin(), bytes.end()};
   }
   std::set<std::string> entries() const { return dir_.Entries(); }
@@ -68,7 +68,7 @@ TEST_F(MovieFile, OneConvertedFrameHasTheKnownLayout) {
   ASSERT_TRUE(movie.finish()) << movie.lastError();
   EXPECT_EQ(entries(), (std::set<std::string>{"frame.jpg", "walk.swf"}));
 
-  const std::vector<std::uint8_t> data = swftest::readFileBytes(path("walk.swf"));
+  const std::vector<std::uint8_t> data = testutil::ReadFile(path("walk.swf"));
   const swftest::WalkedMovie walked = swftest::walkSwf(data);
   ASSERT_TRUE(walked.ok) << walked.error;
   EXPECT_TRUE(SameBytes(std::span(data).first(8), Hex("46 57 53 03 52 04 00 00")));
@@ -151,7 +151,7 @@ TEST_F(MovieFile, HeaderFieldsTable) {
     swf::SwfMovie movie;
     ASSERT_TRUE(movie.open(path("h.swf"), row.width, row.height, row.rate));
     ASSERT_TRUE(movie.finish());
-    const std::vector<std::uint8_t> data = swftest::readFileBytes(path("h.swf"));
+    const std::vector<std::uint8_t> data = testutil::ReadFile(path("h.swf"));
     EXPECT_TRUE(SameBytes(data, Hex(row.hex)));
     EXPECT_TRUE(swftest::walkSwf(data).ok);
   }
@@ -162,7 +162,7 @@ TEST_F(MovieFile, FinishReplacesAnEarlierFileAndCanBeRepeatedAfterAnotherOpen) {
   swf::SwfMovie movie;
   ASSERT_TRUE(movie.open(path("out.swf"), 10, 10, 12));
   ASSERT_TRUE(movie.finish());
-  EXPECT_TRUE(swftest::walkSwf(swftest::readFileBytes(path("out.swf"))).ok);
+  EXPECT_TRUE(swftest::walkSwf(testutil::ReadFile(path("out.swf"))).ok);
   EXPECT_FALSE(movie.finish()) << "a second finish has no file";
   ASSERT_TRUE(movie.open(path("again.swf"), 10, 10, 12));
   ASSERT_TRUE(movie.finish());
@@ -197,7 +197,7 @@ TEST_F(MovieFile, SecondOpenFailsAndKeepsTheFirstFile) {
   EXPECT_FALSE(movie.open(path("second.swf"), 200, 200, 30));
   ASSERT_TRUE(movie.finish());
   EXPECT_EQ(entries(), std::set<std::string>{"first.swf"});
-  const swftest::WalkedMovie walked = swftest::walkSwf(swftest::readFileBytes(path("first.swf")));
+  const swftest::WalkedMovie walked = swftest::walkSwf(testutil::ReadFile(path("first.swf")));
   ASSERT_TRUE(walked.ok);
   EXPECT_TRUE(SameBytes(walked.frameRect, Hex("60 00 3E 80 00 1F 40")));
   EXPECT_EQ(walked.frameRate, 0x0C00);
