@@ -3,7 +3,7 @@
 #include <functional>
 #include <new>
 
-#include "image/file_io.h"
+#include "support/read_file.h"
 #include "support/replacing_file.h"
 
 namespace image {
@@ -101,9 +101,13 @@ void ImageCodec::SetError(ImageError error) { m_lastError = error; }
 
 bool ImageCodec::OnLoadFile(const std::string& path, ImageSequence& decoded) {
   std::vector<uint8_t> bytes;
-  ImageError error = ImageError::None;
-  if (!readWholeFile(path, bytes, error)) {
-    SetError(error);
+  if (const support::ReadResult read = support::ReadWholeFile(path, bytes); !read) {
+    SetError(read.failure == support::ReadFailure::kOpen ? ImageError::FileOpen
+                                                         : ImageError::FileRead);
+    return false;
+  }
+  if (bytes.empty()) {
+    SetError(ImageError::Truncated);
     return false;
   }
   return OnLoadMemory(bytes, decoded);
