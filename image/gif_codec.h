@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -23,5 +24,12 @@ class GifCodec final : public ImageCodec {
   bool OnEncode(const ImageBuffer& picture, const ImageOptions& options,
                 std::vector<uint8_t>& out) override;
 };
+
+// Decodes every frame of the GIF in `bytes` as GifCodec's loading does and appends them to
+// `decoded`. `cancelled` (may be null) is read before each frame is kept; once it is true the
+// decode stops. False, `decoded` unchanged, when cancelled (`*error` None) or when the data does
+// not decode (`*error` as for loading: the ParseGif errors, Corrupt, TooLarge, OutOfMemory).
+bool DecodeGifSequence(std::span<const uint8_t> bytes, ImageSequence& decoded,
+                       const std::atomic<bool>* cancelled, ImageError* error);
 
 }  // namespace image

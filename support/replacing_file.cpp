@@ -77,7 +77,7 @@ bool ReplacingFile::write(std::span<const std::uint8_t> bytes) {
   return true;
 }
 
-bool ReplacingFile::commit() {
+bool ReplacingFile::commit(Durability durability) {
   if (!isOpen()) {
     error_ = "no file is open";
     return false;
@@ -87,7 +87,9 @@ bool ReplacingFile::commit() {
     return false;  // error() still names the failed write
   }
   bool ok = true;
-  if (::fsync(fd_) != 0) ok = fail("cannot flush", temporary_, errno);
+  if (durability == Durability::kFlushed && ::fsync(fd_) != 0) {
+    ok = fail("cannot flush", temporary_, errno);
+  }
   if (::close(fd_) != 0 && ok) ok = fail("cannot close", temporary_, errno);
   fd_ = -1;
   if (ok && std::rename(temporary_.c_str(), target_.c_str()) != 0) {

@@ -6,6 +6,10 @@
 
 namespace support {
 
+// Whether ReplacingFile::commit flushes the file to disk before the file takes the target's name:
+// kCached spares the flush for files that need not survive a system crash (temporary files).
+enum class Durability { kFlushed, kCached };
+
 // Writes a file so that its target is either replaced whole or left untouched: the bytes go to a
 // new temporary file beside the target ("<target>.tmpXXXXXX", created exclusively), which is
 // renamed over the target only after every write, the flush to disk and the close succeeded.
@@ -30,10 +34,10 @@ class ReplacingFile {
   // cleans up.
   bool write(std::span<const std::uint8_t> bytes);
 
-  // Flushes and closes the temporary file and renames it over the target. Returns false (see
-  // error()) when nothing is open, an earlier write failed, or any of these steps fails; the
-  // temporary file is then removed and the target left as it was.
-  bool commit();
+  // Flushes (unless `durability` is kCached) and closes the temporary file and renames it over
+  // the target. Returns false (see error()) when nothing is open, an earlier write failed, or
+  // any of these steps fails; the temporary file is then removed and the target left as it was.
+  bool commit(Durability durability = Durability::kFlushed);
 
   // Closes and removes the temporary file, if any.
   void discard();

@@ -1,6 +1,10 @@
 #include "app/core/file_io.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -32,9 +36,10 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
   return false;
 }
 
-bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string* error) {
+bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string* error,
+                    support::Durability durability) {
   support::ReplacingFile file;
-  if (file.open(path) && file.write(bytes) && file.commit()) return true;
+  if (file.open(path) && file.write(bytes) && file.commit(durability)) return true;
   SetError(error, file.error());
   return false;
 }
@@ -46,6 +51,25 @@ bool EnsureDirectory(const std::string& directory, std::string* error) {
   if (support::DirectoryExists(directory)) return true;
   SetError(error,
            SystemErrorText("cannot create directory", directory, code ? code.value() : ENOTDIR));
+  return false;
+}
+
+bool EnsureWritableDirectory(const std::string& directory, std::string* error) {
+  const bool existed = support::DirectoryExists(directory);
+  if (!EnsureDirectory(directory, error)) return false;
+  std::string probe = directory;
+  if (!probe.empty() && probe.back() != '/') probe += '/';
+  probe += ".quorvex-write-check-XXXXXX";
+  const int fd = ::mkstemp(probe.data());
+  const int reason = errno;
+  if (fd >= 0) {
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+  }
+  SetError(error, SystemErrorText("cannot write in directory", directory, reason));
+  std::error_code ignored;
+  if (!existed) std::filesystem::remove(directory, ignored);  // only while it is empty
   return false;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/image_error.h"
+#include "support/replacing_file.h"
 
 namespace core {
 
@@ -18,13 +19,20 @@ std::string SystemErrorText(const std::string& what, const std::string& path, in
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* error);
 
 // Writes `bytes` as the file at `path`, replacing an earlier file whole or not at all (they go
-// to a temporary file beside it, renamed over it when complete). False, with the step, the path
-// and the system's reason in `error` (when given), when the file cannot be written.
-bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string* error);
+// to a temporary file beside it, renamed over it when complete, flushed to disk first unless
+// `durability` is kCached). False, with the step, the path and the system's reason in `error`
+// (when given), when the file cannot be written.
+bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string* error,
+                    support::Durability durability = support::Durability::kFlushed);
 
 // Makes sure `directory` exists, creating missing parents. False, with the reason in `error`,
 // when it cannot be created or a file of that name is in the way.
 bool EnsureDirectory(const std::string& directory, std::string* error);
+
+// EnsureDirectory, then checks that a file can be created in `directory` (one is created and
+// removed). False, with the path and the system's reason in `error` (when given), when either
+// fails; a folder this call created is then removed again.
+bool EnsureWritableDirectory(const std::string& directory, std::string* error);
 
 // The reason an image Save to `path` failed: the system's reason for the file errors (from
 // `errorNumber`, the errno seen right after the failing call, when it is set), the image

@@ -1,7 +1,6 @@
 #include "app/core/frame_store.h"
 
 #include <filesystem>
-#include <memory>
 #include <system_error>
 #include <vector>
 
@@ -9,7 +8,7 @@
 #include "app/core/file_names.h"
 #include "app/core/gif_input.h"
 #include "app/core/output_settings.h"
-#include "image/image_codec_factory.h"
+#include "image/gif_codec.h"
 #include "image/jpeg_codec.h"
 
 namespace core {
@@ -19,35 +18,32 @@ bool FrameStore::Fail(std::string text) {
   return false;
 }
 
-bool FrameStore::LoadGif(const std::string& path) {
+bool FrameStore::LoadGif(const std::string& path, const std::atomic<bool>* cancelled) {
   m_frames.Clear();
   m_frameCount = 0;
   m_gifPath = path;
   m_isLoaded = true;
+  m_truncated = false;
   m_lastErrorText.clear();
 
+  // Counting frames is a walk over the blocks without decoding, so a GIF too long for a movie is
+  // refused before any pixel is decoded.
   std::vector<uint8_t> bytes;
   std::string error;
   if (!ReadFileBytes(path, bytes, &error)) return Fail(error);
-  // Counting frames is a walk over the blocks without decoding, so a GIF too long for a movie is
-  // refused before any pixel is decoded.
-  GifSummary summary;
-  if (!SummarizeGif(bytes, summary, &error)) return Fail(path + ": " + error);
-  if (const std::string problem = CheckFrameCount(summary.frameCount); !problem.empty()) {
+  GifSource gif;
+  if (!gif.Open(path, bytes, &error)) return Fail(path + ": " + error);
+  if (const std::string problem = CheckFrameCount(gif.summary().frameCount); !problem.empty()) {
     return Fail(path + ": " + problem);
   }
-
-  const image::ImageCodecFactory& factory = image::ImageCodecFactory::Instance();
-  const std::unique_ptr<image::ImageCodec> codec = factory.CreateCodec(image::ImageType::Gif);
-  if (!codec || !codec->LoadMemory(bytes, m_frames)) {
+  image::ImageError decodeError = image::ImageError::None;
+  if (!image::DecodeGifSequence(gif.bytes(), m_frames, cancelled, &decodeError)) {
     return Fail(path + ": " +
-                image::ToString(codec ? codec->LastError() : image::ImageError::NoCodec));
-  }
-  if (const std::string problem = CheckFrameCount(m_frames.Count()); !problem.empty()) {
-    m_frames.Clear();
-    return Fail(path + ": " + problem);
+                (decodeError == image::ImageError::None ? std::string("the loading was cancelled")
+                                                        : GifErrorText(decodeError)));
   }
   m_frameCount = m_frames.Count();
+  m_truncated = gif.summary().truncated;
   return true;
 }
 
@@ -69,27 +65,28 @@ std::string FrameStore::FramePath(const std::string& outputDirectory, int index)
   return TempFramePath(outputDirectory, m_gifPath, index);
 }
 
-bool FrameStore::WriteFrame(const std::string& outputDirectory, int index, int width, int height) {
-  image::ImageBuffer* frame = m_frames.At(index);
+bool FrameStore::WriteFrame(const std::string& outputDirectory, int index, int width, int height,
+                            std::string* error) const {
+  const image::ImageBuffer* frame = m_frames.At(index);
   if (frame == nullptr || index >= m_frameCount) {
-    return Fail("frame " + std::to_string(index) + " does not exist (" +
-                std::to_string(m_frameCount) + " frames held)");
+    if (error != nullptr) {
+      *error = "frame " + std::to_string(index) + " does not exist (" +
+               std::to_string(m_frameCount) + " frames held)";
+    }
+    return false;
   }
-  std::string error;
-  if (!EnsureDirectory(TempDirectory(outputDirectory), &error)) return Fail(error);
+  if (!EnsureDirectory(TempDirectory(outputDirectory), error)) return false;
   const std::string path = FramePath(outputDirectory, index);
   // The JPEG the streaming conversion makes of the frame at this size, so that both give the
-  // same movie; the held frame is resized afterwards, as later captures start from it.
+  // same movie.
   std::vector<uint8_t> jpeg;
   image::ImageError encodeError = image::ImageError::None;
   if (!image::EncodeResizedJpeg(*frame, width, height, image::kDefaultJpegQuality, jpeg,
                                 &encodeError)) {
-    return Fail(SaveErrorText(path, encodeError, 0));
+    if (error != nullptr) *error = SaveErrorText(path, encodeError, 0);
+    return false;
   }
-  frame->Resize(width, height);
-  if (!WriteFileBytes(path, jpeg, &error)) return Fail(error);
-  m_lastErrorText.clear();
-  return true;
+  return WriteFileBytes(path, jpeg, error, support::Durability::kCached);
 }
 
 }  // namespace core

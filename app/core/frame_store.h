@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "image/image_sequence.h"
@@ -7,14 +8,17 @@
 namespace core {
 
 // The opened GIF: its path, every decoded frame in memory, and the temporary JPEG frame files
-// that a capture pass writes from those frames under an output directory.
+// that a capture pass writes from those frames under an output directory. The frames are never
+// changed once loaded, so a capture pass may write them from another thread while they are shown.
 class FrameStore {
  public:
   // Decodes every frame of the GIF at `path`, replacing whatever was held, and records the
-  // path. False, with the reason in LastErrorText() and frameCount() 0, when the file cannot be
-  // read, does not decode, holds no frame or holds more frames than a movie can carry
-  // (kMaxMovieFrames); the path is recorded and isLoaded() is true either way.
-  bool LoadGif(const std::string& path);
+  // path. A GIF whose data ends early keeps its complete frames (truncated() is then true).
+  // `cancelled` (may be null) is read between frames; once true the load stops and fails. False,
+  // with the reason in LastErrorText() and frameCount() 0, when the file cannot be read, does not
+  // decode, holds no frame or holds more frames than a movie can carry (kMaxMovieFrames); the
+  // path is recorded and isLoaded() is true either way.
+  bool LoadGif(const std::string& path, const std::atomic<bool>* cancelled = nullptr);
 
   // Deletes every file directly inside TempDirectory(outputDirectory), creating the folder when
   // it is missing. Subfolders and the folder itself stay; files that cannot be deleted are left.
@@ -28,19 +32,21 @@ class FrameStore {
 
   // Writes FramePath: the held frame `index` at width x height pixels as a JPEG of the codec's
   // default quality (80), encoded by image::EncodeResizedJpeg exactly as the streaming
-  // conversion encodes it, creating the folder when missing; then resizes the held frame IN
-  // PLACE to that size (later captures start from the resized frame; palette frames and sizes
-  // below 1 keep the frame as it is). False, with the path and reason in LastErrorText(), when
-  // the index is outside 0..frameCount()-1 or the folder or file cannot be written.
-  bool WriteFrame(const std::string& outputDirectory, int index, int width, int height);
+  // conversion encodes it, creating the folder when missing. The held frame is not changed, and
+  // the file is not flushed to disk (it only lives until the movie is built). Safe to call from
+  // any thread while the frames are held. False, with the path and reason in `error` (when
+  // given), when the index is outside 0..frameCount()-1 or the folder or file cannot be written.
+  bool WriteFrame(const std::string& outputDirectory, int index, int width, int height,
+                  std::string* error) const;
 
   const std::string& gifPath() const { return m_gifPath; }
-  image::ImageSequence& frames() { return m_frames; }
   const image::ImageSequence& frames() const { return m_frames; }
   int frameCount() const { return m_frameCount; }
   bool isLoaded() const { return m_isLoaded; }
+  // True when the last load's GIF ended before its trailer; its complete frames are held.
+  bool truncated() const { return m_truncated; }
 
-  // Why the last failing LoadGif or WriteFrame failed; empty after a success.
+  // Why the last failing LoadGif failed; empty after a success.
   const std::string& LastErrorText() const { return m_lastErrorText; }
 
  private:
@@ -50,6 +56,7 @@ class FrameStore {
   image::ImageSequence m_frames;
   int m_frameCount = 0;
   bool m_isLoaded = false;
+  bool m_truncated = false;
   std::string m_lastErrorText;
 };
 

@@ -30,7 +30,10 @@ std::vector<uint8_t> CaptureAndBuild(const std::string& gif, const OutputSetting
   FrameStore store;
   EXPECT_TRUE(store.LoadGif(gif)) << store.LastErrorText();
   for (int i = 0; i < store.frameCount(); ++i) {
-    EXPECT_TRUE(store.WriteFrame(settings.outputDirectory, i, settings.width, settings.height));
+    std::string error;
+    EXPECT_TRUE(
+        store.WriteFrame(settings.outputDirectory, i, settings.width, settings.height, &error))
+        << error;
   }
   const MovieResult result = BuildMovie(settings, gif, store.frameCount());
   EXPECT_TRUE(result.ok) << result.error;

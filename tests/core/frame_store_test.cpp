@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <vector>
 
@@ -71,26 +72,44 @@ TEST_F(FrameStoreTest, FailedLoadsLeaveNoFrameAndNameThePathAndReason) {
   }
 }
 
-TEST_F(FrameStoreTest, WriteFrameResizesTheHeldFrameInPlaceAndSavesItsJpeg) {
+TEST_F(FrameStoreTest, TruncatedGifKeepsItsCompleteFramesAndCancelledLoadKeepsNone) {
+  std::vector<uint8_t> cut = MakeGif(4, 4, std::vector(3, FilledFrame(4, 4, 1)));
+  cut.resize(cut.size() - 8);
+  ASSERT_TRUE(store.LoadGif(Gif("cut.gif", cut))) << store.LastErrorText();
+  EXPECT_TRUE(store.truncated());
+  EXPECT_EQ(store.frameCount(), 2);
+  const std::atomic<bool> cancelled{true};
+  EXPECT_FALSE(store.LoadGif(Gif("whole.gif", MakeGif(4, 4, {FilledFrame(4, 4, 1)})), &cancelled));
+  EXPECT_FALSE(store.truncated());
+  EXPECT_EQ(store.frames().Count(), 0);
+}
+
+TEST_F(FrameStoreTest, WriteFrameSavesTheResizedJpegAndNeverChangesTheHeldFrame) {
   ASSERT_TRUE(
       store.LoadGif(Gif("clip.gif", MakeGif(8, 6, {FilledFrame(8, 6, 9), FilledFrame(8, 6, 7)}))));
   const std::string output = Output() + "out/";
-  ASSERT_TRUE(store.WriteFrame(output, 1, 16, 12)) << store.LastErrorText();
-  EXPECT_EQ(store.frames().At(1)->Width(), 16);
-  EXPECT_EQ(store.frames().At(0)->Width(), 8);
+  const std::string path = store.FramePath(output, 1);
+  EXPECT_EQ(path, output + "quorvex/Temp/clip00001.jpg");
+  std::string error;
+  ASSERT_TRUE(store.WriteFrame(output, 1, 16, 12, &error)) << error;
+  const std::vector<uint8_t> first = testutil::ReadFile(path);
   image::ImageBuffer written;
-  ASSERT_TRUE(written.LoadFirstFrame(store.FramePath(output, 1)));
-  EXPECT_EQ(store.FramePath(output, 1), output + "quorvex/Temp/clip00001.jpg");
+  ASSERT_TRUE(written.LoadFirstFrame(path));
   EXPECT_EQ(written.Height(), 12);
   EXPECT_FALSE(std::filesystem::exists(store.FramePath(output, 0)));
+  // Writing at another size in between changes nothing of what the first size gives.
+  ASSERT_TRUE(store.WriteFrame(output, 1, 4, 3, &error)) << error;
+  EXPECT_EQ(store.frames().At(1)->Width(), 8);
+  ASSERT_TRUE(store.WriteFrame(output, 1, 16, 12, &error)) << error;
+  EXPECT_EQ(testutil::ReadFile(path), first);
 
-  EXPECT_FALSE(store.WriteFrame(output, 2, 4, 4));
-  EXPECT_EQ(store.LastErrorText(), "frame 2 does not exist (2 frames held)");
-  EXPECT_FALSE(store.WriteFrame(output, -1, 4, 4));
+  EXPECT_FALSE(store.WriteFrame(output, 2, 4, 4, &error));
+  EXPECT_EQ(error, "frame 2 does not exist (2 frames held)");
+  EXPECT_FALSE(store.WriteFrame(output, -1, 4, 4, nullptr));
   // A file where the output directory should be: the folder cannot be made.
   testutil::WriteFile(dir.File("blocked"), std::vector<uint8_t>{1});
-  EXPECT_FALSE(store.WriteFrame(dir.File("blocked") + "/", 0, 4, 4));
-  EXPECT_EQ(store.LastErrorText(),
+  EXPECT_FALSE(store.WriteFrame(dir.File("blocked") + "/", 0, 4, 4, &error));
+  EXPECT_EQ(error,
             "cannot create directory " + dir.File("blocked") + "/quorvex/Temp/: Not a directory");
 }
 
