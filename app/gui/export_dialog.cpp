@@ -1,7 +1,10 @@
 #include "app/gui/export_dialog.h"
 
 #include <QString>
+#include <atomic>
 #include <cerrno>
+#include <memory>
+#include <utility>
 
 #include "app/core/file_io.h"
 #include "app/core/file_names.h"
@@ -67,9 +70,26 @@ void CExportDialog::showEvent(QShowEvent* event) {
 }
 
 void CExportDialog::OnInitDialog() {
-  if (!m_gifPath.empty() && !m_frames.Load(m_gifPath)) {
-    m_loadFailure = "cannot read " + m_gifPath + ": " + image::ToString(m_frames.LastError());
+  auto frames = std::make_shared<image::ImageSequence>();
+  auto failure = std::make_shared<std::string>();
+  const std::string path = m_gifPath;
+  const auto decode = [frames, failure, path](const std::atomic<bool>&) {
+    if (!path.empty() && !frames->Load(path)) {
+      *failure = "cannot read " + path + ": " + image::ToString(frames->LastError());
+    }
+  };
+  const auto finish = [this, frames, failure] {
+    m_frames = std::move(*frames);
+    FinishDecode(*failure);
+  };
+  if (!m_decodeJob.Start(decode, finish)) {
+    decode(std::atomic<bool>{false});
+    finish();
   }
+}
+
+void CExportDialog::FinishDecode(const std::string& failure) {
+  m_loadFailure = failure;
   m_frameCount = m_frames.Count();
   m_progressBar.setRange(0, m_frameCount);
   m_progressBar.setValue(0);
@@ -77,7 +97,7 @@ void CExportDialog::OnInitDialog() {
 }
 
 void CExportDialog::OnTimer() {
-  if (m_finished) return;
+  if (m_finished || Decoding()) return;
   if (m_position < m_frameCount) {
     const std::string path =
         core::SequenceFramePath(m_outputDirectory, m_gifPath, m_position, m_extension);
@@ -95,6 +115,7 @@ void CExportDialog::OnTimer() {
 
 void CExportDialog::done(int result) {
   m_timer.stop();
+  m_decodeJob.Cancel();
   QDialog::done(result);
   if (m_finished) return;
   m_finished = true;

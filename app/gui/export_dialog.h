@@ -7,6 +7,7 @@
 #include <chrono>
 #include <string>
 
+#include "app/gui/background_job.h"
 #include "app/gui/dialog_units.h"
 #include "image/image_buffer.h"
 #include "image/image_sequence.h"
@@ -14,7 +15,8 @@
 namespace gui {
 
 // The progress dialog of a sequence export. When shown it decodes its own copy of
-// the GIF, then writes one frame per tick (every 100 ms) as
+// the GIF off the window's thread (the dialog keeps painting meanwhile), then
+// writes one frame per tick (every 100 ms) as
 // outputDirectory + "quorvex/" + base name + five-digit number + extension, at the
 // GIF's own size, counting "%d/%d" in label 1023 and on progress bar 1021. It
 // closes itself after the last frame (at once for a GIF without frames); Escape or
@@ -41,8 +43,10 @@ class CExportDialog : public QDialog {
   // The control with a template id (1021, 1023); nullptr for any other id.
   QWidget* item(int id);
 
-  // Frames decoded from the GIF (0 until the dialog is first shown).
+  // Frames decoded from the GIF (0 until the decode has ended).
   int FrameCount() const;
+  // True from the first show until the GIF is decoded; ticks write nothing meanwhile.
+  bool Decoding() const { return m_decodeJob.Running(); }
   // Frames handled so far, written or failed; the next frame's index.
   int Position() const;
   // Frames whose file could not be written.
@@ -60,6 +64,7 @@ class CExportDialog : public QDialog {
 
  private:
   void OnInitDialog();
+  void FinishDecode(const std::string& failure);
   void ReportFailures();
 
   // First member: the dialog font is set before any control exists, so every
@@ -81,6 +86,7 @@ class CExportDialog : public QDialog {
   QLabel m_countLabel{this};
   QProgressBar m_progressBar{this};
   QTimer m_timer;
+  BackgroundJob m_decodeJob;
 };
 
 // Writes a copy of `frame` resized to `width` x `height` pixels (palette frames

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "image/pixel_rows.h"
+
 namespace gui {
 namespace {
 
@@ -63,16 +65,17 @@ QImage FromPalette(const image::ImageBuffer& frame) {
   return out;
 }
 
-// The fourth byte (alpha from the decoder, often 0) is replaced by 0xFF: the preview
-// draws colours only, and RGB32 requires an opaque fourth byte.
-QImage FromBgrx(const image::ImageBuffer& frame) {
+// Pixels are composited over white by their alpha, as the movie's JPEG frames are, so the
+// preview shows what the movie will show.
+QImage FromBgra(const image::ImageBuffer& frame) {
   QImage out(frame.Width(), frame.Height(), QImage::Format_RGB32);
   for (int y = 0; y < frame.Height(); ++y) {
     const uint8_t* row = frame.RowPointer(y);
     auto* target = reinterpret_cast<QRgb*>(out.scanLine(y));
     for (int x = 0; x < frame.Width(); ++x) {
       const uint8_t* bytes = row + ptrdiff_t{4} * x;
-      target[x] = qRgb(bytes[2], bytes[1], bytes[0]);
+      target[x] = qRgb(image::OverWhite(bytes[2], bytes[3]), image::OverWhite(bytes[1], bytes[3]),
+                       image::OverWhite(bytes[0], bytes[3]));
     }
   }
   return out;
@@ -93,7 +96,7 @@ QImage ToQImage(const image::ImageBuffer& frame) {
   if (!frame.IsValid()) return QImage();
   switch (frame.BitsPerPixel()) {
     case 32:
-      return FromBgrx(frame);
+      return FromBgra(frame);
     case 24:
       return CopyRows(frame, QImage::Format_BGR888, 3);
     case 16:

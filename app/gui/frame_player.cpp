@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <chrono>
 #include <system_error>
+#include <utility>
 
 #include "app/gui/frame_image.h"
 
@@ -14,9 +15,14 @@ CFramePlayer::CFramePlayer(QWidget* parent) : QWidget(parent) {}
 
 CFramePlayer::~CFramePlayer() { StopWorker(); }
 
-void CFramePlayer::StartWorker() {
-  const int frameCount = m_store.frameCount();
-  if (workerRunning.load() || frameCount < 2) return;
+void CFramePlayer::SetStore(core::FrameStore store) {
+  StopWorker();
+  m_store = std::move(store);
+  update();
+}
+
+template <typename Body>
+bool CFramePlayer::LaunchWorker(Body body) {
   // A worker that ended by itself still has to be joined before the next one.
   if (m_worker.joinable()) m_worker.join();
   {
@@ -25,10 +31,18 @@ void CFramePlayer::StartWorker() {
   }
   workerRunning.store(true);
   try {
-    m_worker = std::thread(&CFramePlayer::PlaybackWorker, this, frameCount, captureEnabled);
+    m_worker = std::thread(std::move(body));
   } catch (const std::system_error&) {
     workerRunning.store(false);
+    return false;
   }
+  return true;
+}
+
+void CFramePlayer::StartWorker() {
+  const int frameCount = m_store.frameCount();
+  if (workerRunning.load() || frameCount < 2) return;
+  LaunchWorker([this, frameCount] { PlaybackWorker(frameCount); });
 }
 
 void CFramePlayer::StopWorker() {
@@ -61,29 +75,40 @@ void CFramePlayer::SetCaptureSize(int width, int height) {
 }
 
 void CFramePlayer::StartCapture(const std::string& outputDirectory) {
-  m_captureDirectory = outputDirectory;
-  m_captureError.clear();
+  StopWorker();
+  currentIndex.store(0);
   {
     std::lock_guard lock(m_mutex);
-    m_capturedCount = 0;
+    m_paintedIndex = -1;
+    m_captureComplete = false;
+    m_captureError.clear();
   }
   captureEnabled = true;
-  QMetaObject::invokeMethod(this, &CFramePlayer::FrameStep, Qt::QueuedConnection);
+  const CaptureJob job{outputDirectory, captureWidth, captureHeight};
+  const int frameCount = m_store.frameCount();
+  if (!LaunchWorker([this, job, frameCount] { CaptureWorker(job, frameCount); })) {
+    std::lock_guard lock(m_mutex);
+    m_captureError = "no thread could be started for the capture pass";
+    m_captureComplete = true;
+  }
 }
 
 void CFramePlayer::StopCapture() { captureEnabled = false; }
 
-int CFramePlayer::CapturedCount() const {
+bool CFramePlayer::CaptureComplete() const {
   std::lock_guard lock(m_mutex);
-  return m_capturedCount;
+  return m_captureComplete;
 }
 
-bool CFramePlayer::CaptureComplete() const { return CapturedCount() >= m_store.frameCount(); }
+std::string CFramePlayer::CaptureError() const {
+  std::lock_guard lock(m_mutex);
+  return m_captureError;
+}
 
-void CFramePlayer::PlaybackWorker(int frameCount, bool capturing) {
+void CFramePlayer::PlaybackWorker(int frameCount) {
   for (int step = 0; step < frameCount; ++step) {
     PostFrameStep();
-    if (!FinishStep(capturing)) return;
+    if (!FinishPlaybackStep()) return;
     if (currentIndex.load() >= frameCount - 1) break;
     currentIndex.fetch_add(1);
   }
@@ -91,14 +116,41 @@ void CFramePlayer::PlaybackWorker(int frameCount, bool capturing) {
   workerRunning.store(false);
 }
 
-bool CFramePlayer::FinishStep(bool capturing) {
+void CFramePlayer::CaptureWorker(const CaptureJob& job, int frameCount) {
+  for (int index = 0; index < frameCount; ++index) {
+    currentIndex.store(index);
+    if (!PaintAndWait(index)) return;
+    std::string error;
+    const bool written = m_store.WriteFrame(job.directory, index, job.width, job.height, &error);
+    if (!written) {
+      std::lock_guard lock(m_mutex);
+      m_captureError = std::move(error);
+    }
+    // Emitted on the control's thread, in frame order.
+    QMetaObject::invokeMethod(
+        this, [this, index, written] { emit frameCaptured(index, written); }, Qt::QueuedConnection);
+    if (!written) break;
+  }
+  {
+    std::lock_guard lock(m_mutex);
+    m_captureComplete = true;
+  }
+  workerRunning.store(false);
+}
+
+bool CFramePlayer::FinishPlaybackStep() {
   std::unique_lock lock(m_mutex);
   const int index = currentIndex.load();
   const auto stepEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStepMs);
   if (m_wake.wait_until(lock, stepEnd, [this] { return m_stopRequested; })) return false;
-  m_wake.wait(lock, [&] {
-    return m_stopRequested || (capturing ? m_capturedCount > index : m_tickedIndex == index);
-  });
+  m_wake.wait(lock, [&] { return m_stopRequested || m_tickedIndex == index; });
+  return !m_stopRequested;
+}
+
+bool CFramePlayer::PaintAndWait(int index) {
+  PostFrameStep();
+  std::unique_lock lock(m_mutex);
+  m_wake.wait(lock, [&] { return m_stopRequested || m_paintedIndex >= index; });
   return !m_stopRequested;
 }
 
@@ -109,37 +161,25 @@ void CFramePlayer::PostFrameStep() {
 }
 
 void CFramePlayer::FrameStep() {
-  if (captureEnabled) {
-    CaptureStep();
-  } else {
+  if (!captureEnabled) {
     update();
+    return;
   }
-}
-
-void CFramePlayer::CaptureStep() {
   const int index = currentIndex.load();
-  if (!captureEnabled || index != CapturedCount() || index >= m_store.frameCount()) return;
-  // The paint writes the frame after drawing it; a hidden or minimised control
-  // gets no paint, and the frame is written here instead.
+  // Painted now, before the worker writes the frame; a hidden or minimised control
+  // gets no paint, and the pass goes on without one.
   repaint();
-  if (captureEnabled && CapturedCount() == index) CaptureFrame(index);
-}
-
-void CFramePlayer::CaptureFrame(int index) {
-  const bool written = m_store.WriteFrame(m_captureDirectory, index, captureWidth, captureHeight);
-  if (!written && m_captureError.empty()) m_captureError = m_store.LastErrorText();
   {
     std::lock_guard lock(m_mutex);
-    m_capturedCount = index + 1;
+    m_paintedIndex = index;
   }
   m_wake.notify_all();
-  emit frameCaptured(index, written);
 }
 
 void CFramePlayer::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  const int index = currentIndex.load();
-  const image::ImageBuffer* frame = m_store.isLoaded() ? m_store.frames().At(index) : nullptr;
+  const image::ImageBuffer* frame =
+      m_store.isLoaded() ? m_store.frames().At(currentIndex.load()) : nullptr;
   const QImage picture = frame != nullptr ? ToQImage(*frame) : QImage();
   if (picture.isNull()) {
     // Nothing to show: only the control's thin frame.
@@ -151,11 +191,6 @@ void CFramePlayer::paintEvent(QPaintEvent* /*event*/) {
   // smoothing, so enlarged pixels keep hard edges.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter.drawImage(rect(), picture);
-  painter.end();
-  // Written after drawing: the preview shows the frame before its in-memory resize.
-  if (captureEnabled && index == CapturedCount() && index < m_store.frameCount()) {
-    CaptureFrame(index);
-  }
 }
 
 }  // namespace gui

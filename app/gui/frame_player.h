@@ -13,21 +13,22 @@ namespace gui {
 
 // The preview of the opened GIF (control 1022). It owns the frames, draws the frame
 // at the current position stretched over the whole control with hard pixel edges,
-// and runs the playback worker: a thread that moves the position on by one frame
-// per 100 ms and asks for a repaint, without ever touching frames, files or
-// controls itself.
+// transparent pixels over white as the movie shows them, and runs the playback
+// worker: a thread that moves the position on by one frame per 100 ms and asks for
+// a repaint, without ever touching controls itself.
 //
-// During a capture pass every frame is written once, in order, as its JPEG frame
-// file, right after it has been painted (or from the capture step itself when the
-// control is hidden or minimised and no paint comes); the worker moves on only
-// after the frame at the position has been written. During playback the worker
-// moves on only after the window's timer tick has shown the position
+// During a capture pass the worker steps through every frame once, in order: it
+// asks the control's thread to paint the frame, waits until it has been painted
+// (or, with the control hidden or minimised, until the paint was asked for), then
+// writes the frame's JPEG file itself and moves on at once. The frames are never
+// changed, so the worker reads them while they are shown. During playback the
+// worker moves on only after the window's timer tick has shown the position
 // (AcknowledgeTick), so the tick sees every frame, the last one included.
 class CFramePlayer : public QWidget {
   Q_OBJECT
 
  public:
-  // The worker's pace: one frame per step.
+  // The worker's pace during playback: one frame per step.
   static constexpr int kStepMs = 100;
 
   explicit CFramePlayer(QWidget* parent = nullptr);
@@ -37,16 +38,19 @@ class CFramePlayer : public QWidget {
   CFramePlayer(const CFramePlayer&) = delete;
   CFramePlayer& operator=(const CFramePlayer&) = delete;
 
-  core::FrameStore& store() { return m_store; }
   const core::FrameStore& store() const { return m_store; }
+  // Replaces the frames. Only with the worker stopped.
+  void SetStore(core::FrameStore store);
 
   // 0-based position of the frame shown.
   int CurrentIndex() const { return currentIndex.load(); }
-  // True from StartWorker until the worker ends by itself or StopWorker returns.
+  // True from StartWorker or StartCapture until the worker ends by itself or
+  // StopWorker returns.
   bool WorkerRunning() const { return workerRunning.load(); }
 
-  // Starts the worker at the current position; nothing when one runs already or the
-  // GIF has fewer than two frames. A thread that cannot be created is not reported.
+  // Starts playback at the current position; nothing when a worker runs already or
+  // the GIF has fewer than two frames. A thread that cannot be created is not
+  // reported.
   void StartWorker();
   // Ends the worker without letting it move the position again and returns only
   // once it has ended. The position stays where it is. Nothing when none runs.
@@ -64,20 +68,18 @@ class CFramePlayer : public QWidget {
   int CaptureWidth() const { return captureWidth; }
   int CaptureHeight() const { return captureHeight; }
 
-  // Switches capture on: from frame 0 on, every frame shown is written under
-  // `outputDirectory` (FrameStore::FramePath). Queues the write of the frame at the
-  // position, so a pass of a one-frame GIF, which runs no worker, completes too.
+  // Starts a capture pass from frame 0 (the worker must be stopped): every frame is
+  // painted and then written under `outputDirectory` (FrameStore::FramePath) at the
+  // capture size. The pass stops at the first frame that cannot be written.
   void StartCapture(const std::string& outputDirectory);
   // Switches capture off; frames already written stay.
   void StopCapture();
   bool CaptureEnabled() const { return captureEnabled; }
-  // Frames of the pass written (or failed) so far; the pass is complete when every
-  // frame of the GIF has had its turn.
-  int CapturedCount() const;
+  // True once the pass has written its last frame or stopped at a failed one.
   bool CaptureComplete() const;
   // The first frame file that could not be written in this pass, with the reason;
   // empty when every write succeeded.
-  const std::string& CaptureError() const { return m_captureError; }
+  std::string CaptureError() const;
 
  signals:
   // Frame `index` of a capture pass has been written (`written` false: it failed).
@@ -87,22 +89,32 @@ class CFramePlayer : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void PlaybackWorker(int frameCount, bool capturing);
-  // Sleeps one step, then waits until the frame at the position has been shown (or,
-  // capturing, written). False when StopWorker asked the worker to end.
-  bool FinishStep(bool capturing);
+  // What a capture pass writes, fixed when it starts.
+  struct CaptureJob {
+    std::string directory;
+    int width = 0;
+    int height = 0;
+  };
+
+  // Starts the worker thread on `body`; false when it cannot be created.
+  template <typename Body>
+  bool LaunchWorker(Body body);
+  void PlaybackWorker(int frameCount);
+  void CaptureWorker(const CaptureJob& job, int frameCount);
+  // Sleeps one step, then waits until the window's tick has shown the position.
+  // False when StopWorker asked the worker to end.
+  bool FinishPlaybackStep();
+  // Asks the control's thread to paint the position and waits until it has. False
+  // when StopWorker asked the worker to end.
+  bool PaintAndWait(int index);
   // Worker side: asks the control's thread to run FrameStep.
   void PostFrameStep();
   void FrameStep();
-  void CaptureStep();
-  void CaptureFrame(int index);
 
   core::FrameStore m_store;
   bool captureEnabled = false;
   int captureWidth = 0;
   int captureHeight = 0;
-  std::string m_captureDirectory;
-  std::string m_captureError;
   std::thread m_worker;
   std::atomic<int> currentIndex{0};
   std::atomic<bool> workerRunning{false};
@@ -112,7 +124,9 @@ class CFramePlayer : public QWidget {
   std::condition_variable m_wake;
   bool m_stopRequested = false;
   int m_tickedIndex = -1;
-  int m_capturedCount = 0;
+  int m_paintedIndex = -1;
+  bool m_captureComplete = false;
+  std::string m_captureError;
 };
 
 }  // namespace gui

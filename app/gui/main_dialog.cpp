@@ -19,9 +19,9 @@
 #include "app/gui/frame_player.h"
 #include "app/gui/local_path.h"
 #include "app/gui/number_spin.h"
+#include "app/gui/output_folder.h"
 #include "app/gui/skin.h"
 #include "app/gui/ui_hooks.h"
-#include "support/paths.h"
 
 namespace gui {
 namespace {
@@ -89,6 +89,7 @@ CMainDialog::CMainDialog(QWidget* parent)
 }
 
 CMainDialog::~CMainDialog() {
+  m_backgroundJob.Cancel();
   m_playbackTimer.stop();
   m_player->StopWorker();
   // Children losing the focus while they are destroyed must not run handlers.
@@ -159,14 +160,15 @@ void CMainDialog::OnInitDialog() {
     m_propertyList->setColumnWidth(i, kPropertyColumns[static_cast<size_t>(i)].width);
     m_propertyList->headerItem()->setTextAlignment(i, Qt::AlignLeft | Qt::AlignVCenter);
   }
-  const std::string appDirectory = support::GetAppDirectory();
-  m_outputDirBox->setText(FromLocalPath(appDirectory));
+  const std::string outputDirectory = DefaultOutputDirectory();
+  m_outputDirBox->setText(FromLocalPath(outputDirectory));
   LoadDialogData();
-  m_settings.outputDirectory = appDirectory;
+  m_settings.outputDirectory = outputDirectory;
 }
 
 CMainDialog::WindowState CMainDialog::State() const {
   if (m_gifPath.empty()) return WindowState::Empty;
+  if (m_isLoading) return WindowState::Loading;
   if (m_isConverting) return WindowState::Converting;
   return m_isPlaying ? WindowState::Playing : WindowState::Stopped;
 }
@@ -180,9 +182,18 @@ void CMainDialog::UpdateControls() {
   item(1019)->setEnabled(options && m_customBoxesEnabled);
   item(1020)->setEnabled(options && m_customBoxesEnabled);
   item(1005)->setEnabled(state != WindowState::Converting);
+  ShowBusy(state == WindowState::Loading || state == WindowState::Converting);
 }
 
 void CMainDialog::ShowMessage(const QString& text) { Hooks().showMessage(this, text); }
+
+void CMainDialog::ShowBusy(bool busy) {
+  if (busy) {
+    setCursor(Qt::BusyCursor);
+  } else {
+    unsetCursor();
+  }
+}
 
 int CMainDialog::FrameCount() const { return m_player->store().frameCount(); }
 
@@ -242,7 +253,10 @@ bool CMainDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainDialog::done(int result) {
-  // The worker reads frames; it ends before anything of the window goes.
+  // The workers read frames; they end before anything of the window goes. A
+  // decode is abandoned; a movie being built is finished first.
+  m_backgroundJob.Cancel();
+  m_isLoading = false;
   m_playbackTimer.stop();
   m_player->StopWorker();
   m_player->StopCapture();

@@ -9,7 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/core/frame_store.h"
 #include "app/core/output_settings.h"
+#include "app/gui/background_job.h"
 #include "app/gui/dialog_units.h"
 
 class QLineEdit;
@@ -29,8 +31,9 @@ class CMainDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // What the window is doing; each state enables a fixed set of controls.
-  enum class WindowState { Empty, Stopped, Playing, Converting };
+  // What the window is doing; each state enables a fixed set of controls. Loading:
+  // a GIF is being decoded off the window's thread.
+  enum class WindowState { Empty, Loading, Stopped, Playing, Converting };
 
   // The period of the playback timer ("timer 1") in milliseconds.
   static constexpr int kPlaybackTimerMs = 100;
@@ -98,9 +101,11 @@ class CMainDialog : public QDialog {
   void OnExportSingle();
   void OnExportBmpSequence();
   void OnExportTgaSequence();
+  void ExportSequence(const std::string& extension);
 
   // Opening a GIF.
   void StopForNewFile();
+  void FinishOpen(core::FrameStore& loaded, bool ok);
   void ShowProperties();
   void ShowOpenFailure(const std::string& reason);
 
@@ -109,6 +114,9 @@ class CMainDialog : public QDialog {
   void OnPlaybackTick();
   void BeginCapture();
   void FinishCapture();
+  // Back from Converting; `failure` (empty on success) is shown.
+  void FinishConversion(const QString& failure);
+  void ShowBusy(bool busy);
 
   // Output settings.
   void ApplySizeOption();
@@ -128,6 +136,7 @@ class CMainDialog : public QDialog {
   CNumberSpin* m_frameSpin = nullptr;
   bool m_isPlaying = false;
   bool m_isConverting = false;
+  bool m_isLoading = false;
   core::OutputSettings m_settings;
   CFramePlayer* m_player = nullptr;
 
@@ -136,6 +145,8 @@ class CMainDialog : public QDialog {
   std::vector<std::unique_ptr<QWidget>> m_controls;
   std::unordered_map<int, QWidget*> m_items;
   QTimer m_playbackTimer;
+  // Decodes an opened GIF, or builds the movie after a capture pass; never both.
+  BackgroundJob m_backgroundJob;
   // Boxes 1019 and 1020 open only after "Custom" is clicked in the current GIF's
   // Stopped or Playing state.
   bool m_customBoxesEnabled = false;

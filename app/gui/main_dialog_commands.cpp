@@ -1,4 +1,6 @@
 // The About box and the frame exports of the context menu.
+#include "app/core/file_io.h"
+#include "app/core/file_names.h"
 #include "app/gui/about_dialog.h"
 #include "app/gui/export_dialog.h"
 #include "app/gui/frame_player.h"
@@ -31,13 +33,19 @@ void CMainDialog::OnExportSingle() {
   }
 }
 
-void CMainDialog::OnExportBmpSequence() {
-  CExportDialog dialog(this, m_gifPath, m_settings.outputDirectory, ".bmp");
-  dialog.exec();
-}
+void CMainDialog::OnExportBmpSequence() { ExportSequence(".bmp"); }
 
-void CMainDialog::OnExportTgaSequence() {
-  CExportDialog dialog(this, m_gifPath, m_settings.outputDirectory, ".tga");
+void CMainDialog::OnExportTgaSequence() { ExportSequence(".tga"); }
+
+void CMainDialog::ExportSequence(const std::string& extension) {
+  // A folder that cannot take the files is reported before the first frame.
+  if (std::string error;
+      !m_gifPath.empty() &&
+      !core::EnsureWritableDirectory(core::SequenceFolder(m_settings.outputDirectory), &error)) {
+    ShowMessage(QStringLiteral("The frames were not exported.\n%1").arg(FromLocalPath(error)));
+    return;
+  }
+  CExportDialog dialog(this, m_gifPath, m_settings.outputDirectory, extension);
   dialog.exec();
 }
 

@@ -1,7 +1,9 @@
 // Opening a GIF: stopping what runs, loading the frames and listing the file.
 #include <QFileInfo>
 #include <QTreeWidget>
+#include <atomic>
 #include <memory>
+#include <utility>
 
 #include "app/gui/frame_player.h"
 #include "app/gui/local_path.h"
@@ -14,21 +16,48 @@ namespace gui {
 void CMainDialog::OnOpenFile() {
   const std::optional<QString> chosen = Hooks().chooseGifFile(this);
   if (!chosen) return;
+  // A GIF still being decoded is abandoned for the new one.
+  m_backgroundJob.Cancel();
   if (!m_gifPath.empty()) StopForNewFile();
   m_propertyList->clear();
   m_gifPath = ToLocalPath(*chosen);
   m_isPlaying = true;
+  m_isLoading = true;
   m_customBoxesEnabled = false;
+  // The earlier frames go now: the preview shows nothing while the new ones decode.
+  m_player->SetStore(core::FrameStore());
   UpdateControls();
-  core::FrameStore& store = m_player->store();
-  store.ClearTempFrames(m_settings.outputDirectory);
-  if (!store.LoadGif(m_gifPath)) {
-    ShowOpenFailure(store.LastErrorText());
+  m_player->store().ClearTempFrames(m_settings.outputDirectory);
+  auto loaded = std::make_shared<core::FrameStore>();
+  auto ok = std::make_shared<bool>(false);
+  const std::string path = m_gifPath;
+  const bool started = m_backgroundJob.Start(
+      [loaded, ok, path](const std::atomic<bool>& cancelled) {
+        *ok = loaded->LoadGif(path, &cancelled);
+      },
+      [this, loaded, ok] { FinishOpen(*loaded, *ok); });
+  if (!started) {
+    *ok = loaded->LoadGif(path);
+    FinishOpen(*loaded, *ok);
+  }
+}
+
+void CMainDialog::FinishOpen(core::FrameStore& loaded, bool ok) {
+  m_isLoading = false;
+  if (!ok) {
+    ShowOpenFailure(loaded.LastErrorText());
     return;
   }
+  const bool truncated = loaded.truncated();
+  m_player->SetStore(std::move(loaded));
   ShowProperties();
   // m_isPlaying is true, so this takes the stopping branch: Stopped at frame 0.
   TogglePlayback();
+  if (truncated) {
+    ShowMessage(QStringLiteral("%1: the file ends early; only its %2 complete frames are used")
+                    .arg(FromLocalPath(m_gifPath))
+                    .arg(FrameCount()));
+  }
 }
 
 void CMainDialog::StopForNewFile() {

@@ -2,11 +2,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
+#include <atomic>
+#include <memory>
 
+#include "app/core/file_io.h"
 #include "app/core/file_names.h"
 #include "app/core/movie_build.h"
 #include "app/core/movie_checks.h"
 #include "app/gui/frame_player.h"
+#include "app/gui/local_path.h"
 #include "app/gui/main_dialog.h"
 #include "app/gui/number_spin.h"
 #include "app/gui/ui_hooks.h"
@@ -16,7 +20,7 @@ namespace {
 
 QString MovieFailureText(const std::string& moviePath, const std::string& reason) {
   return QStringLiteral("The movie %1 was not written.\n%2")
-      .arg(QString::fromStdString(moviePath), QString::fromStdString(reason));
+      .arg(FromLocalPath(moviePath), FromLocalPath(reason));
 }
 
 }  // namespace
@@ -75,6 +79,12 @@ void CMainDialog::OnConvertToSwf() {
     ShowMessage(MovieFailureText(core::MoviePath(m_settings.outputDirectory, m_gifPath), problem));
     return;
   }
+  // A folder that cannot take the frame files is known now, not after the last frame.
+  if (std::string error;
+      !core::EnsureWritableDirectory(core::TempDirectory(m_settings.outputDirectory), &error)) {
+    ShowMessage(MovieFailureText(core::MoviePath(m_settings.outputDirectory, m_gifPath), error));
+    return;
+  }
   BeginCapture();
 }
 
@@ -92,23 +102,40 @@ void CMainDialog::BeginCapture() {
 
 void CMainDialog::FinishCapture() {
   m_player->StopCapture();
-  m_isConverting = false;
-  m_isPlaying = false;
   m_playbackTimer.stop();
   // The worker ends by itself after the last frame; this joins it, and the
   // position goes back to frame 0 even when the stop came first.
   m_player->StopWorker();
   m_player->ResetPosition();
   m_player->update();
-  if (const std::string& failure = m_player->CaptureError(); !failure.empty()) {
-    ShowMessage(QStringLiteral("The movie was not written: a frame could not be saved.\n%1")
-                    .arg(QString::fromStdString(failure)));
-  } else {
-    const core::MovieResult result = core::BuildMovie(m_captureSettings, m_gifPath, FrameCount());
-    if (!result.ok) ShowMessage(MovieFailureText(result.outputPath, result.error));
-  }
-  UpdateControls();
   SetProgress(0, FrameCount());
+  if (const std::string failure = m_player->CaptureError(); !failure.empty()) {
+    FinishConversion(QStringLiteral("The movie was not written: a frame could not be saved.\n%1")
+                         .arg(FromLocalPath(failure)));
+    return;
+  }
+  // The window stays in the Converting state until the movie is written.
+  auto result = std::make_shared<core::MovieResult>();
+  const core::OutputSettings settings = m_captureSettings;
+  const std::string gifPath = m_gifPath;
+  const int frameCount = FrameCount();
+  const auto build = [result, settings, gifPath, frameCount](const std::atomic<bool>&) {
+    *result = core::BuildMovie(settings, gifPath, frameCount);
+  };
+  const auto report = [this, result] {
+    FinishConversion(result->ok ? QString() : MovieFailureText(result->outputPath, result->error));
+  };
+  if (!m_backgroundJob.Start(build, report)) {
+    build(std::atomic<bool>{false});
+    report();
+  }
+}
+
+void CMainDialog::FinishConversion(const QString& failure) {
+  m_isConverting = false;
+  m_isPlaying = false;
+  UpdateControls();
+  if (!failure.isEmpty()) ShowMessage(failure);
 }
 
 }  // namespace gui

@@ -98,6 +98,10 @@ class ExportDialogTest : public QObject {
       // Ticks are driven by hand here, so none comes from the clock.
       dialog->SetTickInterval(1h);
       dialog->show();
+      // Ticks before the GIF is decoded write nothing.
+      dialog->OnTimer();
+      QTRY_VERIFY(!dialog->Decoding());
+      QCOMPARE(dialog->Position(), 0);
       for (int i = 0; i < 3; ++i) dialog->OnTimer();
       QCOMPARE(CountLabel(*dialog), QString("3/12"));
       if (escape) {

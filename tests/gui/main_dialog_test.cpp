@@ -19,21 +19,26 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
+#include <vector>
 
 #include "app/core/convert.h"
 #include "app/gui/dialog_template.h"
 #include "app/gui/frame_player.h"
 #include "app/gui/skin.h"
+#include "common/test_gif.h"
 #include "gui/window_test_support.h"
 
 using gui::CMainDialog;
 using gui_test::GuiData;
 using gui_test::Le32;
 using gui_test::ReadAll;
+using testutil::FilledFrame;
+using testutil::MakeGif;
 using State = CMainDialog::WindowState;
 
 namespace {
@@ -72,6 +77,8 @@ class MainDialogTest : public QObject {
 
   std::optional<gui_test::ScriptedHooks> hooks;
   std::unique_ptr<CMainDialog> window;
+  // The home folder of every test, so the default output folder is a scratch one.
+  QTemporaryDir home;
 
   QWidget* Item(int id) { return window->item(id); }
   void Click(int id) { qobject_cast<QAbstractButton*>(Item(id))->click(); }
@@ -94,9 +101,25 @@ class MainDialogTest : public QObject {
     QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(Item(id), &focusOut);
   }
+  // Opens `path` and waits until its frames are decoded.
   void Open(const QString& path) {
     hooks->gifFiles.emplace_back(path);
     Click(1005);
+    QTRY_VERIFY_WITH_TIMEOUT(window->State() != State::Loading, kSlowMs);
+  }
+  // Writes a GIF built in memory under the home folder and returns its path.
+  QString WriteGif(const QString& name, const std::vector<uint8_t>& bytes) {
+    const QString path = home.filePath(name);
+    QFile file(path);
+    [&] { QVERIFY(file.open(QIODevice::WriteOnly)); }();
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    return path;
+  }
+  // Converts with the current settings into `folder` and returns the movie.
+  QByteArray Convert(const QString& folder, const QString& gifName) {
+    Click(1008);
+    [&] { QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs); }();
+    return ReadAll(folder + "/" + gifName + ".swf");
   }
   void ChooseOutputDir(const QString& path) {
     hooks->directories.emplace_back(path);
@@ -146,6 +169,9 @@ class MainDialogTest : public QObject {
   void initTestCase() {
     // Themed as the program themes itself, so the screenshot shows the real look.
     QVERIFY(gui::ApplySkin(gui::kSkinName));
+    QVERIFY(home.isValid());
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
   }
   void init() {
     hooks.emplace();
@@ -166,9 +192,12 @@ class MainDialogTest : public QObject {
     QCOMPARE(SizeBoxes() + " " + Text(1024), QString("0x0 10"));
     QVERIFY(IsChecked(1015));
     QVERIFY(!window->playbackTimerActive());
-    const QString appDir = QCoreApplication::applicationDirPath() + "/";
-    QCOMPARE(Text(1042), appDir);
-    QCOMPARE(QString::fromStdString(window->settings().outputDirectory), appDir);
+    // The output folder is the home folder until a Videos folder exists.
+    QCOMPARE(Text(1042), home.path() + "/");
+    QCOMPARE(QString::fromStdString(window->settings().outputDirectory), home.path() + "/");
+    QVERIFY(QDir(home.path()).mkdir("Videos"));
+    QCOMPARE(qobject_cast<QLineEdit*>(CMainDialog().item(1042))->text(), home.path() + "/Videos/");
+    QVERIFY(QDir(home.filePath("Videos")).removeRecursively());
     auto* list = qobject_cast<QTreeWidget*>(Item(1002));
     QCOMPARE(list->columnCount(), 2);
     QCOMPARE(list->headerItem()->text(0) + " " + list->headerItem()->text(1),
@@ -370,6 +399,80 @@ class MainDialogTest : public QObject {
     QVERIFY(ReadAll(earlier) == StreamedMovie(GuiData("one_frame.gif"), window->settings()));
   }
 
+  void decodingKeepsTheWindowResponsiveAndCanBeAbandoned() {
+    // Large enough to take a while to decode.
+    const QString big =
+        WriteGif("big.gif", MakeGif(1000, 1000, std::vector(6, FilledFrame(1000, 1000, 7))));
+    int ticksWhileLoading = 0;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, this, [&] {
+      if (window->State() == State::Loading) ++ticksWhileLoading;
+    });
+    timer.start(1);
+    hooks->gifFiles.emplace_back(big);
+    Click(1005);
+    QCOMPARE(window->State(), State::Loading);
+    QCOMPARE(EnabledIds(), kEmpty);
+    QCOMPARE(window->cursor().shape(), Qt::BusyCursor);
+    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+    QVERIFY(ticksWhileLoading > 0);
+    QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(Text(1011), QString("/6"));
+    // Another GIF chosen during a decode replaces it, and the abandoned one never shows.
+    hooks->gifFiles.emplace_back(big);
+    Click(1005);
+    Open(GuiData("four_frames.gif"));
+    // The end of the abandoned decode, had it been queued, would arrive now.
+    QCoreApplication::processEvents();
+    QCOMPARE(Text(1011) + " " + PropertyRows().first(), QString("/4 Frame Count=4"));
+    // Closing during a decode abandons it.
+    hooks->gifFiles.emplace_back(big);
+    Click(1005);
+    Click(1033);
+    QVERIFY(!window->isVisible());
+    QVERIFY(hooks->messages.isEmpty());
+  }
+
+  void truncatedGifOpensWithItsCompleteFrames() {
+    std::vector<uint8_t> cut = MakeGif(8, 8, std::vector(3, FilledFrame(8, 8, 4)));
+    cut.resize(cut.size() - 8);
+    const QString path = WriteGif("cut.gif", cut);
+    Open(path);
+    QCOMPARE(hooks->messages,
+             QStringList{path + ": the file ends early; only its 2 complete frames are used"});
+    QCOMPARE(window->State(), State::Stopped);
+    QCOMPARE(Text(1011), QString("/2"));
+  }
+
+  void previewShowsTransparentPixelsOverWhite() {
+    Show();
+    // A 2 x 2 picture of palette entry 9 in the corner of a 4 x 4 screen: the rest is
+    // transparent.
+    Open(WriteGif("corner.gif", MakeGif(4, 4, {{0, 0, 2, 2, std::vector<uint8_t>(4, 9)}})));
+    const QImage shot = window->player()->grab().toImage();
+    const std::array<uint8_t, 3> entry = testutil::TestPaletteColour(9);
+    QCOMPARE(shot.pixel(shot.width() / 8, shot.height() / 8), qRgb(entry[0], entry[1], entry[2]));
+    QCOMPARE(shot.pixel(shot.width() * 7 / 8, shot.height() * 7 / 8), qRgb(255, 255, 255));
+  }
+
+  void everyConversionEqualsTheStreamingMovie() {
+    // Into the default folder, at several sizes in a row and the same size twice:
+    // the frames held are never changed by a conversion.
+    const QString gif = GuiData("size_101x75.gif");
+    Open(gif);
+    QByteArray original;
+    for (const int option : {1014, 1015, 1015, 1016}) {
+      Click(option);
+      const QByteArray movie = Convert(home.path(), "size_101x75");
+      QVERIFY(movie.startsWith("FWS\x03"));
+      QVERIFY(movie == StreamedMovie(gif, window->settings()));
+      if (option == 1015 && !original.isEmpty()) QVERIFY(movie == original);
+      if (option == 1015) original = movie;
+    }
+    QCOMPARE(window->player()->store().frames().At(0)->Width(), 101);
+    QVERIFY(hooks->messages.isEmpty());
+  }
+
   void convertWritesEveryFrameOnceAndTheStreamingMovie_data() {
     QTest::addColumn<bool>("minimised");
     QTest::addColumn<int>("sizeOption");
@@ -431,12 +534,19 @@ class MainDialogTest : public QObject {
     QTemporaryDir out;
     QFile(out.path() + "/blocker").open(QIODevice::WriteOnly);
     ChooseOutputDir(out.path() + "/blocker");
+    // Reported at once, before any frame is written; the exports check their folder too.
+    QSignalSpy captured(window->player(), &gui::CFramePlayer::frameCaptured);
     Click(1008);
-    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
-    QCOMPARE(hooks->messages.size(), 2);
-    QVERIFY2(hooks->messages[1].contains(out.path() + "/blocker/quorvex/Temp") &&
-                 hooks->messages[1].contains("Not a directory"),
-             qPrintable(hooks->messages[1]));
+    QCOMPARE(window->State(), State::Stopped);
+    Click(1006);
+    QCOMPARE(hooks->messages.size(), 3);
+    QCOMPARE(hooks->messages[1], "The movie " + out.path() + "/blocker/four_frames.swf" +
+                                     " was not written.\ncannot create directory " + out.path() +
+                                     "/blocker/quorvex/Temp/: Not a directory");
+    QCOMPARE(hooks->messages[2], "The frames were not exported.\ncannot create directory " +
+                                     out.path() + "/blocker/quorvex/: Not a directory");
+    QCoreApplication::processEvents();
+    QCOMPARE(captured.count(), 0);
     QCOMPARE(QDir(out.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{"blocker"});
   }

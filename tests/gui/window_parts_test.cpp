@@ -114,11 +114,16 @@ class WindowPartsTest : public QObject {
 
   void framesOfEveryDepthBecomeImages() {
     image::ImageBuffer frame;
-    // B, G, R and a transparent alpha byte: drawn opaque all the same.
+    // B, G, R, A: over white, as the movie shows them.
     QVERIFY(frame.Create(3, 2, 32));
-    std::memcpy(frame.PixelAddress(2, 1), "\x10\x20\x30\x00", 4);
-    QCOMPARE(gui::ToQImage(frame).size(), QSize(3, 2));
-    QCOMPARE(gui::ToQImage(frame).pixel(2, 1), qRgb(0x30, 0x20, 0x10));
+    std::memcpy(frame.PixelAddress(2, 1), "\x10\x20\x30\xFF", 4);
+    std::memcpy(frame.PixelAddress(1, 1), "\x10\x20\x30\x00", 4);
+    std::memcpy(frame.PixelAddress(0, 1), "\x00\x00\xFF\x80", 4);
+    const QImage image = gui::ToQImage(frame);
+    QCOMPARE(image.size(), QSize(3, 2));
+    QCOMPARE(image.pixel(2, 1), qRgb(0x30, 0x20, 0x10));
+    QCOMPARE(image.pixel(1, 1), qRgb(255, 255, 255));
+    QCOMPARE(image.pixel(0, 1), qRgb(255, 127, 127));
     // Packed indexes, most significant bits first.
     const image::RgbQuad green{0, 180, 0, 0};
     QVERIFY(frame.Create(3, 2, 4));
@@ -132,7 +137,9 @@ class WindowPartsTest : public QObject {
   void playerStretchesWithHardEdges() {
     gui::CFramePlayer player;
     player.resize(100, 80);
-    QVERIFY(player.store().LoadGif(GuiData("checker_2x2.gif").toStdString()));
+    core::FrameStore store;
+    QVERIFY(store.LoadGif(GuiData("checker_2x2.gif").toStdString()));
+    player.SetStore(std::move(store));
     const QImage shot = player.grab().toImage();
     // Each source pixel covers one quarter, aspect ratio not kept.
     QCOMPARE(shot.pixel(49, 39), qRgb(255, 0, 0));
