@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Makes the benchmark GIFs: small 200x200x50, medium 500x400x120, large 1000x800x60.
+"""Makes the benchmark GIFs: small 200x200x50, medium 500x400x120, large 1000x800x60, and for
+the window's benchmark wide 1000x175x259 (many frames) and huge 2000x1500x60 (large frames).
 
 Every frame is photo-like (moving smooth gradients plus noise), quantised to its own 256-colour
 palette with dithering, and covers the whole canvas, so each frame is a full GIF image that the
@@ -14,7 +15,8 @@ import sys
 
 from PIL import Image, ImageChops
 
-CASES = {"small": (200, 200, 50), "medium": (500, 400, 120), "large": (1000, 800, 60)}
+CASES = {"small": (200, 200, 50), "medium": (500, 400, 120), "large": (1000, 800, 60),
+         "wide": (1000, 175, 259), "huge": (2000, 1500, 60)}
 
 
 def channel(kind, size, shift, angle):

@@ -5,25 +5,30 @@
 #include <QLineEdit>
 #include <QResizeEvent>
 #include <algorithm>
+#include <charconv>
 #include <clocale>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <system_error>
 
 namespace gui {
 namespace {
 
-// Runs `print` (an snprintf call taking the buffer and its size) twice: once to
-// measure, once to fill. Empty when formatting fails.
-template <typename Printer>
-std::string PrintToString(Printer print) {
-  const int length = print(nullptr, 0);
-  if (length < 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  print(text.data(), text.size());
-  text.resize(static_cast<std::size_t>(length));
-  return text;
+// `value` as std::to_chars writes it with `format` (the printf forms %g, %.*e and
+// %.*f in the C locale), in a buffer grown until the text fits.
+template <typename... Format>
+std::string ToChars(double value, Format... format) {
+  std::string text(32, '\0');
+  for (;;) {
+    const auto [end, error] =
+        std::to_chars(text.data(), text.data() + text.size(), value, format...);
+    if (error == std::errc()) {
+      text.resize(static_cast<std::size_t>(end - text.data()));
+      return text;
+    }
+    text.resize(text.size() * 2);
+  }
 }
 
 // Removes trailing '0's and then trailing decimal symbols, but only from a text
@@ -95,15 +100,12 @@ void CNumberSpin::SetTrimZeros(bool trimZeros) { m_trimZeros = trimZeros; }
 void CNumberSpin::SetWrap(bool wrap) { m_wrap = wrap; }
 
 QString CNumberSpin::FormatNumber(double value) const {
-  std::string text = PrintToString(
-      [value](char* buffer, std::size_t size) { return std::snprintf(buffer, size, "%g", value); });
+  // %g: six significant digits.
+  std::string text = ToChars(value, std::chars_format::general, 6);
   if (m_decimals >= 0) {
-    const int decimals = m_decimals;
     const bool exponentForm = text.find('e') != std::string::npos;
-    text = PrintToString([value, decimals, exponentForm](char* buffer, std::size_t size) {
-      return exponentForm ? std::snprintf(buffer, size, "%.*e", decimals, value)
-                          : std::snprintf(buffer, size, "%.*f", decimals, value);
-    });
+    text = ToChars(value, exponentForm ? std::chars_format::scientific : std::chars_format::fixed,
+                   m_decimals);
   }
   if (m_trimZeros) {
     const std::size_t exponent = text.find('e');

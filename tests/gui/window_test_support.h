@@ -69,9 +69,10 @@ class ScriptedHooks {
   template <typename T>
   static std::optional<T> Next(std::deque<std::optional<T>>& queue) {
     if (queue.empty()) return std::nullopt;
-    std::optional<T> answer = queue.front();
+    const std::optional<T> answer = queue.front();
     queue.pop_front();
-    return answer;
+    if (!answer) return std::nullopt;
+    return *answer;
   }
 };
 
