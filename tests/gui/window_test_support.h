@@ -68,9 +68,13 @@ class ScriptedHooks {
  private:
   template <typename T>
   static std::optional<T> Next(std::deque<std::optional<T>>& queue) {
+    // Moved out of the queue's element rather than copied as an optional, which an
+    // optimising GCC takes for a read of uninitialised memory.
     if (queue.empty()) return std::nullopt;
-    std::optional<T> answer = queue.front();
+    const bool answered = queue.front().has_value();
+    T answer = answered ? std::move(*queue.front()) : T();
     queue.pop_front();
+    if (!answered) return std::nullopt;
     return answer;
   }
 };
