@@ -22,7 +22,8 @@ void EnsureResources() {
   static_cast<void>(registered);
 }
 
-QByteArray ReadWholeFile(const QString& path) {
+// A file or a resource (":/..."), whole; empty when it cannot be opened.
+QByteArray ReadAll(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return QByteArray();
   return file.readAll();
@@ -32,7 +33,7 @@ QByteArray ReadWholeFile(const QString& path) {
 
 QByteArray ReadResource(const QString& path) {
   EnsureResources();
-  return ReadWholeFile(path);
+  return ReadAll(path);
 }
 
 QString SkinStyleSheet(const QByteArray& skinData, const QString& skinName) {
@@ -48,7 +49,7 @@ QString SkinStyleSheet(const QByteArray& skinData, const QString& skinName) {
 QString FindSkinStyleSheet(const QString& skinName, const QStringList& directories) {
   const QString skinFile = FindDataFile(skinName, directories);
   if (!skinFile.isEmpty()) {
-    const QString fromFile = SkinStyleSheet(ReadWholeFile(skinFile), skinName);
+    const QString fromFile = SkinStyleSheet(ReadAll(skinFile), skinName);
     if (!fromFile.isEmpty()) return fromFile;
   }
   return SkinStyleSheet(ReadResource(QString::fromLatin1(kSkinResource)), skinName);
