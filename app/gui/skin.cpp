@@ -49,7 +49,7 @@ QString SkinStyleSheet(const QByteArray& skinData, const QString& skinName) {
 QString FindSkinStyleSheet(const QString& skinName, const QStringList& directories) {
   const QString skinFile = FindDataFile(skinName, directories);
   if (!skinFile.isEmpty()) {
-    const QString fromFile = SkinStyleSheet(ReadAll(skinFile), skinName);
+    QString fromFile = SkinStyleSheet(ReadAll(skinFile), skinName);
     if (!fromFile.isEmpty()) return fromFile;
   }
   return SkinStyleSheet(ReadResource(QString::fromLatin1(kSkinResource)), skinName);
