@@ -11,8 +11,12 @@ packages=(
   libswscale-dev libavutil-dev libcli11-dev
   # desktop program
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation2
+  # manual pages, icons and the Debian package
+  help2man librsvg2-bin file dpkg-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg python3 python3-pil
+  # checks of the installed files
+  desktop-file-utils appstream man-db bash-completion
 )
 
 missing=()

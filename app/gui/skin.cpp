@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QStyleFactory>
 
+#include "app/gui/data_files.h"
+
 // The resources live in this static library; a static library's resource object is
 // only linked when something calls its initialiser, which must sit outside every
 // namespace.
@@ -20,13 +22,18 @@ void EnsureResources() {
   static_cast<void>(registered);
 }
 
+// A file or a resource (":/..."), whole; empty when it cannot be opened.
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+  return file.readAll();
+}
+
 }  // namespace
 
 QByteArray ReadResource(const QString& path) {
   EnsureResources();
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
-  return file.readAll();
+  return ReadAll(path);
 }
 
 QString SkinStyleSheet(const QByteArray& skinData, const QString& skinName) {
@@ -39,11 +46,19 @@ QString SkinStyleSheet(const QByteArray& skinData, const QString& skinName) {
   return QString::fromUtf8(skinData.mid(lineEnd + 1));
 }
 
+QString FindSkinStyleSheet(const QString& skinName, const QStringList& directories) {
+  const QString skinFile = FindDataFile(skinName, directories);
+  if (!skinFile.isEmpty()) {
+    QString fromFile = SkinStyleSheet(ReadAll(skinFile), skinName);
+    if (!fromFile.isEmpty()) return fromFile;
+  }
+  return SkinStyleSheet(ReadResource(QString::fromLatin1(kSkinResource)), skinName);
+}
+
 bool ApplySkin(const QString& skinName) {
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
   if (app == nullptr) return false;
-  const QString styleSheet =
-      SkinStyleSheet(ReadResource(QString::fromLatin1(kSkinResource)), skinName);
+  const QString styleSheet = FindSkinStyleSheet(skinName, DataDirectories());
   if (styleSheet.isEmpty()) return false;
   // Fusion draws the same on every desktop, so the sheet meets one known base style.
   if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {

@@ -1,11 +1,14 @@
 // The pieces the main window is built from: dialog units and fonts, the data
-// exchange of number boxes, the skin, frame drawing, the player and the
-// frame-number arrows.
+// exchange of number boxes, the data files and the skin, frame drawing, the player
+// and the frame-number arrows.
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <chrono>
@@ -14,6 +17,7 @@
 #include <memory>
 
 #include "app/gui/about_dialog.h"
+#include "app/gui/data_files.h"
 #include "app/gui/dialog_data.h"
 #include "app/gui/dialog_units.h"
 #include "app/gui/export_dialog.h"
@@ -32,6 +36,24 @@ Q_DECLARE_METATYPE(FieldResult)
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// An install tree in a temporary folder: bin/ for the executable, share/quorvex/ for
+// the installed data files.
+struct DataTree {
+  QTemporaryDir root;
+  QString bin = root.filePath("bin");
+  QString data = root.filePath("share/quorvex");
+  DataTree() {
+    QDir().mkpath(bin);
+    QDir().mkpath(data);
+  }
+  // Writes `content` into `folder`/`name`.
+  static void Put(const QString& folder, const QString& name, const QByteArray& content) {
+    QFile file(QDir(folder).filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+  }
+};
 
 }  // namespace
 
@@ -110,6 +132,65 @@ class WindowPartsTest : public QObject {
     QVERIFY(gui::SkinStyleSheet("USKN 1 tamsel.u3", "tamsel.u3").isEmpty());
     QVERIFY(!gui::ApplySkin("missing.u3"));
     QVERIFY(qApp->styleSheet().isEmpty());
+  }
+
+  void dataFolders() {
+    const DataTree tree;
+    QCOMPARE(gui::DataDirectories(tree.bin + "/"), (QStringList{tree.bin, tree.data}));
+    QVERIFY(gui::DataDirectories(QString()).isEmpty());
+    QVERIFY(gui::FindDataFile("tamsel.u3", {}).isEmpty());
+  }
+
+  void dataFileLookupOrder_data() {
+    QTest::addColumn<bool>("besideExecutable");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<bool>("folderBesideExecutable");
+    QTest::addColumn<QString>("foundIn");
+    QTest::newRow("beside the executable") << true << false << false << "bin";
+    QTest::newRow("installed") << false << true << false << "data";
+    QTest::newRow("both: the executable's folder first") << true << true << false << "bin";
+    QTest::newRow("a folder of that name is no file") << false << true << true << "data";
+    QTest::newRow("nowhere") << false << false << false << "";
+  }
+  void dataFileLookupOrder() {
+    QFETCH(bool, besideExecutable);
+    QFETCH(bool, installed);
+    QFETCH(bool, folderBesideExecutable);
+    QFETCH(QString, foundIn);
+    const DataTree tree;
+    const QString name = gui::kHelpPageName;
+    if (besideExecutable) DataTree::Put(tree.bin, name, "<html>");
+    if (installed) DataTree::Put(tree.data, name, "<html>");
+    if (folderBesideExecutable) QDir(tree.bin).mkdir(name);
+    const QString folder = foundIn == "bin" ? tree.bin : tree.data;
+    QCOMPARE(gui::FindDataFile(name, gui::DataDirectories(tree.bin)),
+             foundIn.isEmpty() ? QString() : QDir(folder).filePath(name));
+  }
+
+  void skinFromDataFilesOrBundled_data() {
+    const QString bundled =
+        gui::SkinStyleSheet(gui::ReadResource(gui::kSkinResource), gui::kSkinName);
+    QTest::addColumn<QByteArray>("installedFile");
+    QTest::addColumn<QString>("skinName");
+    QTest::addColumn<QString>("styleSheet");
+    QTest::newRow("skin file") << QByteArray("USKN 1 tamsel.u3\nQLabel {}") << "tamsel.u3"
+                               << "QLabel {}";
+    QTest::newRow("no skin file") << QByteArray() << "tamsel.u3" << bundled;
+    QTest::newRow("file of another skin")
+        << QByteArray("USKN 1 other.u3\nQLabel {}") << "tamsel.u3" << bundled;
+    QTest::newRow("no skin header") << QByteArray("QLabel {}") << "tamsel.u3" << bundled;
+    QTest::newRow("a skin only the file has")
+        << QByteArray("USKN 1 other.u3\nQLabel {}") << "other.u3"
+        << "QLabel {}";
+    QTest::newRow("no such skin") << QByteArray() << "other.u3" << QString();
+  }
+  void skinFromDataFilesOrBundled() {
+    QFETCH(QByteArray, installedFile);
+    QFETCH(QString, skinName);
+    QFETCH(QString, styleSheet);
+    const DataTree tree;
+    if (!installedFile.isEmpty()) DataTree::Put(tree.data, skinName, installedFile);
+    QCOMPARE(gui::FindSkinStyleSheet(skinName, gui::DataDirectories(tree.bin)), styleSheet);
   }
 
   void framesOfEveryDepthBecomeImages() {
