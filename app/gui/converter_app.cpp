@@ -1,9 +1,18 @@
 #include "app/gui/converter_app.h"
 
+#include <QMetaObject>
+#include <QStringList>
+
 #include "app/gui/main_dialog.h"
 #include "app/gui/skin.h"
 
 namespace gui {
+
+void OpenFileArgument(CMainDialog& dialog, const QStringList& arguments) {
+  if (arguments.size() < 2) return;
+  QMetaObject::invokeMethod(
+      &dialog, [&dialog, file = arguments[1]] { dialog.OpenGif(file); }, Qt::QueuedConnection);
+}
 
 CConverterApp::CConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Quorvex"));
@@ -15,6 +24,7 @@ int CConverterApp::InitInstance() {
   ApplySkin(QString::fromLatin1(kSkinName));
   CMainDialog dialog;
   m_pMainWnd = &dialog;
+  OpenFileArgument(dialog, arguments());
   dialog.exec();
   m_pMainWnd = nullptr;
   return 0;

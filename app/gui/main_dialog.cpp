@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <array>
 
 #include "app/gui/control_factory.h"
+#include "app/gui/data_files.h"
 #include "app/gui/dialog_template.h"
 #include "app/gui/frame_player.h"
 #include "app/gui/local_path.h"
@@ -86,6 +88,7 @@ CMainDialog::CMainDialog(QWidget* parent)
   BuildControls();
   ConnectMessageTable();
   OnInitDialog();
+  setAcceptDrops(true);
 }
 
 CMainDialog::~CMainDialog() {
@@ -270,9 +273,20 @@ void CMainDialog::OnStartOrPause() {
 }
 
 void CMainDialog::OnHelp() {
-  // Resolved against the current directory, as a relative name is; a failure to
-  // open it is not reported.
-  Hooks().openExternal(QDir::current().absoluteFilePath(QString::fromLatin1(kHelpFile)));
+  // The help file by its relative name first, then the help page installed with the
+  // program.
+  const QString helpFile = QDir::current().absoluteFilePath(QString::fromLatin1(kHelpFile));
+  QStringList tried;
+  for (const QString& candidate : {helpFile, FindHelpPage()}) {
+    if (candidate.isEmpty() || !QFileInfo(candidate).isFile()) continue;
+    if (Hooks().openExternal(candidate)) return;
+    tried << candidate + ": the desktop could not open it";
+  }
+  if (tried.isEmpty()) {
+    tried << helpFile + ": no such file"
+          << QStringLiteral("%1: not installed").arg(QString::fromLatin1(kHelpPageName));
+  }
+  ShowMessage(QStringLiteral("The help could not be opened.\n%1").arg(tried.join('\n')));
 }
 
 void CMainDialog::OnExit() { done(0); }

@@ -65,11 +65,18 @@ class CMainDialog : public QDialog {
   // and runs the chosen command.
   void ShowContextMenu(const QPoint& globalPos);
 
+  // Opens the GIF at `path` as Open File does after its dialog: a file given on the
+  // command line or dropped onto the window. Ignored while a conversion runs.
+  void OpenGif(const QString& path);
+
   void done(int result) override;
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // A local file dragged onto the window opens as a GIF when dropped.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

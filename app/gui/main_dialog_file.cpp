@@ -1,6 +1,10 @@
 // Opening a GIF: stopping what runs, loading the frames and listing the file.
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QTreeWidget>
+#include <QUrl>
 #include <atomic>
 #include <memory>
 #include <utility>
@@ -14,13 +18,16 @@
 namespace gui {
 
 void CMainDialog::OnOpenFile() {
-  const std::optional<QString> chosen = Hooks().chooseGifFile(this);
-  if (!chosen) return;
+  if (const std::optional<QString> chosen = Hooks().chooseGifFile(this)) OpenGif(*chosen);
+}
+
+void CMainDialog::OpenGif(const QString& path) {
+  if (m_isConverting) return;
   // A GIF still being decoded is abandoned for the new one.
   m_backgroundJob.Cancel();
   if (!m_gifPath.empty()) StopForNewFile();
   m_propertyList->clear();
-  m_gifPath = ToLocalPath(*chosen);
+  m_gifPath = ToLocalPath(path);
   m_isPlaying = true;
   m_isLoading = true;
   m_customBoxesEnabled = false;
@@ -30,14 +37,14 @@ void CMainDialog::OnOpenFile() {
   m_player->store().ClearTempFrames(m_settings.outputDirectory);
   auto loaded = std::make_shared<core::FrameStore>();
   auto ok = std::make_shared<bool>(false);
-  const std::string path = m_gifPath;
+  const std::string gifPath = m_gifPath;
   const bool started = m_backgroundJob.Start(
-      [loaded, ok, path](const std::atomic<bool>& cancelled) {
-        *ok = loaded->LoadGif(path, &cancelled);
+      [loaded, ok, gifPath](const std::atomic<bool>& cancelled) {
+        *ok = loaded->LoadGif(gifPath, &cancelled);
       },
       [this, loaded, ok] { FinishOpen(*loaded, *ok); });
   if (!started) {
-    *ok = loaded->LoadGif(path);
+    *ok = loaded->LoadGif(gifPath);
     FinishOpen(*loaded, *ok);
   }
 }
@@ -58,6 +65,23 @@ void CMainDialog::FinishOpen(core::FrameStore& loaded, bool ok) {
                     .arg(FromLocalPath(m_gifPath))
                     .arg(FrameCount()));
   }
+}
+
+void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls() && item(1005)->isEnabled()) event->acceptProposedAction();
+}
+
+void CMainDialog::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  event->acceptProposedAction();
+  if (urls.size() == 1 && urls.first().isLocalFile()) {
+    OpenGif(urls.first().toLocalFile());
+    return;
+  }
+  // Refused as Open File refuses a file that is no GIF.
+  const QString what = urls.size() == 1 ? urls.first().toDisplayString() + ": not a local file"
+                                        : QStringLiteral("only one file can be opened at a time");
+  ShowMessage(QStringLiteral("The GIF file could not be opened.\n%1").arg(what));
 }
 
 void CMainDialog::StopForNewFile() {

@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -19,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <array>
 #include <functional>
 #include <memory>
@@ -27,6 +31,7 @@
 #include <vector>
 
 #include "app/core/convert.h"
+#include "app/gui/converter_app.h"
 #include "app/gui/dialog_template.h"
 #include "app/gui/frame_player.h"
 #include "app/gui/skin.h"
@@ -676,10 +681,70 @@ class MainDialogTest : public QObject {
     QCOMPARE(hooks->directoryTitles, QStringList{"Open"});
     QCOMPARE(Text(1042), QString("/tmp/some where/"));
     QCOMPARE(window->settings().outputDirectory, std::string("/tmp/some where/"));
-    // Help: relative to the current directory; the opener's refusal is not reported.
+  }
+
+  void helpOpensTheHelpFileOrTheInstalledPage() {
+    QTemporaryDir current;
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(current.path()));
+    // Neither a help file here nor an installed page (none beside the test program).
     Click(1027);
-    QCOMPARE(hooks->opened, QStringList{QDir::current().absoluteFilePath("quorvexhelp.chm")});
+    QCOMPARE(hooks->opened, QStringList());
+    const QString chm = current.filePath("quorvexhelp.chm");
+    QCOMPARE(hooks->messages, QStringList{"The help could not be opened.\n" + chm +
+                                          ": no such file\nquorvexhelp.html: not installed"});
+    // The installed page, which the desktop refuses: said so.
+    const QString page = QCoreApplication::applicationDirPath() + "/quorvexhelp.html";
+    QVERIFY(QFile(page).open(QIODevice::WriteOnly));
+    Click(1027);
+    QCOMPARE(hooks->opened, QStringList{page});
+    QCOMPARE(hooks->messages.last(),
+             "The help could not be opened.\n" + page + ": the desktop could not open it");
+    // The help file in the current folder comes first.
+    QVERIFY(QFile(chm).open(QIODevice::WriteOnly));
+    hooks->openResult = true;
+    Click(1027);
+    QCOMPARE(hooks->opened.last(), chm);
+    QCOMPARE(hooks->messages.size(), 2);
+    QVERIFY(QFile::remove(page));
+    QVERIFY(QDir::setCurrent(before));
+  }
+
+  void gifGivenOnTheCommandLineOrDropped() {
+    // The program's first argument opens once the window runs.
+    gui::OpenFileArgument(*window, {"quorvex", GuiData("four_frames.gif")});
+    gui::OpenFileArgument(*window, {"quorvex"});
+    QCOMPARE(window->State(), State::Empty);
+    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+    QCOMPARE(Text(1011), QString("/4"));
+    // A file dropped onto the window opens the same way.
+    const auto drop = [this](const QList<QUrl>& urls) {
+      QMimeData data;
+      data.setUrls(urls);
+      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+      QApplication::sendEvent(window.get(), &enter);
+      if (!enter.isAccepted()) return false;
+      QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+      QApplication::sendEvent(window.get(), &dropped);
+      return true;
+    };
+    QVERIFY(drop({QUrl::fromLocalFile(GuiData("ten_frames.gif"))}));
+    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+    QCOMPARE(Text(1011), QString("/10"));
     QVERIFY(hooks->messages.isEmpty());
+    // Anything else is refused with Open File's message.
+    QVERIFY(drop({QUrl::fromLocalFile(GuiData("not_a_gif.gif"))}));
+    QTRY_COMPARE_WITH_TIMEOUT(hooks->messages.size(), 1, kSlowMs);
+    QVERIFY(hooks->messages[0].startsWith("The GIF file could not be opened.\n" +
+                                          GuiData("not_a_gif.gif") + ": not a GIF file"));
+    QVERIFY(drop({QUrl("https://example.org/a.gif")}));
+    QVERIFY(drop({QUrl::fromLocalFile("/a.gif"), QUrl::fromLocalFile("/b.gif")}));
+    QCOMPARE(hooks->messages.mid(1),
+             (QStringList{"The GIF file could not be opened.\nhttps://example.org/a.gif: not a "
+                          "local file",
+                          "The GIF file could not be opened.\nonly one file can be opened at a "
+                          "time"}));
+    QCOMPARE(window->State(), State::Empty);
   }
 
   void closingWhilePlayingEndsTheWorker() {
