@@ -26,10 +26,13 @@ enum class TagCode : std::uint16_t {
   kShowFrame = 1,
   kSetBackgroundColor = 9,
   kDoAction = 12,
+  kDefineBitsLossless = 20,
   kDefineBitsJpeg2 = 21,
   kPlaceObject2 = 26,
   kRemoveObject2 = 28,
   kDefineShape3 = 32,
+  kDefineBitsJpeg3 = 35,
+  kDefineBitsLossless2 = 36,
   kFrameLabel = 43,
 };
 
@@ -67,6 +70,9 @@ static_assert(longTagHeaderWord(TagCode::kPlaceObject2) == 0x06BF);
 static_assert(longTagHeaderWord(TagCode::kRemoveObject2) == 0x073F);
 static_assert(longTagHeaderWord(TagCode::kDoAction) == 0x033F);
 static_assert(longTagHeaderWord(TagCode::kFrameLabel) == 0x0AFF);
+static_assert(longTagHeaderWord(TagCode::kDefineBitsLossless) == 0x053F);
+static_assert(longTagHeaderWord(TagCode::kDefineBitsJpeg3) == 0x08FF);
+static_assert(longTagHeaderWord(TagCode::kDefineBitsLossless2) == 0x093F);
 
 // Bit-field widths of the records: RECT, MATRIX and the MoveTo of a style change store their
 // value width in 5 bits, CXFORMWITHALPHA in 4, an edge stores width - 2 in 4 bits.
@@ -121,6 +127,13 @@ inline constexpr std::uint8_t kActionHasPayload = 0x80;
 // (empty) encoding-tables stream ended by EOI before the image stream.
 inline constexpr std::array<std::uint8_t, 4> kJpegPrefix = {0xFF, 0xD9, 0xFF, 0xD8};
 inline constexpr std::array<std::uint8_t, 2> kJpegSuffix = {0xFF, 0xD9};
+
+// DefineBitsLossless BitmapFormat values: colour mapped (8-bit indices into a table of up to 256
+// colours) and direct 32-bit pixels; the first byte of a 32-bit pixel without alpha is reserved
+// and always 0.
+inline constexpr std::uint8_t kLosslessColorMapped = 3;
+inline constexpr std::uint8_t kLosslessDirect32 = 5;
+inline constexpr std::uint8_t kLosslessPix24Reserved = 0;
 
 // Units: one pixel is 20 twips; 16.16 and 8.8 fixed point have 65536 and 256 steps per unit.
 inline constexpr float kTwipsPerPixel = 20.0F;

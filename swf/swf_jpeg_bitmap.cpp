@@ -6,6 +6,7 @@
 #include "swf/byte_writer.h"
 #include "swf/swf_constants.h"
 #include "swf/tag_header.h"
+#include "swf/zlib_data.h"
 
 namespace swf {
 SwfJpegBitmap::SwfJpegBitmap(std::uint16_t id, const std::string& path)
@@ -21,6 +22,12 @@ SwfJpegBitmap::SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpe
 
 // DefineBitsJPEG2 tag (code 21, long header), for a JPEG of L bytes:
 //   u16 CharacterId | FF D9 FF D8 | the L bytes | FF D9       (body L + 8, tag L + 14)
+SwfJpegBitmap::SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg,
+                             std::span<const std::uint8_t> alphaPlane, int zlibLevel)
+    : SwfCharacter(CharacterKind::kBitmap, id, 0) {
+  buildWithAlpha(jpeg, alphaPlane, zlibLevel);
+}
+
 void SwfJpegBitmap::build(std::span<const std::uint8_t> jpeg) {
   constexpr std::size_t kWrapBytes = 2 + kJpegPrefix.size() + kJpegSuffix.size();
   if (jpeg.size() > std::numeric_limits<std::uint32_t>::max() - kWrapBytes - kLongTagHeaderBytes)
@@ -33,6 +40,23 @@ void SwfJpegBitmap::build(std::span<const std::uint8_t> jpeg) {
   appendBytes(tag_, jpeg);
   appendBytes(tag_, kJpegSuffix);
   valid_ = true;
+}
+
+// DefineBitsJPEG3 tag (code 35, long header), for a JPEG of L bytes:
+//   u16 CharacterId | u32 AlphaDataOffset = L + 6 | FF D9 FF D8 | the L bytes | FF D9
+//   | zlib stream of the alpha plane
+void SwfJpegBitmap::buildWithAlpha(std::span<const std::uint8_t> jpeg,
+                                   std::span<const std::uint8_t> alphaPlane, int zlibLevel) {
+  constexpr std::size_t kWrapBytes = kJpegPrefix.size() + kJpegSuffix.size();
+  std::vector<std::uint8_t> body;
+  appendU16(body, id());
+  if (jpeg.size() > std::numeric_limits<std::uint32_t>::max() - kWrapBytes) return;
+  appendU32(body, static_cast<std::uint32_t>(jpeg.size() + kWrapBytes));
+  appendBytes(body, kJpegPrefix);
+  appendBytes(body, jpeg);
+  appendBytes(body, kJpegSuffix);
+  if (!appendZlib(body, alphaPlane, zlibLevel)) return;
+  valid_ = appendTag(tag_, TagCode::kDefineBitsJpeg3, body);
 }
 
 }  // namespace swf

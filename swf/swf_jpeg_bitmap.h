@@ -9,8 +9,9 @@
 
 namespace swf {
 
-// A DefineBitsJPEG2 character carrying one JPEG file's bytes unchanged. The image is neither
-// decoded nor checked; whoever fills a shape with it supplies the geometry.
+// A DefineBitsJPEG2 character carrying one JPEG file's bytes unchanged, or with an alpha plane a
+// DefineBitsJPEG3 one. The image is neither decoded nor checked; whoever fills a shape with it
+// supplies the geometry.
 class SwfJpegBitmap : public SwfCharacter {
  public:
   // Reads the whole file at `path` and builds the tag. A file that cannot be opened or that
@@ -21,6 +22,12 @@ class SwfJpegBitmap : public SwfCharacter {
   // Builds the tag from JPEG bytes held in memory; the same bytes as a file give the same tag.
   SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg);
 
+  // Builds a DefineBitsJPEG3 tag: the JPEG, whose colours must be premultiplied by the alpha,
+  // and its alpha plane (one byte per pixel, rows top first, as many as the JPEG has pixels)
+  // compressed at zlib level `zlibLevel` (see appendZlib).
+  SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg,
+                std::span<const std::uint8_t> alphaPlane, int zlibLevel);
+
   // True when the tag was built.
   bool isValid() const { return valid_; }
 
@@ -29,6 +36,8 @@ class SwfJpegBitmap : public SwfCharacter {
 
  private:
   void build(std::span<const std::uint8_t> jpeg);
+  void buildWithAlpha(std::span<const std::uint8_t> jpeg, std::span<const std::uint8_t> alphaPlane,
+                      int zlibLevel);
 
   std::vector<std::uint8_t> tag_;
   bool valid_ = false;
