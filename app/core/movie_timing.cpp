@@ -1,0 +1,107 @@
+#include "app/core/movie_timing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numeric>
+
+namespace core {
+namespace {
+
+// Rates in 8.8 fixed point: one frame per second is 256, and a delay of d hundredths lasts
+// d * rate / kCentisecondRateUnits movie frames.
+constexpr std::int64_t kOneFramePerSecond = 256;
+constexpr std::int64_t kCentisecondRateUnits = 100 * kOneFramePerSecond;
+
+std::int64_t TotalOf(const std::vector<int>& frames) {
+  return std::accumulate(frames.begin(), frames.end(), std::int64_t{0});
+}
+
+// The lowest rate within the limits at which every delay is a whole number of movie frames, or
+// 0. A rate works when it is a multiple of kCentisecondRateUnits / gcd(g, kCentisecondRateUnits),
+// g the delays' greatest common divisor.
+std::int64_t ExactRate(const std::vector<int>& delays, std::int64_t maxRate) {
+  std::int64_t common = 0;
+  for (const int delay : delays) common = std::gcd(common, std::int64_t{delay});
+  const std::int64_t step = kCentisecondRateUnits / std::gcd(common, kCentisecondRateUnits);
+  const std::int64_t rate = step * ((kOneFramePerSecond + step - 1) / step);
+  return rate <= maxRate ? rate : 0;
+}
+
+// Movie frames per GIF frame at a whole-number rate: each frame ends at its running total
+// rounded to the nearest movie frame (halves up). The largest difference between a frame's time
+// on screen and its delay, in hundredths, goes to `worstError`.
+std::vector<int> RoundedFrames(const std::vector<int>& delays, std::int64_t framesPerSecond,
+                               double& worstError) {
+  std::vector<int> frames;
+  frames.reserve(delays.size());
+  std::int64_t elapsed = 0;
+  std::int64_t shownUntil = 0;
+  worstError = 0.0;
+  for (const int delay : delays) {
+    elapsed += delay;
+    const std::int64_t end = (2 * elapsed * framesPerSecond + 100) / 200;
+    const std::int64_t frameCount = end - shownUntil;
+    shownUntil = end;
+    frames.push_back(static_cast<int>(frameCount));
+    const double shown =
+        100.0 * static_cast<double>(frameCount) / static_cast<double>(framesPerSecond);
+    worstError = std::max(worstError, std::abs(shown - delay));
+  }
+  return frames;
+}
+
+}  // namespace
+
+int EffectiveDelay(int storedDelayCentiseconds) {
+  return storedDelayCentiseconds <= 1 ? 10 : storedDelayCentiseconds;
+}
+
+bool ChooseMovieTiming(std::span<const int> storedDelaysCentiseconds, int maxFramesPerSecond,
+                       MovieTiming& timing, std::string& error) {
+  if (storedDelaysCentiseconds.empty()) {
+    error = "the GIF has no frame to time";
+    return false;
+  }
+  std::vector<int> delays;
+  delays.reserve(storedDelaysCentiseconds.size());
+  for (const int delay : storedDelaysCentiseconds) delays.push_back(EffectiveDelay(delay));
+
+  const std::int64_t maxRate = std::int64_t{maxFramesPerSecond} * kOneFramePerSecond;
+  if (const std::int64_t rate = ExactRate(delays, maxRate); rate > 0) {
+    std::vector<int> frames;
+    frames.reserve(delays.size());
+    for (const int delay : delays) {
+      frames.push_back(static_cast<int>(delay * rate / kCentisecondRateUnits));
+    }
+    if (TotalOf(frames) <= kMaxMovieFrameCount) {
+      timing = {static_cast<std::uint16_t>(rate), std::move(frames), true};
+      return true;
+    }
+  }
+
+  // Every frame must last at least one movie frame: the shortest delay sets the lowest rate.
+  const int shortest = *std::min_element(delays.begin(), delays.end());
+  const std::int64_t lowest = std::max<std::int64_t>(1, (100 + shortest - 1) / shortest);
+  double bestError = std::numeric_limits<double>::infinity();
+  std::int64_t needed = std::numeric_limits<std::int64_t>::max();
+  for (std::int64_t fps = std::min<std::int64_t>(lowest, maxFramesPerSecond);
+       fps <= maxFramesPerSecond; ++fps) {
+    double worstError = 0.0;
+    std::vector<int> frames = RoundedFrames(delays, fps, worstError);
+    needed = std::min(needed, TotalOf(frames));
+    if (TotalOf(frames) > kMaxMovieFrameCount || worstError >= bestError) continue;
+    bestError = worstError;
+    timing = {static_cast<std::uint16_t>(fps * kOneFramePerSecond), std::move(frames), false};
+  }
+  if (bestError == std::numeric_limits<double>::infinity()) {
+    error = "the GIF's delays need " + std::to_string(needed) +
+            " movie frames, more than a movie can count (" + std::to_string(kMaxMovieFrameCount) +
+            ")";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace core
