@@ -6,6 +6,7 @@
 
 #include "cli/options.h"
 #include "cli/runner.h"
+#include "support/temp_file_cleanup.h"
 
 int main(int argc, char** argv) {
   const unsigned cores = std::thread::hardware_concurrency();
@@ -16,5 +17,6 @@ int main(int argc, char** argv) {
     std::fputs(parsed.output.c_str(), parsed.exitCode == 0 ? stdout : stderr);
     return parsed.exitCode;
   }
+  support::RemoveTempFilesOnSignals();
   return cli::RunConversions(parsed.options, stdout, stderr, ::isatty(STDERR_FILENO) == 1);
 }

@@ -78,8 +78,7 @@ bool compressWith(int width, int height, const Run& run, std::vector<uint8_t>& o
     return false;
   }
   try {
-    std::vector<uint8_t> bytes(jpeg, jpeg + jpegSize);
-    out = std::move(bytes);
+    out.assign(jpeg, jpeg + jpegSize);  // keeps the capacity of a buffer reused frame to frame
   } catch (const std::bad_alloc&) {
     report(error, ImageError::OutOfMemory);
     return false;
@@ -311,6 +310,22 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
                                    jpeg, size, quality, flags);
   };
   return compressWith(width, height, run, out, error);
+}
+
+uint64_t ResizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, int height) {
+  const auto plane = [](int w, int h) {
+    return static_cast<uint64_t>((w + 63) / 64 * 64) * static_cast<uint64_t>(std::max(h, 1));
+  };
+  // Above the kept size the library's own buffer grows with the JPEG instead.
+  const uint64_t output = std::min<uint64_t>(
+      tjBufSize(std::max(width, 1), std::max(height, 1), TJSAMP_420), kKeptScratchBytes);
+  const uint64_t source = static_cast<uint64_t>(sourceWidth) * static_cast<uint64_t>(sourceHeight);
+  // Kept at the source size: a 24-bit composited copy; resized: Y, Cb, Cr planes of the source
+  // and the target's planes.
+  const uint64_t kept = 3 * source;
+  const uint64_t resized = 3 * plane(sourceWidth, sourceHeight) + plane(width + 1, height + 1) +
+                           2 * plane(width / 2 + 1, height / 2 + 1);
+  return std::max(kept, resized) + output;
 }
 
 bool JpegCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& options,

@@ -1,0 +1,72 @@
+#include "support/temp_file_cleanup.h"
+
+#include <pthread.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+namespace support {
+namespace {
+
+// The guarded paths, copied with strdup so that the signal handler reads nothing but these
+// pointers and their C strings (unlink is async-signal-safe; no lock is taken).
+constexpr int kSlots = 256;
+std::array<std::atomic<char*>, kSlots> guardedPaths{};
+
+extern "C" void RemoveAndReraise(int signalNumber) {
+  for (std::atomic<char*>& slot : guardedPaths) {
+    if (const char* path = slot.load()) ::unlink(path);
+  }
+  std::signal(signalNumber, SIG_DFL);
+  std::raise(signalNumber);
+}
+
+}  // namespace
+
+void TempFileGuard::guard(const std::string& path) {
+  release();
+  char* copy = ::strdup(path.c_str());
+  if (copy == nullptr) return;
+  for (int i = 0; i < kSlots; ++i) {
+    char* empty = nullptr;
+    if (guardedPaths[static_cast<std::size_t>(i)].compare_exchange_strong(empty, copy)) {
+      slot_ = i;
+      return;
+    }
+  }
+  std::free(copy);
+}
+
+void TempFileGuard::release() {
+  if (slot_ < 0) return;
+  std::free(guardedPaths[static_cast<std::size_t>(slot_)].exchange(nullptr));
+  slot_ = -1;
+}
+
+DeferredTermination::DeferredTermination() {
+  sigset_t held;
+  sigemptyset(&held);
+  sigaddset(&held, SIGINT);
+  sigaddset(&held, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+DeferredTermination::~DeferredTermination() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+void RemoveTempFilesOnSignals() {
+  static const bool installed = [] {
+    struct sigaction action {};
+    action.sa_handler = RemoveAndReraise;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    return true;
+  }();
+  (void)installed;
+}
+
+}  // namespace support
