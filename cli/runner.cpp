@@ -105,6 +105,10 @@ class Runner {
       const core::MovieResult result = core::ConvertGif(request, progress);
       m_bar.Clear();
       if (!result.ok) return Fail(path + ": " + result.error);
+      if (result.jobs < request.jobs) {
+        Warn(path + ": converted on " + std::to_string(result.jobs) + " of " +
+             std::to_string(request.jobs) + " jobs to stay within the memory limit");
+      }
       detail = std::to_string(request.settings.width) + "x" +
                std::to_string(request.settings.height) + ", " + result.outputPath;
     } else {

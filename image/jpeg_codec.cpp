@@ -325,7 +325,7 @@ uint64_t ResizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, 
   const uint64_t kept = 3 * source;
   const uint64_t resized = 3 * plane(sourceWidth, sourceHeight) + plane(width + 1, height + 1) +
                            2 * plane(width / 2 + 1, height / 2 + 1);
-  return std::max(kept, resized) + output;
+  return (sourceWidth == width && sourceHeight == height ? kept : resized) + output;
 }
 
 bool JpegCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& options,

@@ -22,7 +22,7 @@ class Pipeline {
   void Work(int worker) {
     std::unique_lock lock(m_mutex);
     for (;;) {
-      Slot* slot = NextTask();
+      Slot* slot = NextTask(worker);
       if (slot == nullptr) {
         if (m_stopped || m_finished == m_itemCount) return;
         m_changed.wait(lock);
@@ -69,15 +69,17 @@ class Pipeline {
     bool running = false;
   };
 
-  // The task to run next, under the lock: the latest stage any waiting item may enter (so that
-  // items leave the pipeline before new ones come in), then the oldest item; a new item enters
-  // when nothing else can run and its slot is free. Null when nothing can run now.
-  Slot* NextTask() {
+  // The task `worker` runs next, under the lock: the latest stage any waiting item may enter (so
+  // that items leave the pipeline before new ones come in), then the oldest item; a new item
+  // enters when nothing else can run and its slot is free. Null when nothing can run now.
+  Slot* NextTask(int worker) {
     if (m_stopped) return nullptr;
     Slot* best = nullptr;
     for (Slot& slot : m_slots) {
       if (slot.item < 0 || slot.running) continue;
-      const bool serial = m_stages[slot.stage].order == StageOrder::kSerial;
+      const PipelineStage& stage = m_stages[slot.stage];
+      if (stage.onCaller && worker != 0) continue;
+      const bool serial = stage.order == StageOrder::kSerial;
       if (serial && m_nextSerialItem[slot.stage] != slot.item) continue;
       if (best == nullptr || slot.stage > best->stage ||
           (slot.stage == best->stage && slot.item < best->item)) {
@@ -87,7 +89,8 @@ class Pipeline {
     if (best != nullptr || m_admitted == m_itemCount) return best;
     Slot& next = m_slots[static_cast<std::size_t>(m_admitted) % m_slots.size()];
     if (next.item >= 0) return nullptr;
-    if (m_stages[0].order == StageOrder::kSerial && m_nextSerialItem[0] != m_admitted) {
+    if ((m_stages[0].order == StageOrder::kSerial && m_nextSerialItem[0] != m_admitted) ||
+        (m_stages[0].onCaller && worker != 0)) {
       return nullptr;
     }
     next.item = m_admitted++;

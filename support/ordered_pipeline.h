@@ -12,6 +12,9 @@ enum class StageOrder { kSerial, kParallel };
 
 struct PipelineStage {
   StageOrder order = StageOrder::kSerial;
+  // A serial stage that must run on the calling thread (it calls back into code that expects
+  // that thread); the other threads leave it alone.
+  bool onCaller = false;
   // Runs the stage for `item`, whose state lives in `slot`, on worker `worker` (0 .. threads - 1,
   // 0 being the calling thread; each worker runs one stage at a time, so per-worker scratch needs
   // no lock). Returning false stops the pipeline.

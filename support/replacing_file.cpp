@@ -1,6 +1,7 @@
 #include "support/replacing_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -78,6 +79,11 @@ bool ReplacingFile::open(const std::string& target) {
   if (target.empty()) {
     error_ = "no file name given";
     return false;
+  }
+  // A folder of that name could never be replaced; better to know before anything is written.
+  struct stat existing {};
+  if (::stat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+    return fail("cannot replace", target, EISDIR);
   }
   const std::string folder = folderOf(target);
   int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);

@@ -25,8 +25,9 @@ class ReplacingFile {
   ReplacingFile(ReplacingFile&& other) noexcept;
   ReplacingFile& operator=(ReplacingFile&&) = delete;
 
-  // Creates the new file for `target`. Returns false (see error()) when one is already open or
-  // the file cannot be created, e.g. the directory is missing or not writable.
+  // Creates the new file for `target`. Returns false (see error()) when one is already open, the
+  // target is a folder, or the file cannot be created, e.g. the directory is missing or not
+  // writable.
   bool open(const std::string& target);
 
   // True between a successful open() and the following commit() or discard().

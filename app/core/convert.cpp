@@ -27,12 +27,15 @@ std::pair<WorkingMemory, WorkingMemory> MemoryOf(const image::GifFile& gif, int 
   // A frame's JPEG, held from its encoding until it is written: at quality 80 well under a byte
   // per pixel even for noise.
   const uint64_t jpeg = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
-  // A thread keeps scratch blocks of up to 32 MiB each (planes in and out, the JPEG buffer).
+  // A thread keeps scratch blocks of up to 32 MiB each (planes in and out, the JPEG buffer);
+  // larger ones live for one frame. In place, one frame is encoded at a time, but every thread
+  // that encoded one keeps its blocks.
   constexpr uint64_t kKeptPerThread = uint64_t{3} << 25;
   WorkingMemory copying{decoding.fixed, decoding.perSlot + jpeg + canvas,
                         decoding.perWorker + encoder};
-  WorkingMemory inPlace{decoding.fixed + encoder, decoding.perSlot + jpeg,
-                        decoding.perWorker + std::min(encoder, kKeptPerThread)};
+  const uint64_t kept = std::min(encoder, kKeptPerThread);
+  WorkingMemory inPlace{decoding.fixed + encoder - kept, decoding.perSlot + jpeg,
+                        decoding.perWorker + kept};
   return {copying, inPlace};
 }
 
@@ -76,6 +79,7 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
     return result;
   }
 
+  result.jobs = plan.jobs;
   image::GifFrameDecoder decoder(gif->bytes(), gif->file(), plan.slots, plan.jobs);
   image::ImageError decodeError = image::ImageError::None;
   if (!decoder.Start(&decodeError)) {
@@ -98,12 +102,12 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
   const auto width = static_cast<float>(settings.width);
   const auto height = static_cast<float>(settings.height);
   const std::array<support::PipelineStage, 4> stages = {{
-      {support::StageOrder::kParallel,
+      {support::StageOrder::kParallel, false,
        [&](int index, int slot, int worker) {
          decoder.DecodeIndices(index, slot, worker);
          return true;
        }},
-      {support::StageOrder::kSerial,
+      {support::StageOrder::kSerial, false,
        [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
          if (!decoder.Compose(index, slot, &decodeError)) {
@@ -115,12 +119,12 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
          held.error = "out of memory";
          return false;
        }},
-      {support::StageOrder::kParallel,
+      {support::StageOrder::kParallel, false,
        [&](int, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
          return !plan.copies || encode(held.frame, held);
        }},
-      {support::StageOrder::kSerial,
+      {support::StageOrder::kSerial, true,
        [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
          if (!swf::appendBitmapFrame(movie, index, width, height, held.jpeg)) {

@@ -27,12 +27,12 @@ struct ConvertRequest {
 // settings, whatever the number of jobs, and no temporary frame file is written. Working memory
 // (canvas, index buffers, frames in flight, encoder scratch) stays within the memory limit: jobs
 // are reduced to fit it (see PlanJobs), and it neither grows with the frame count nor holds the
-// movie. `progress` (may be empty) is called after each frame is written, one call at a time,
-// on one of the conversion's threads. Fails, writing no movie and leaving an earlier one
-// untouched, when the file cannot be read or is not a usable GIF, has more frames than
-// kMaxMovieFrames, the settings are out of range, the movie would replace the GIF itself, the
-// GIF cannot be converted within the memory limit even at one job (all refused before any
-// work), memory runs out, a frame does not decode or encode, or the movie cannot be written.
+// movie. `progress` (may be empty) runs on the calling thread after each frame is written. Fails,
+// writing no movie and leaving an earlier one untouched, when the file cannot be read or is not a
+// usable GIF, has more frames than kMaxMovieFrames, the settings are out of range, the movie would
+// replace the GIF itself, the GIF cannot be converted within the memory limit even at one job (all
+// refused before any work), memory runs out, a frame does not decode or encode, or the movie cannot
+// be written.
 MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& progress);
 
 }  // namespace core

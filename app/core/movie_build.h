@@ -13,6 +13,8 @@ struct MovieResult {
   std::string outputPath;  // the movie's path (also on failure: the path it would have had)
   std::string error;       // a sentence with the path and the reason, empty on success
   int failedFrame = -1;    // the frame whose picture was missing or unreadable, else -1
+  int jobs = 0;            // threads the streaming conversion ran on (the memory limit may
+                           // have reduced them); 0 when it did not start
 };
 
 // The movie build: reads the frame files TempFramePath(0 .. frameCount-1) written by

@@ -87,12 +87,12 @@ bool DecodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file, int th
     ImageError failure = ImageError::None;
     bool stopped = false;
     const std::array<support::PipelineStage, 2> stages = {{
-        {support::StageOrder::kParallel,
+        {support::StageOrder::kParallel, false,
          [&](int index, int slot, int worker) {
            decoder.DecodeIndices(index, slot, worker);
            return true;
          }},
-        {support::StageOrder::kSerial,
+        {support::StageOrder::kSerial, true,
          [&](int index, int slot, int) {
            if (!decoder.Compose(index, slot, &failure)) return false;
            delivered = index + 1;

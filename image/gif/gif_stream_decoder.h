@@ -71,7 +71,7 @@ class GifFrameDecoder {
 using GifFrameSink = std::function<bool(int index, const ImageBuffer& frame)>;
 
 // Decodes every frame of the GIF `file` parsed from `bytes` and hands each composited frame to
-// `sink`, in frame order, one call at a time, on one of `threads` threads in all (the calling
+// `sink` on the calling thread, in frame order, with `threads` threads in all (the calling
 // thread among them; at most 64). With more than one thread the others decode the LZW data of
 // the frames ahead, at most 2 * threads frames ahead of the sink, so memory does not grow with
 // the frame count. The frames are the same for any thread count.
