@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -87,6 +88,15 @@ void MappedFile::close() {
   mappedSize_ = 0;
   copy_.clear();
   bytes_ = {};
+}
+
+void MappedFile::release(std::size_t begin, std::size_t end) const {
+  if (mapping_ == nullptr) return;
+  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  begin = (begin + page - 1) / page * page;
+  end = std::min(end, mappedSize_) / page * page;
+  if (begin >= end) return;
+  ::madvise(static_cast<std::uint8_t*>(mapping_) + begin, end - begin, MADV_DONTNEED);
 }
 
 ReadResult MappedFile::open(const std::string& path) {

@@ -41,6 +41,12 @@ class MappedFile {
 
   std::span<const std::uint8_t> bytes() const { return bytes_; }
 
+  // Gives back the memory of the bytes from `begin` to `end` (whole pages inside that range),
+  // which the reader is done with: they leave the process's resident memory and are read from
+  // the file again should they be touched. Reading a large file front to back thus holds only
+  // what is in use.
+  void release(std::size_t begin, std::size_t end) const;
+
  private:
   void close();
 

@@ -114,6 +114,8 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
            held.error = GifErrorText(decodeError);
            return false;
          }
+         const image::GifFrame& frame = gif->file().frames[static_cast<std::size_t>(index)];
+         gif->ReleaseBefore(frame.dataOffset + frame.dataSize);
          if (!plan.copies) return encode(decoder.Canvas(), held);
          if (CopyCanvas(decoder.Canvas(), held.frame)) return true;
          held.error = "out of memory";

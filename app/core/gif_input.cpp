@@ -26,13 +26,13 @@ std::string GifErrorText(image::ImageError error) {
 namespace {
 
 bool Parse(std::span<const uint8_t> bytes, image::GifFile& file, GifSummary& summary,
-           std::string* error) {
+           std::string* error, const image::GifParseProgress& progress = {}) {
   if (bytes.empty()) {
     if (error != nullptr) *error = "the file is empty";
     return false;
   }
   image::ImageError failure = image::ImageError::None;
-  if (!image::ParseGif(bytes, &file, &failure)) {
+  if (!image::ParseGif(bytes, &file, &failure, progress)) {
     if (error != nullptr) *error = GifErrorText(failure);
     return false;
   }
@@ -60,9 +60,21 @@ bool GifSource::Open(const std::string& path, std::span<const uint8_t> bytes, st
     }
     m_bytes = m_mapped.bytes();
   }
-  if (Parse(m_bytes, m_file, m_summary, error)) return true;
+  // The screen descriptor (13 bytes from the start) and the global table it announces.
+  constexpr std::size_t kScreenEnd = 13;
+  m_headerBytes = kScreenEnd;
+  if (m_bytes.size() > kScreenEnd && (m_bytes[10] & 0x80) != 0) {
+    m_headerBytes += 3 * (std::size_t{2} << (m_bytes[10] & 7));
+  }
+  const auto release = [this](std::size_t offset) { ReleaseBefore(offset); };
+  if (Parse(m_bytes, m_file, m_summary, error, release)) {
+    ReleaseBefore(m_bytes.size());
+    return true;
+  }
   if (error != nullptr) *error = path + ": " + *error;
   return false;
 }
+
+void GifSource::ReleaseBefore(std::size_t offset) const { m_mapped.release(m_headerBytes, offset); }
 
 }  // namespace core

@@ -40,6 +40,12 @@ class GifSource {
   // std::bad_alloc.
   bool Open(const std::string& path, std::span<const uint8_t> bytes, std::string* error);
 
+  // Lets the memory of the file's bytes before `offset` go (see support::MappedFile::release),
+  // except the header and global colour table that every frame reads. A decoder that has
+  // composited frame i calls it with the end of that frame's data, so memory holds the frames in
+  // flight rather than the whole file.
+  void ReleaseBefore(std::size_t offset) const;
+
   std::span<const uint8_t> bytes() const { return m_bytes; }
   const image::GifFile& file() const { return m_file; }
   const GifSummary& summary() const { return m_summary; }
@@ -47,6 +53,7 @@ class GifSource {
  private:
   support::MappedFile m_mapped;
   std::span<const uint8_t> m_bytes;
+  std::size_t m_headerBytes = 0;
   image::GifFile m_file;
   GifSummary m_summary;
 };
