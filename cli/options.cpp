@@ -113,7 +113,9 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
                  "own size, instead of a movie")
       ->check(CLI::IsMember({"bmp", "tga"}))
       ->option_text("bmp|tga");
-  app.add_option("-j,--jobs", options.jobs, "worker threads (default: number of cores)")
+  app.add_option(
+         "-j,--jobs", options.jobs,
+         "threads in all, reduced when the memory limit asks for it (default: number of cores)")
       ->check(CLI::Range(1, kMaxJobs))
       ->option_text("N");
   std::string memoryText;
