@@ -18,7 +18,7 @@ if [[ ! -f $gifs/noise-large.gif ]]; then
 fi
 
 /usr/bin/python3 - "$gifs/noise-large.gif" "$work" <<'PY'
-import struct, sys
+import importlib.util, struct, sys
 
 def blocks(data, at):
     """Skips a chain of sub-blocks; returns the offset after its terminator."""
@@ -45,37 +45,16 @@ for count in (150, 1200):
     with open(f"{folder}/frames{count}.gif", "wb") as out:
         out.write(head + b"".join(frames[i % len(frames)] for i in range(count)) + b"\x3b")
 
-# 16384 x 16384 screen, two colours, ten 24 x 24 frames of colour 1 spread over it. Code size 2:
-# after the clear code and a literal 1, each code is the entry it defines itself (the previous
-# run plus one pixel), so a frame takes a few bytes.
-def frame_data(pixels):
-    codes, total, run = [4, 1], 1, 1
-    while total < pixels:
-        codes.append(4 + len(codes))  # 6, 7, 8, ...: always the next entry
-        run += 1
-        total += run
-    codes.append(5)
-    out, acc, nbits, width, defined = bytearray(), 0, 0, 3, 6
-    for i, code in enumerate(codes):
-        acc |= code << nbits
-        nbits += width
-        while nbits >= 8:
-            out.append(acc & 0xFF)
-            acc >>= 8
-            nbits -= 8
-        if i >= 2:
-            defined += 1
-        if defined >= (1 << width) and width < 12:
-            width += 1
-    if nbits:
-        out.append(acc & 0xFF)
-    return bytes([len(out)]) + bytes(out) + b"\x00"
-
+# 16384 x 16384 screen, two colours, ten 24 x 24 frames of colour 1 spread over it, compressed by
+# the test files' LZW encoder.
+spec = importlib.util.spec_from_file_location("test_gifs", "scripts/make-test-gifs.py")
+test_gifs = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(test_gifs)
 gif = b"GIF89a" + struct.pack("<HHBBB", 16384, 16384, 0x80, 0, 0) + b"\x00\x00\x00\xff\xff\xff"
 for n in range(10):
     gif += b"\x21\xf9\x04\x04\x0a\x00\x00\x00"
     gif += b"\x2c" + struct.pack("<HHHHB", 1600 * n, 1600 * n, 24, 24, 0) + b"\x02"
-    gif += frame_data(24 * 24)
+    gif += test_gifs.sub_blocks(test_gifs.lzw_encode([1] * 24 * 24, 2))
 gif += b"\x3b"
 open(f"{folder}/hostile.gif", "wb").write(gif)
 PY

@@ -102,11 +102,7 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
   const auto width = static_cast<float>(settings.width);
   const auto height = static_cast<float>(settings.height);
   const std::array<support::PipelineStage, 4> stages = {{
-      {support::StageOrder::kParallel, false,
-       [&](int index, int slot, int worker) {
-         decoder.DecodeIndices(index, slot, worker);
-         return true;
-       }},
+      decoder.IndexStage(),
       {support::StageOrder::kSerial, false,
        [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];

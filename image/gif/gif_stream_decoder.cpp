@@ -54,6 +54,13 @@ void GifFrameDecoder::DecodeIndices(int index, int slot, int worker) {
       m_slots[static_cast<std::size_t>(slot)]);
 }
 
+support::PipelineStage GifFrameDecoder::IndexStage() {
+  return {support::StageOrder::kParallel, false, [this](int index, int slot, int worker) {
+            DecodeIndices(index, slot, worker);
+            return true;
+          }};
+}
+
 bool GifFrameDecoder::Compose(int index, int slot, ImageError* error) {
   const GifIndexBuffer& indices = m_slots[static_cast<std::size_t>(slot)];
   if (indices.status == LzwStatus::Corrupt) return Fail(ImageError::Corrupt, error);
@@ -87,11 +94,7 @@ bool DecodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file, int th
     ImageError failure = ImageError::None;
     bool stopped = false;
     const std::array<support::PipelineStage, 2> stages = {{
-        {support::StageOrder::kParallel, false,
-         [&](int index, int slot, int worker) {
-           decoder.DecodeIndices(index, slot, worker);
-           return true;
-         }},
+        decoder.IndexStage(),
         {support::StageOrder::kSerial, true,
          [&](int index, int slot, int) {
            if (!decoder.Compose(index, slot, &failure)) return false;

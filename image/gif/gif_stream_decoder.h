@@ -10,6 +10,7 @@
 #include "image/gif/lzw_decoder.h"
 #include "image/image_buffer.h"
 #include "image/image_error.h"
+#include "support/ordered_pipeline.h"
 
 namespace image {
 
@@ -48,6 +49,9 @@ class GifFrameDecoder {
   // Decodes the LZW data of frame `index` into `slot` with worker `worker`'s decoder. Throws
   // only std::bad_alloc.
   void DecodeIndices(int index, int slot, int worker);
+
+  // DecodeIndices as a parallel pipeline stage.
+  support::PipelineStage IndexStage();
 
   // Composites frame `index` (the next one) from `slot`. False with `*error` (when given)
   // Corrupt when its LZW data holds an invalid code. Throws only std::bad_alloc.
