@@ -99,6 +99,49 @@ TEST(StreamingConversion, WritesTheBytesOfWriteFrameAndBuildMovieForAnyJobs) {
   EXPECT_EQ(progress, (std::vector<int>{13, 23, 33}));
 }
 
+// FNV-1a, 64 bits: a short fingerprint of a movie.
+uint64_t Fingerprint(const std::vector<uint8_t>& bytes) {
+  uint64_t hash = 0xCBF29CE484222325U;
+  for (const uint8_t byte : bytes) hash = (hash ^ byte) * 0x100000001B3U;
+  return hash;
+}
+
+// The movies these GIFs made before the conversion streamed its output (fingerprints of the
+// files, size options at 10 frames per second): the same bytes at 1 and at 4 jobs.
+TEST(StreamingConversion, MoviesKeepTheBytesTheyHadBeforeStreaming) {
+  const std::string gifs = std::string(QUORVEX_TEST_DATA_DIR) + "/gif/";
+  const struct {
+    std::string gif;
+    SizeMode mode;
+    int width;
+    int height;
+    uint64_t fingerprint;
+  } rows[] = {
+      {kData + "anim.gif", SizeMode::ActualSize, 40, 30, 0x6ADE3175EB74C975U},
+      {kData + "anim.gif", SizeMode::DoubleSize, 40, 30, 0xAE55446237266522U},
+      {kData + "anim.gif", SizeMode::HalfSize, 40, 30, 0x54F8BA2331777CD5U},
+      {kData + "walk.cycle.gif", SizeMode::ActualSize, 24, 16, 0x58AEBF472FE1F1EAU},
+      {kData + "walk.cycle.gif", SizeMode::DoubleSize, 24, 16, 0x35734D222E59CE11U},
+      {kData + "walk.cycle.gif", SizeMode::HalfSize, 24, 16, 0x8EC5FFD79BB22BF4U},
+      {gifs + "transparency.gif", SizeMode::ActualSize, 4, 3, 0x2A33A6539D4851F2U},
+      {gifs + "transparency.gif", SizeMode::DoubleSize, 4, 3, 0xE28EB25E76B50EF9U},
+      {gifs + "disposal_previous.gif", SizeMode::ActualSize, 4, 4, 0x319989C280454B78U},
+      {gifs + "disposal_previous.gif", SizeMode::DoubleSize, 4, 4, 0x6E7ACFAC14F613B5U},
+  };
+  testutil::TempDir dir;
+  for (const auto& row : rows) {
+    const auto [width, height] = *SizeForOption(row.mode, row.width, row.height);
+    const OutputSettings settings{row.mode, width, height, row.width, row.height, 10, Folder(dir)};
+    for (const int jobs : {1, 4}) {
+      SCOPED_TRACE(row.gif + " at " + std::to_string(width) + "x" + std::to_string(height) + ", " +
+                   std::to_string(jobs) + " jobs");
+      const MovieResult result = Stream(row.gif, settings, jobs);
+      ASSERT_TRUE(result.ok) << result.error;
+      EXPECT_EQ(Fingerprint(testutil::ReadFile(result.outputPath)), row.fingerprint);
+    }
+  }
+}
+
 TEST(StreamingConversion, FailuresWriteNoMovieAndKeepAnEarlierOne) {
   testutil::TempDir dir;
   const std::string gif = dir.File("clip.gif");
