@@ -1,8 +1,11 @@
 #include "app/core/convert.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/core/file_io.h"
@@ -24,8 +27,8 @@ std::pair<WorkingMemory, WorkingMemory> MemoryOf(const image::GifFile& gif, int 
   const image::GifFrameDecoder::WorkingMemory decoding = image::GifFrameDecoder::MemoryFor(gif);
   const uint64_t encoder = image::ResizedJpegWorkingMemory(gif.width, gif.height, width, height);
   const uint64_t canvas = 4 * static_cast<uint64_t>(gif.width) * static_cast<uint64_t>(gif.height);
-  // A frame's JPEG, held from its encoding until it is written: at quality 80 well under a byte
-  // per pixel even for noise.
+  // A frame's JPEG, held from its encoding until it is written: counted as a byte per pixel, well
+  // above what quality 80 gives even for noise (about a quarter).
   const uint64_t jpeg = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
   // A thread keeps scratch blocks of up to 32 MiB each (planes in and out, the JPEG buffer);
   // larger ones live for one frame. In place, one frame is encoded at a time, but every thread

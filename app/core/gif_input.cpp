@@ -60,12 +60,6 @@ bool GifSource::Open(const std::string& path, std::span<const uint8_t> bytes, st
     }
     m_bytes = m_mapped.bytes();
   }
-  // The screen descriptor (13 bytes from the start) and the global table it announces.
-  constexpr std::size_t kScreenEnd = 13;
-  m_headerBytes = kScreenEnd;
-  if (m_bytes.size() > kScreenEnd && (m_bytes[10] & 0x80) != 0) {
-    m_headerBytes += 3 * (std::size_t{2} << (m_bytes[10] & 7));
-  }
   const auto release = [this](std::size_t offset) { ReleaseBefore(offset); };
   if (Parse(m_bytes, m_file, m_summary, error, release)) {
     ReleaseBefore(m_bytes.size());
@@ -75,6 +69,6 @@ bool GifSource::Open(const std::string& path, std::span<const uint8_t> bytes, st
   return false;
 }
 
-void GifSource::ReleaseBefore(std::size_t offset) const { m_mapped.release(m_headerBytes, offset); }
+void GifSource::ReleaseBefore(std::size_t offset) const { m_mapped.release(0, offset); }
 
 }  // namespace core

@@ -40,10 +40,10 @@ class GifSource {
   // std::bad_alloc.
   bool Open(const std::string& path, std::span<const uint8_t> bytes, std::string* error);
 
-  // Lets the memory of the file's bytes before `offset` go (see support::MappedFile::release),
-  // except the header and global colour table that every frame reads. A decoder that has
-  // composited frame i calls it with the end of that frame's data, so memory holds the frames in
-  // flight rather than the whole file.
+  // Lets the memory of the file's bytes before `offset` go (see support::MappedFile::release);
+  // what is read again later (the global colour table) comes back from the file. A decoder that
+  // has composited frame i calls it with the end of that frame's data, so memory holds the
+  // frames in flight rather than the whole file.
   void ReleaseBefore(std::size_t offset) const;
 
   std::span<const uint8_t> bytes() const { return m_bytes; }
@@ -53,7 +53,6 @@ class GifSource {
  private:
   support::MappedFile m_mapped;
   std::span<const uint8_t> m_bytes;
-  std::size_t m_headerBytes = 0;
   image::GifFile m_file;
   GifSummary m_summary;
 };
