@@ -14,7 +14,7 @@ namespace {
 
 // The guarded paths, copied with strdup so that the signal handler reads nothing but these
 // pointers and their C strings (unlink is async-signal-safe; no lock is taken).
-constexpr int kSlots = 256;
+constexpr int kSlots = 4096;
 std::array<std::atomic<char*>, kSlots> guardedPaths{};
 
 extern "C" void RemoveAndReraise(int signalNumber) {
