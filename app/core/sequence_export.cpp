@@ -46,6 +46,8 @@ ExportResult Export(const ExportRequest& request, const ProgressCallback& progre
   staged.reserve(static_cast<std::size_t>(total));
   std::vector<uint8_t> encoded;
   const auto sink = [&](int index, const image::ImageBuffer& frame) {
+    const image::GifFrame& parsed = gif->file().frames[static_cast<std::size_t>(index)];
+    gif->ReleaseBefore(parsed.dataOffset + parsed.dataSize);
     const std::string path =
         SequenceFramePath(request.outputDirectory, request.gifPath, index, request.extension);
     result.error = CheckNotInput(path, request.gifPath);
