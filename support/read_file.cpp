@@ -67,7 +67,7 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
   std::vector<std::uint8_t> data(static_cast<std::size_t>(info.st_size));
   std::size_t done = 0;
   for (;;) {
-    if (done == data.size()) data.resize(data.size() + 64 * 1024);
+    if (done == data.size()) data.resize(data.size() + (std::size_t{64} << 10));
     const ssize_t got = ::read(file.get(), data.data() + done, data.size() - done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return Failed(ReadFailure::kRead, errno);

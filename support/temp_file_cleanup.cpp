@@ -3,17 +3,17 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
+#include <memory>
 
 namespace support {
 namespace {
 
-// The guarded paths, copied with strdup so that the signal handler reads nothing but these
-// pointers and their C strings (unlink is async-signal-safe; no lock is taken).
+// The guarded paths, as C strings their guards own, so that the signal handler reads nothing but
+// these pointers and their characters (unlink is async-signal-safe; no lock is taken).
 constexpr int kSlots = 4096;
 std::array<std::atomic<char*>, kSlots> guardedPaths{};
 
@@ -29,22 +29,23 @@ extern "C" void RemoveAndReraise(int signalNumber) {
 
 void TempFileGuard::guard(const std::string& path) {
   release();
-  char* copy = ::strdup(path.c_str());
-  if (copy == nullptr) return;
+  auto copy = std::make_unique<char[]>(path.size() + 1);
+  std::copy(path.begin(), path.end(), copy.get());
   for (int i = 0; i < kSlots; ++i) {
     char* empty = nullptr;
-    if (guardedPaths[static_cast<std::size_t>(i)].compare_exchange_strong(empty, copy)) {
+    if (guardedPaths[static_cast<std::size_t>(i)].compare_exchange_strong(empty, copy.get())) {
       slot_ = i;
+      path_ = std::move(copy);
       return;
     }
   }
-  std::free(copy);
 }
 
 void TempFileGuard::release() {
   if (slot_ < 0) return;
-  std::free(guardedPaths[static_cast<std::size_t>(slot_)].exchange(nullptr));
+  guardedPaths[static_cast<std::size_t>(slot_)].store(nullptr);
   slot_ = -1;
+  path_.reset();
 }
 
 DeferredTermination::DeferredTermination() {

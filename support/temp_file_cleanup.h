@@ -1,6 +1,7 @@
 #pragma once
 
 #include <csignal>
+#include <memory>
 #include <string>
 
 namespace support {
@@ -25,6 +26,7 @@ class TempFileGuard {
 
  private:
   int slot_ = -1;
+  std::unique_ptr<char[]> path_;
 };
 
 // Installs handlers for SIGINT and SIGTERM that remove every guarded file and then end the

@@ -4,7 +4,7 @@ namespace swf {
 namespace {
 
 // Small tags collect up to this many bytes before a write; larger pieces skip the buffer.
-constexpr std::size_t kBufferBytes = 256 * 1024;
+constexpr std::size_t kBufferBytes = std::size_t{256} << 10;
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -20,6 +21,8 @@ std::atomic<std::size_t> failFrom{SIZE_MAX};
 
 }  // namespace
 
+// A replaced operator new can only sit on malloc.
+// NOLINTBEGIN(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
 void* operator new(std::size_t size) {
   if (size >= failFrom.load(std::memory_order_relaxed)) throw std::bad_alloc();
   if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
@@ -27,9 +30,16 @@ void* operator new(std::size_t size) {
 }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+// NOLINTEND(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
 
 namespace cli {
 namespace {
+
+struct FileCloser {
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): the unique_ptr is the owner
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using TemporaryFile = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string Text(std::FILE* file) {
   std::rewind(file);
@@ -51,17 +61,15 @@ TEST(AllocationFailure, FailsOneFileAndTheOthersStillConvert) {
   options.inputs = {small, huge, again};
   options.outputDirectory = dir.File("out") + "/";
   options.quiet = true;
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
+  const TemporaryFile out(std::tmpfile());
+  const TemporaryFile err(std::tmpfile());
   failFrom = std::size_t{64} << 20;
-  const int status = RunConversions(options, out, err, false);
+  const int status = RunConversions(options, out.get(), err.get(), false);
   failFrom = SIZE_MAX;
   EXPECT_EQ(status, 1);
   EXPECT_EQ(testutil::TempDir::EntriesOf(dir.File("out")),
             (std::set<std::string>{"small.swf", "again.swf"}));
-  EXPECT_EQ(Text(err), "quorvex-convert: " + huge + ": out of memory\n");
-  std::fclose(out);
-  std::fclose(err);
+  EXPECT_EQ(Text(err.get()), "quorvex-convert: " + huge + ": out of memory\n");
 }
 
 }  // namespace
