@@ -1,3 +1,4 @@
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -6,6 +7,21 @@
 
 #include "cli/options.h"
 #include "cli/runner.h"
+#include "support/temp_file_cleanup.h"
+
+namespace {
+
+// An export holds every frame's file open until the last one is written; the soft limit on open
+// files (often 1024) goes up to what the system allows.
+void AllowAllOpenFiles() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const unsigned cores = std::thread::hardware_concurrency();
@@ -16,5 +32,7 @@ int main(int argc, char** argv) {
     std::fputs(parsed.output.c_str(), parsed.exitCode == 0 ? stdout : stderr);
     return parsed.exitCode;
   }
+  support::RemoveTempFilesOnSignals();
+  AllowAllOpenFiles();
   return cli::RunConversions(parsed.options, stdout, stderr, ::isatty(STDERR_FILENO) == 1);
 }

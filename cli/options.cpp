@@ -1,7 +1,9 @@
 #include "cli/options.h"
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <sstream>
 
 #include "support/paths.h"
@@ -58,6 +60,30 @@ bool ParseSizeOption(const std::string& text, SizeChoice& size, std::string& err
   return true;
 }
 
+bool ParseMemorySize(const std::string& text, uint64_t& bytes, std::string& error) {
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  std::string unit = text.substr(digits);
+  for (char& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const std::pair<const char*, int> kUnits[] = {
+      {"", 0}, {"K", 10}, {"M", 20}, {"G", 30}, {"T", 40}};
+  int shift = -1;
+  for (const auto& [name, bits] : kUnits) {
+    const std::string base(name);
+    if (unit == base || (!base.empty() && (unit == base + "B" || unit == base + "IB")))
+      shift = bits;
+  }
+  uint64_t value = 0;
+  const char* end = text.data() + digits;
+  const bool parsed = digits > 0 && std::from_chars(text.data(), end, value).ptr == end;
+  if (!parsed || shift < 0 || value == 0 || value > (UINT64_MAX >> shift)) {
+    error = "memory size '" + text + "' is not a positive number of bytes with K, M, G or T";
+    return false;
+  }
+  bytes = value << shift;
+  return true;
+}
+
 ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs) {
   ParseResult result;
   Options& options = result.options;
@@ -87,9 +113,16 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
                  "own size, instead of a movie")
       ->check(CLI::IsMember({"bmp", "tga"}))
       ->option_text("bmp|tga");
-  app.add_option("-j,--jobs", options.jobs, "worker threads (default: number of cores)")
+  app.add_option(
+         "-j,--jobs", options.jobs,
+         "threads in all, reduced when the memory limit asks for it (default: number of cores)")
       ->check(CLI::Range(1, kMaxJobs))
       ->option_text("N");
+  std::string memoryText;
+  app.add_option("--memory-limit", memoryText,
+                 "working memory one conversion may use, e.g. 512M or 2G; jobs are reduced to "
+                 "fit it (default: a quarter of the physical memory, at most 4G)")
+      ->option_text("SIZE");
   app.add_flag("-q,--quiet", options.quiet, "print only errors and warnings");
 
   std::ostringstream out;
@@ -111,6 +144,10 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
   std::string sizeError;
   if (!ParseSizeOption(sizeText, options.size, sizeError))
     return usageError("--size: " + sizeError);
+  std::string memoryError;
+  if (!memoryText.empty() && !ParseMemorySize(memoryText, options.memoryLimit, memoryError)) {
+    return usageError("--memory-limit: " + memoryError);
+  }
   if (!support::DirectoryExists(outputDirectory)) {
     return usageError("--output-dir: directory '" + outputDirectory + "' does not exist");
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct Options {
   int frameRate = 10;
   ExportFormat exportFormat = ExportFormat::Movie;
   int jobs = 1;
+  uint64_t memoryLimit = 0;  // bytes; 0: core::DefaultMemoryLimit()
   bool quiet = false;
 };
 
@@ -44,6 +46,11 @@ inline constexpr const char* kVersionText = "quorvex-convert 1.0";
 // Parses "half", "original", "double", "triple" or "WxH" (W 1..1600, H 1..1400, decimal). False
 // with a sentence in `error` for anything else.
 bool ParseSizeOption(const std::string& text, SizeChoice& size, std::string& error);
+
+// Parses a memory size: a positive decimal number of bytes, or of KiB, MiB, GiB or TiB with the
+// suffix K, M, G or T (either case, "iB" or "B" may follow: "512M", "2GiB", "1g"). False with a
+// sentence in `error` for anything else.
+bool ParseMemorySize(const std::string& text, uint64_t& bytes, std::string& error);
 
 // Reads argv. `defaultJobs` is the --jobs value when none is given. Never throws; every usage
 // error comes back as exitCode 2 with a message naming the option.

@@ -3,11 +3,11 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "app/core/convert.h"
-#include "app/core/file_io.h"
 #include "app/core/file_names.h"
 #include "app/core/gif_input.h"
 #include "app/core/sequence_export.h"
@@ -59,13 +59,22 @@ class Runner {
   Runner(const Options& options, std::FILE* out, std::FILE* err, bool showProgress)
       : m_options(options), m_out(out), m_err(err), m_bar(err, showProgress && !options.quiet) {}
 
+  // Converts one file; memory running out fails this file only.
   bool Convert(const std::string& path) {
+    try {
+      return ConvertFile(path);
+    } catch (const std::bad_alloc&) {
+      return Fail(path + ": out of memory");
+    }
+  }
+
+ private:
+  bool ConvertFile(const std::string& path) {
     const auto start = std::chrono::steady_clock::now();
-    std::vector<uint8_t> bytes;
+    core::GifSource source;
     std::string error;
-    if (!core::ReadFileBytes(path, bytes, &error)) return Fail(error);
-    core::GifSummary gif;
-    if (!core::SummarizeGif(bytes, gif, &error)) return Fail(path + ": " + error);
+    if (!source.Open(path, {}, &error)) return Fail(error);
+    const core::GifSummary& gif = source.summary();
     if (gif.truncated) {
       // Browsers show the complete frames of a cut file; so does the movie, but the user hears
       // about the loss.
@@ -80,8 +89,9 @@ class Runner {
     if (m_options.exportFormat == ExportFormat::Movie) {
       core::ConvertRequest request;
       request.gifPath = path;
-      request.gifBytes = bytes;
+      request.source = &source;
       request.jobs = m_options.jobs;
+      request.memoryLimit = m_options.memoryLimit;
       request.settings.sizeMode = m_options.size.mode;
       request.settings.sourceWidth = gif.width;
       request.settings.sourceHeight = gif.height;
@@ -95,12 +105,16 @@ class Runner {
       const core::MovieResult result = core::ConvertGif(request, progress);
       m_bar.Clear();
       if (!result.ok) return Fail(path + ": " + result.error);
+      if (result.jobs < request.jobs) {
+        Warn(path + ": converted on " + std::to_string(result.jobs) + " of " +
+             std::to_string(request.jobs) + " jobs to stay within the memory limit");
+      }
       detail = std::to_string(request.settings.width) + "x" +
                std::to_string(request.settings.height) + ", " + result.outputPath;
     } else {
       core::ExportRequest request;
       request.gifPath = path;
-      request.gifBytes = bytes;
+      request.source = &source;
       request.outputDirectory = m_options.outputDirectory;
       request.extension = m_options.exportFormat == ExportFormat::Bmp ? ".bmp" : ".tga";
       target = core::SequenceFramePath(request.outputDirectory, path, 0, request.extension);
@@ -121,7 +135,6 @@ class Runner {
     return true;
   }
 
- private:
   // Two inputs with the same base name would write the same output; the later one is refused
   // rather than silently replacing what the earlier one wrote in this run.
   bool Claim(const std::string& target, const std::string& path, std::string& error) {

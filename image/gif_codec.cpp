@@ -9,29 +9,27 @@
 
 namespace image {
 
-bool DecodeGifSequence(std::span<const uint8_t> bytes, ImageSequence& decoded,
+bool DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file, ImageSequence& decoded,
                        const std::atomic<bool>* cancelled, ImageError* error) {
   const auto fail = [error](ImageError reason) {
     if (error != nullptr) *error = reason;
     return false;
   };
-  GifInfo info;
-  ImageError failure = ImageError::None;
-  if (!ReadGifInfo(bytes, &info, &failure)) return fail(failure);
+  const auto frameCount = static_cast<std::uint64_t>(file.frames.size());
   const std::uint64_t frameBytes =
-      static_cast<std::uint64_t>(info.width) * static_cast<std::uint64_t>(info.height) * 4;
-  if (frameBytes * static_cast<std::uint64_t>(info.frameCount) > GifCodec::kMaxDecodedBytes) {
-    return fail(ImageError::TooLarge);
-  }
+      static_cast<std::uint64_t>(file.width) * static_cast<std::uint64_t>(file.height) * 4;
+  if (frameBytes * frameCount > GifCodec::kMaxDecodedBytes) return fail(ImageError::TooLarge);
 
-  // One frame needs no look-ahead; otherwise every hardware thread decodes LZW data.
-  const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  const int threads = info.frameCount > 1 ? std::min(hardware, info.frameCount) : 0;
+  // Every hardware thread decodes LZW data, but no more threads than frames.
+  const auto hardware =
+      static_cast<std::uint64_t>(std::max(1u, std::thread::hardware_concurrency()));
+  const auto threads = static_cast<int>(std::max<std::uint64_t>(1, std::min(hardware, frameCount)));
   ImageSequence frames;
   bool copied = true;
   bool stopped = false;
-  const bool ok = DecodeGifFrames(
-      bytes, threads,
+  ImageError failure = ImageError::None;
+  const bool ok = DecodeParsedGif(
+      bytes, file, threads,
       [&](int, const ImageBuffer& frame) {
         if (cancelled != nullptr && cancelled->load()) {
           stopped = true;
@@ -54,8 +52,10 @@ bool DecodeGifSequence(std::span<const uint8_t> bytes, ImageSequence& decoded,
 }
 
 bool GifCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+  GifFile file;
   ImageError error = ImageError::None;
-  if (!DecodeGifSequence(bytes, decoded, nullptr, &error)) {
+  if (!ParseGif(bytes, &file, &error) ||
+      !DecodeGifSequence(bytes, file, decoded, nullptr, &error)) {
     SetError(error);
     return false;
   }

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "image/gif/gif_parser.h"
 #include "image/image_codec.h"
 
 namespace image {
@@ -25,11 +26,11 @@ class GifCodec final : public ImageCodec {
                 std::vector<uint8_t>& out) override;
 };
 
-// Decodes every frame of the GIF in `bytes` as GifCodec's loading does and appends them to
-// `decoded`. `cancelled` (may be null) is read before each frame is kept; once it is true the
-// decode stops. False, `decoded` unchanged, when cancelled (`*error` None) or when the data does
-// not decode (`*error` as for loading: the ParseGif errors, Corrupt, TooLarge, OutOfMemory).
-bool DecodeGifSequence(std::span<const uint8_t> bytes, ImageSequence& decoded,
+// Decodes every frame of the GIF `file` parsed from `bytes` (ParseGif) as GifCodec's loading
+// does and appends them to `decoded`. `cancelled` (may be null) is read before each frame is
+// kept; once it is true the decode stops. False, `decoded` unchanged, when cancelled (`*error`
+// None) or when the frames do not decode (`*error`: Corrupt, TooLarge, OutOfMemory).
+bool DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file, ImageSequence& decoded,
                        const std::atomic<bool>* cancelled, ImageError* error);
 
 }  // namespace image

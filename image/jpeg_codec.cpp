@@ -78,8 +78,7 @@ bool compressWith(int width, int height, const Run& run, std::vector<uint8_t>& o
     return false;
   }
   try {
-    std::vector<uint8_t> bytes(jpeg, jpeg + jpegSize);
-    out = std::move(bytes);
+    out.assign(jpeg, jpeg + jpegSize);  // keeps the capacity of a buffer reused frame to frame
   } catch (const std::bad_alloc&) {
     report(error, ImageError::OutOfMemory);
     return false;
@@ -99,19 +98,39 @@ bool compress(const uint8_t* pixels, int format, int width, int pitch, int heigh
 }
 
 // Y, Cb and Cr of `width` B,G,R pixels kStep bytes apart, with the fixed-point weights and
-// rounding of libjpeg's own colour conversion (JFIF, 16 fraction bits).
+// rounding of libjpeg's own colour conversion (JFIF, 16 fraction bits). Returns the AND of the
+// fourth bytes (the alpha of 32-bit pixels; 255 when every pixel is opaque), so that opacity is
+// found on the way rather than in a pass of its own.
 template <std::size_t kStep>
-void toYCbCr(const uint8_t* pixels, std::size_t width, uint8_t* luma, uint8_t* blue, uint8_t* red) {
+inline uint8_t toYCbCr(const uint8_t* pixels, std::size_t width, uint8_t* luma, uint8_t* blue,
+                       uint8_t* red) {
   constexpr int32_t kHalf = 1 << 15;
   constexpr int32_t kChromaOffset = (128 << 16) + kHalf - 1;
+  uint8_t alpha = 255;
   for (std::size_t x = 0; x < width; ++x) {
     const int32_t b = pixels[kStep * x];
     const int32_t g = pixels[kStep * x + 1];
     const int32_t r = pixels[kStep * x + 2];
+    if constexpr (kStep == 4) alpha &= pixels[kStep * x + 3];
     luma[x] = static_cast<uint8_t>((19595 * r + 38470 * g + 7471 * b + kHalf) >> 16);
     blue[x] = static_cast<uint8_t>((-11059 * r - 21709 * g + 32768 * b + kChromaOffset) >> 16);
     red[x] = static_cast<uint8_t>((32768 * r - 27439 * g - 5329 * b + kChromaOffset) >> 16);
   }
+  return alpha;
+}
+
+// The conversion of 24-bit and of 32-bit rows, compiled also for AVX2 and chosen when the
+// processor has it: the same integer arithmetic on wider vectors, so the same samples.
+[[gnu::target_clones("avx2", "default")]] uint8_t rowToYCbCr24(const uint8_t* pixels,
+                                                               std::size_t width, uint8_t* luma,
+                                                               uint8_t* blue, uint8_t* red) {
+  return toYCbCr<3>(pixels, width, luma, blue, red);
+}
+
+[[gnu::target_clones("avx2", "default")]] uint8_t rowToYCbCr32(const uint8_t* pixels,
+                                                               std::size_t width, uint8_t* luma,
+                                                               uint8_t* blue, uint8_t* red) {
+  return toYCbCr<4>(pixels, width, luma, blue, red);
 }
 
 // Composites `width` B,G,R,A pixels over white into B,G,R at `out`.
@@ -122,15 +141,6 @@ void compositeOverWhite(const uint8_t* row, std::size_t width, uint8_t* out) {
     out[3 * x + 1] = OverWhite(row[4 * x + 1], alpha);
     out[3 * x + 2] = OverWhite(row[4 * x + 2], alpha);
   }
-}
-
-// True when no pixel of the 32-bit row is transparent.
-bool rowIsOpaque(const uint8_t* row, std::size_t width) {
-  uint8_t all = 255;
-  for (std::size_t x = 0; x < width; ++x) {
-    all &= row[4 * x + 3];
-  }
-  return all == 255;
 }
 
 // `width` rounded up to a multiple of 64, so that plane rows start as aligned as their block.
@@ -268,13 +278,13 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
     const uint8_t* row = image.RowPointer(y);
     const auto offset = static_cast<std::size_t>(sourceStride) * static_cast<std::size_t>(y);
     if (depth == 24) {
-      toYCbCr<3>(row, sourceWidthPx, planes[0] + offset, planes[1] + offset, planes[2] + offset);
-    } else if (rowIsOpaque(row, sourceWidthPx)) {
-      toYCbCr<4>(row, sourceWidthPx, planes[0] + offset, planes[1] + offset, planes[2] + offset);
-    } else {
+      rowToYCbCr24(row, sourceWidthPx, planes[0] + offset, planes[1] + offset, planes[2] + offset);
+    } else if (rowToYCbCr32(row, sourceWidthPx, planes[0] + offset, planes[1] + offset,
+                            planes[2] + offset) != 255) {
+      // A transparent pixel: the row again, over white.
       compositeOverWhite(row, sourceWidthPx, composited.data());
-      toYCbCr<3>(composited.data(), sourceWidthPx, planes[0] + offset, planes[1] + offset,
-                 planes[2] + offset);
+      rowToYCbCr24(composited.data(), sourceWidthPx, planes[0] + offset, planes[1] + offset,
+                   planes[2] + offset);
     }
     // The scaler reads a little past a row narrower than its filter.
     for (uint8_t* plane : planes) {
@@ -311,6 +321,22 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
                                    jpeg, size, quality, flags);
   };
   return compressWith(width, height, run, out, error);
+}
+
+uint64_t ResizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, int height) {
+  const auto plane = [](int w, int h) {
+    return static_cast<uint64_t>((w + 63) / 64 * 64) * static_cast<uint64_t>(std::max(h, 1));
+  };
+  // Above the kept size the library's own buffer grows with the JPEG instead.
+  const uint64_t output = std::min<uint64_t>(
+      tjBufSize(std::max(width, 1), std::max(height, 1), TJSAMP_420), kKeptScratchBytes);
+  const uint64_t source = static_cast<uint64_t>(sourceWidth) * static_cast<uint64_t>(sourceHeight);
+  // Kept at the source size: a 24-bit composited copy; resized: Y, Cb, Cr planes of the source
+  // and the target's planes.
+  const uint64_t kept = 3 * source;
+  const uint64_t resized = 3 * plane(sourceWidth, sourceHeight) + plane(width + 1, height + 1) +
+                           2 * plane(width / 2 + 1, height / 2 + 1);
+  return (sourceWidth == width && sourceHeight == height ? kept : resized) + output;
 }
 
 bool JpegCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& options,

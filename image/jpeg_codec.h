@@ -46,4 +46,11 @@ bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out
 bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
                        std::vector<uint8_t>& out, ImageError* error);
 
+// The most working memory (bytes) EncodeResizedJpeg of a 32-bit sourceWidth x sourceHeight
+// picture at width x height asks for, the JPEG it returns not included: the composited copy of a
+// transparent picture at its own size, or the planes when resizing, and the library's output
+// buffer. A thread keeps blocks up to 32 MiB
+// of it for its next picture.
+uint64_t ResizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, int height);
+
 }  // namespace image

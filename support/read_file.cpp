@@ -1,9 +1,11 @@
 #include "support/read_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -28,33 +30,96 @@ ReadResult Failed(ReadFailure failure, int errorNumber) {
   return ReadResult{failure, errorNumber != 0 ? errorNumber : EIO};
 }
 
+const char* KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a directory";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "a device";
+}
+
+// Opens `path` for reading after making sure it is a regular file: stat first, so that a FIFO
+// is never opened (that would wait for a writer), then O_NONBLOCK and fstat against a swap.
+ReadResult OpenRegular(const std::string& path, int& fd, struct stat& info) {
+  fd = -1;
+  if (::stat(path.c_str(), &info) != 0) return Failed(ReadFailure::kOpen, errno);
+  if (!S_ISREG(info.st_mode)) {
+    return ReadResult{ReadFailure::kNotRegular, S_ISDIR(info.st_mode) ? EISDIR : EINVAL,
+                      KindOf(info.st_mode)};
+  }
+  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return Failed(ReadFailure::kOpen, errno);
+  if (::fstat(fd, &info) != 0) return Failed(ReadFailure::kRead, errno);
+  if (!S_ISREG(info.st_mode))
+    return ReadResult{ReadFailure::kNotRegular, EINVAL, KindOf(info.st_mode)};
+  return {};
+}
+
 }  // namespace
 
 ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) return Failed(ReadFailure::kOpen, errno);
+  int fd = -1;
   struct stat info {};
-  if (::fstat(file.get(), &info) != 0) return Failed(ReadFailure::kRead, errno);
-  if (S_ISDIR(info.st_mode)) return Failed(ReadFailure::kRead, EISDIR);
+  const ReadResult opened = OpenRegular(path, fd, info);
+  const FileDescriptor file(fd);
+  if (!opened) return opened;
 
-  // The length of a regular file sizes the buffer so the bulk arrives in one read; other files
-  // (pipes, devices) report no useful length and are read to their end.
-  const bool regular = S_ISREG(info.st_mode);
-  std::vector<std::uint8_t> data(regular ? static_cast<std::size_t>(info.st_size) : 0);
+  // The file's length sizes the buffer, so the bulk arrives in one read.
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(info.st_size));
   std::size_t done = 0;
   for (;;) {
-    if (done == data.size()) data.resize(data.size() + 64 * 1024);
+    if (done == data.size()) data.resize(data.size() + (std::size_t{64} << 10));
     const ssize_t got = ::read(file.get(), data.data() + done, data.size() - done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return Failed(ReadFailure::kRead, errno);
     if (got == 0) break;
     done += static_cast<std::size_t>(got);
   }
-  if (regular && done < static_cast<std::size_t>(info.st_size)) {
-    return Failed(ReadFailure::kRead, EIO);
-  }
+  if (done < static_cast<std::size_t>(info.st_size)) return Failed(ReadFailure::kRead, EIO);
   data.resize(done);
   bytes = std::move(data);
+  return {};
+}
+
+MappedFile::~MappedFile() { close(); }
+
+void MappedFile::close() {
+  if (mapping_ != nullptr) ::munmap(mapping_, mappedSize_);
+  mapping_ = nullptr;
+  mappedSize_ = 0;
+  copy_.clear();
+  bytes_ = {};
+}
+
+void MappedFile::release(std::size_t begin, std::size_t end) const {
+  if (mapping_ == nullptr) return;
+  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  begin = (begin + page - 1) / page * page;
+  end = std::min(end, mappedSize_) / page * page;
+  if (begin >= end) return;
+  ::madvise(static_cast<std::uint8_t*>(mapping_) + begin, end - begin, MADV_DONTNEED);
+}
+
+ReadResult MappedFile::open(const std::string& path) {
+  close();
+  int fd = -1;
+  struct stat info {};
+  const ReadResult opened = OpenRegular(path, fd, info);
+  const FileDescriptor file(fd);
+  if (!opened) return opened;
+  const auto size = static_cast<std::size_t>(info.st_size);
+  if (size == 0) return {};
+  void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
+  if (mapping == MAP_FAILED) {
+    const ReadResult read = ReadWholeFile(path, copy_);
+    bytes_ = copy_;
+    return read;
+  }
+  // The decoder reads front to back (a few frames apart on several threads).
+  ::madvise(mapping, size, MADV_SEQUENTIAL);
+  ::madvise(mapping, size, MADV_WILLNEED);
+  mapping_ = mapping;
+  mappedSize_ = size;
+  bytes_ = {static_cast<const std::uint8_t*>(mapping), size};
   return {};
 }
 

@@ -1,23 +1,59 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace support {
 
-// The step at which reading a file failed.
-enum class ReadFailure { kNone, kOpen, kRead };
+// The step at which reading a file failed. kNotRegular: the path names a directory, a FIFO, a
+// device or a socket, refused before anything is read (a FIFO without a writer would wait
+// forever, a device such as /dev/zero never ends).
+enum class ReadFailure { kNone, kOpen, kRead, kNotRegular };
 
 struct ReadResult {
   ReadFailure failure = ReadFailure::kNone;
-  int errorNumber = 0;  // errno of the failing step (EIO for a file shorter than its length)
+  int errorNumber = 0;    // errno of the failing step (EIO for a file shorter than its length)
+  const char* kind = "";  // for kNotRegular: "a directory", "a FIFO", "a device" or "a socket"
   explicit operator bool() const { return failure == ReadFailure::kNone; }
 };
 
-// Reads the whole file at `path` into `bytes`. A regular file that yields fewer bytes than its
-// length (it shrank while being read, or the device failed) counts as a failed read; so does a
-// directory. On failure `bytes` is left unchanged.
+// Reads the whole regular file at `path` into `bytes`. A file that yields fewer bytes than its
+// length (it shrank while being read, or the device failed) counts as a failed read. On failure
+// `bytes` is left unchanged.
 ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+
+// The bytes of a regular file, mapped into memory rather than copied, so that a large input
+// costs neither a zero-filled buffer nor a read of pages the reader never touches. Files that
+// cannot be mapped (some special file systems) are read whole instead. The file must not shrink
+// while it is mapped.
+class MappedFile {
+ public:
+  MappedFile() = default;
+  ~MappedFile();
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  // Maps the file at `path`, replacing what was held; fails as ReadWholeFile does.
+  ReadResult open(const std::string& path);
+
+  std::span<const std::uint8_t> bytes() const { return bytes_; }
+
+  // Gives back the memory of the bytes from `begin` to `end` (whole pages inside that range),
+  // which the reader is done with: they leave the process's resident memory and are read from
+  // the file again should they be touched. Reading a large file front to back thus holds only
+  // what is in use.
+  void release(std::size_t begin, std::size_t end) const;
+
+ private:
+  void close();
+
+  void* mapping_ = nullptr;
+  std::size_t mappedSize_ = 0;
+  std::vector<std::uint8_t> copy_;
+  std::span<const std::uint8_t> bytes_;
+};
 
 }  // namespace support

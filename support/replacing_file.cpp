@@ -1,12 +1,14 @@
 #include "support/replacing_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace support {
 namespace {
@@ -23,12 +25,52 @@ std::string randomSuffix(std::mt19937& generator) {
   return suffix;
 }
 
+// The folder part of `target` with its trailing '/'; "./" for a bare name.
+std::string folderOf(const std::string& target) {
+  const std::size_t slash = target.rfind('/');
+  return slash == std::string::npos ? std::string("./") : target.substr(0, slash + 1);
+}
+
+// Calls `create(name)` with short random names in `folder` until it gives a result other than
+// EEXIST; 0 or the errno of the last attempt, with the name used in `name`.
+template <typename Create>
+int withFreeName(const std::string& folder, std::string& name, const Create& create) {
+  std::random_device seed;
+  std::mt19937 generator(seed());
+  int result = EEXIST;
+  for (int attempt = 0; attempt < kNameAttempts && result == EEXIST; ++attempt) {
+    name = folder + ".qv" + randomSuffix(generator);
+    result = create(name);
+  }
+  return result;
+}
+
+// Gives the unnamed file `fd` the name `path`: through /proc, or with AT_EMPTY_PATH where /proc
+// is not mounted. 0 or errno.
+int linkUnnamed(int fd, const std::string& path) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+  if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0) return errno;
+  return ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+
 }  // namespace
 
 ReplacingFile::~ReplacingFile() { discard(); }
 
-// O_EXCL with mode 0666 rather than mkstemp: mkstemp's 0600 would outlive the rename, while a
-// file written in place gets 0666 less the umask.
+ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      writeFailed_(other.writeFailed_),
+      size_(other.size_),
+      target_(std::move(other.target_)),
+      temporary_(std::move(other.temporary_)),
+      error_(std::move(other.error_)) {
+  if (!temporary_.empty()) guard_.guard(temporary_);
+  other.guard_.release();
+}
+
+// Mode 0666 rather than mkstemp's 0600, which would outlive the rename: the file gets 0666 less
+// the umask, as one written in place would.
 bool ReplacingFile::open(const std::string& target) {
   if (isOpen()) {
     error_ = "a file is already open: '" + target_ + "'";
@@ -38,23 +80,35 @@ bool ReplacingFile::open(const std::string& target) {
     error_ = "no file name given";
     return false;
   }
-  std::random_device seed;
-  std::mt19937 generator(seed());
-  int lastError = 0;
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::string candidate = target + ".tmp" + randomSuffix(generator);
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      fd_ = fd;
-      writeFailed_ = false;
-      target_ = target;
-      temporary_ = candidate;
-      return true;
-    }
-    lastError = errno;
-    if (lastError != EEXIST) break;
+  // A folder of that name could never be replaced; better to know before anything is written.
+  struct stat existing {};
+  if (::stat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+    return fail("cannot replace", target, EISDIR);
   }
-  return fail("cannot create a temporary file beside", target, lastError);
+  const std::string folder = folderOf(target);
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  int result = fd >= 0 ? 0 : errno;
+  std::string temporary;
+  // File systems without unnamed files answer EOPNOTSUPP (older kernels EISDIR or EINVAL).
+  if (result == EOPNOTSUPP || result == EISDIR || result == EINVAL) {
+    result = withFreeName(folder, temporary, [&](const std::string& name) {
+      fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      return fd >= 0 ? 0 : errno;
+    });
+    if (result == 0) guard_.guard(temporary);
+  }
+  if (result != 0) return fail("cannot create a temporary file beside", target, result);
+  fd_ = fd;
+  writeFailed_ = false;
+  size_ = 0;
+  target_ = target;
+  temporary_ = std::move(temporary);
+  return true;
+}
+
+bool ReplacingFile::writeFailed(int errorNumber) {
+  writeFailed_ = true;
+  return fail("cannot write", temporary_.empty() ? target_ : temporary_, errorNumber);
 }
 
 bool ReplacingFile::write(std::span<const std::uint8_t> bytes) {
@@ -68,13 +122,58 @@ bool ReplacingFile::write(std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      writeFailed_ = true;
-      return fail("cannot write", temporary_, written < 0 ? errno : EIO);
-    }
+    if (written <= 0) return writeFailed(written < 0 ? errno : EIO);
     bytes = bytes.subspan(static_cast<std::size_t>(written));
+    size_ += static_cast<std::uint64_t>(written);
   }
   return true;
+}
+
+bool ReplacingFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (!isOpen()) {
+    error_ = "no file is open";
+    return false;
+  }
+  if (writeFailed_) return false;
+  if (offset > size_ || bytes.size() > size_ - offset) return writeFailed(EINVAL);
+  while (!bytes.empty()) {
+    const ssize_t written = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return writeFailed(written < 0 ? errno : EIO);
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+    offset += static_cast<std::uint64_t>(written);
+  }
+  return true;
+}
+
+bool ReplacingFile::sync() {
+  if (!isOpen()) {
+    error_ = "no file is open";
+    return false;
+  }
+  if (writeFailed_) return false;
+  return ::fsync(fd_) == 0 || writeFailed(errno);
+}
+
+int ReplacingFile::publish() {
+  if (!temporary_.empty()) {
+    return std::rename(temporary_.c_str(), target_.c_str()) == 0 ? 0 : errno;
+  }
+  // Linking straight to the target is atomic but cannot replace an earlier file; that takes a
+  // named link, guarded for the moment until the rename.
+  const int direct = linkUnnamed(fd_, target_);
+  if (direct != EEXIST) return direct;
+  std::string link;
+  TempFileGuard linkGuard;
+  const int linked = withFreeName(folderOf(target_), link, [&](const std::string& name) {
+    linkGuard.guard(name);
+    return linkUnnamed(fd_, name);
+  });
+  if (linked != 0) return linked;
+  if (std::rename(link.c_str(), target_.c_str()) == 0) return 0;
+  const int renameError = errno;
+  ::unlink(link.c_str());
+  return renameError;
 }
 
 bool ReplacingFile::commit(Durability durability) {
@@ -86,28 +185,31 @@ bool ReplacingFile::commit(Durability durability) {
     discard();
     return false;  // error() still names the failed write
   }
-  bool ok = true;
   if (durability == Durability::kFlushed && ::fsync(fd_) != 0) {
-    ok = fail("cannot flush", temporary_, errno);
+    fail("cannot flush", target_, errno);
+    discard();
+    return false;
   }
-  if (::close(fd_) != 0 && ok) ok = fail("cannot close", temporary_, errno);
+  if (const int published = publish(); published != 0) {
+    fail("cannot replace", target_, published);
+    discard();
+    return false;
+  }
+  // The bytes are on disk and in place; what close might still report changes nothing.
+  ::close(fd_);
   fd_ = -1;
-  if (ok && std::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    ok = fail("cannot replace", target_, errno);
-  }
-  if (!ok) {
-    ::unlink(temporary_.c_str());
-  }
   temporary_.clear();
-  return ok;
+  guard_.release();
+  return true;
 }
 
 void ReplacingFile::discard() {
   if (!isOpen()) return;
   ::close(fd_);
   fd_ = -1;
-  ::unlink(temporary_.c_str());
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
+  guard_.release();
 }
 
 bool ReplacingFile::fail(const std::string& what, const std::string& path, int errorNumber) {

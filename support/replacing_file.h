@@ -4,42 +4,61 @@
 #include <span>
 #include <string>
 
+#include "support/temp_file_cleanup.h"
+
 namespace support {
 
 // Whether ReplacingFile::commit flushes the file to disk before the file takes the target's name:
 // kCached spares the flush for files that need not survive a system crash (temporary files).
 enum class Durability { kFlushed, kCached };
 
-// Writes a file so that its target is either replaced whole or left untouched: the bytes go to a
-// new temporary file beside the target ("<target>.tmpXXXXXX", created exclusively), which is
-// renamed over the target only after every write, the flush to disk and the close succeeded.
-// Anything short of that, destruction included, removes the temporary file. POSIX only.
+// Writes a file so that its target is either replaced whole or left untouched. On Linux the bytes
+// go to an unnamed file in the target's folder (O_TMPFILE), which gets its name only after every
+// write and the flush to disk succeeded: no interruption, not even SIGKILL, leaves a partial file
+// behind. Where the file system has no unnamed files, a named temporary file beside the target
+// (".qv" and six random characters, so that any target name that fits also fits it) is used
+// instead, removed on failure, on destruction and, through TempFileGuard, on SIGINT and SIGTERM.
+// Anything short of commit(), destruction included, discards the new bytes. POSIX only.
 class ReplacingFile {
  public:
   ReplacingFile() = default;
-  // Removes the temporary file unless it was committed.
+  // Discards the new file unless it was committed.
   ~ReplacingFile();
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
+  ReplacingFile(ReplacingFile&& other) noexcept;
+  ReplacingFile& operator=(ReplacingFile&&) = delete;
 
-  // Creates the temporary file for `target`. Returns false (see error()) when one is already
-  // open or the file cannot be created, e.g. the directory is missing or not writable.
+  // Creates the new file for `target`. Returns false (see error()) when one is already open, the
+  // target is a folder, or the file cannot be created, e.g. the directory is missing or not
+  // writable.
   bool open(const std::string& target);
 
   // True between a successful open() and the following commit() or discard().
   bool isOpen() const { return fd_ >= 0; }
 
-  // Appends bytes to the temporary file. Returns false (see error()) when nothing is open or
-  // this or an earlier write failed; the file then stays open so that commit() or discard()
-  // cleans up.
+  // Appends bytes to the new file. Returns false (see error()) when nothing is open or this or an
+  // earlier write failed; the file then stays open so that commit() or discard() cleans up.
   bool write(std::span<const std::uint8_t> bytes);
 
-  // Flushes (unless `durability` is kCached) and closes the temporary file and renames it over
-  // the target. Returns false (see error()) when nothing is open, an earlier write failed, or
-  // any of these steps fails; the temporary file is then removed and the target left as it was.
+  // Overwrites bytes written earlier, from `offset` on (a header completed at the end). Fails as
+  // write() does, and for a range that ends past what was written.
+  bool writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+
+  // Flushes what was written to disk ahead of commit(), so that a later commit() has little left
+  // to fail on. Fails as write() does.
+  bool sync();
+
+  // Bytes appended so far.
+  std::uint64_t size() const { return size_; }
+
+  // Flushes the new file to disk (unless `durability` is kCached), gives it the target's name
+  // (replacing an earlier file) and closes it. Returns false (see error()) when nothing is open,
+  // an earlier write failed, or any of these steps fails; the new file is then discarded and the
+  // target left as it was.
   bool commit(Durability durability = Durability::kFlushed);
 
-  // Closes and removes the temporary file, if any.
+  // Closes and discards the new file, if any.
   void discard();
 
   // Why the last failing call failed: the operation, the path and the system's reason.
@@ -47,11 +66,16 @@ class ReplacingFile {
 
  private:
   bool fail(const std::string& what, const std::string& path, int errorNumber);
+  bool writeFailed(int errorNumber);
+  // Gives the file its name; 0 or the errno of the failing step.
+  int publish();
 
   int fd_ = -1;
   bool writeFailed_ = false;
+  std::uint64_t size_ = 0;
   std::string target_;
-  std::string temporary_;
+  std::string temporary_;  // the named temporary file; empty for an unnamed one
+  TempFileGuard guard_;
   std::string error_;
 };
 

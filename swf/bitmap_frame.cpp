@@ -5,32 +5,42 @@
 
 namespace swf {
 
-bool appendBitmapFrame(SwfMovie& movie, int index, float widthPx, float heightPx,
-                       const SwfJpegBitmap& bitmap) {
-  if (index < 0 || index >= kMaxBitmapFrames) return false;
-  if (!bitmap.isValid() || bitmap.id() != frameBitmapId(index)) return false;
+namespace {
 
+// Everything of frame `index` after its bitmap: the shape filled with it, its placement and the
+// ShowFrame.
+void appendFrameShape(SwfMovie& movie, int index, float widthPx, float heightPx) {
   SwfShape shape(frameShapeId(index), 0.0F, 0.0F, widthPx, heightPx, frameDepth(index));
   shape.addLineStyle(0, SwfColor{0x00, 0x00, 0x00, 0xFF});
-  shape.addBitmapFill(bitmap.id(), kFillClippedBitmap, 0.0F, 0.0F, widthPx, heightPx, 0.0F, 0.0F,
-                      widthPx, heightPx);
+  shape.addBitmapFill(frameBitmapId(index), kFillClippedBitmap, 0.0F, 0.0F, widthPx, heightPx, 0.0F,
+                      0.0F, widthPx, heightPx);
   shape.changeStyle(1, 1, 0, 0.0F, 0.0F);
   shape.lineTo(widthPx, 0.0F);
   shape.lineTo(0.0F, heightPx);
   shape.lineTo(-widthPx, 0.0F);
   shape.lineTo(0.0F, -heightPx);
-
-  movie.addCharacter(&bitmap, 0, false);
   movie.addCharacter(&shape, shape.depth(), true);
   movie.showFrame();
+}
+
+}  // namespace
+
+bool appendBitmapFrame(SwfMovie& movie, int index, float widthPx, float heightPx,
+                       const SwfJpegBitmap& bitmap) {
+  if (index < 0 || index >= kMaxBitmapFrames) return false;
+  if (!bitmap.isValid() || bitmap.id() != frameBitmapId(index)) return false;
+  movie.addCharacter(&bitmap, 0, false);
+  appendFrameShape(movie, index, widthPx, heightPx);
   return true;
 }
 
 bool appendBitmapFrame(SwfMovie& movie, int index, float widthPx, float heightPx,
                        std::span<const std::uint8_t> jpeg) {
   if (index < 0 || index >= kMaxBitmapFrames) return false;
-  const SwfJpegBitmap bitmap(frameBitmapId(index), jpeg);
-  return appendBitmapFrame(movie, index, widthPx, heightPx, bitmap);
+  if (jpegBitmapTagHead(frameBitmapId(index), jpeg.size()).empty()) return false;
+  movie.addJpegBitmap(frameBitmapId(index), jpeg);
+  appendFrameShape(movie, index, widthPx, heightPx);
+  return true;
 }
 
 }  // namespace swf

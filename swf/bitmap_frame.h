@@ -31,7 +31,7 @@ constexpr std::uint16_t frameDepth(int index) { return static_cast<std::uint16_t
 bool appendBitmapFrame(SwfMovie& movie, int index, float widthPx, float heightPx,
                        const SwfJpegBitmap& bitmap);
 
-// As above, with the bitmap built from JPEG bytes in memory under the right id.
+// As above, with the bitmap tag written under the right id straight from the JPEG bytes.
 bool appendBitmapFrame(SwfMovie& movie, int index, float widthPx, float heightPx,
                        std::span<const std::uint8_t> jpeg);
 

@@ -12,10 +12,9 @@ namespace swf {
 inline constexpr std::array<std::uint8_t, 3> kSignature = {'F', 'W', 'S'};
 inline constexpr std::uint8_t kVersion = 3;
 
-// Bytes of the fixed header part around the frame RECT: signature, version and FileLength before
-// it, FrameRate and FrameCount after it.
-inline constexpr std::uint32_t kHeaderBytesBeforeRect = 8;
-inline constexpr std::uint32_t kHeaderBytesAfterRect = 4;
+// Where the 32-bit FileLength lies in the header: after the signature and the version. The
+// first 8 bytes stay uncompressed in a compressed movie.
+inline constexpr std::uint32_t kFileLengthOffset = 4;
 
 // A movie that was never opened: a 200 x 200 pixel stage at 12 frames per second (8.8 fixed).
 inline constexpr float kDefaultStagePixels = 200.0F;

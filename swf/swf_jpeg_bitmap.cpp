@@ -20,23 +20,32 @@ SwfJpegBitmap::SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpe
   build(jpeg);
 }
 
-// DefineBitsJPEG2 tag (code 21, long header), for a JPEG of L bytes:
-//   u16 CharacterId | FF D9 FF D8 | the L bytes | FF D9       (body L + 8, tag L + 14)
 SwfJpegBitmap::SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg,
                              std::span<const std::uint8_t> alphaPlane, int zlibLevel)
     : SwfCharacter(CharacterKind::kBitmap, id, 0) {
   buildWithAlpha(jpeg, alphaPlane, zlibLevel);
 }
 
-void SwfJpegBitmap::build(std::span<const std::uint8_t> jpeg) {
+// DefineBitsJPEG2 tag (code 21, long header), for a JPEG of L bytes:
+//   u16 CharacterId | FF D9 FF D8 | the L bytes | FF D9       (body L + 8, tag L + 14)
+std::vector<std::uint8_t> jpegBitmapTagHead(std::uint16_t id, std::size_t jpegSize) {
   constexpr std::size_t kWrapBytes = 2 + kJpegPrefix.size() + kJpegSuffix.size();
-  if (jpeg.size() > std::numeric_limits<std::uint32_t>::max() - kWrapBytes - kLongTagHeaderBytes)
-    return;
-  const auto bodyLength = static_cast<std::uint32_t>(jpeg.size() + kWrapBytes);
-  tag_.reserve(bodyLength + kLongTagHeaderBytes);
-  writeTagHeader(tag_, TagCode::kDefineBitsJpeg2, bodyLength);
-  appendU16(tag_, id());
-  appendBytes(tag_, kJpegPrefix);
+  std::vector<std::uint8_t> head;
+  if (jpegSize > std::numeric_limits<std::uint32_t>::max() - kWrapBytes - kLongTagHeaderBytes) {
+    return head;
+  }
+  writeTagHeader(head, TagCode::kDefineBitsJpeg2,
+                 static_cast<std::uint32_t>(jpegSize + kWrapBytes));
+  appendU16(head, id);
+  appendBytes(head, kJpegPrefix);
+  return head;
+}
+
+void SwfJpegBitmap::build(std::span<const std::uint8_t> jpeg) {
+  const std::vector<std::uint8_t> head = jpegBitmapTagHead(id(), jpeg.size());
+  if (head.empty()) return;
+  tag_.reserve(head.size() + jpeg.size() + kJpegSuffix.size());
+  appendBytes(tag_, head);
   appendBytes(tag_, jpeg);
   appendBytes(tag_, kJpegSuffix);
   valid_ = true;

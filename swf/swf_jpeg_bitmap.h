@@ -43,4 +43,9 @@ class SwfJpegBitmap : public SwfCharacter {
   bool valid_ = false;
 };
 
+// The bytes of a DefineBitsJPEG2 tag of character `id` that come before a JPEG file of
+// `jpegSize` bytes (tag header, id, FF D9 FF D8); kJpegSuffix follows the file. Empty when the
+// tag's 32-bit length cannot hold the file.
+std::vector<std::uint8_t> jpegBitmapTagHead(std::uint16_t id, std::size_t jpegSize);
+
 }  // namespace swf

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 
 #include "swf/byte_writer.h"
 #include "swf/swf_constants.h"
+#include "swf/swf_jpeg_bitmap.h"
 #include "swf/swf_matrix.h"
 #include "swf/swf_shape.h"
 #include "swf/tag_header.h"
@@ -19,25 +19,55 @@ SwfMovie::SwfMovie() : frameRate_(kDefaultFrameRate) {
 SwfMovie::~SwfMovie() = default;
 
 bool SwfMovie::open(const std::string& path, float widthPx, float heightPx, int framesPerSecond) {
-  if (!file_.open(path)) {
-    lastError_ = file_.error();
+  if (output_.isOpen()) {
+    lastError_ = "a file is already open";
+    return false;
+  }
+  if (!output_.open(path)) {
+    lastError_ = output_.error();
     return false;
   }
   frameSize_.set(0.0F, 0.0F, widthPx, heightPx);
   frameRate_ = static_cast<std::uint16_t>((static_cast<unsigned>(framesPerSecond) & 0xFFU) << 8);
+  const std::vector<std::uint8_t> head = header();
+  headerBytes_ = head.size();
+  output_.write(head);
+  output_.write(tags_);
+  tags_ = {};
   return true;
+}
+
+void SwfMovie::out(std::span<const std::uint8_t> bytes) {
+  if (output_.isOpen()) {
+    output_.write(bytes);
+  } else {
+    appendBytes(tags_, bytes);
+  }
+}
+
+void SwfMovie::addJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg) {
+  const std::vector<std::uint8_t> head = jpegBitmapTagHead(id, jpeg.size());
+  if (head.empty()) {
+    output_.fail("movie larger than 4 GiB");
+    return;
+  }
+  out(head);
+  out(jpeg);
+  out(kJpegSuffix);
 }
 
 void SwfMovie::setBackgroundColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   const std::array<std::uint8_t, 3> body = {red, green, blue};
-  appendTag(tags_, TagCode::kSetBackgroundColor, body);
+  std::vector<std::uint8_t> tag;
+  appendTag(tag, TagCode::kSetBackgroundColor, body);
+  out(tag);
 }
 
 void SwfMovie::addCharacter(const SwfCharacter* character, std::uint16_t depth, bool place) {
   if (character == nullptr) return;
   const std::span<const std::uint8_t> bytes = character->tagBytes();
   const std::uint32_t size = character->tagSize();
-  appendBytes(tags_, bytes.first(std::min<std::size_t>(size, bytes.size())));
+  out(bytes.first(std::min<std::size_t>(size, bytes.size())));
   if (place) placeCharacter(character, depth, true);
 }
 
@@ -57,68 +87,71 @@ void SwfMovie::placeCharacter(const SwfCharacter* character, std::uint16_t depth
   const auto* shape = dynamic_cast<const SwfShape*>(character);
   (shape != nullptr ? shape->placementMatrix() : SwfMatrix()).appendTo(body);
   if (colorTransform != nullptr) colorTransform->appendTo(body);
-  appendTag(tags_, TagCode::kPlaceObject2, body);
+  std::vector<std::uint8_t> tag;
+  appendTag(tag, TagCode::kPlaceObject2, body);
+  out(tag);
 }
 
 void SwfMovie::removeDepth(std::uint16_t depth) {
   std::vector<std::uint8_t> body;
   appendU16(body, depth);
-  appendTag(tags_, TagCode::kRemoveObject2, body);
+  std::vector<std::uint8_t> tag;
+  appendTag(tag, TagCode::kRemoveObject2, body);
+  out(tag);
 }
 
 void SwfMovie::addFrameLabel(const std::string& name) {
   std::vector<std::uint8_t> body(name.begin(), name.end());
   body.push_back(0);
-  appendTag(tags_, TagCode::kFrameLabel, body);
+  std::vector<std::uint8_t> tag;
+  appendTag(tag, TagCode::kFrameLabel, body);
+  out(tag);
 }
 
 void SwfMovie::addActions(SwfActionList* actions) {
   if (actions == nullptr) return;
-  appendBytes(tags_, actions->serialise());
+  out(actions->serialise());
 }
 
 void SwfMovie::showFrame() {
-  writeTagHeader(tags_, TagCode::kShowFrame, 0);
+  std::vector<std::uint8_t> tag;
+  writeTagHeader(tag, TagCode::kShowFrame, 0);
+  out(tag);
   ++frameCount_;
 }
 
 // File header:
 //   "FWS" | u8 version 3 | u32 FileLength (whole file, End tag included)
 //   RECT FrameSize (twips) | u16 FrameRate (8.8 fixed) | u16 FrameCount
+// FileLength and FrameCount are written as 0 and completed by finish().
 std::vector<std::uint8_t> SwfMovie::header() const {
-  const std::vector<std::uint8_t> rect = frameSize_.encode();
-  constexpr std::size_t kEndTagBytes = 2;
-  const std::size_t fileLength =
-      kHeaderBytesBeforeRect + rect.size() + kHeaderBytesAfterRect + tags_.size() + kEndTagBytes;
   std::vector<std::uint8_t> out;
   appendBytes(out, kSignature);
   appendU8(out, kVersion);
-  appendU32(out, static_cast<std::uint32_t>(fileLength));
-  appendBytes(out, rect);
+  appendU32(out, 0);
+  appendBytes(out, frameSize_.encode());
   appendU16(out, frameRate_);
-  appendU16(out, frameCount_);
+  appendU16(out, 0);
   return out;
 }
 
 bool SwfMovie::finish() {
-  if (!file_.isOpen()) {
+  if (!output_.isOpen()) {
     lastError_ = "finish without an open file";
-    return false;
-  }
-  // FileLength is 32 bits; header and End tag take at most 30 bytes.
-  if (tags_.size() > std::numeric_limits<std::uint32_t>::max() - 32) {
-    file_.discard();
-    lastError_ = "movie larger than 4 GiB";
     return false;
   }
   std::vector<std::uint8_t> end;
   writeTagHeader(end, TagCode::kEnd, 0);
-  const bool ok = file_.write(header()) && file_.write(tags_) && file_.write(end) && file_.commit();
-  if (!ok) {
-    lastError_ = file_.error();
-    file_.discard();
-  }
-  return ok;
+  output_.write(end);
+  std::vector<std::uint8_t> length;
+  appendU32(length, static_cast<std::uint32_t>(output_.size()));
+  output_.patch(kFileLengthOffset, length);
+  std::vector<std::uint8_t> count;
+  appendU16(count, frameCount_);
+  output_.patch(headerBytes_ - count.size(), count);
+  if (output_.commit()) return true;
+  lastError_ = output_.error();
+  return false;
 }
 
 }  // namespace swf

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/replacing_file.h"
+#include "swf/movie_output.h"
 #include "swf/swf_action_list.h"
 #include "swf/swf_character.h"
 #include "swf/swf_color_transform.h"
@@ -13,9 +13,11 @@
 
 namespace swf {
 
-// An uncompressed SWF movie of version 3 being written. Tags accumulate in memory in the order
-// they are appended (with or without an open file); finish() writes header, tags and End tag in
-// one pass. The target file is replaced only by a complete movie.
+// An uncompressed SWF movie of version 3 being written. With a file open, the header goes out
+// first and every tag is written to the file as it is appended (see MovieOutput), so memory does
+// not grow with the movie; finish() appends the End tag, completes FileLength and FrameCount in
+// the header and gives the file its name. Without a file, tags accumulate in memory (tags()).
+// The target file is replaced only by a complete movie.
 class SwfMovie {
  public:
   // A 200 x 200 pixel stage at 12 frames per second, no frames, no file.
@@ -27,10 +29,15 @@ class SwfMovie {
   SwfMovie& operator=(const SwfMovie&) = delete;
 
   // Starts a movie file at `path` with a stage of widthPx x heightPx pixels and an integer rate
-  // (its low 8 bits: 0..255 frames per second). The movie is written to a temporary file beside
-  // `path`. Returns false, changing nothing but lastError(), when a file is already open or the
-  // temporary file cannot be created (missing or unwritable directory).
+  // (its low 8 bits: 0..255 frames per second), and writes the header and the tags appended so
+  // far. The movie has no name until finish(). Returns false, changing nothing but lastError(),
+  // when a file is already open or the file cannot be created (missing or unwritable directory).
   bool open(const std::string& path, float widthPx, float heightPx, int framesPerSecond);
+
+  // Appends a DefineBitsJPEG2 tag of character `id` carrying the JPEG bytes, written from
+  // `jpeg` itself (SwfJpegBitmap's layout). A JPEG too large for the tag's length field fails the
+  // movie (ok() false).
+  void addJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg);
 
   // Appends a SetBackgroundColor tag.
   void setBackgroundColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
@@ -58,29 +65,39 @@ class SwfMovie {
   // Appends a ShowFrame tag and counts the frame (the 16-bit count wraps after 65535).
   void showFrame();
 
-  // Writes header, tags and End tag, then replaces the target with the new file. Returns true
-  // when the complete movie is in place. Returns false (see lastError()) when no file is open or
-  // any write, the flush, the close or the rename fails; the temporary file is then removed and
-  // an earlier file of the target name left untouched. Either way no file is held afterwards.
+  // Appends the End tag, completes the header and replaces the target with the new file. Returns
+  // true when the complete movie is in place. Returns false (see lastError()) when no file is
+  // open, the movie outgrew the 4 GiB of its FileLength field, or any write, the flush or the
+  // naming fails; the new file is then discarded and an earlier file of the target name left
+  // untouched. Either way no file is held afterwards.
   bool finish();
 
-  // Why the last failing open() or finish() failed, with the path and the system's reason.
-  const std::string& lastError() const { return lastError_; }
+  // False once a write to the open file failed or the movie outgrew 4 GiB: later tags are
+  // dropped and finish() fails with the reason, so a caller may stop early.
+  bool ok() const { return output_.ok(); }
+
+  // Why the last failing open() or finish() failed (or why ok() is false), with the path and the
+  // system's reason.
+  const std::string& lastError() const { return ok() ? lastError_ : output_.error(); }
 
   // Number of showFrame calls, modulo 65536.
   std::uint16_t frameCount() const { return frameCount_; }
 
-  // Every tag appended so far, in order.
+  // Every tag appended while no file was open, in order.
   std::span<const std::uint8_t> tags() const { return tags_; }
 
  private:
+  // Appends bytes of a tag: to the file when one is open, else to tags_.
+  void out(std::span<const std::uint8_t> bytes);
+  // The header with FileLength and FrameCount left 0, and where FrameCount lies in it.
   std::vector<std::uint8_t> header() const;
 
   SwfRect frameSize_;
   std::uint16_t frameRate_;
   std::uint16_t frameCount_ = 0;
   std::vector<std::uint8_t> tags_;
-  support::ReplacingFile file_;
+  std::size_t headerBytes_ = 0;
+  MovieOutput output_;
   std::string lastError_;
 };
 

@@ -1,70 +1,169 @@
 #include "app/core/convert.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "app/core/file_io.h"
 #include "app/core/file_names.h"
-#include "app/core/frame_encoder.h"
-#include "app/core/gif_input.h"
+#include "app/core/memory_budget.h"
 #include "app/core/movie_checks.h"
 #include "image/gif/gif_stream_decoder.h"
+#include "image/jpeg_codec.h"
+#include "support/ordered_pipeline.h"
 #include "swf/bitmap_frame.h"
 #include "swf/swf_movie.h"
 
 namespace core {
+namespace {
 
-MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& progress) {
+// The working memory of converting `gif` to a movie of width x height, with and without canvas
+// copies (see JobPlan).
+std::pair<WorkingMemory, WorkingMemory> MemoryOf(const image::GifFile& gif, int width, int height) {
+  const image::GifFrameDecoder::WorkingMemory decoding = image::GifFrameDecoder::MemoryFor(gif);
+  const uint64_t encoder = image::ResizedJpegWorkingMemory(gif.width, gif.height, width, height);
+  const uint64_t canvas = 4 * static_cast<uint64_t>(gif.width) * static_cast<uint64_t>(gif.height);
+  // A frame's JPEG, held from its encoding until it is written: counted as a byte per pixel, well
+  // above what quality 80 gives even for noise (about a quarter).
+  const uint64_t jpeg = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+  // A thread keeps scratch blocks of up to 32 MiB each (planes in and out, the JPEG buffer);
+  // larger ones live for one frame. In place, one frame is encoded at a time, but every thread
+  // that encoded one keeps its blocks.
+  constexpr uint64_t kKeptPerThread = uint64_t{3} << 25;
+  WorkingMemory copying{decoding.fixed, decoding.perSlot + jpeg + canvas,
+                        decoding.perWorker + encoder};
+  const uint64_t kept = std::min(encoder, kKeptPerThread);
+  WorkingMemory inPlace{decoding.fixed + encoder - kept, decoding.perSlot + jpeg,
+                        decoding.perWorker + kept};
+  return {copying, inPlace};
+}
+
+// One frame on its way through the pipeline.
+struct Slot {
+  image::ImageBuffer frame;  // the canvas copied for the encoder, with copies
+  std::vector<uint8_t> jpeg;
+  std::string error;  // why a stage failed on this frame
+};
+
+// Copies `canvas` into `frame`, reusing its pixels from the last frame when the size matches.
+bool CopyCanvas(const image::ImageBuffer& canvas, image::ImageBuffer& frame) {
+  if (frame.IsValid() && frame.Width() == canvas.Width() && frame.Height() == canvas.Height()) {
+    std::memcpy(frame.Pixels(), canvas.Pixels(), canvas.PixelBytes());
+    return true;
+  }
+  return frame.CopyFrom(canvas).IsValid();
+}
+
+MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progress) {
   const OutputSettings& settings = request.settings;
   MovieResult result;
   result.outputPath = MoviePath(settings.outputDirectory, request.gifPath);
 
-  GifSource gif;
-  if (!gif.Open(request.gifPath, request.gifBytes, &result.error)) return result;
-  result.error = CheckMovieRequest(settings, gif.summary().frameCount);
+  GifSource opened;
+  const GifSource* gif = request.source;
+  if (gif == nullptr) {
+    if (!opened.Open(request.gifPath, {}, &result.error)) return result;
+    gif = &opened;
+  }
+  const int total = gif->summary().frameCount;
+  result.error = CheckMovieRequest(settings, total);
+  if (result.error.empty()) result.error = CheckNotInput(result.outputPath, request.gifPath);
   if (!result.error.empty()) return result;
-
-  swf::SwfMovie movie;
-  if (!StartMovie(movie, settings, result.outputPath, result.error)) return result;
-  const auto width = static_cast<float>(settings.width);
-  const auto height = static_cast<float>(settings.height);
-  const int total = gif.summary().frameCount;
-  FrameEncoder encoder(
-      settings.width, settings.height, request.jobs, [&](int index, std::span<const uint8_t> jpeg) {
-        if (!swf::appendBitmapFrame(movie, index, width, height, jpeg)) {
-          result.failedFrame = index;
-          result.error = "frame " + std::to_string(index) + ": cannot add its JPEG to the movie";
-          return false;
-        }
-        if (progress) progress(index + 1, total);
-        return true;
-      });
-
-  const auto sink = [&](int index, const image::ImageBuffer& canvas) {
-    return index < total && encoder.Submit(canvas);  // never more frames than were counted
-  };
-  image::ImageError decodeError = image::ImageError::None;
-  int delivered = 0;
-  const int decodeThreads = request.jobs > 1 ? request.jobs : 0;
-  const bool decoded =
-      image::DecodeGifFrames(gif.bytes(), decodeThreads, sink, &decodeError, &delivered);
-  const bool drained = decoded && encoder.Drain();
-
-  if (!drained) {
-    if (!encoder.Error().empty()) {
-      result.error = encoder.Error();
-    } else if (!decoded) {
-      result.failedFrame = delivered;
-      result.error = "frame " + std::to_string(delivered) + ": " + GifErrorText(decodeError);
-    }
-    if (result.error.empty()) result.error = "the conversion stopped";
+  const auto [copying, inPlace] = MemoryOf(gif->file(), settings.width, settings.height);
+  const uint64_t limit = request.memoryLimit > 0 ? request.memoryLimit : DefaultMemoryLimit();
+  const JobPlan plan = PlanJobs(copying, inPlace, request.jobs, limit);
+  if (plan.jobs == 0) {
+    result.error = "converting it needs about " + MebibyteText(plan.bytes) +
+                   " of working memory, more than the limit of " + MebibyteText(limit);
     return result;
   }
-  if (delivered != total) {
-    result.error = "the decoder delivered " + std::to_string(delivered) + " of " +
-                   std::to_string(total) + " frames";
+
+  result.jobs = plan.jobs;
+  image::GifFrameDecoder decoder(gif->bytes(), gif->file(), plan.slots, plan.jobs);
+  image::ImageError decodeError = image::ImageError::None;
+  if (!decoder.Start(&decodeError)) {
+    result.error = GifErrorText(decodeError);
+    return result;
+  }
+  swf::SwfMovie movie;
+  if (!StartMovie(movie, settings, result.outputPath, result.error)) return result;
+
+  std::vector<Slot> slots(static_cast<std::size_t>(plan.slots));
+  const auto encode = [&](const image::ImageBuffer& frame, Slot& slot) {
+    image::ImageError error = image::ImageError::None;
+    if (image::EncodeResizedJpeg(frame, settings.width, settings.height, image::kDefaultJpegQuality,
+                                 slot.jpeg, &error)) {
+      return true;
+    }
+    slot.error = std::string("cannot encode the JPEG: ") + image::ToString(error);
+    return false;
+  };
+  const auto width = static_cast<float>(settings.width);
+  const auto height = static_cast<float>(settings.height);
+  const std::array<support::PipelineStage, 4> stages = {{
+      decoder.IndexStage(),
+      {support::StageOrder::kSerial, false,
+       [&](int index, int slot, int) {
+         Slot& held = slots[static_cast<std::size_t>(slot)];
+         if (!decoder.Compose(index, slot, &decodeError)) {
+           held.error = GifErrorText(decodeError);
+           return false;
+         }
+         const image::GifFrame& frame = gif->file().frames[static_cast<std::size_t>(index)];
+         gif->ReleaseBefore(frame.dataOffset + frame.dataSize);
+         if (!plan.copies) return encode(decoder.Canvas(), held);
+         if (CopyCanvas(decoder.Canvas(), held.frame)) return true;
+         held.error = "out of memory";
+         return false;
+       }},
+      {support::StageOrder::kParallel, false,
+       [&](int, int slot, int) {
+         Slot& held = slots[static_cast<std::size_t>(slot)];
+         return !plan.copies || encode(held.frame, held);
+       }},
+      {support::StageOrder::kSerial, true,
+       [&](int index, int slot, int) {
+         Slot& held = slots[static_cast<std::size_t>(slot)];
+         if (!swf::appendBitmapFrame(movie, index, width, height, held.jpeg)) {
+           held.error = "cannot add its JPEG to the movie";
+           return false;
+         }
+         if (!movie.ok()) return false;
+         if (progress) progress(index + 1, total);
+         return true;
+       }},
+  }};
+  const support::PipelineResult run =
+      support::RunOrderedPipeline(total, plan.slots, plan.jobs, stages);
+  if (!run.ok) {
+    if (!movie.ok()) {
+      result.error = movie.lastError();
+    } else {
+      result.failedFrame = run.failedItem;
+      const Slot& failed = slots[static_cast<std::size_t>(run.failedItem % plan.slots)];
+      result.error = "frame " + std::to_string(run.failedItem) + ": " + failed.error;
+    }
     return result;
   }
   FinishMovie(movie, result);
   return result;
+}
+
+}  // namespace
+
+MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& progress) {
+  try {
+    return Convert(request, progress);
+  } catch (const std::bad_alloc&) {
+    MovieResult result;
+    result.outputPath = MoviePath(request.settings.outputDirectory, request.gifPath);
+    result.error = "out of memory";
+    return result;
+  }
 }
 
 }  // namespace core

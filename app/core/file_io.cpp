@@ -1,5 +1,6 @@
 #include "app/core/file_io.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,7 +12,6 @@
 #include <utility>
 
 #include "support/paths.h"
-#include "support/read_file.h"
 #include "support/replacing_file.h"
 
 namespace core {
@@ -27,12 +27,19 @@ std::string SystemErrorText(const std::string& what, const std::string& path, in
   return what + " " + path + ": " + std::strerror(errorNumber);
 }
 
+std::string ReadErrorText(const std::string& path, const support::ReadResult& read) {
+  if (read.failure == support::ReadFailure::kNotRegular) {
+    return "cannot read " + path + ": it is " + read.kind + ", not a regular file";
+  }
+  const char* step = read.failure == support::ReadFailure::kOpen ? "cannot open" : "cannot read";
+  return SystemErrorText(step, path, read.errorNumber);
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* error) {
   bytes.clear();
   const support::ReadResult read = support::ReadWholeFile(path, bytes);
   if (read) return true;
-  const char* step = read.failure == support::ReadFailure::kOpen ? "cannot open" : "cannot read";
-  SetError(error, SystemErrorText(step, path, read.errorNumber));
+  SetError(error, ReadErrorText(path, read));
   return false;
 }
 
@@ -42,6 +49,18 @@ bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std
   if (file.open(path) && file.write(bytes) && file.commit(durability)) return true;
   SetError(error, file.error());
   return false;
+}
+
+bool IsSameFile(const std::string& first, const std::string& second) {
+  struct stat a {};
+  struct stat b {};
+  return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+std::string CheckNotInput(const std::string& output, const std::string& gifPath) {
+  if (!IsSameFile(output, gifPath)) return {};
+  return output + " is the GIF being converted; it is not written over";
 }
 
 bool EnsureDirectory(const std::string& directory, std::string* error) {

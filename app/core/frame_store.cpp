@@ -1,6 +1,7 @@
 #include "app/core/frame_store.h"
 
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <vector>
 
@@ -26,25 +27,28 @@ bool FrameStore::LoadGif(const std::string& path, const std::atomic<bool>* cance
   m_truncated = false;
   m_lastErrorText.clear();
 
-  // Counting frames is a walk over the blocks without decoding, so a GIF too long for a movie is
-  // refused before any pixel is decoded.
-  std::vector<uint8_t> bytes;
-  std::string error;
-  if (!ReadFileBytes(path, bytes, &error)) return Fail(error);
-  GifSource gif;
-  if (!gif.Open(path, bytes, &error)) return Fail(path + ": " + error);
-  if (const std::string problem = CheckFrameCount(gif.summary().frameCount); !problem.empty()) {
-    return Fail(path + ": " + problem);
+  try {
+    // Counting frames is a walk over the blocks without decoding, so a GIF too long for a movie
+    // is refused before any pixel is decoded.
+    GifSource gif;
+    std::string error;
+    if (!gif.Open(path, {}, &error)) return Fail(error);
+    if (const std::string problem = CheckFrameCount(gif.summary().frameCount); !problem.empty()) {
+      return Fail(path + ": " + problem);
+    }
+    image::ImageError decodeError = image::ImageError::None;
+    if (!image::DecodeGifSequence(gif.bytes(), gif.file(), m_frames, cancelled, &decodeError)) {
+      return Fail(path + ": " +
+                  (decodeError == image::ImageError::None ? std::string("the loading was cancelled")
+                                                          : GifErrorText(decodeError)));
+    }
+    m_frameCount = m_frames.Count();
+    m_truncated = gif.summary().truncated;
+    return true;
+  } catch (const std::bad_alloc&) {
+    m_frames.Clear();
+    return Fail(path + ": " + GifErrorText(image::ImageError::OutOfMemory));
   }
-  image::ImageError decodeError = image::ImageError::None;
-  if (!image::DecodeGifSequence(gif.bytes(), m_frames, cancelled, &decodeError)) {
-    return Fail(path + ": " +
-                (decodeError == image::ImageError::None ? std::string("the loading was cancelled")
-                                                        : GifErrorText(decodeError)));
-  }
-  m_frameCount = m_frames.Count();
-  m_truncated = gif.summary().truncated;
-  return true;
 }
 
 void FrameStore::ClearTempFrames(const std::string& outputDirectory) const {

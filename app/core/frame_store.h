@@ -16,8 +16,8 @@ class FrameStore {
   // path. A GIF whose data ends early keeps its complete frames (truncated() is then true).
   // `cancelled` (may be null) is read between frames; once true the load stops and fails. False,
   // with the reason in LastErrorText() and frameCount() 0, when the file cannot be read, does not
-  // decode, holds no frame or holds more frames than a movie can carry (kMaxMovieFrames); the
-  // path is recorded and isLoaded() is true either way.
+  // decode, holds no frame, holds more frames than a movie can carry (kMaxMovieFrames) or does
+  // not fit in memory; the path is recorded and isLoaded() is true either way.
   bool LoadGif(const std::string& path, const std::atomic<bool>* cancelled = nullptr);
 
   // Deletes every file directly inside TempDirectory(outputDirectory), creating the folder when

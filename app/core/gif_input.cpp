@@ -1,7 +1,6 @@
 #include "app/core/gif_input.h"
 
 #include "app/core/file_io.h"
-#include "image/gif/gif_parser.h"
 #include "image/image_buffer.h"
 
 namespace core {
@@ -24,14 +23,16 @@ std::string GifErrorText(image::ImageError error) {
   return image::ToString(error);
 }
 
-bool SummarizeGif(std::span<const uint8_t> bytes, GifSummary& summary, std::string* error) {
+namespace {
+
+bool Parse(std::span<const uint8_t> bytes, image::GifFile& file, GifSummary& summary,
+           std::string* error, const image::GifParseProgress& progress = {}) {
   if (bytes.empty()) {
     if (error != nullptr) *error = "the file is empty";
     return false;
   }
-  image::GifFile file;
   image::ImageError failure = image::ImageError::None;
-  if (!image::ParseGif(bytes, &file, &failure)) {
+  if (!image::ParseGif(bytes, &file, &failure, progress)) {
     if (error != nullptr) *error = GifErrorText(failure);
     return false;
   }
@@ -42,13 +43,32 @@ bool SummarizeGif(std::span<const uint8_t> bytes, GifSummary& summary, std::stri
   return true;
 }
 
+}  // namespace
+
+bool SummarizeGif(std::span<const uint8_t> bytes, GifSummary& summary, std::string* error) {
+  image::GifFile file;
+  return Parse(bytes, file, summary, error);
+}
+
 bool GifSource::Open(const std::string& path, std::span<const uint8_t> bytes, std::string* error) {
   m_bytes = bytes;
   if (m_bytes.empty()) {
-    if (!ReadFileBytes(path, m_fileBytes, error)) return false;
-    m_bytes = m_fileBytes;
+    const support::ReadResult read = m_mapped.open(path);
+    if (!read) {
+      if (error != nullptr) *error = ReadErrorText(path, read);
+      return false;
+    }
+    m_bytes = m_mapped.bytes();
   }
-  return SummarizeGif(m_bytes, m_summary, error);
+  const auto release = [this](std::size_t offset) { ReleaseBefore(offset); };
+  if (Parse(m_bytes, m_file, m_summary, error, release)) {
+    ReleaseBefore(m_bytes.size());
+    return true;
+  }
+  if (error != nullptr) *error = path + ": " + *error;
+  return false;
 }
+
+void GifSource::ReleaseBefore(std::size_t offset) const { m_mapped.release(0, offset); }
 
 }  // namespace core

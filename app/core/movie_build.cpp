@@ -15,6 +15,7 @@ MovieResult BuildMovie(const OutputSettings& settings, const std::string& gifPat
   MovieResult result;
   result.outputPath = MoviePath(settings.outputDirectory, gifPath);
   result.error = CheckMovieRequest(settings, frameCount);
+  if (result.error.empty()) result.error = CheckNotInput(result.outputPath, gifPath);
   if (!result.error.empty()) return result;
 
   swf::SwfMovie movie;

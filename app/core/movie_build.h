@@ -13,6 +13,8 @@ struct MovieResult {
   std::string outputPath;  // the movie's path (also on failure: the path it would have had)
   std::string error;       // a sentence with the path and the reason, empty on success
   int failedFrame = -1;    // the frame whose picture was missing or unreadable, else -1
+  int jobs = 0;            // threads the streaming conversion ran on (the memory limit may
+                           // have reduced them); 0 when it did not start
 };
 
 // The movie build: reads the frame files TempFramePath(0 .. frameCount-1) written by
@@ -20,8 +22,10 @@ struct MovieResult {
 // background, then per frame i its JPEG as bitmap 2i+1 on a stage-sized shape 2i placed at depth
 // i+1, and a ShowFrame. The stage is settings.width x settings.height pixels at
 // settings.frameRate. Fails before writing anything for a frame count outside
-// 1..kMaxMovieFrames, a size or rate outside the limits, or a missing, empty or unreadable frame
-// file (naming the frame); fails when the movie file cannot be written.
+// 1..kMaxMovieFrames, a size or rate outside the limits, a movie path naming the GIF itself, or a
+// missing, empty or unreadable frame file (naming the frame); fails when the movie file cannot
+// be written. Frames go to the file as they are read (swf::SwfMovie), so the movie is never held
+// in memory.
 MovieResult BuildMovie(const OutputSettings& settings, const std::string& gifPath, int frameCount);
 
 }  // namespace core

@@ -1,13 +1,15 @@
 #include "app/core/output_settings.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace core {
 namespace {
 
+// A side of 1 pixel stays 1 at half size: a movie side is never below 1.
 std::optional<int> Scaled(int value, int multiplier, int divisor) {
   if (value < 0 || value > std::numeric_limits<int>::max() / multiplier) return std::nullopt;
-  return value * multiplier / divisor;
+  return value > 0 ? std::max(value * multiplier / divisor, 1) : 0;
 }
 
 std::string CheckSide(const char* side, int value, int limit) {

@@ -41,8 +41,9 @@ inline constexpr int kMaxFrameRate = 50;
 inline constexpr int kMaxMovieFrames = 32768;
 
 // The movie width and height in pixels for a size option, from the GIF's size in pixels: half
-// (integer division), the same, twice or three times. CustomSize has no derived size and gives
-// nullopt; so does a negative source size or a product that does not fit an int.
+// (integer division, but a side of 1 stays 1), the same, twice or three times. CustomSize has no
+// derived size and gives nullopt; so does a negative source size or a product that does not fit an
+// int.
 std::optional<std::pair<int, int>> SizeForOption(SizeMode mode, int sourceWidth, int sourceHeight);
 
 // Empty when a custom size of width x height pixels lies within 1..kMaxWidth by 1..kMaxHeight;

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "app/core/gif_input.h"
 #include "app/core/progress.h"
 #include "image/image_buffer.h"
 
@@ -19,8 +20,8 @@ bool WriteSequenceFrame(const image::ImageBuffer& frame, const std::string& path
 
 // One GIF whose frames are to be written as numbered image files.
 struct ExportRequest {
-  std::string gifPath;                // names the files; read when gifBytes is empty
-  std::span<const uint8_t> gifBytes;  // the file's bytes, when the caller has read them already
+  std::string gifPath;                // names the files; read when `source` is null
+  const GifSource* source = nullptr;  // the GIF already opened by the caller, or null
   std::string outputDirectory;        // '/'-separated, ends in '/'
   std::string extension;              // ".bmp" or ".tga"
 };
@@ -36,9 +37,13 @@ struct ExportResult {
 
 // Decodes the GIF frame by frame and writes every frame, full canvas at 32 bits per pixel as
 // the decoder delivers it, to SequenceFramePath(outputDirectory, gifPath, i, extension),
-// replacing files of those names. Fails for an unreadable or unusable GIF, a frame that does
-// not decode, or a file that cannot be written; the files this call wrote are then removed (and
-// the "quorvex/" folder when this call created it), so that no partial sequence is left.
+// replacing files of those names. The frames are written without names (support::ReplacingFile)
+// and all get their names only after the last one is on disk, with SIGINT and SIGTERM held back
+// meanwhile. Fails for an unreadable or unusable GIF, a frame that does not decode, a frame file
+// that would replace the GIF itself, or a file that cannot be written; nothing of the new
+// sequence is then left (the "quorvex/" folder is removed when this call created it), and files
+// of an earlier export of that name stay as they were. `progress` is called after each frame is
+// written. Memory runs out: fails with "out of memory".
 ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallback& progress);
 
 }  // namespace core

@@ -19,6 +19,7 @@ constexpr std::size_t kHeaderSize = 6;            // "GIF87a" or "GIF89a"
 constexpr std::size_t kScreenDescriptorSize = 7;  // after the header
 constexpr std::size_t kImageDescriptorSize = 9;   // after the 0x2C separator
 constexpr int kMaxMinCodeSize = 8;                // indices must fit a byte
+constexpr std::size_t kProgressBytes = 4 << 20;   // between two calls of a GifParseProgress
 
 // A read cursor that never moves past the end of its span.
 class ByteReader {
@@ -93,17 +94,21 @@ enum class Step { Continue, Done, Cut, Fail };
 
 class Parser {
  public:
-  Parser(std::span<const uint8_t> bytes, GifFile* file)
-      : m_bytes(bytes), m_in(bytes), m_file(file) {}
+  Parser(std::span<const uint8_t> bytes, GifFile* file, const GifParseProgress& progress)
+      : m_bytes(bytes), m_in(bytes), m_file(file), m_progress(progress) {}
 
   ImageError Run() {
     const ImageError header = ReadHeader();
     if (header != ImageError::None) {
       return header;
     }
-    for (;;) {
+    for (std::size_t reported = 0;;) {
       const Step step = ReadBlock();
       if (step == Step::Continue) {
+        if (m_progress && m_in.Position() - reported >= kProgressBytes) {
+          reported = m_in.Position();
+          m_progress(reported);
+        }
         continue;
       }
       if (step == Step::Fail) {
@@ -248,15 +253,17 @@ class Parser {
   std::span<const uint8_t> m_bytes;
   ByteReader m_in;
   GifFile* m_file;
+  const GifParseProgress& m_progress;
   GraphicControl m_control;
   ImageError m_error = ImageError::None;
 };
 
 }  // namespace
 
-bool ParseGif(std::span<const uint8_t> bytes, GifFile* file, ImageError* error) {
+bool ParseGif(std::span<const uint8_t> bytes, GifFile* file, ImageError* error,
+              const GifParseProgress& progress) {
   GifFile parsed;
-  const ImageError result = Parser(bytes, &parsed).Run();
+  const ImageError result = Parser(bytes, &parsed, progress).Run();
   if (error != nullptr) {
     *error = result;
   }

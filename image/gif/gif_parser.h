@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -42,6 +43,10 @@ struct GifFile {
   bool truncated = false;  // the data ended before the trailer; `frames` holds the complete ones
 };
 
+// Told, every few megabytes, how far the parse has come: the bytes before `offset` will not be
+// read again by the parse.
+using GifParseProgress = std::function<void(std::size_t offset)>;
+
 // Parses the container in `bytes` into `file` without decoding pixels. Frames that the data
 // cuts off are dropped; the complete ones before them are kept, and an unknown block type
 // ends the file the same way. Returns false with `*error` (when given) set and `file` left
@@ -50,6 +55,8 @@ struct GifFile {
 // Corrupt (an LZW minimum code size outside 1..8, or an unknown block before any frame), NoFrames
 // (a trailer with no frame before it), Truncated (the data ends before the first frame is
 // complete).
-bool ParseGif(std::span<const uint8_t> bytes, GifFile* file, ImageError* error);
+// `progress` (may be empty) follows the walk.
+bool ParseGif(std::span<const uint8_t> bytes, GifFile* file, ImageError* error,
+              const GifParseProgress& progress = {});
 
 }  // namespace image

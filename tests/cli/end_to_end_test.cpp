@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cmath>
@@ -143,6 +144,8 @@ TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
   testutil::WriteFile(inputs.File("empty.gif"), {});
   testutil::WriteFile(inputs.File("cut.gif"), std::span(gif).first(900));
   const std::string anim = " " + Quote(kData + "anim.gif");
+  const std::string fifo = inputs.File("pipe.gif");  // no writer: opening it would wait forever
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const std::tuple<std::string, int, std::string> rows[] = {
       {Quote(inputs.File("text.gif")), 1, inputs.File("text.gif") + ": not a GIF file"},
       {Quote(inputs.File("empty.gif")), 1, "empty.gif: the file is empty"},
@@ -150,7 +153,9 @@ TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
        "cut.gif: the file ends before its first frame is complete"},
       {Quote(inputs.File("missing.gif")), 1,
        "cannot open " + inputs.File("missing.gif") + ": No such file or directory"},
-      {Quote(inputs.Path().string()), 1, "Is a directory"},
+      {Quote(inputs.Path().string()), 1, "it is a directory, not a regular file"},
+      {Quote(fifo), 1, "cannot read " + fifo + ": it is a FIFO, not a regular file"},
+      {"/dev/zero", 1, "cannot read /dev/zero: it is a device, not a regular file"},
       {"", 2, "files is required"},
       {"-r 0" + anim, 2, "--fps"},
       {"-r 51" + anim, 2, "--fps"},
@@ -162,6 +167,8 @@ TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
       {"--export png" + anim, 2, "--export"},
       {"-o nowhere" + anim, 2, "--output-dir: directory 'nowhere' does not exist"},
       {"--frobnicate" + anim, 2, "--frobnicate"},
+      {"--memory-limit 0" + anim, 2, "--memory-limit: memory size '0' is not a positive number"},
+      {"--memory-limit 1M " + Quote(kData + "big.gif"), 1, "big.gif: converting it needs about"},
   };
   for (const auto& [arguments, status, message] : rows) {
     const auto run = Run(arguments);

@@ -50,6 +50,30 @@ TEST(ParseSizeOption, TakesTheNamesAndCustomSizesWithinTheCustomLimits) {
   }
 }
 
+TEST(ParseMemorySize, TakesBytesAndBinaryUnits) {
+  const std::pair<const char*, uint64_t> rows[] = {
+      {"4096", 4096},
+      {"512M", uint64_t{512} << 20},
+      {"2GiB", uint64_t{2} << 30},
+      {"1g", uint64_t{1} << 30},
+      {"3kb", 3072},
+      {"1T", uint64_t{1} << 40},
+  };
+  for (const auto& [text, bytes] : rows) {
+    uint64_t parsed = 0;
+    std::string error;
+    EXPECT_TRUE(ParseMemorySize(text, parsed, error)) << text << ": " << error;
+    EXPECT_EQ(parsed, bytes) << text;
+  }
+  for (const char* text : {"", "0", "M", "1.5G", "-1G", "2X", "99999999999999999999"}) {
+    uint64_t parsed = 7;
+    std::string error;
+    EXPECT_FALSE(ParseMemorySize(text, parsed, error)) << text;
+    EXPECT_EQ(parsed, 7U) << text;
+    EXPECT_NE(error.find("is not a positive number of bytes"), std::string::npos) << error;
+  }
+}
+
 TEST(ParseCommandLine, DefaultsEveryOptionHelpAndVersion) {
   const Options defaults = Parse({"a.gif"}).options;
   EXPECT_EQ(std::tuple(defaults.outputDirectory, defaults.size.mode, defaults.frameRate,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <tuple>
 #include <vector>
@@ -41,8 +42,8 @@ std::vector<uint8_t> CaptureAndBuild(const std::string& gif, const OutputSetting
 }
 
 MovieResult Stream(const std::string& gif, const OutputSettings& settings, int jobs,
-                   const ProgressCallback& progress = {}) {
-  return ConvertGif({gif, {}, settings, jobs}, progress);
+                   const ProgressCallback& progress = {}, uint64_t memoryLimit = 0) {
+  return ConvertGif({gif, {}, settings, jobs, memoryLimit}, progress);
 }
 
 TEST(StreamingConversion, WritesTheBytesOfWriteFrameAndBuildMovieForAnyJobs) {
@@ -101,6 +102,49 @@ TEST(StreamingConversion, WritesTheBytesOfWriteFrameAndBuildMovieForAnyJobs) {
   EXPECT_EQ(progress, (std::vector<int>{13, 23, 33}));
 }
 
+// FNV-1a, 64 bits: a short fingerprint of a movie.
+uint64_t Fingerprint(const std::vector<uint8_t>& bytes) {
+  uint64_t hash = 0xCBF29CE484222325U;
+  for (const uint8_t byte : bytes) hash = (hash ^ byte) * 0x100000001B3U;
+  return hash;
+}
+
+// The movies these GIFs made before the conversion streamed its output (fingerprints of the
+// files, size options at 10 frames per second): the same bytes at 1 and at 4 jobs.
+TEST(StreamingConversion, MoviesKeepTheBytesTheyHadBeforeStreaming) {
+  const std::string gifs = std::string(QUORVEX_TEST_DATA_DIR) + "/gif/";
+  const struct {
+    std::string gif;
+    SizeMode mode;
+    int width;
+    int height;
+    uint64_t fingerprint;
+  } rows[] = {
+      {kData + "anim.gif", SizeMode::ActualSize, 40, 30, 0x6ADE3175EB74C975U},
+      {kData + "anim.gif", SizeMode::DoubleSize, 40, 30, 0xAE55446237266522U},
+      {kData + "anim.gif", SizeMode::HalfSize, 40, 30, 0x54F8BA2331777CD5U},
+      {kData + "walk.cycle.gif", SizeMode::ActualSize, 24, 16, 0x58AEBF472FE1F1EAU},
+      {kData + "walk.cycle.gif", SizeMode::DoubleSize, 24, 16, 0x35734D222E59CE11U},
+      {kData + "walk.cycle.gif", SizeMode::HalfSize, 24, 16, 0x8EC5FFD79BB22BF4U},
+      {gifs + "transparency.gif", SizeMode::ActualSize, 4, 3, 0x2A33A6539D4851F2U},
+      {gifs + "transparency.gif", SizeMode::DoubleSize, 4, 3, 0xE28EB25E76B50EF9U},
+      {gifs + "disposal_previous.gif", SizeMode::ActualSize, 4, 4, 0x319989C280454B78U},
+      {gifs + "disposal_previous.gif", SizeMode::DoubleSize, 4, 4, 0x6E7ACFAC14F613B5U},
+  };
+  testutil::TempDir dir;
+  for (const auto& row : rows) {
+    const auto [width, height] = *SizeForOption(row.mode, row.width, row.height);
+    const OutputSettings settings{row.mode, width, height, row.width, row.height, 10, Folder(dir)};
+    for (const int jobs : {1, 4}) {
+      SCOPED_TRACE(row.gif + " at " + std::to_string(width) + "x" + std::to_string(height) + ", " +
+                   std::to_string(jobs) + " jobs");
+      const MovieResult result = Stream(row.gif, settings, jobs);
+      ASSERT_TRUE(result.ok) << result.error;
+      EXPECT_EQ(Fingerprint(testutil::ReadFile(result.outputPath)), row.fingerprint);
+    }
+  }
+}
+
 TEST(StreamingConversion, FailuresWriteNoMovieAndKeepAnEarlierOne) {
   testutil::TempDir dir;
   const std::string gif = dir.File("clip.gif");
@@ -149,17 +193,89 @@ TEST(StreamingConversion, AFrameThatDoesNotDecodeIsNamedAndNothingIsLeft) {
   EXPECT_EQ(dir.Entries(), std::set<std::string>{"broken.gif"});
 }
 
-TEST(SequenceExport, RemovesItsFilesWhenOneCannotBeWritten) {
+// A smaller memory limit means fewer jobs (or frames encoded in place), never other bytes; below
+// what one job needs the GIF is refused before any work.
+TEST(StreamingConversion, TheMemoryLimitReducesJobsNotBytes) {
+  testutil::TempDir dir;
+  std::vector<testutil::GifFrame> frames;
+  for (int i = 0; i < 6; ++i) frames.push_back(FilledFrame(640, 480, static_cast<uint8_t>(i * 40)));
+  frames.push_back({300, 200, 20, 10, std::vector<uint8_t>(200, 3)});
+  const std::string gif = dir.File("wide.gif");
+  testutil::WriteFile(gif, MakeGif(640, 480, frames));
+  const OutputSettings settings{SizeMode::ActualSize, 640, 480, 640, 480, 10, Folder(dir)};
+  const MovieResult reference = Stream(gif, settings, 4);
+  ASSERT_TRUE(reference.ok) << reference.error;
+  EXPECT_EQ(reference.jobs, 4);
+  const std::vector<uint8_t> expected = testutil::ReadFile(reference.outputPath);
+  int previousJobs = 4;
+  bool reduced = false;
+  for (const int mebibytes : {32, 16, 12, 8, 6, 4, 1}) {
+    SCOPED_TRACE(std::to_string(mebibytes) + " MiB");
+    std::filesystem::remove(reference.outputPath);
+    const MovieResult result = Stream(gif, settings, 4, {}, uint64_t(mebibytes) << 20);
+    EXPECT_LE(result.jobs, previousJobs);
+    previousJobs = result.jobs;
+    if (!result.ok) {
+      EXPECT_EQ(result.jobs, 0);
+      EXPECT_EQ(result.error.rfind("converting it needs about ", 0), 0U) << result.error;
+      EXPECT_NE(result.error.find("of working memory, more than the limit of " +
+                                  std::to_string(mebibytes) + " MiB"),
+                std::string::npos)
+          << result.error;
+      EXPECT_EQ(dir.Entries(), std::set<std::string>{"wide.gif"});
+      continue;
+    }
+    reduced = reduced || result.jobs < 4;
+    EXPECT_TRUE(testutil::ReadFile(result.outputPath) == expected);
+  }
+  EXPECT_TRUE(reduced);
+  EXPECT_EQ(previousJobs, 0) << "1 MiB holds not even one canvas";
+}
+
+TEST(StreamingConversion, AGifNamedLikeItsMovieIsNotWrittenOver) {
+  testutil::TempDir dir;
+  const std::string gif = dir.File("clip.swf");
+  const std::vector<uint8_t> bytes = MakeGif(4, 4, {FilledFrame(4, 4, 1)});
+  testutil::WriteFile(gif, bytes);
+  const MovieResult result = Stream(gif, {SizeMode::ActualSize, 4, 4, 4, 4, 10, Folder(dir)}, 1);
+  EXPECT_EQ(result.error,
+            Folder(dir) + "clip.swf is the GIF being converted; it is not written over");
+  EXPECT_EQ(testutil::ReadFile(gif), bytes);
+}
+
+// Frames get their names only when all are written: a failure leaves an earlier export of the
+// same name as it was, and a frame that could never be named is refused before any is.
+TEST(SequenceExport, AFailedExportLeavesAnEarlierOneAsItWas) {
   testutil::TempDir dir;
   const std::string gif = dir.File("seq.gif");
-  testutil::WriteFile(gif, MakeGif(2, 2, std::vector(3, FilledFrame(2, 2, 9))));
-  // A folder where the third file should go makes its save fail.
-  const std::string third = SequenceFramePath(Folder(dir), gif, 2, ".bmp");
-  std::filesystem::create_directories(third);
+  testutil::WriteFile(gif, MakeGif(2, 2, std::vector(4, FilledFrame(2, 2, 5))));
+  ASSERT_TRUE(ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {}).ok);
+  const auto frameFiles = [&] {
+    std::vector<std::vector<uint8_t>> files;
+    for (int i = 0; i < 4; ++i) {
+      files.push_back(testutil::ReadFile(SequenceFramePath(Folder(dir), gif, i, ".bmp")));
+    }
+    return files;
+  };
+  const auto earlier = frameFiles();
+
+  std::vector<uint8_t> broken = MakeGif(2, 2, std::vector(4, FilledFrame(2, 2, 9)));
+  image::GifFile parsed;
+  ASSERT_TRUE(image::ParseGif(broken, &parsed, nullptr));
+  broken[parsed.frames[2].dataOffset + 2] = 0xFF;  // frame 2: code 511, defined by nothing
+  broken[parsed.frames[2].dataOffset + 3] = 0xFF;
+  testutil::WriteFile(gif, broken);
+  EXPECT_EQ(ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {}).error,
+            "frame 2: the data is corrupt");
+  EXPECT_TRUE(frameFiles() == earlier);
+  EXPECT_EQ(testutil::TempDir::EntriesOf(SequenceFolder(Folder(dir))).size(), 4U);
+
+  testutil::WriteFile(gif, MakeGif(2, 2, std::vector(5, FilledFrame(2, 2, 9))));
+  const std::string fifth = SequenceFramePath(Folder(dir), gif, 4, ".bmp");
+  std::filesystem::create_directories(fifth);
   const ExportResult failed = ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {});
-  EXPECT_NE(failed.error.find(third), std::string::npos) << failed.error;
-  EXPECT_FALSE(std::filesystem::exists(SequenceFramePath(Folder(dir), gif, 0, ".bmp")));
-  EXPECT_FALSE(std::filesystem::exists(SequenceFramePath(Folder(dir), gif, 1, ".bmp")));
+  EXPECT_EQ(failed.error, "cannot replace '" + fifth + "': Is a directory");
+  EXPECT_TRUE(frameFiles() == earlier);
 }
 
 }  // namespace

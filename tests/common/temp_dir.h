@@ -35,9 +35,10 @@ class TempDir {
   std::string File(const std::string& name) const { return (path_ / name).string(); }
 
   // Names of every entry in the folder, so tests can see that nothing was left behind.
-  std::set<std::string> Entries() const {
+  std::set<std::string> Entries() const { return EntriesOf(path_); }
+  static std::set<std::string> EntriesOf(const std::filesystem::path& folder) {
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
       names.insert(entry.path().filename().string());
     }
     return names;

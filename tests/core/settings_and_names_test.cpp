@@ -33,7 +33,7 @@ TEST(FileNames, BaseNameDropsFoldersAndTheLastExtensionFramesHaveFiveDigits) {
 
 TEST(SizeForOption, DerivesEachOptionFromTheSourceSize) {
   const std::tuple<SizeMode, int, int, int, int> rows[] = {
-      {SizeMode::HalfSize, 101, 75, 50, 37},     {SizeMode::HalfSize, 1, 1, 0, 0},
+      {SizeMode::HalfSize, 101, 75, 50, 37},     {SizeMode::HalfSize, 1, 3, 1, 1},
       {SizeMode::ActualSize, 101, 75, 101, 75},  {SizeMode::DoubleSize, 101, 75, 202, 150},
       {SizeMode::TripleSize, 101, 75, 303, 225}, {SizeMode::TripleSize, 600, 500, 1800, 1500},
   };

@@ -1,7 +1,9 @@
 #include "support/read_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -24,9 +26,35 @@ TEST(ReadWholeFile, ReadsEveryByteAndNamesTheFailingStep) {
   const support::ReadResult missing = support::ReadWholeFile(dir.File("missing"), untouched);
   EXPECT_EQ(missing.failure, support::ReadFailure::kOpen);
   EXPECT_EQ(missing.errorNumber, ENOENT);
-  const support::ReadResult folder = support::ReadWholeFile(dir.Path().string(), untouched);
-  EXPECT_EQ(folder.failure, support::ReadFailure::kRead);
   EXPECT_EQ(untouched, std::vector<uint8_t>{9});
+
+  support::MappedFile mapped;
+  ASSERT_TRUE(mapped.open(path));
+  EXPECT_TRUE(
+      std::equal(written.begin(), written.end(), mapped.bytes().begin(), mapped.bytes().end()));
+  EXPECT_EQ(mapped.open(dir.File("missing")).failure, support::ReadFailure::kOpen);
+  EXPECT_TRUE(mapped.bytes().empty());
+}
+
+// What is not a regular file is refused before anything is read: a FIFO without a writer would
+// block, a device would never end.
+TEST(ReadWholeFile, RefusesWhatIsNotARegularFile) {
+  testutil::TempDir dir;
+  const std::string fifo = dir.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    const char* kind;
+  } rows[] = {{fifo, "a FIFO"}, {"/dev/zero", "a device"}, {dir.Path().string(), "a directory"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.path);
+    std::vector<uint8_t> bytes;
+    const support::ReadResult read = support::ReadWholeFile(row.path, bytes);
+    EXPECT_EQ(read.failure, support::ReadFailure::kNotRegular);
+    EXPECT_STREQ(read.kind, row.kind);
+    support::MappedFile mapped;
+    EXPECT_EQ(mapped.open(row.path).failure, support::ReadFailure::kNotRegular);
+  }
 }
 
 TEST(ReadWholeFile, AFileShorterThanItsLengthIsAFailedRead) {

@@ -44,7 +44,7 @@ TEST(ReplacingFile, CommitReplacesTheTargetWithTheUsualPermissions) {
   ::umask(previous);
   ASSERT_TRUE(opened) << file.error();
   EXPECT_TRUE(file.isOpen());
-  EXPECT_EQ(dir.Entries().size(), 2U) << "the temporary file sits beside the target";
+  EXPECT_EQ(dir.Entries().size(), 1U) << "the new file has no name before commit";
   EXPECT_EQ(testutil::ReadFile(dir.File("out.bin")), kOld) << "nothing replaced before commit";
   ASSERT_TRUE(file.write(std::span(kNew).first(2)));
   ASSERT_TRUE(file.write(std::span(kNew).subspan(2)));
@@ -106,23 +106,41 @@ TEST_F(ReplacingFileFailure, DestructionWithoutCommitRemovesTheTemporaryFile) {
   ExpectTargetUntouched();
 }
 
-TEST_F(ReplacingFileFailure, FailedRenameNamesTheTarget) {
-  ASSERT_TRUE(file_.open(target_));
-  for (const std::string& name : dir_.Entries()) {
-    if (name != "out.bin") std::filesystem::remove(dir_.File(name));  // the temporary file vanishes
-  }
+TEST_F(ReplacingFileFailure, FailedNamingNamesTheTarget) {
+  const std::string gone = dir_.File("gone/out.bin");
+  std::filesystem::create_directory(dir_.File("gone"));
+  ASSERT_TRUE(file_.open(gone));
+  std::filesystem::remove(dir_.File("gone"));  // empty: the new file has no name yet
   EXPECT_FALSE(file_.commit());
-  EXPECT_EQ(file_.error(), "cannot replace '" + target_ + "': No such file or directory");
+  EXPECT_EQ(file_.error(), "cannot replace '" + gone + "': No such file or directory");
   ExpectTargetUntouched();
 }
 
-TEST_F(ReplacingFileFailure, RenameOverADirectoryFails) {
+// A name as long as the file system allows still works: no longer temporary name is needed.
+TEST_F(ReplacingFileFailure, TargetNamesUpToTheLimitAndHeaderPatches) {
+  const std::string longName = dir_.File(std::string(255, 'n'));
+  for (int round = 0; round < 2; ++round) {  // new, then replacing
+    SCOPED_TRACE(round);
+    ASSERT_TRUE(file_.open(longName)) << file_.error();
+    ASSERT_TRUE(file_.write(kNew));
+    EXPECT_TRUE(file_.writeAt(1, std::span(kOld).first(2)));
+    EXPECT_EQ(file_.size(), kNew.size());
+    ASSERT_TRUE(file_.commit()) << file_.error();
+    EXPECT_EQ(testutil::ReadFile(longName), (std::vector<std::uint8_t>{'n', 'o', 'l', '!'}));
+  }
+  ASSERT_TRUE(file_.open(target_));
+  EXPECT_FALSE(file_.writeAt(0, kNew)) << "nothing written there yet";
+  file_.discard();
+  std::filesystem::remove(longName);
+  ExpectTargetUntouched();
+}
+
+TEST_F(ReplacingFileFailure, AFolderAsTargetIsRefusedAtOpen) {
   const std::string folder = dir_.File("folder");
   std::filesystem::create_directory(folder);
   testutil::WriteFile(folder + "/inside", kOld);
-  ASSERT_TRUE(file_.open(folder));
-  EXPECT_FALSE(file_.commit());
-  EXPECT_NE(file_.error().find(folder), std::string::npos) << file_.error();
+  EXPECT_FALSE(file_.open(folder));
+  EXPECT_EQ(file_.error(), "cannot replace '" + folder + "': Is a directory");
   std::filesystem::remove_all(folder);
   ExpectTargetUntouched();
 }

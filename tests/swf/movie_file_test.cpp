@@ -211,29 +211,46 @@ TEST_F(MovieFile, FinishWithoutOpenFailsAndWritesNothing) {
   EXPECT_TRUE(entries().empty());
 }
 
-TEST_F(MovieFile, DestroyingWithoutFinishRemovesTheTemporaryFile) {
+TEST_F(MovieFile, NothingIsNamedBeforeFinishAndDestroyingWithoutFinishLeavesNothing) {
   writeText("out.swf", "old");
   {
     swf::SwfMovie movie;
     ASSERT_TRUE(movie.open(path("out.swf"), 10, 10, 12));
-    EXPECT_EQ(entries().size(), 2U) << "the temporary file sits beside the target";
-    movie.showFrame();
+    ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 10, 10, fakeJpeg(400000)));
+    EXPECT_EQ(entries(), std::set<std::string>{"out.swf"}) << "the movie so far has no name";
+    EXPECT_EQ(readText("out.swf"), "old");
   }
   EXPECT_EQ(entries(), std::set<std::string>{"out.swf"});
   EXPECT_EQ(readText("out.swf"), "old");
 }
 
-TEST_F(MovieFile, FailedRenameLeavesTheEarlierFile) {
-  writeText("out.swf", "old");
+TEST_F(MovieFile, FailedNamingNamesTheMovie) {
+  fs::create_directory(path("gone"));
   swf::SwfMovie movie;
-  ASSERT_TRUE(movie.open(path("out.swf"), 10, 10, 12));
-  for (const std::string& name : entries()) {
-    if (name != "out.swf") fs::remove(path(name));  // the temporary file vanishes
-  }
+  ASSERT_TRUE(movie.open(path("gone/out.swf"), 10, 10, 12));
+  fs::remove(path("gone"));  // empty: the movie has no name yet
   EXPECT_FALSE(movie.finish());
-  EXPECT_NE(movie.lastError().find("out.swf"), std::string::npos) << movie.lastError();
-  EXPECT_EQ(entries(), std::set<std::string>{"out.swf"});
-  EXPECT_EQ(readText("out.swf"), "old");
+  EXPECT_NE(movie.lastError().find("gone/out.swf"), std::string::npos) << movie.lastError();
+  EXPECT_TRUE(entries().empty());
+}
+
+// Frames stream to the file past the output buffer; FileLength and FrameCount are completed at
+// the end.
+TEST_F(MovieFile, HeaderIsCompletedForAMovieOfManyFrames) {
+  swf::SwfMovie movie;
+  ASSERT_TRUE(movie.open(path("many.swf"), 10, 10, 12));
+  movie.setBackgroundColor(0xFF, 0xFF, 0xFF);
+  for (int index = 0; index < 300; ++index) {
+    ASSERT_TRUE(swf::appendBitmapFrame(movie, index, 10, 10, fakeJpeg(index % 2 ? 300000 : 40)));
+  }
+  EXPECT_TRUE(movie.tags().empty()) << "nothing is held in memory";
+  ASSERT_TRUE(movie.finish()) << movie.lastError();
+  const std::vector<std::uint8_t> data = testutil::ReadFile(path("many.swf"));
+  const swftest::WalkedMovie walked = swftest::walkSwf(data);
+  ASSERT_TRUE(walked.ok) << walked.error;
+  EXPECT_EQ(walked.frameCount, 300);
+  EXPECT_EQ(walked.codes().size(), 1 + 4 * 300 + 1U);
+  EXPECT_EQ(data[4] | data[5] << 8 | data[6] << 16 | data[7] << 24, static_cast<int>(data.size()));
 }
 
 TEST_F(MovieFile, FailedWriteLeavesTheEarlierFileAndNoTemporaryFile) {

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "support/replacing_file.h"
+
+namespace swf {
+
+// The bytes of a movie on their way to its file, written as they come so that memory never holds
+// the movie: small tags are gathered in a buffer, large ones (JPEG pictures) go out straight from
+// the caller's memory. The length is checked against the 32-bit FileLength as it grows, and
+// header fields known only at the end are completed in place (patch) before the file takes its
+// name (support::ReplacingFile: whole or not at all).
+//
+// A compressed movie ("CWS") would deflate everything after the first 8 bytes on its way out of
+// write(); FileLength (the uncompressed length, inside those 8 bytes) could still be patched at
+// the end, while FrameCount, inside the compressed part, would have to be known when the header
+// is written (the converter knows it from the GIF before encoding).
+class MovieOutput {
+ public:
+  // The largest movie: FileLength is a 32-bit field.
+  static constexpr std::uint64_t kMaxBytes = 0xFFFFFFFFU;
+
+  // Creates the new file for `path`; false with error() when it cannot be created.
+  bool open(const std::string& path);
+  bool isOpen() const { return file_.isOpen(); }
+
+  // Appends bytes. Failures are kept: once a write failed or the movie outgrew kMaxBytes, ok()
+  // is false, error() says why, and nothing more is written.
+  void write(std::span<const std::uint8_t> bytes);
+
+  // Fails the movie for `reason` (kept as for a failed write).
+  void fail(const std::string& reason) {
+    if (ok()) error_ = reason;
+  }
+
+  // Overwrites bytes already written, from `offset` on (header fields).
+  void patch(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+
+  // Bytes appended so far.
+  std::uint64_t size() const { return size_; }
+
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
+
+  // Writes what is buffered and gives the file its name; false with error() when anything
+  // failed, the file then discarded.
+  bool commit();
+  // Discards the file.
+  void discard();
+
+ private:
+  bool flush();
+
+  support::ReplacingFile file_;
+  std::vector<std::uint8_t> buffer_;
+  std::uint64_t size_ = 0;
+  std::string error_;
+};
+
+}  // namespace swf
