@@ -28,8 +28,12 @@ void* operator new(std::size_t size) {
   if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
   throw std::bad_alloc();
 }
+// An optimising GCC takes the memory freed here for memory of the library's operator new.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+#pragma GCC diagnostic pop
 // NOLINTEND(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
 
 namespace cli {

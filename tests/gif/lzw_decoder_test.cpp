@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -101,20 +102,20 @@ TEST(LzwDecoder, DecodesHandBuiltStreamsWithOneDecoderReusedFromStreamToStream) 
 // defines an entry (the previous literal and its own value), so literal 4090 defines entry 4095
 // = {4089 % 4, 4090 % 4} = {1, 2} and fills the table.
 TEST(LzwDecoder, FullTableGoesOnWithTwelveBitCodesUntilTheNextClear) {
-  std::string codes = "4/3";
+  std::ostringstream codes;
+  codes << "4/3";
   std::vector<uint8_t> expected;
   for (unsigned j = 0; j <= 4090; ++j) {
-    codes += " " + std::to_string(j % 4) + "/" +
-             std::to_string(std::min(static_cast<int>(std::bit_width(5 + j)), 12));
+    codes << ' ' << j % 4 << '/' << std::min(static_cast<int>(std::bit_width(5 + j)), 12);
     expected.push_back(static_cast<uint8_t>(j % 4));
   }
   // The last entry, a literal that may define nothing, the last entry again, then a clear: the
   // table starts over at 3 bits and 6 is defined anew.
-  codes += " 4095/12 3/12 4095/12 4/12 0/3 1/3 6/3 5/3";
+  codes << " 4095/12 3/12 4095/12 4/12 0/3 1/3 6/3 5/3";
   expected.insert(expected.end(), {1, 2, 3, 1, 2, 0, 1, 0, 1});
   LzwDecoder decoder;
   GifIndexBuffer out;
-  decoder.DecodeStream(Pack(codes.c_str()), 2, expected.size(), out);
+  decoder.DecodeStream(Pack(codes.str().c_str()), 2, expected.size(), out);
   EXPECT_EQ(out.status, Complete);
   ASSERT_EQ(out.decodedPixels, expected.size());
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.indices.begin()));
