@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -12,7 +13,27 @@ namespace core {
 // GIF's own size.
 enum class SizeMode { HalfSize, ActualSize, DoubleSize, TripleSize, CustomSize };
 
-// What the user chose for one conversion. Sizes are pixels, the rate frames per second.
+// The JPEG quality of the movie's frames unless another is chosen.
+inline constexpr int kDefaultFrameQuality = 80;
+
+// How each GIF frame is stored in the movie: a JPEG picture, the exact pixels (zlib-compressed),
+// or per frame whichever of the two is smaller.
+enum class FrameFormat { Jpeg, Lossless, Auto };
+
+// How frames are scaled to the movie size.
+enum class ScaleFilter { Bicubic, Nearest };
+
+// An opaque colour, 8 bits a channel.
+struct RgbColor {
+  uint8_t red = 0;
+  uint8_t green = 0;
+  uint8_t blue = 0;
+  friend bool operator==(const RgbColor&, const RgbColor&) = default;
+};
+
+// What the user chose for one conversion. Sizes are pixels, the rate frames per second. The
+// members after outputDirectory are the command-line converter's options; their defaults give
+// the movie the window writes.
 struct OutputSettings {
   SizeMode sizeMode = SizeMode::ActualSize;
   int width = 0;
@@ -21,6 +42,14 @@ struct OutputSettings {
   int sourceHeight = 0;
   int frameRate = 10;
   std::string outputDirectory;  // '/'-separated, ends in '/'
+
+  FrameFormat frameFormat = FrameFormat::Jpeg;
+  bool keepTransparency = false;           // transparent pixels stay transparent in the movie
+  RgbColor background{0xFF, 0xFF, 0xFF};   // the movie's background colour
+  int jpegQuality = kDefaultFrameQuality;  // 1..100, for JPEG frames
+  ScaleFilter scaleFilter = ScaleFilter::Bicubic;
+  bool gifTiming = false;  // each frame shown for its own delay, passes as the GIF's loop count
+  bool compress = false;   // a zlib-compressed movie (CWS, version 6)
 };
 
 // The largest custom size (pixels) the user may type. The size options are not bound by it:
