@@ -11,6 +11,7 @@
 
 #include "common/hex_compare.h"
 #include "common/temp_dir.h"
+#include "swf/bitmap_frame.h"
 #include "swf/swf_action_list.h"
 #include "swf/swf_color_transform.h"
 #include "swf/swf_constants.h"
@@ -78,6 +79,21 @@ TEST(MovieTags, ControlAndPlacementTagsTable) {
        },
        ""},
       {"actions", [&](swf::SwfMovie& m) { m.addActions(&stop); }, "3F 03 02 00 00 00 07 00"},
+      {"frame 2 placed again after frame 1, for three movie frames, then stopping",
+       [](swf::SwfMovie& m) {
+         swf::placeBitmapFrame(m, 2, {1, 3, true});
+       },
+       // RemoveObject2 depth 2 | PlaceObject2 shape 4 at depth 3 | ShowFrame x 2 |
+       // DoAction Stop | ShowFrame
+       "3F 07 02 00 00 00 02 00  BF 06 06 00 00 00 06 03 00 04 00 00  40 00 40 00"
+       "3F 03 02 00 00 00 07 00  40 00"},
+      {"placements that cannot be",
+       [](swf::SwfMovie& m) {
+         swf::placeBitmapFrame(m, 2, {-1, 0, false});
+         swf::placeBitmapFrame(m, 2, {32768, 1, false});
+         swf::placeBitmapFrame(m, 32768, {});
+       },
+       ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
