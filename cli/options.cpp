@@ -1,10 +1,13 @@
 #include "cli/options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 #include "support/paths.h"
 
@@ -84,6 +87,24 @@ bool ParseMemorySize(const std::string& text, uint64_t& bytes, std::string& erro
   return true;
 }
 
+bool ParseColor(const std::string& text, core::RgbColor& color, std::string& error) {
+  const std::string_view digits = std::string_view(text).substr(text.starts_with('#') ? 1 : 0);
+  uint32_t value = 0;
+  const char* end = digits.data() + digits.size();
+  const bool hex =
+      digits.size() == 6 &&
+      std::all_of(digits.begin(), digits.end(),
+                  [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) &&
+      std::from_chars(digits.data(), end, value, 16).ptr == end;
+  if (!hex) {
+    error = "colour '" + text + "' is not six hexadecimal digits RRGGBB";
+    return false;
+  }
+  color = core::RgbColor{static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
+                         static_cast<uint8_t>(value)};
+  return true;
+}
+
 ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs) {
   ParseResult result;
   Options& options = result.options;
@@ -125,6 +146,33 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
       ->option_text("SIZE");
   app.add_flag("-q,--quiet", options.quiet, "print only errors and warnings");
 
+  // How the movie's pictures are made.
+  std::string framesText = "jpeg";
+  std::string backgroundText;
+  std::string filterText = "bicubic";
+  const std::vector<CLI::Option*> pictureOptions = {
+      app.add_option("--frames", framesText,
+                     "frame pictures: jpeg (default), lossless (the frame's pixels exactly) or "
+                     "auto (per frame, whichever is smaller)")
+          ->check(CLI::IsMember({"jpeg", "lossless", "auto"}))
+          ->option_text("jpeg|lossless|auto"),
+      app.add_flag("--transparent", options.keepTransparency,
+                   "keep the GIF's transparency (DefineBitsJPEG3 or DefineBitsLossless2 frames)"),
+      app.add_option("--background", backgroundText,
+                     "the movie's background colour, which JPEG frames without --transparent "
+                     "are composited over (default FFFFFF)")
+          ->option_text("RRGGBB"),
+      app.add_option("--quality", options.jpegQuality,
+                     "JPEG quality of the frames, 1..100 "
+                     "(default 80)")
+          ->check(CLI::Range(1, 100))
+          ->option_text("N"),
+      app.add_option("--filter", filterText,
+                     "scaling filter: bicubic (default) or nearest (hard pixel edges)")
+          ->check(CLI::IsMember({"bicubic", "nearest"}))
+          ->option_text("bicubic|nearest"),
+  };
+
   std::ostringstream out;
   std::ostringstream err;
   try {
@@ -144,6 +192,20 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
   std::string sizeError;
   if (!ParseSizeOption(sizeText, options.size, sizeError))
     return usageError("--size: " + sizeError);
+  for (const CLI::Option* option : pictureOptions) {
+    if (option->count() > 0 && !exportText.empty()) {
+      return usageError(option->get_name() + " applies to movies, not to --export");
+    }
+  }
+  if (!backgroundText.empty()) {
+    std::string colorError;
+    if (!ParseColor(backgroundText, options.background, colorError)) {
+      return usageError("--background: " + colorError);
+    }
+  }
+  if (framesText == "lossless") options.frameFormat = core::FrameFormat::Lossless;
+  if (framesText == "auto") options.frameFormat = core::FrameFormat::Auto;
+  if (filterText == "nearest") options.scaleFilter = image::ResizeFilter::Nearest;
   std::string memoryError;
   if (!memoryText.empty() && !ParseMemorySize(memoryText, options.memoryLimit, memoryError)) {
     return usageError("--memory-limit: " + memoryError);

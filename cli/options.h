@@ -28,6 +28,12 @@ struct Options {
   int jobs = 1;
   uint64_t memoryLimit = 0;  // bytes; 0: core::DefaultMemoryLimit()
   bool quiet = false;
+  // How the movie's pictures are made; the defaults give the window's movie.
+  core::FrameFormat frameFormat = core::FrameFormat::Jpeg;
+  bool keepTransparency = false;
+  core::RgbColor background{0xFF, 0xFF, 0xFF};
+  int jpegQuality = core::kDefaultFrameQuality;
+  image::ResizeFilter scaleFilter = image::ResizeFilter::Bicubic;
 };
 
 // The outcome of reading the command line. When `run` is false the program prints `output`
@@ -51,6 +57,10 @@ bool ParseSizeOption(const std::string& text, SizeChoice& size, std::string& err
 // suffix K, M, G or T (either case, "iB" or "B" may follow: "512M", "2GiB", "1g"). False with a
 // sentence in `error` for anything else.
 bool ParseMemorySize(const std::string& text, uint64_t& bytes, std::string& error);
+
+// Parses a colour written as six hexadecimal digits RRGGBB, with or without a leading '#'
+// ("00FF00", "#ff8000"). False with a sentence in `error` for anything else.
+bool ParseColor(const std::string& text, core::RgbColor& color, std::string& error);
 
 // Reads argv. `defaultJobs` is the --jobs value when none is given. Never throws; every usage
 // error comes back as exitCode 2 with a message naming the option.

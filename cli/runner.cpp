@@ -97,6 +97,11 @@ class Runner {
       request.settings.sourceHeight = gif.height;
       request.settings.frameRate = m_options.frameRate;
       request.settings.outputDirectory = m_options.outputDirectory;
+      request.settings.frameFormat = m_options.frameFormat;
+      request.settings.keepTransparency = m_options.keepTransparency;
+      request.settings.background = m_options.background;
+      request.settings.jpegQuality = m_options.jpegQuality;
+      request.settings.scaleFilter = m_options.scaleFilter;
       if (!MovieSize(m_options.size, gif, request.settings.width, request.settings.height, error)) {
         return Fail(path + ": " + error);
       }

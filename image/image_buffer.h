@@ -41,6 +41,12 @@ inline constexpr uint32_t kBiBitfields = 3;  // 16-bit pixels decoded with three
 // for to 16384 x 16384 x 4 bytes.
 inline constexpr int kMaxDimension = 16384;
 
+// How Resize samples: bicubic (Catmull-Rom, widened when shrinking; transparent pictures
+// resampled premultiplied), or nearest neighbour, where every target pixel copies the source
+// pixel under its centre, so enlarging by a whole factor repeats pixels and no colour is made
+// that the picture does not have.
+enum class ResizeFilter { Bicubic, Nearest };
+
 // One picture held as a bottom-up device-independent bitmap: the last row is stored first,
 // every row padded to a multiple of 4 bytes, and a row table gives each row from the top.
 //
@@ -126,9 +132,10 @@ class ImageBuffer {
   // invalid image or when the larger image cannot be made.
   void PadEdges(int margin);
 
-  // Resamples the image to newWidth x newHeight pixels at the same depth. Does nothing for an
-  // invalid image, a size below 1 or a depth below 16 bpp (palette images are never resized).
-  void Resize(int newWidth, int newHeight);
+  // Resamples the image to newWidth x newHeight pixels at the same depth with `filter`. Does
+  // nothing for an invalid image, a size below 1 or a depth below 16 bpp (palette images are
+  // never resized).
+  void Resize(int newWidth, int newHeight, ResizeFilter filter = ResizeFilter::Bicubic);
 
   // The reason the last failing operation on this image failed; None after a success.
   ImageError LastError() const;

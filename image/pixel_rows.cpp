@@ -123,8 +123,51 @@ bool IsOpaque(const ImageBuffer& image) {
   return true;
 }
 
-uint8_t OverWhite(uint8_t value, uint8_t alpha) {
-  return static_cast<uint8_t>(divide255(value * alpha + 255U * (255U - alpha)));
+uint8_t OverWhite(uint8_t value, uint8_t alpha) { return OverColor(value, alpha, 255); }
+
+uint8_t OverColor(uint8_t value, uint8_t alpha, uint8_t background) {
+  return static_cast<uint8_t>(divide255(value * alpha + background * (255U - alpha)));
+}
+
+bool CompositeOver(const ImageBuffer& source, const RgbQuad& background, ImageBuffer& out) {
+  if (!source.IsValid()) {
+    out.Destroy();
+    return false;
+  }
+  const int width = source.Width();
+  const int height = source.Height();
+  if (!out.IsValid() || out.Width() != width || out.Height() != height ||
+      out.BitsPerPixel() != 32) {
+    if (!out.Create(width, height, 32)) return false;
+  }
+  const RowConverter rows(source);
+  const std::array<uint8_t, 3> under = {background.blue, background.green, background.red};
+  for (int y = 0; y < height; ++y) {
+    uint8_t* pixel = out.RowPointer(y);
+    rows.ToBgra(y, pixel);
+    for (int x = 0; x < width; ++x, pixel += 4) {
+      for (std::size_t c = 0; c < 3; ++c) pixel[c] = OverColor(pixel[c], pixel[3], under[c]);
+      pixel[3] = 255;
+    }
+  }
+  return true;
+}
+
+bool AlphaPlane(const ImageBuffer& source, std::vector<uint8_t>& out) {
+  if (!source.IsValid()) return false;
+  const auto width = static_cast<std::size_t>(source.Width());
+  try {
+    out.assign(width * static_cast<std::size_t>(source.Height()), 255);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (source.BitsPerPixel() != 32) return true;
+  for (int y = 0; y < source.Height(); ++y) {
+    const uint8_t* pixel = source.RowPointer(y);
+    uint8_t* alpha = out.data() + width * static_cast<std::size_t>(y);
+    for (std::size_t x = 0; x < width; ++x) alpha[x] = pixel[4 * x + 3];
+  }
+  return true;
 }
 
 }  // namespace image

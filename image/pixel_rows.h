@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "image/image_buffer.h"
 
@@ -59,6 +60,20 @@ bool IsOpaque(const ImageBuffer& image);
 
 // Blends colour sample `value` with alpha `alpha` (both 0..255) over white, rounded.
 uint8_t OverWhite(uint8_t value, uint8_t alpha);
+
+// Blends colour sample `value` with alpha `alpha` over the sample `background` (all 0..255),
+// rounded. Over 0 this is the sample premultiplied by its alpha.
+uint8_t OverColor(uint8_t value, uint8_t alpha, uint8_t background);
+
+// `out` becomes `source` composited over the opaque colour `background`: a 32-bit picture of the
+// same size whose pixels are all opaque (reusing out's memory when it has the size already). With
+// a black background the colours are those of `source` premultiplied by its alpha. False, `out`
+// invalid, for an invalid source or when memory runs out.
+bool CompositeOver(const ImageBuffer& source, const RgbQuad& background, ImageBuffer& out);
+
+// `out` becomes the alpha of `source`, one byte per pixel, rows from the top (255 throughout
+// below 32 bpp). False for an invalid source or when memory runs out.
+bool AlphaPlane(const ImageBuffer& source, std::vector<uint8_t>& out);
 
 // Blocks of working memory up to this size are kept by their thread (see ScratchBlock).
 inline constexpr std::size_t kKeptScratchBytes = std::size_t{32} << 20;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
 extern "C" {
 #include <libswscale/swscale.h>
@@ -461,6 +462,28 @@ bool resampleInto(const ImageBuffer& source, int width, int height, const PixelR
                                     : colour == Outcome::Done;
 }
 
+// Every pixel of `target` (width x height) copies the pixel of `source` under its centre:
+// source column floor((x + 1/2) * sourceWidth / width), and the same for rows.
+void sampleNearest(const ImageBuffer& source, int width, int height, const PixelRows& target) {
+  const auto bytes = static_cast<std::size_t>(source.BitsPerPixel() / 8);
+  std::vector<std::size_t> columns(static_cast<std::size_t>(width));
+  for (int x = 0; x < width; ++x) {
+    columns[static_cast<std::size_t>(x)] =
+        bytes *
+        static_cast<std::size_t>((2 * int64_t{x} + 1) * source.Width() / (2 * int64_t{width}));
+  }
+  for (int y = 0; y < height; ++y) {
+    const int sourceY =
+        static_cast<int>((2 * int64_t{y} + 1) * source.Height() / (2 * int64_t{height}));
+    const uint8_t* from = source.RowPointer(sourceY);
+    uint8_t* to = target.Row(y);
+    for (const std::size_t column : columns) {
+      std::memcpy(to, from + column, bytes);
+      to += bytes;
+    }
+  }
+}
+
 }  // namespace
 
 bool ResamplePlane(const SamplePlane& source, const SamplePlane& target, int slot) {
@@ -492,7 +515,7 @@ bool ResamplePlane(const SamplePlane& source, const SamplePlane& target, int slo
   return true;
 }
 
-void ImageBuffer::Resize(int newWidth, int newHeight) {
+void ImageBuffer::Resize(int newWidth, int newHeight, ResizeFilter filter) {
   if (!IsValid() || newWidth < 1 || newHeight < 1 || BitsPerPixel() < 16) {
     return;
   }
@@ -508,7 +531,9 @@ void ImageBuffer::Resize(int newWidth, int newHeight) {
   }
   // Stored bottom-up: row y from the top lies one stride below row y - 1 in memory.
   const PixelRows rows{resized.RowPointer(0), -static_cast<std::ptrdiff_t>(resized.Stride())};
-  if (!resampleInto(*this, newWidth, newHeight, rows)) {
+  if (filter == ResizeFilter::Nearest) {
+    sampleNearest(*this, newWidth, newHeight, rows);
+  } else if (!resampleInto(*this, newWidth, newHeight, rows)) {
     return;
   }
   const ImageError lastError = m_lastError;

@@ -10,6 +10,7 @@
 
 #include "app/core/file_io.h"
 #include "app/core/file_names.h"
+#include "app/core/frame_bitmap.h"
 #include "app/core/memory_budget.h"
 #include "app/core/movie_checks.h"
 #include "image/gif/gif_stream_decoder.h"
@@ -23,9 +24,13 @@ namespace {
 
 // The working memory of converting `gif` to a movie of width x height, with and without canvas
 // copies (see JobPlan).
-std::pair<WorkingMemory, WorkingMemory> MemoryOf(const image::GifFile& gif, int width, int height) {
+std::pair<WorkingMemory, WorkingMemory> MemoryOf(const image::GifFile& gif,
+                                                 const OutputSettings& settings) {
+  const int width = settings.width;
+  const int height = settings.height;
   const image::GifFrameDecoder::WorkingMemory decoding = image::GifFrameDecoder::MemoryFor(gif);
-  const uint64_t encoder = image::ResizedJpegWorkingMemory(gif.width, gif.height, width, height);
+  const uint64_t encoder = image::ResizedJpegWorkingMemory(gif.width, gif.height, width, height) +
+                           FrameBitmapEncoder::ExtraWorkingMemory(settings, gif.width, gif.height);
   const uint64_t canvas = 4 * static_cast<uint64_t>(gif.width) * static_cast<uint64_t>(gif.height);
   // A frame's JPEG, held from its encoding until it is written: counted as a byte per pixel, well
   // above what quality 80 gives even for noise (about a quarter).
@@ -44,8 +49,11 @@ std::pair<WorkingMemory, WorkingMemory> MemoryOf(const image::GifFile& gif, int 
 
 // One frame on its way through the pipeline.
 struct Slot {
+  explicit Slot(const OutputSettings& settings) : encoder(settings) {}
+
   image::ImageBuffer frame;  // the canvas copied for the encoder, with copies
-  std::vector<uint8_t> jpeg;
+  FrameBitmapEncoder encoder;
+  FrameBitmap bitmap;
   std::string error;  // why a stage failed on this frame
 };
 
@@ -73,7 +81,7 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
   result.error = CheckMovieRequest(settings, total);
   if (result.error.empty()) result.error = CheckNotInput(result.outputPath, request.gifPath);
   if (!result.error.empty()) return result;
-  const auto [copying, inPlace] = MemoryOf(gif->file(), settings.width, settings.height);
+  const auto [copying, inPlace] = MemoryOf(gif->file(), settings);
   const uint64_t limit = request.memoryLimit > 0 ? request.memoryLimit : DefaultMemoryLimit();
   const JobPlan plan = PlanJobs(copying, inPlace, request.jobs, limit);
   if (plan.jobs == 0) {
@@ -92,15 +100,11 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
   swf::SwfMovie movie;
   if (!StartMovie(movie, settings, result.outputPath, result.error)) return result;
 
-  std::vector<Slot> slots(static_cast<std::size_t>(plan.slots));
-  const auto encode = [&](const image::ImageBuffer& frame, Slot& slot) {
-    image::ImageError error = image::ImageError::None;
-    if (image::EncodeResizedJpeg(frame, settings.width, settings.height, image::kDefaultJpegQuality,
-                                 slot.jpeg, &error)) {
-      return true;
-    }
-    slot.error = std::string("cannot encode the JPEG: ") + image::ToString(error);
-    return false;
+  std::vector<Slot> slots;
+  slots.reserve(static_cast<std::size_t>(plan.slots));
+  for (int i = 0; i < plan.slots; ++i) slots.emplace_back(settings);
+  const auto encode = [](const image::ImageBuffer& frame, int index, Slot& slot) {
+    return slot.encoder.Encode(frame, index, slot.bitmap, slot.error);
   };
   const auto width = static_cast<float>(settings.width);
   const auto height = static_cast<float>(settings.height);
@@ -115,21 +119,28 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
          }
          const image::GifFrame& frame = gif->file().frames[static_cast<std::size_t>(index)];
          gif->ReleaseBefore(frame.dataOffset + frame.dataSize);
-         if (!plan.copies) return encode(decoder.Canvas(), held);
+         if (!plan.copies) return encode(decoder.Canvas(), index, held);
          if (CopyCanvas(decoder.Canvas(), held.frame)) return true;
          held.error = "out of memory";
          return false;
        }},
       {support::StageOrder::kParallel, false,
-       [&](int, int slot, int) {
+       [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
-         return !plan.copies || encode(held.frame, held);
+         return !plan.copies || encode(held.frame, index, held);
        }},
       {support::StageOrder::kSerial, true,
        [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
-         if (!swf::appendBitmapFrame(movie, index, width, height, held.jpeg)) {
-           held.error = "cannot add its JPEG to the movie";
+         // Transparent frames must not show the frame before them through their holes.
+         const swf::FramePlacement placement{
+             settings.keepTransparency && index > 0 ? index - 1 : -1, 1, false};
+         const FrameBitmap& bitmap = held.bitmap;
+         if (bitmap.character
+                 ? !swf::appendBitmapFrame(movie, index, width, height, *bitmap.character,
+                                           placement)
+                 : !swf::appendBitmapFrame(movie, index, width, height, bitmap.jpeg, placement)) {
+           held.error = "cannot add its picture to the movie";
            return false;
          }
          if (!movie.ok()) return false;

@@ -16,7 +16,8 @@ bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings, const std:
     error = movie.lastError();
     return false;
   }
-  movie.setBackgroundColor(0xFF, 0xFF, 0xFF);
+  movie.setBackgroundColor(settings.background.red, settings.background.green,
+                           settings.background.blue);
   return true;
 }
 

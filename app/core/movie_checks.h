@@ -12,7 +12,8 @@ namespace core {
 // and rate within their limits); otherwise the first problem as a sentence.
 std::string CheckMovieRequest(const OutputSettings& settings, int frameCount);
 
-// Opens `movie` on `path` with the settings' stage and rate and appends the white background.
+// Opens `movie` on `path` with the settings' stage and rate and appends the settings' background
+// colour (white unless another is chosen).
 // False with the path and the system's reason in `error` when the file cannot be created.
 bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings, const std::string& path,
                 std::string& error);

@@ -20,9 +20,6 @@ inline constexpr int kDefaultFrameQuality = 80;
 // or per frame whichever of the two is smaller.
 enum class FrameFormat { Jpeg, Lossless, Auto };
 
-// How frames are scaled to the movie size.
-enum class ScaleFilter { Bicubic, Nearest };
-
 // An opaque colour, 8 bits a channel.
 struct RgbColor {
   uint8_t red = 0;
@@ -47,7 +44,7 @@ struct OutputSettings {
   bool keepTransparency = false;           // transparent pixels stay transparent in the movie
   RgbColor background{0xFF, 0xFF, 0xFF};   // the movie's background colour
   int jpegQuality = kDefaultFrameQuality;  // 1..100, for JPEG frames
-  ScaleFilter scaleFilter = ScaleFilter::Bicubic;
+  image::ResizeFilter scaleFilter = image::ResizeFilter::Bicubic;
   bool gifTiming = false;  // each frame shown for its own delay, passes as the GIF's loop count
   bool compress = false;   // a zlib-compressed movie (CWS, version 6)
 };

@@ -168,6 +168,12 @@ TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
       {"-o nowhere" + anim, 2, "--output-dir: directory 'nowhere' does not exist"},
       {"--frobnicate" + anim, 2, "--frobnicate"},
       {"--memory-limit 0" + anim, 2, "--memory-limit: memory size '0' is not a positive number"},
+      {"--frames png" + anim, 2, "--frames"},
+      {"--quality 101" + anim, 2, "--quality"},
+      {"--filter smooth" + anim, 2, "--filter"},
+      {"--background 00FF0" + anim, 2,
+       "--background: colour '00FF0' is not six hexadecimal digits RRGGBB"},
+      {"--export bmp --transparent" + anim, 2, "--transparent applies to movies, not to --export"},
       {"--memory-limit 1M " + Quote(kData + "big.gif"), 1, "big.gif: converting it needs about"},
   };
   for (const auto& [arguments, status, message] : rows) {

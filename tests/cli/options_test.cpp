@@ -89,6 +89,19 @@ TEST(ParseCommandLine, DefaultsEveryOptionHelpAndVersion) {
                        all.exportFormat, all.jobs, all.quiet),
             std::tuple(directory + "/", 20, 30, 50, ExportFormat::Tga, 256, true));
   EXPECT_EQ(Parse({"--export", "bmp", "a.gif"}).options.exportFormat, ExportFormat::Bmp);
+  EXPECT_EQ(std::tuple(defaults.frameFormat, defaults.keepTransparency, defaults.background,
+                       defaults.jpegQuality, defaults.scaleFilter),
+            std::tuple(core::FrameFormat::Jpeg, false, core::RgbColor{255, 255, 255}, 80,
+                       image::ResizeFilter::Bicubic));
+  const Options pictures = Parse({"--frames", "auto", "--transparent", "--background", "#00ff80",
+                                  "--quality", "100", "--filter", "nearest", "a.gif"})
+                               .options;
+  EXPECT_EQ(std::tuple(pictures.frameFormat, pictures.keepTransparency, pictures.background,
+                       pictures.jpegQuality, pictures.scaleFilter),
+            std::tuple(core::FrameFormat::Auto, true, core::RgbColor{0, 255, 128}, 100,
+                       image::ResizeFilter::Nearest));
+  EXPECT_EQ(Parse({"--frames", "lossless", "a.gif"}).options.frameFormat,
+            core::FrameFormat::Lossless);
 
   EXPECT_EQ(Parse({"--version"}).output, "quorvex-convert 1.0\n");
   const ParseResult help = Parse({"--help"});

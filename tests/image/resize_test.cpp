@@ -127,6 +127,40 @@ TEST(ResizeTest, OneByOneIsValidAndOtherRequestsItCannotServeChangeNothing) {
   EXPECT_FALSE(empty.IsValid());
 }
 
+TEST(ResizeTest, NearestNeighbourCopiesThePixelUnderEachCentre) {
+  // Target pixel x copies source pixel floor((x + 1/2) * from / to), rows alike: whole factors
+  // repeat pixels, reductions keep the pixel under the centre, no colour is mixed.
+  struct Row {
+    int fromWidth, fromHeight, toWidth, toHeight;
+    std::vector<int> columns, rows;
+  };
+  const Row rows[] = {
+      {3, 2, 6, 4, {0, 0, 1, 1, 2, 2}, {0, 0, 1, 1}},
+      {2, 1, 6, 3, {0, 0, 0, 1, 1, 1}, {0, 0, 0}},
+      {5, 4, 2, 2, {1, 3}, {1, 3}},
+      {4, 1, 3, 1, {0, 2, 3}, {0}},
+  };
+  for (const int depth : {16, 24, 32}) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(testing::Message()
+                   << depth << " bpp, " << row.fromWidth << " x " << row.fromHeight << " to "
+                   << row.toWidth << " x " << row.toHeight);
+      const ImageBuffer before = test::MakePicture(row.fromWidth, row.fromHeight, depth);
+      ImageBuffer after;
+      after.CopyFrom(before);
+      after.Resize(row.toWidth, row.toHeight, ResizeFilter::Nearest);
+      ASSERT_EQ(std::tuple(after.Width(), after.Height(), after.BitsPerPixel()),
+                std::tuple(row.toWidth, row.toHeight, depth));
+      for (int y = 0; y < row.toHeight; ++y) {
+        for (int x = 0; x < row.toWidth; ++x) {
+          EXPECT_EQ(test::Pixel(after, x, y),
+                    test::Pixel(before, row.columns[std::size_t(x)], row.rows[std::size_t(y)]));
+        }
+      }
+    }
+  }
+}
+
 TEST(ResizeTest, TransparentNeighboursDoNotBleedIntoVisiblePixels) {
   // Left half transparent red, right half opaque blue.
   ImageBuffer picture = test::Picture(8, 8, 32);

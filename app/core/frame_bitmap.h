@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/core/output_settings.h"
+#include "image/image_buffer.h"
+#include "swf/swf_character.h"
+
+namespace core {
+
+// The bitmap of one movie frame: the bytes of a plain JPEG, written into the movie as a
+// DefineBitsJPEG2 tag straight from this buffer, or else a bitmap character built whole
+// (DefineBitsJPEG3, DefineBitsLossless, DefineBitsLossless2).
+struct FrameBitmap {
+  std::vector<uint8_t> jpeg;
+  std::unique_ptr<swf::SwfCharacter> character;
+};
+
+// Turns full-canvas frames into the bitmaps of a movie's frames, as the settings ask:
+//   - JPEG frames at settings.jpegQuality, composited over settings.background; the default
+//     settings give exactly image::EncodeResizedJpeg at quality 80, today's movie;
+//   - lossless frames, the scaled frame's pixels exactly (composited over the background);
+//   - with keepTransparency, JPEG frames become DefineBitsJPEG3 (the colours premultiplied by
+//     alpha, as players expect, and the alpha plane) and lossless ones DefineBitsLossless2;
+//   - FrameFormat::Auto builds both and keeps the smaller tag.
+// Frames are scaled to settings.width x settings.height with settings.scaleFilter. One encoder
+// serves one thread at a time; it keeps its scratch pictures from frame to frame.
+class FrameBitmapEncoder {
+ public:
+  explicit FrameBitmapEncoder(const OutputSettings& settings) : m_settings(settings) {}
+
+  // The bitmap of movie frame `index` (its id is swf::frameBitmapId(index)) from `frame`. False,
+  // with the reason in `error`, when encoding fails or memory runs out.
+  bool Encode(const image::ImageBuffer& frame, int index, FrameBitmap& out, std::string& error);
+
+  // The most working memory (bytes) one encoder asks for beyond image::ResizedJpegWorkingMemory,
+  // for frames of sourceWidth x sourceHeight pixels: 0 for the default settings.
+  static uint64_t ExtraWorkingMemory(const OutputSettings& settings, int sourceWidth,
+                                     int sourceHeight);
+
+ private:
+  // The frame at the movie size; `frame` itself when it has it already.
+  const image::ImageBuffer* Scaled(const image::ImageBuffer& frame);
+  // `picture` over the opaque `background`; `picture` itself when it is opaque already.
+  const image::ImageBuffer* Over(const image::ImageBuffer& picture, const RgbColor& background);
+  bool EncodeJpeg(const image::ImageBuffer& frame, int index, FrameBitmap& out, std::string& error);
+  bool EncodeLossless(const image::ImageBuffer& frame, int index, FrameBitmap& out,
+                      std::string& error);
+
+  const OutputSettings& m_settings;
+  image::ImageBuffer m_scaled;
+  image::ImageBuffer m_composited;
+  std::vector<uint8_t> m_alpha;
+};
+
+}  // namespace core
