@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Draws docs/frames.png for the README: one pixel-art GIF frame as a movie shows it with JPEG
-frames (the default) beside lossless frames, both at three times the GIF's size.
+frames (the default) beside lossless frames, both converted at the GIF's size and drawn four
+times enlarged, pixel for pixel.
 
 Run from the repository root after a release build, with Debian's Python (it has Pillow):
   /usr/bin/python3 scripts/make-frames-picture.py [out/release/cli/quorvex-convert]
@@ -17,7 +18,7 @@ import zlib
 from PIL import Image, ImageDraw
 
 SIZE = 48
-SCALE = 3
+ZOOM = 4
 
 
 def pixel_art():
@@ -79,9 +80,11 @@ def main():
         for frames in ("jpeg", "lossless"):
             out = pathlib.Path(work) / frames
             out.mkdir()
-            subprocess.run([converter, "-q", "-s", "triple", "--filter", "nearest", "--frames",
-                            frames, "-o", str(out), str(gif)], check=True)
-            shots.append(first_bitmap(out / "pixels.swf"))
+            subprocess.run([converter, "-q", "--frames", frames, "-o", str(out), str(gif)],
+                           check=True)
+            shot = first_bitmap(out / "pixels.swf")
+            shots.append(shot.resize((shot.width * ZOOM, shot.height * ZOOM),
+                                     Image.Resampling.NEAREST))
     gap = 12
     width, height = shots[0].size
     picture = Image.new("RGB", (2 * width + gap, height + 22), (255, 255, 255))
