@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git clang libclang-rt-14-dev clang-format
   # core libraries
   libgif-dev libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libimagequant-dev
-  libswscale-dev libavutil-dev libcli11-dev libdeflate-dev zlib1g-dev
+  libswscale-dev libavutil-dev libcli11-dev libdeflate-dev libisal-dev zlib1g-dev
   # desktop program
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation2
   # manual pages, icons and the Debian package

@@ -21,9 +21,9 @@ SwfJpegBitmap::SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpe
 }
 
 SwfJpegBitmap::SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg,
-                             std::span<const std::uint8_t> alphaPlane, int zlibLevel)
+                             std::span<const std::uint8_t> alphaPlane, ZlibEffort effort)
     : SwfCharacter(CharacterKind::kBitmap, id, 0) {
-  buildWithAlpha(jpeg, alphaPlane, zlibLevel);
+  buildWithAlpha(jpeg, alphaPlane, effort);
 }
 
 // DefineBitsJPEG2 tag (code 21, long header), for a JPEG of L bytes:
@@ -55,7 +55,7 @@ void SwfJpegBitmap::build(std::span<const std::uint8_t> jpeg) {
 //   u16 CharacterId | u32 AlphaDataOffset = L + 6 | FF D9 FF D8 | the L bytes | FF D9
 //   | zlib stream of the alpha plane
 void SwfJpegBitmap::buildWithAlpha(std::span<const std::uint8_t> jpeg,
-                                   std::span<const std::uint8_t> alphaPlane, int zlibLevel) {
+                                   std::span<const std::uint8_t> alphaPlane, ZlibEffort effort) {
   constexpr std::size_t kWrapBytes = kJpegPrefix.size() + kJpegSuffix.size();
   std::vector<std::uint8_t> body;
   appendU16(body, id());
@@ -64,7 +64,7 @@ void SwfJpegBitmap::buildWithAlpha(std::span<const std::uint8_t> jpeg,
   appendBytes(body, kJpegPrefix);
   appendBytes(body, jpeg);
   appendBytes(body, kJpegSuffix);
-  if (!appendZlib(body, alphaPlane, zlibLevel)) return;
+  if (!appendZlib(body, alphaPlane, effort)) return;
   valid_ = appendTag(tag_, TagCode::kDefineBitsJpeg3, body);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "swf/swf_character.h"
+#include "swf/zlib_data.h"
 
 namespace swf {
 
@@ -24,9 +25,9 @@ class SwfJpegBitmap : public SwfCharacter {
 
   // Builds a DefineBitsJPEG3 tag: the JPEG, whose colours must be premultiplied by the alpha,
   // and its alpha plane (one byte per pixel, rows top first, as many as the JPEG has pixels)
-  // compressed at zlib level `zlibLevel` (see appendZlib).
+  // compressed with `effort` (see appendZlib).
   SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg,
-                std::span<const std::uint8_t> alphaPlane, int zlibLevel);
+                std::span<const std::uint8_t> alphaPlane, ZlibEffort effort);
 
   // True when the tag was built.
   bool isValid() const { return valid_; }
@@ -37,7 +38,7 @@ class SwfJpegBitmap : public SwfCharacter {
  private:
   void build(std::span<const std::uint8_t> jpeg);
   void buildWithAlpha(std::span<const std::uint8_t> jpeg, std::span<const std::uint8_t> alphaPlane,
-                      int zlibLevel);
+                      ZlibEffort effort);
 
   std::vector<std::uint8_t> tag_;
   bool valid_ = false;

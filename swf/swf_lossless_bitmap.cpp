@@ -1,6 +1,9 @@
 #include "swf/swf_lossless_bitmap.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <limits>
 
 #include "swf/byte_writer.h"
@@ -11,110 +14,174 @@
 namespace swf {
 namespace {
 
-// A pixel as the tag stores it, packed R | G << 8 | B << 16 | A << 24: premultiplied by its alpha
-// when alpha is kept, opaque otherwise.
-std::uint32_t storedColor(const std::uint8_t* bgra, SwfLosslessBitmap::Alpha alpha) {
-  const std::uint32_t blue = bgra[0];
-  const std::uint32_t green = bgra[1];
-  const std::uint32_t red = bgra[2];
-  if (alpha == SwfLosslessBitmap::Alpha::kIgnore)
-    return red | green << 8 | blue << 16 | 0xFFU << 24;
+// The alpha byte of a pixel read as a 32-bit word: the last in memory, whichever end of the word
+// that is.
+constexpr std::uint32_t kAlphaMask =
+    std::endian::native == std::endian::little ? 0xFF000000U : 0x000000FFU;
+
+// A pixel as a 32-bit word of its B, G, R, A bytes in memory order, with alpha forced to 255 when
+// it is ignored and the colours premultiplied by it when it is kept: equal words are equal
+// stored colours.
+template <LosslessAlpha kAlpha>
+std::uint32_t pixelWord(const std::uint8_t* bgra) {
+  std::uint32_t word = 0;
+  std::memcpy(&word, bgra, 4);
+  if (kAlpha == LosslessAlpha::kIgnore) return word | kAlphaMask;
+  if ((word & kAlphaMask) == kAlphaMask) return word;
   const std::uint32_t a = bgra[3];
-  if (a == 255) return red | green << 8 | blue << 16 | a << 24;
-  const auto premultiply = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-  return premultiply(red) | premultiply(green) << 8 | premultiply(blue) << 16 | a << 24;
+  const auto premultiply = [a](std::uint32_t c) {
+    return static_cast<std::uint8_t>((c * a + 127) / 255);
+  };
+  const std::uint8_t stored[4] = {premultiply(bgra[0]), premultiply(bgra[1]), premultiply(bgra[2]),
+                                  bgra[3]};
+  std::memcpy(&word, stored, 4);
+  return word;
+}
+
+// The R, G, B (and A) bytes of a pixel word, as the tag stores them.
+void appendStoredColor(std::uint32_t word, std::size_t channels, std::uint8_t* out) {
+  std::uint8_t bgra[4];
+  std::memcpy(bgra, &word, 4);
+  out[0] = bgra[2];
+  out[1] = bgra[1];
+  out[2] = bgra[0];
+  if (channels == 4) out[3] = bgra[3];
 }
 
 // The colours of a picture in order of first appearance, while they are at most 256, and each
-// pixel's index into them: an open-addressed table of twice that size, with the last colour kept
-// aside because pictures repeat colours in runs.
+// colour's index among them: an open-addressed table sixteen times the colours it can hold, small
+// enough to stay in the first-level cache, so nearly every pixel is answered at the first slot.
 class ColorTable {
  public:
   // The index of `color`, added when new; -1 once a 257th colour appears.
   int indexOf(std::uint32_t color) {
-    if (color == lastColor_ && lastIndex_ >= 0) return lastIndex_;
     std::size_t slot = (color * 2654435761U) >> (32 - kSlotBits);
-    while (used_[slot]) {
-      if (keys_[slot] == color) return remember(color, indices_[slot]);
+    while (indices_[slot] != 0) {
+      if (keys_[slot] == color) return indices_[slot] - 1;
       slot = (slot + 1) & (kSlots - 1);
     }
-    if (colors_.size() == SwfLosslessBitmap::kMaxTableColors) return -1;
-    used_[slot] = true;
+    if (colors_.size() == LosslessData::kMaxTableColors) return -1;
     keys_[slot] = color;
-    indices_[slot] = static_cast<std::uint8_t>(colors_.size());
     colors_.push_back(color);
-    return remember(color, indices_[slot]);
+    indices_[slot] = static_cast<std::uint16_t>(colors_.size());
+    return indices_[slot] - 1;
   }
 
   const std::vector<std::uint32_t>& colors() const { return colors_; }
 
  private:
-  static constexpr unsigned kSlotBits = 9;
+  static constexpr unsigned kSlotBits = 12;
   static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
 
-  int remember(std::uint32_t color, std::uint8_t index) {
-    lastColor_ = color;
-    lastIndex_ = index;
-    return index;
-  }
-
   std::array<std::uint32_t, kSlots> keys_{};
-  std::array<std::uint8_t, kSlots> indices_{};
-  std::array<bool, kSlots> used_{};
+  std::array<std::uint16_t, kSlots> indices_{};  // index + 1; 0 for a free slot
   std::vector<std::uint32_t> colors_;
-  std::uint32_t lastColor_ = 0;
-  int lastIndex_ = -1;
 };
 
-// Format 3 data: the colour table, then rows of index bytes padded to 4. False when the picture
-// has more colours than a table holds.
-bool colorMappedData(const BgraPixels& pixels, SwfLosslessBitmap::Alpha alpha,
-                     std::vector<std::uint8_t>& data, int& colorCount) {
+// Index bytes of every row of `pixels` into rows `rowBytes` apart from `target`, the colours
+// gathered in `table`. False at the 257th colour.
+template <LosslessAlpha kAlpha>
+bool mapRows(const BgraPixels& pixels, std::size_t rowBytes, std::uint8_t* target,
+             ColorTable& table) {
   const auto width = static_cast<std::size_t>(pixels.widthPx);
-  const std::size_t paddedWidth = (width + 3) & ~std::size_t{3};
-  std::vector<std::uint8_t> indices(paddedWidth * static_cast<std::size_t>(pixels.heightPx));
-  ColorTable table;
-  for (int y = 0; y < pixels.heightPx; ++y) {
+  for (int y = 0; y < pixels.heightPx; ++y, target += rowBytes) {
     const std::uint8_t* source = pixels.row(y);
-    std::uint8_t* target = indices.data() + static_cast<std::size_t>(y) * paddedWidth;
+    std::uint32_t previous = 0;
+    int index = -1;
     for (std::size_t x = 0; x < width; ++x, source += 4) {
-      const int index = table.indexOf(storedColor(source, alpha));
-      if (index < 0) return false;
+      // Runs of one colour skip the table.
+      const std::uint32_t word = pixelWord<kAlpha>(source);
+      if (index < 0 || word != previous) {
+        index = table.indexOf(word);
+        if (index < 0) return false;
+        previous = word;
+      }
       target[x] = static_cast<std::uint8_t>(index);
     }
+    std::fill(target + width, target + rowBytes, std::uint8_t{0});
   }
-  const std::size_t channels = alpha == SwfLosslessBitmap::Alpha::kKeep ? 4 : 3;
-  data.clear();
-  data.reserve(table.colors().size() * channels + indices.size());
+  return true;
+}
+
+// Format 3 data: the colour table, then rows of index bytes padded to 4. The rows are written
+// behind room for the largest table, and the table, known at the end, is put just before them.
+// False when the picture has more colours than a table holds.
+bool colorMappedData(const BgraPixels& pixels, LosslessData& data) {
+  const auto width = static_cast<std::size_t>(pixels.widthPx);
+  const std::size_t paddedWidth = (width + 3) & ~std::size_t{3};
+  const std::size_t channels = data.alpha == LosslessAlpha::kKeep ? 4 : 3;
+  const std::size_t room = LosslessData::kMaxTableColors * channels;
+  data.bytes.resize(room + paddedWidth * static_cast<std::size_t>(pixels.heightPx));
+  ColorTable table;
+  const bool mapped =
+      data.alpha == LosslessAlpha::kKeep
+          ? mapRows<LosslessAlpha::kKeep>(pixels, paddedWidth, data.bytes.data() + room, table)
+          : mapRows<LosslessAlpha::kIgnore>(pixels, paddedWidth, data.bytes.data() + room, table);
+  if (!mapped) return false;
+  data.format = kLosslessColorMapped;
+  data.colorCount = static_cast<int>(table.colors().size());
+  data.tableBytes = table.colors().size() * channels;
+  data.rowBytes = paddedWidth;
+  std::uint8_t* entry = data.bytes.data() + room - data.tableBytes;
   for (const std::uint32_t color : table.colors()) {
-    for (std::size_t c = 0; c < channels; ++c)
-      data.push_back(static_cast<std::uint8_t>(color >> (8 * c)));
+    appendStoredColor(color, channels, entry);
+    entry += channels;
   }
-  data.insert(data.end(), indices.begin(), indices.end());
-  colorCount = static_cast<int>(table.colors().size());
+  data.bytes.erase(data.bytes.begin(),
+                   data.bytes.begin() + static_cast<std::ptrdiff_t>(room - data.tableBytes));
   return true;
 }
 
 // Format 5 data: A R G B per pixel (the first byte 0 when alpha is ignored).
-void directData(const BgraPixels& pixels, SwfLosslessBitmap::Alpha alpha,
-                std::vector<std::uint8_t>& data) {
+void directData(const BgraPixels& pixels, LosslessData& data) {
   const auto width = static_cast<std::size_t>(pixels.widthPx);
-  data.resize(4 * width * static_cast<std::size_t>(pixels.heightPx));
-  std::uint8_t* target = data.data();
+  data.format = kLosslessDirect32;
+  data.rowBytes = 4 * width;
+  data.bytes.resize(data.rowBytes * static_cast<std::size_t>(pixels.heightPx));
+  std::uint8_t* target = data.bytes.data();
   for (int y = 0; y < pixels.heightPx; ++y) {
     const std::uint8_t* source = pixels.row(y);
     for (std::size_t x = 0; x < width; ++x, source += 4, target += 4) {
-      const std::uint32_t color = storedColor(source, alpha);
-      target[0] = alpha == SwfLosslessBitmap::Alpha::kKeep ? static_cast<std::uint8_t>(color >> 24)
-                                                           : kLosslessPix24Reserved;
-      target[1] = static_cast<std::uint8_t>(color);
-      target[2] = static_cast<std::uint8_t>(color >> 8);
-      target[3] = static_cast<std::uint8_t>(color >> 16);
+      std::uint8_t stored[4];
+      appendStoredColor(data.alpha == LosslessAlpha::kKeep
+                            ? pixelWord<LosslessAlpha::kKeep>(source)
+                            : pixelWord<LosslessAlpha::kIgnore>(source),
+                        4, stored);
+      target[0] = data.alpha == LosslessAlpha::kKeep ? stored[3] : kLosslessPix24Reserved;
+      std::memcpy(target + 1, stored, 3);
     }
   }
 }
 
 }  // namespace
+
+void PrepareLosslessData(const BgraPixels& pixels, LosslessAlpha alpha, LosslessData& data) {
+  data.format = 0;
+  constexpr int kMaxSide = std::numeric_limits<std::uint16_t>::max();
+  if (pixels.topRow == nullptr || pixels.widthPx < 1 || pixels.heightPx < 1 ||
+      pixels.widthPx > kMaxSide || pixels.heightPx > kMaxSide) {
+    return;
+  }
+  data.widthPx = pixels.widthPx;
+  data.heightPx = pixels.heightPx;
+  data.alpha = alpha;
+  data.colorCount = 0;
+  data.tableBytes = 0;
+  if (!colorMappedData(pixels, data)) directData(pixels, data);
+}
+
+std::size_t EstimateLosslessSize(const BgraPixels& pixels, LosslessAlpha alpha, int sampleEvery,
+                                 ZlibEffort effort) {
+  const int every = std::max(sampleEvery, 1);
+  const BgraPixels sample{pixels.topRow, pixels.rowStride * every, pixels.widthPx,
+                          (pixels.heightPx + every - 1) / every};
+  LosslessData data;
+  PrepareLosslessData(sample, alpha, data);
+  std::vector<std::uint8_t> compressed;
+  if (!data.isValid() || !appendZlib(compressed, data.bytes, effort)) return 0;
+  return compressed.size() * static_cast<std::size_t>(pixels.heightPx) /
+         static_cast<std::size_t>(sample.heightPx);
+}
 
 // DefineBitsLossless (code 20) and DefineBitsLossless2 (code 36), long header:
 //   u16 CharacterId | u8 BitmapFormat | u16 BitmapWidth | u16 BitmapHeight
@@ -124,30 +191,44 @@ void directData(const BgraPixels& pixels, SwfLosslessBitmap::Alpha alpha,
 //                 then per row the width's index bytes, padded with zeros to a multiple of 4
 //       format 5: per pixel 00 R G B, or A R G B for Lossless2
 // Lossless2 colours are premultiplied by their alpha.
-SwfLosslessBitmap::SwfLosslessBitmap(std::uint16_t id, const BgraPixels& pixels, Alpha alpha,
-                                     int zlibLevel)
+SwfLosslessBitmap::SwfLosslessBitmap(std::uint16_t id, const LosslessData& data, ZlibEffort effort)
     : SwfCharacter(CharacterKind::kBitmap, id, 0) {
-  constexpr int kMaxSide = std::numeric_limits<std::uint16_t>::max();
-  if (pixels.topRow == nullptr || pixels.widthPx < 1 || pixels.heightPx < 1 ||
-      pixels.widthPx > kMaxSide || pixels.heightPx > kMaxSide) {
+  build(data, effort);
+}
+
+SwfLosslessBitmap::SwfLosslessBitmap(std::uint16_t id, const BgraPixels& pixels,
+                                     LosslessAlpha alpha, ZlibEffort effort)
+    : SwfCharacter(CharacterKind::kBitmap, id, 0) {
+  LosslessData data;
+  PrepareLosslessData(pixels, alpha, data);
+  build(data, effort);
+}
+
+void SwfLosslessBitmap::build(const LosslessData& data, ZlibEffort effort) {
+  if (!data.isValid()) return;
+  // The header goes first with a length of 0, completed once the stream is written, so the
+  // compressed bytes are written once, in place.
+  const TagCode code = data.alpha == LosslessAlpha::kKeep ? TagCode::kDefineBitsLossless2
+                                                          : TagCode::kDefineBitsLossless;
+  writeTagHeader(tag_, code, 0);
+  appendU16(tag_, id());
+  appendU8(tag_, data.format);
+  appendU16(tag_, static_cast<std::uint16_t>(data.widthPx));
+  appendU16(tag_, static_cast<std::uint16_t>(data.heightPx));
+  if (data.format == kLosslessColorMapped) {
+    appendU8(tag_, static_cast<std::uint8_t>(data.colorCount - 1));
+  }
+  const std::size_t bodyLength = tag_.size() - kLongTagHeaderBytes;
+  if (!appendZlib(tag_, data.bytes, effort) ||
+      tag_.size() - kLongTagHeaderBytes > std::numeric_limits<std::uint32_t>::max() ||
+      tag_.size() - kLongTagHeaderBytes <= bodyLength) {
+    tag_.clear();
     return;
   }
-  std::vector<std::uint8_t> data;
-  int colorCount = 0;
-  const bool mapped = colorMappedData(pixels, alpha, data, colorCount);
-  if (!mapped) directData(pixels, alpha, data);
-
-  std::vector<std::uint8_t> body;
-  appendU16(body, id);
-  appendU8(body, mapped ? kLosslessColorMapped : kLosslessDirect32);
-  appendU16(body, static_cast<std::uint16_t>(pixels.widthPx));
-  appendU16(body, static_cast<std::uint16_t>(pixels.heightPx));
-  if (mapped) appendU8(body, static_cast<std::uint8_t>(colorCount - 1));
-  if (!appendZlib(body, data, zlibLevel)) return;
-  const TagCode code =
-      alpha == Alpha::kKeep ? TagCode::kDefineBitsLossless2 : TagCode::kDefineBitsLossless;
-  if (!appendTag(tag_, code, body)) return;
-  format_ = mapped ? kLosslessColorMapped : kLosslessDirect32;
+  std::vector<std::uint8_t> length;
+  appendU32(length, static_cast<std::uint32_t>(tag_.size() - kLongTagHeaderBytes));
+  std::copy(length.begin(), length.end(), tag_.begin() + 2);
+  format_ = data.format;
 }
 
 }  // namespace swf

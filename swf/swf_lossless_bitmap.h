@@ -1,29 +1,61 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "swf/bitmap_pixels.h"
 #include "swf/swf_character.h"
+#include "swf/zlib_data.h"
 
 namespace swf {
 
-// A DefineBitsLossless character, or with transparency kept a DefineBitsLossless2 one: a
-// picture's pixels exactly, zlib-compressed. A picture of at most 256 colours is stored colour
-// mapped (format 3), any other as 32-bit pixels (format 5).
-class SwfLosslessBitmap : public SwfCharacter {
- public:
-  // Whether the picture's alpha is kept (DefineBitsLossless2) or ignored (every pixel opaque).
-  enum class Alpha { kIgnore, kKeep };
+// Whether a lossless bitmap keeps the picture's alpha (DefineBitsLossless2) or ignores it (every
+// pixel opaque, DefineBitsLossless).
+enum class LosslessAlpha { kIgnore, kKeep };
 
+// The pixels of a lossless bitmap as its tag stores them before compression: colour mapped
+// (format 3: the colour table, then rows of index bytes padded to 4) when the picture has at most
+// 256 colours, else 32-bit pixels (format 5).
+struct LosslessData {
   // The most colours a colour-mapped picture holds.
   static constexpr int kMaxTableColors = 256;
 
-  // Builds the tag from `pixels` at zlib level `zlibLevel` (see appendZlib). A picture with a
-  // side of 0 or above 65535 pixels, or no pixel memory, leaves the bitmap invalid: tagSize() 0
-  // and an empty tag.
-  SwfLosslessBitmap(std::uint16_t id, const BgraPixels& pixels, Alpha alpha, int zlibLevel);
+  int widthPx = 0;
+  int heightPx = 0;
+  LosslessAlpha alpha = LosslessAlpha::kIgnore;
+  std::uint8_t format = 0;  // 3 or 5; 0 for no picture
+  int colorCount = 0;       // format 3: entries of the table
+  std::size_t tableBytes = 0;
+  std::size_t rowBytes = 0;
+  std::vector<std::uint8_t> bytes;  // the table, then the rows
+
+  bool isValid() const { return format != 0; }
+};
+
+// `data` becomes the data of `pixels` (colours premultiplied by their alpha when it is kept),
+// reusing its memory. Invalid for a picture with a side of 0 or above 65535 pixels, or no pixel
+// memory.
+void PrepareLosslessData(const BgraPixels& pixels, LosslessAlpha alpha, LosslessData& data);
+
+// About how many bytes the compressed lossless data of `pixels` takes with `effort`, from one row
+// in `sampleEvery` prepared and compressed on their own: a guess at a fraction of the work, a
+// little high for pictures whose rows repeat.
+std::size_t EstimateLosslessSize(const BgraPixels& pixels, LosslessAlpha alpha, int sampleEvery,
+                                 ZlibEffort effort);
+
+// A DefineBitsLossless character, or with alpha kept a DefineBitsLossless2 one: a picture's pixels
+// exactly, zlib-compressed.
+class SwfLosslessBitmap : public SwfCharacter {
+ public:
+  // Builds the tag from prepared data compressed with `effort` (see appendZlib). Invalid data
+  // leaves the bitmap invalid: tagSize() 0 and an empty tag.
+  SwfLosslessBitmap(std::uint16_t id, const LosslessData& data, ZlibEffort effort);
+
+  // PrepareLosslessData of `pixels`, then the tag.
+  SwfLosslessBitmap(std::uint16_t id, const BgraPixels& pixels, LosslessAlpha alpha,
+                    ZlibEffort effort);
 
   bool isValid() const { return !tag_.empty(); }
   // 3 (colour mapped) or 5 (32-bit); 0 when invalid.
@@ -33,6 +65,8 @@ class SwfLosslessBitmap : public SwfCharacter {
   std::uint32_t tagSize() const override { return static_cast<std::uint32_t>(tag_.size()); }
 
  private:
+  void build(const LosslessData& data, ZlibEffort effort);
+
   std::vector<std::uint8_t> tag_;
   std::uint8_t format_ = 0;
 };

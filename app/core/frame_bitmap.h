@@ -8,6 +8,7 @@
 #include "app/core/output_settings.h"
 #include "image/image_buffer.h"
 #include "swf/swf_character.h"
+#include "swf/swf_lossless_bitmap.h"
 
 namespace core {
 
@@ -25,7 +26,8 @@ struct FrameBitmap {
 //   - lossless frames, the scaled frame's pixels exactly (composited over the background);
 //   - with keepTransparency, JPEG frames become DefineBitsJPEG3 (the colours premultiplied by
 //     alpha, as players expect, and the alpha plane) and lossless ones DefineBitsLossless2;
-//   - FrameFormat::Auto builds both and keeps the smaller tag.
+//   - FrameFormat::Auto builds the JPEG form and, unless a sample shows the lossless form would
+//     be clearly larger, the lossless one too, and keeps the smaller tag.
 // Frames are scaled to settings.width x settings.height with settings.scaleFilter. One encoder
 // serves one thread at a time; it keeps its scratch pictures from frame to frame.
 class FrameBitmapEncoder {
@@ -47,13 +49,16 @@ class FrameBitmapEncoder {
   // `picture` over the opaque `background`; `picture` itself when it is opaque already.
   const image::ImageBuffer* Over(const image::ImageBuffer& picture, const RgbColor& background);
   bool EncodeJpeg(const image::ImageBuffer& frame, int index, FrameBitmap& out, std::string& error);
-  bool EncodeLossless(const image::ImageBuffer& frame, int index, FrameBitmap& out,
-                      std::string& error);
+  // The lossless form, unless a sample of it says it would be well above `smallerThan` bytes
+  // (SIZE_MAX: always); `out` is then left as it was.
+  bool EncodeLossless(const image::ImageBuffer& frame, int index, std::size_t smallerThan,
+                      FrameBitmap& out, std::string& error);
 
   const OutputSettings& m_settings;
   image::ImageBuffer m_scaled;
   image::ImageBuffer m_composited;
   std::vector<uint8_t> m_alpha;
+  swf::LosslessData m_lossless;
 };
 
 }  // namespace core
