@@ -12,6 +12,7 @@
 #include "app/core/file_names.h"
 #include "app/core/memory_budget.h"
 #include "app/core/movie_checks.h"
+#include "app/core/movie_schedule.h"
 #include "image/gif/gif_stream_decoder.h"
 #include "image/jpeg_codec.h"
 #include "support/ordered_pipeline.h"
@@ -89,8 +90,14 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
     result.error = GifErrorText(decodeError);
     return result;
   }
+  MovieSchedule schedule;
+  if (!PlanMovieSchedule(settings, gif->file(), total, schedule, result.error)) return result;
+  result.warnings = schedule.warnings;
   swf::SwfMovie movie;
-  if (!StartMovie(movie, settings, result.outputPath, result.error)) return result;
+  if (!StartMovie(movie, settings, MovieFormatOf(settings, schedule), result.outputPath,
+                  result.error)) {
+    return result;
+  }
 
   std::vector<Slot> slots(static_cast<std::size_t>(plan.slots));
   const auto encode = [&](const image::ImageBuffer& frame, Slot& slot) {
@@ -128,7 +135,8 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
       {support::StageOrder::kSerial, true,
        [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
-         if (!swf::appendBitmapFrame(movie, index, width, height, held.jpeg)) {
+         if (!swf::appendBitmapFrame(movie, index, width, height, held.jpeg,
+                                     schedule.placements[static_cast<std::size_t>(index)])) {
            held.error = "cannot add its JPEG to the movie";
            return false;
          }
@@ -149,6 +157,7 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
     }
     return result;
   }
+  AppendLaterPasses(movie, schedule);
   FinishMovie(movie, result);
   return result;
 }
