@@ -89,8 +89,10 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
   Options& options = result.options;
   options.jobs = defaultJobs;
 
-  CLI::App app{"Converts animated GIF files into Flash movies (uncompressed SWF, version 3).",
-               "quorvex-convert"};
+  CLI::App app{
+      "Converts animated GIF files into Flash movies (SWF: uncompressed, version 3, unless "
+      "--compress).",
+      "quorvex-convert"};
   app.set_version_flag("--version", kVersionText);
   app.footer(
       "Each GIF becomes DIR/<name>.swf. Exit status: 0 when every file converted, 1 when any "
@@ -105,9 +107,10 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
                  "existing directory that receives the movies (default: current directory)")
       ->option_text("DIR");
   app.add_option("-s,--size", sizeText, kSizeHelp)->option_text("SIZE");
-  app.add_option("-r,--fps", options.frameRate, "movie frame rate, 1..50 (default 10)")
-      ->check(CLI::Range(core::kMinFrameRate, core::kMaxFrameRate))
-      ->option_text("N");
+  CLI::Option* rate =
+      app.add_option("-r,--fps", options.frameRate, "movie frame rate, 1..50 (default 10)")
+          ->check(CLI::Range(core::kMinFrameRate, core::kMaxFrameRate))
+          ->option_text("N");
   app.add_option("--export", exportText,
                  "write the frames as numbered bmp or tga files under DIR/quorvex/, at the GIF's "
                  "own size, instead of a movie")
@@ -124,6 +127,15 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
                  "fit it (default: a quarter of the physical memory, at most 4G)")
       ->option_text("SIZE");
   app.add_flag("-q,--quiet", options.quiet, "print only errors and warnings");
+  std::string timingText = "rate";
+  app.add_option("--timing", timingText,
+                 "rate: one movie frame per GIF frame at -r (default); gif: each frame for its "
+                 "own delay, and the movie plays as often as the GIF's loop count says, then "
+                 "stops (a GIF without a loop count plays once)")
+      ->check(CLI::IsMember({"rate", "gif"}))
+      ->option_text("rate|gif");
+  app.add_flag("--compress", options.compress,
+               "write a zlib-compressed movie (CWS, SWF version 6; players from version 6 on)");
 
   std::ostringstream out;
   std::ostringstream err;
@@ -150,6 +162,10 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
   }
   if (!support::DirectoryExists(outputDirectory)) {
     return usageError("--output-dir: directory '" + outputDirectory + "' does not exist");
+  }
+  options.gifTiming = timingText == "gif";
+  if (options.gifTiming && rate->count() > 0) {
+    return usageError("--fps cannot be used with --timing gif: the GIF's delays set the rate");
   }
   options.outputDirectory = WithTrailingSlash(outputDirectory);
   if (exportText == "bmp") options.exportFormat = ExportFormat::Bmp;

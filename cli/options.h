@@ -28,6 +28,9 @@ struct Options {
   int jobs = 1;
   uint64_t memoryLimit = 0;  // bytes; 0: core::DefaultMemoryLimit()
   bool quiet = false;
+
+  bool gifTiming = false;  // --timing gif: each frame for its own delay, passes as the GIF says
+  bool compress = false;   // --compress: a zlib-compressed movie
 };
 
 // The outcome of reading the command line. When `run` is false the program prints `output`

@@ -9,10 +9,12 @@
 #include <tuple>
 #include <vector>
 
+#include "common/cws.h"
 #include "common/hex_compare.h"
 #include "common/movie_frames.h"
 #include "common/swf_tag_walker.h"
 #include "common/temp_dir.h"
+#include "common/test_gif.h"
 #include "image/image_sequence.h"
 
 namespace cli {
@@ -160,6 +162,8 @@ TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
       {"-r 0" + anim, 2, "--fps"},
       {"-r 51" + anim, 2, "--fps"},
       {"-r ten" + anim, 2, "--fps"},
+      {"-r 10 --timing gif" + anim, 2, "--fps cannot be used with --timing gif"},
+      {"--timing fast" + anim, 2, "--timing"},
       {"-j 0" + anim, 2, "--jobs"},
       {"-j 257" + anim, 2, "--jobs"},
       {"-s huge" + anim, 2, "--size: size 'huge' is not half, original, double, triple or WxH"},
@@ -202,6 +206,34 @@ TEST_F(EndToEnd, EachFileConvertsOnItsOwn) {
   EXPECT_EQ(output.Entries(), (std::set<std::string>{"anim.swf", "cut.swf", "walk.cycle.swf"}));
   EXPECT_EQ(Movie("anim.swf").frameCount, 3);
   EXPECT_EQ(Movie("cut.swf").frameCount, 2);
+}
+
+// A compressed movie holds the bytes of the uncompressed one; with the GIF's own timing, passes
+// that no movie can count become a movie that loops, and the user hears of it.
+TEST_F(EndToEnd, CompressedAndTimedMovies) {
+  const std::string anim = Quote(kData + "anim.gif");
+  ASSERT_TRUE(std::filesystem::create_directory(output.File("packed")));
+  ASSERT_EQ(Run("-q " + anim).status, 0);
+  ASSERT_EQ(Run("-q --compress -o packed " + anim).status, 0);
+  const std::vector<uint8_t> plain = testutil::ReadFile(output.File("anim.swf"));
+  std::vector<uint8_t> inflated =
+      testutil::InflateCws(testutil::ReadFile(output.File("packed/anim.swf")));
+  ASSERT_EQ(inflated.size(), plain.size());
+  EXPECT_EQ(inflated[3], 6);
+  inflated[3] = plain[3];
+  EXPECT_TRUE(inflated == plain);
+
+  std::vector<testutil::GifFrame> frames(2, testutil::FilledFrame(4, 4, 9));
+  testutil::WriteFile(inputs.File("many.gif"),
+                      testutil::WithLoopCount(testutil::MakeGif(4, 4, frames), 40000));
+  const auto run = Run("--timing gif " + Quote(inputs.File("many.gif")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "quorvex-convert: warning: " + inputs.File("many.gif") +
+                         ": its 40000 passes need more movie frames than a movie can count "
+                         "(65535); the movie loops forever instead\n");
+  const swftest::WalkedMovie movie = Movie("many.swf");
+  EXPECT_EQ(movie.frameRate, 0x0A00);
+  EXPECT_EQ(movie.frameCount, 2);
 }
 
 }  // namespace
