@@ -74,6 +74,9 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
   result.error = CheckMovieRequest(settings, total);
   if (result.error.empty()) result.error = CheckNotInput(result.outputPath, request.gifPath);
   if (!result.error.empty()) return result;
+  MovieSchedule schedule;
+  if (!PlanMovieSchedule(settings, gif->file(), total, schedule, result.error)) return result;
+  result.warnings = schedule.warnings;
   const auto [copying, inPlace] = MemoryOf(gif->file(), settings.width, settings.height);
   const uint64_t limit = request.memoryLimit > 0 ? request.memoryLimit : DefaultMemoryLimit();
   const JobPlan plan = PlanJobs(copying, inPlace, request.jobs, limit);
@@ -90,9 +93,6 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
     result.error = GifErrorText(decodeError);
     return result;
   }
-  MovieSchedule schedule;
-  if (!PlanMovieSchedule(settings, gif->file(), total, schedule, result.error)) return result;
-  result.warnings = schedule.warnings;
   swf::SwfMovie movie;
   if (!StartMovie(movie, settings, MovieFormatOf(settings, schedule), result.outputPath,
                   result.error)) {

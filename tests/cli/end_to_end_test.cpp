@@ -146,6 +146,10 @@ TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
   testutil::WriteFile(inputs.File("empty.gif"), {});
   testutil::WriteFile(inputs.File("cut.gif"), std::span(gif).first(900));
   const std::string anim = " " + Quote(kData + "anim.gif");
+  // 101 frames of 655 s: more movie frames than a movie can count, even at 1 fps.
+  std::vector<testutil::GifFrame> slow(101, testutil::FilledFrame(1, 1, 3));
+  for (testutil::GifFrame& frame : slow) frame.delay = 65535;
+  testutil::WriteFile(inputs.File("slow.gif"), testutil::MakeGif(1, 1, slow));
   const std::string fifo = inputs.File("pipe.gif");  // no writer: opening it would wait forever
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const std::tuple<std::string, int, std::string> rows[] = {
@@ -164,6 +168,8 @@ TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
       {"-r ten" + anim, 2, "--fps"},
       {"-r 10 --timing gif" + anim, 2, "--fps cannot be used with --timing gif"},
       {"--timing fast" + anim, 2, "--timing"},
+      {"--timing gif " + Quote(inputs.File("slow.gif")), 1,
+       "slow.gif: the GIF's delays need 66190 movie frames, more than a movie can count (65535)"},
       {"-j 0" + anim, 2, "--jobs"},
       {"-j 257" + anim, 2, "--jobs"},
       {"-s huge" + anim, 2, "--size: size 'huge' is not half, original, double, triple or WxH"},
