@@ -129,9 +129,9 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
   app.add_flag("-q,--quiet", options.quiet, "print only errors and warnings");
   std::string timingText = "rate";
   app.add_option("--timing", timingText,
-                 "rate: one movie frame per GIF frame at -r (default); gif: each frame for its "
-                 "own delay, and the movie plays as often as the GIF's loop count says, then "
-                 "stops (a GIF without a loop count plays once)")
+                 "rate: one movie frame per GIF frame at -r, looping (default); gif: each frame "
+                 "for its own delay, played as often as the GIF's loop count says (without one "
+                 "once, 0 forever), then stopping on the last picture")
       ->check(CLI::IsMember({"rate", "gif"}))
       ->option_text("rate|gif");
   app.add_flag("--compress", options.compress,
