@@ -217,17 +217,15 @@ TEST_F(EndToEnd, EachFileConvertsOnItsOwn) {
 // A compressed movie holds the bytes of the uncompressed one; with the GIF's own timing, passes
 // that no movie can count become a movie that loops, and the user hears of it.
 TEST_F(EndToEnd, CompressedAndTimedMovies) {
-  const std::string anim = Quote(kData + "anim.gif");
   ASSERT_TRUE(std::filesystem::create_directory(output.File("packed")));
-  ASSERT_EQ(Run("-q " + anim).status, 0);
-  ASSERT_EQ(Run("-q --compress -o packed " + anim).status, 0);
-  const std::vector<uint8_t> plain = testutil::ReadFile(output.File("anim.swf"));
+  ASSERT_EQ(Run("-q " + Quote(kData + "anim.gif")).status, 0);
+  ASSERT_EQ(Run("-q --compress -o packed " + Quote(kData + "anim.gif")).status, 0);
   std::vector<uint8_t> inflated =
       testutil::InflateCws(testutil::ReadFile(output.File("packed/anim.swf")));
-  ASSERT_EQ(inflated.size(), plain.size());
+  ASSERT_GT(inflated.size(), 3U);
   EXPECT_EQ(inflated[3], 6);
-  inflated[3] = plain[3];
-  EXPECT_TRUE(inflated == plain);
+  inflated[3] = 3;
+  EXPECT_TRUE(inflated == testutil::ReadFile(output.File("anim.swf")));
 
   std::vector<testutil::GifFrame> frames(2, testutil::FilledFrame(4, 4, 9));
   testutil::WriteFile(inputs.File("many.gif"),
