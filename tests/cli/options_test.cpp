@@ -89,6 +89,9 @@ TEST(ParseCommandLine, DefaultsEveryOptionHelpAndVersion) {
                        all.exportFormat, all.jobs, all.quiet),
             std::tuple(directory + "/", 20, 30, 50, ExportFormat::Tga, 256, true));
   EXPECT_EQ(Parse({"--export", "bmp", "a.gif"}).options.exportFormat, ExportFormat::Bmp);
+  const Options timed = Parse({"--timing", "gif", "--compress", "a.gif"}).options;
+  EXPECT_EQ(std::tuple(defaults.gifTiming, defaults.compress, timed.gifTiming, timed.compress),
+            std::tuple(false, false, true, true));
 
   EXPECT_EQ(Parse({"--version"}).output, "quorvex-convert 1.0\n");
   const ParseResult help = Parse({"--help"});
