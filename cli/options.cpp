@@ -110,8 +110,10 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
   Options& options = result.options;
   options.jobs = defaultJobs;
 
-  CLI::App app{"Converts animated GIF files into Flash movies (uncompressed SWF, version 3).",
-               "quorvex-convert"};
+  CLI::App app{
+      "Converts animated GIF files into Flash movies (SWF: uncompressed, version 3, unless "
+      "--compress).",
+      "quorvex-convert"};
   app.set_version_flag("--version", kVersionText);
   app.footer(
       "Each GIF becomes DIR/<name>.swf. Exit status: 0 when every file converted, 1 when any "
@@ -126,9 +128,10 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
                  "existing directory that receives the movies (default: current directory)")
       ->option_text("DIR");
   app.add_option("-s,--size", sizeText, kSizeHelp)->option_text("SIZE");
-  app.add_option("-r,--fps", options.frameRate, "movie frame rate, 1..50 (default 10)")
-      ->check(CLI::Range(core::kMinFrameRate, core::kMaxFrameRate))
-      ->option_text("N");
+  CLI::Option* rate =
+      app.add_option("-r,--fps", options.frameRate, "movie frame rate, 1..50 (default 10)")
+          ->check(CLI::Range(core::kMinFrameRate, core::kMaxFrameRate))
+          ->option_text("N");
   app.add_option("--export", exportText,
                  "write the frames as numbered bmp or tga files under DIR/quorvex/, at the GIF's "
                  "own size, instead of a movie")
@@ -145,6 +148,15 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
                  "fit it (default: a quarter of the physical memory, at most 4G)")
       ->option_text("SIZE");
   app.add_flag("-q,--quiet", options.quiet, "print only errors and warnings");
+  std::string timingText = "rate";
+  app.add_option("--timing", timingText,
+                 "rate: one movie frame per GIF frame at -r, looping (default); gif: each frame "
+                 "for its own delay, played as often as the GIF's loop count says (without one "
+                 "once, 0 forever), then stopping on the last picture")
+      ->check(CLI::IsMember({"rate", "gif"}))
+      ->option_text("rate|gif");
+  app.add_flag("--compress", options.compress,
+               "write a zlib-compressed movie (CWS, SWF version 6; players from version 6 on)");
 
   // How the movie's pictures are made.
   std::string framesText = "jpeg";
@@ -212,6 +224,10 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
   }
   if (!support::DirectoryExists(outputDirectory)) {
     return usageError("--output-dir: directory '" + outputDirectory + "' does not exist");
+  }
+  options.gifTiming = timingText == "gif";
+  if (options.gifTiming && rate->count() > 0) {
+    return usageError("--fps cannot be used with --timing gif: the GIF's delays set the rate");
   }
   options.outputDirectory = WithTrailingSlash(outputDirectory);
   if (exportText == "bmp") options.exportFormat = ExportFormat::Bmp;

@@ -34,6 +34,9 @@ struct Options {
   core::RgbColor background{0xFF, 0xFF, 0xFF};
   int jpegQuality = core::kDefaultFrameQuality;
   image::ResizeFilter scaleFilter = image::ResizeFilter::Bicubic;
+
+  bool gifTiming = false;  // --timing gif: each frame for its own delay, passes as the GIF says
+  bool compress = false;   // --compress: a zlib-compressed movie
 };
 
 // The outcome of reading the command line. When `run` is false the program prints `output`

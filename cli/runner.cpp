@@ -102,6 +102,8 @@ class Runner {
       request.settings.background = m_options.background;
       request.settings.jpegQuality = m_options.jpegQuality;
       request.settings.scaleFilter = m_options.scaleFilter;
+      request.settings.gifTiming = m_options.gifTiming;
+      request.settings.compress = m_options.compress;
       if (!MovieSize(m_options.size, gif, request.settings.width, request.settings.height, error)) {
         return Fail(path + ": " + error);
       }
@@ -110,6 +112,7 @@ class Runner {
       const core::MovieResult result = core::ConvertGif(request, progress);
       m_bar.Clear();
       if (!result.ok) return Fail(path + ": " + result.error);
+      for (const std::string& warning : result.warnings) Warn(path + ": " + warning);
       if (result.jobs < request.jobs) {
         Warn(path + ": converted on " + std::to_string(result.jobs) + " of " +
              std::to_string(request.jobs) + " jobs to stay within the memory limit");

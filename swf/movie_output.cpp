@@ -1,5 +1,9 @@
 #include "swf/movie_output.h"
 
+#include <algorithm>
+
+#include "swf/swf_constants.h"
+
 namespace swf {
 namespace {
 
@@ -8,18 +12,32 @@ constexpr std::size_t kBufferBytes = std::size_t{256} << 10;
 
 }  // namespace
 
-bool MovieOutput::open(const std::string& path) {
+MovieOutput::MovieOutput() = default;
+MovieOutput::~MovieOutput() = default;
+
+bool MovieOutput::open(const std::string& path, bool compressed) {
   error_.clear();
   size_ = 0;
   buffer_.clear();
-  if (file_.open(path)) return true;
-  error_ = file_.error();
-  return false;
+  deflate_.reset();
+  if (!file_.open(path)) {
+    error_ = file_.error();
+    return false;
+  }
+  if (compressed) {
+    deflate_ = std::make_unique<DeflateStream>([this](std::span<const std::uint8_t> out) {
+      if (file_.write(out)) return true;
+      error_ = file_.error();
+      return false;
+    });
+  }
+  return true;
 }
 
 void MovieOutput::write(std::span<const std::uint8_t> bytes) {
   if (!ok()) return;
   if (bytes.size() > kMaxBytes - size_) return fail("movie larger than 4 GiB");
+  if (deflate_) return writeCompressed(bytes);
   size_ += bytes.size();
   if (buffer_.size() + bytes.size() <= kBufferBytes) {
     if (buffer_.capacity() < kBufferBytes) buffer_.reserve(kBufferBytes);
@@ -27,6 +45,20 @@ void MovieOutput::write(std::span<const std::uint8_t> bytes) {
     return;
   }
   if (flush() && !file_.write(bytes)) error_ = file_.error();
+}
+
+// The prefix is written as it comes (once per movie, a few bytes), ahead of any compressed byte.
+void MovieOutput::writeCompressed(std::span<const std::uint8_t> bytes) {
+  const std::size_t prefix =
+      size_ < kUncompressedPrefixBytes
+          ? std::min<std::size_t>(bytes.size(), kUncompressedPrefixBytes - size_)
+          : 0;
+  size_ += bytes.size();
+  if (prefix > 0 && !file_.write(bytes.first(prefix))) {
+    error_ = file_.error();
+    return;
+  }
+  if (!deflate_->write(bytes.subspan(prefix))) fail("cannot compress the movie: out of memory");
 }
 
 bool MovieOutput::flush() {
@@ -37,10 +69,15 @@ bool MovieOutput::flush() {
 }
 
 void MovieOutput::patch(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (deflate_ &&
+      (offset > kUncompressedPrefixBytes || bytes.size() > kUncompressedPrefixBytes - offset)) {
+    return fail("cannot change compressed bytes of the movie");
+  }
   if (flush() && !file_.writeAt(offset, bytes)) error_ = file_.error();
 }
 
 bool MovieOutput::commit() {
+  if (deflate_ && ok() && !deflate_->finish()) fail("cannot compress the movie: out of memory");
   if (flush() && !file_.commit()) error_ = file_.error();
   if (!ok()) file_.discard();
   return ok();
@@ -48,6 +85,7 @@ bool MovieOutput::commit() {
 
 void MovieOutput::discard() {
   buffer_.clear();
+  deflate_.reset();
   file_.discard();
 }
 

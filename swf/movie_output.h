@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "support/replacing_file.h"
+#include "swf/deflate_stream.h"
 
 namespace swf {
 
@@ -15,17 +17,23 @@ namespace swf {
 // header fields known only at the end are completed in place (patch) before the file takes its
 // name (support::ReplacingFile: whole or not at all).
 //
-// A compressed movie ("CWS") would deflate everything after the first 8 bytes on its way out of
-// write(); FileLength (the uncompressed length, inside those 8 bytes) could still be patched at
-// the end, while FrameCount, inside the compressed part, would have to be known when the header
-// is written (the converter knows it from the GIF before encoding).
+// A compressed movie ("CWS") deflates everything after its first kUncompressedPrefixBytes on
+// the way out of write() (DeflateStream); only those first bytes (FileLength, which counts the
+// bytes before compression) can be patched, so every other header field must be right when it
+// is written.
 class MovieOutput {
  public:
   // The largest movie: FileLength is a 32-bit field.
   static constexpr std::uint64_t kMaxBytes = 0xFFFFFFFFU;
 
-  // Creates the new file for `path`; false with error() when it cannot be created.
-  bool open(const std::string& path);
+  MovieOutput();
+  ~MovieOutput();
+  MovieOutput(const MovieOutput&) = delete;
+  MovieOutput& operator=(const MovieOutput&) = delete;
+
+  // Creates the new file for `path`, its bytes after the prefix zlib-compressed when
+  // `compressed`; false with error() when it cannot be created.
+  bool open(const std::string& path, bool compressed = false);
   bool isOpen() const { return file_.isOpen(); }
 
   // Appends bytes. Failures are kept: once a write failed or the movie outgrew kMaxBytes, ok()
@@ -37,10 +45,11 @@ class MovieOutput {
     if (ok()) error_ = reason;
   }
 
-  // Overwrites bytes already written, from `offset` on (header fields).
+  // Overwrites bytes already written, from `offset` on (header fields; in a compressed movie
+  // only within the prefix).
   void patch(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
-  // Bytes appended so far.
+  // Bytes appended so far, before compression.
   std::uint64_t size() const { return size_; }
 
   bool ok() const { return error_.empty(); }
@@ -54,8 +63,11 @@ class MovieOutput {
 
  private:
   bool flush();
+  // Appends bytes of a compressed movie: the prefix as it is, the rest through deflate_.
+  void writeCompressed(std::span<const std::uint8_t> bytes);
 
   support::ReplacingFile file_;
+  std::unique_ptr<DeflateStream> deflate_;
   std::vector<std::uint8_t> buffer_;
   std::uint64_t size_ = 0;
   std::string error_;

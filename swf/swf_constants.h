@@ -12,9 +12,16 @@ namespace swf {
 inline constexpr std::array<std::uint8_t, 3> kSignature = {'F', 'W', 'S'};
 inline constexpr std::uint8_t kVersion = 3;
 
+// "CWS" marks a movie whose bytes after the first kUncompressedPrefixBytes form one zlib stream;
+// players read it from version 6 on.
+inline constexpr std::array<std::uint8_t, 3> kCompressedSignature = {'C', 'W', 'S'};
+inline constexpr std::uint8_t kCompressedVersion = 6;
+
 // Where the 32-bit FileLength lies in the header: after the signature and the version. The
-// first 8 bytes stay uncompressed in a compressed movie.
+// first 8 bytes stay uncompressed in a compressed movie, and FileLength counts the bytes as they
+// are before compression.
 inline constexpr std::uint32_t kFileLengthOffset = 4;
+inline constexpr std::uint32_t kUncompressedPrefixBytes = 8;
 
 // A movie that was never opened: a 200 x 200 pixel stage at 12 frames per second (8.8 fixed).
 inline constexpr float kDefaultStagePixels = 200.0F;

@@ -12,23 +12,30 @@
 
 namespace swf {
 
-SwfMovie::SwfMovie() : frameRate_(kDefaultFrameRate) {
+SwfMovie::SwfMovie() : format_{kDefaultFrameRate, 0, false} {
   frameSize_.set(0.0F, 0.0F, kDefaultStagePixels, kDefaultStagePixels);
 }
 
 SwfMovie::~SwfMovie() = default;
 
 bool SwfMovie::open(const std::string& path, float widthPx, float heightPx, int framesPerSecond) {
+  const auto rate =
+      static_cast<std::uint16_t>((static_cast<unsigned>(framesPerSecond) & 0xFFU) << 8);
+  return open(path, widthPx, heightPx, MovieFormat{rate, 0, false});
+}
+
+bool SwfMovie::open(const std::string& path, float widthPx, float heightPx,
+                    const MovieFormat& format) {
   if (output_.isOpen()) {
     lastError_ = "a file is already open";
     return false;
   }
-  if (!output_.open(path)) {
+  if (!output_.open(path, format.compressed)) {
     lastError_ = output_.error();
     return false;
   }
   frameSize_.set(0.0F, 0.0F, widthPx, heightPx);
-  frameRate_ = static_cast<std::uint16_t>((static_cast<unsigned>(framesPerSecond) & 0xFFU) << 8);
+  format_ = format;
   const std::vector<std::uint8_t> head = header();
   headerBytes_ = head.size();
   output_.write(head);
@@ -123,15 +130,17 @@ void SwfMovie::showFrame() {
 // File header:
 //   "FWS" | u8 version 3 | u32 FileLength (whole file, End tag included)
 //   RECT FrameSize (twips) | u16 FrameRate (8.8 fixed) | u16 FrameCount
-// FileLength and FrameCount are written as 0 and completed by finish().
+// or "CWS" | u8 version 6 | u32 FileLength (before compression), the rest compressed.
+// FileLength is written as 0 and FrameCount as the format says; finish() completes FileLength
+// and, in an uncompressed movie, FrameCount.
 std::vector<std::uint8_t> SwfMovie::header() const {
   std::vector<std::uint8_t> out;
-  appendBytes(out, kSignature);
-  appendU8(out, kVersion);
+  appendBytes(out, format_.compressed ? kCompressedSignature : kSignature);
+  appendU8(out, format_.compressed ? kCompressedVersion : kVersion);
   appendU32(out, 0);
   appendBytes(out, frameSize_.encode());
-  appendU16(out, frameRate_);
-  appendU16(out, 0);
+  appendU16(out, format_.frameRate);
+  appendU16(out, format_.frameCount);
   return out;
 }
 
@@ -146,9 +155,14 @@ bool SwfMovie::finish() {
   std::vector<std::uint8_t> length;
   appendU32(length, static_cast<std::uint32_t>(output_.size()));
   output_.patch(kFileLengthOffset, length);
-  std::vector<std::uint8_t> count;
-  appendU16(count, frameCount_);
-  output_.patch(headerBytes_ - count.size(), count);
+  if (!format_.compressed) {
+    std::vector<std::uint8_t> count;
+    appendU16(count, frameCount_);
+    output_.patch(headerBytes_ - count.size(), count);
+  } else if (frameCount_ != format_.frameCount) {
+    output_.fail("the header says " + std::to_string(format_.frameCount) +
+                 " frames, but the movie shows " + std::to_string(frameCount_));
+  }
   if (output_.commit()) return true;
   lastError_ = output_.error();
   return false;

@@ -13,11 +13,23 @@
 
 namespace swf {
 
-// An uncompressed SWF movie of version 3 being written. With a file open, the header goes out
-// first and every tag is written to the file as it is appended (see MovieOutput), so memory does
-// not grow with the movie; finish() appends the End tag, completes FileLength and FrameCount in
-// the header and gives the file its name. Without a file, tags accumulate in memory (tags()).
-// The target file is replaced only by a complete movie.
+// How a movie file starts: its header's frame rate and frame count, and whether it is
+// compressed.
+struct MovieFormat {
+  std::uint16_t frameRate = 0;  // frames per second, 8.8 fixed point
+  // The ShowFrame tags the movie will have. finish() writes the real count into an uncompressed
+  // movie; a compressed movie's header cannot be changed afterwards, so it must be right.
+  std::uint16_t frameCount = 0;
+  // "CWS", version 6: everything after the first 8 bytes zlib-compressed. Otherwise "FWS",
+  // version 3.
+  bool compressed = false;
+};
+
+// An SWF movie being written, uncompressed of version 3 unless opened compressed. With a file open,
+// the header goes out first and every tag is written to the file as it is appended (see
+// MovieOutput), so memory does not grow with the movie; finish() appends the End tag, completes
+// FileLength and FrameCount in the header and gives the file its name. Without a file, tags
+// accumulate in memory (tags()). The target file is replaced only by a complete movie.
 class SwfMovie {
  public:
   // A 200 x 200 pixel stage at 12 frames per second, no frames, no file.
@@ -33,6 +45,9 @@ class SwfMovie {
   // far. The movie has no name until finish(). Returns false, changing nothing but lastError(),
   // when a file is already open or the file cannot be created (missing or unwritable directory).
   bool open(const std::string& path, float widthPx, float heightPx, int framesPerSecond);
+  // As above, with the header `format` gives. finish() fails for a compressed movie whose
+  // ShowFrame tags are not format.frameCount.
+  bool open(const std::string& path, float widthPx, float heightPx, const MovieFormat& format);
 
   // Appends a DefineBitsJPEG2 tag of character `id` carrying the JPEG bytes, written from
   // `jpeg` itself (SwfJpegBitmap's layout). A JPEG too large for the tag's length field fails the
@@ -69,7 +84,8 @@ class SwfMovie {
   // true when the complete movie is in place. Returns false (see lastError()) when no file is
   // open, the movie outgrew the 4 GiB of its FileLength field, or any write, the flush or the
   // naming fails; the new file is then discarded and an earlier file of the target name left
-  // untouched. Either way no file is held afterwards.
+  // untouched. It also fails for a compressed movie that shows another number of frames than its
+  // header says. Either way no file is held afterwards.
   bool finish();
 
   // False once a write to the open file failed or the movie outgrew 4 GiB: later tags are
@@ -93,7 +109,7 @@ class SwfMovie {
   std::vector<std::uint8_t> header() const;
 
   SwfRect frameSize_;
-  std::uint16_t frameRate_;
+  MovieFormat format_;
   std::uint16_t frameCount_ = 0;
   std::vector<std::uint8_t> tags_;
   std::size_t headerBytes_ = 0;

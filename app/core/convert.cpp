@@ -13,6 +13,7 @@
 #include "app/core/frame_bitmap.h"
 #include "app/core/memory_budget.h"
 #include "app/core/movie_checks.h"
+#include "app/core/movie_schedule.h"
 #include "image/gif/gif_stream_decoder.h"
 #include "image/jpeg_codec.h"
 #include "support/ordered_pipeline.h"
@@ -81,6 +82,9 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
   result.error = CheckMovieRequest(settings, total);
   if (result.error.empty()) result.error = CheckNotInput(result.outputPath, request.gifPath);
   if (!result.error.empty()) return result;
+  MovieSchedule schedule;
+  if (!PlanMovieSchedule(settings, gif->file(), total, schedule, result.error)) return result;
+  result.warnings = schedule.warnings;
   const auto [copying, inPlace] = MemoryOf(gif->file(), settings);
   const uint64_t limit = request.memoryLimit > 0 ? request.memoryLimit : DefaultMemoryLimit();
   const JobPlan plan = PlanJobs(copying, inPlace, request.jobs, limit);
@@ -98,7 +102,10 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
     return result;
   }
   swf::SwfMovie movie;
-  if (!StartMovie(movie, settings, result.outputPath, result.error)) return result;
+  if (!StartMovie(movie, settings, MovieFormatOf(settings, schedule), result.outputPath,
+                  result.error)) {
+    return result;
+  }
 
   std::vector<Slot> slots;
   slots.reserve(static_cast<std::size_t>(plan.slots));
@@ -132,9 +139,8 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
       {support::StageOrder::kSerial, true,
        [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
-         // Transparent frames must not show the frame before them through their holes.
-         const swf::FramePlacement placement{
-             settings.keepTransparency && index > 0 ? index - 1 : -1, 1, false};
+         const swf::FramePlacement& placement =
+             schedule.placements[static_cast<std::size_t>(index)];
          const FrameBitmap& bitmap = held.bitmap;
          if (bitmap.character
                  ? !swf::appendBitmapFrame(movie, index, width, height, *bitmap.character,
@@ -160,6 +166,7 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
     }
     return result;
   }
+  AppendLaterPasses(movie, schedule);
   FinishMovie(movie, result);
   return result;
 }

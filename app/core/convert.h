@@ -33,6 +33,9 @@ struct ConvertRequest {
 // replace the GIF itself, the GIF cannot be converted within the memory limit even at one job (all
 // refused before any work), memory runs out, a frame does not decode or encode, or the movie cannot
 // be written.
+// The movie's rate, frame count, placements and passes are planned before any work
+// (PlanMovieSchedule: the design's timing, or with settings.gifTiming the GIF's own, its warnings
+// in the result), and settings.compress writes it compressed.
 MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& progress);
 
 }  // namespace core

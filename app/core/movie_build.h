@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/core/output_settings.h"
 
@@ -15,6 +16,7 @@ struct MovieResult {
   int failedFrame = -1;    // the frame whose picture was missing or unreadable, else -1
   int jobs = 0;            // threads the streaming conversion ran on (the memory limit may
                            // have reduced them); 0 when it did not start
+  std::vector<std::string> warnings;  // what the user should hear of a movie written anyway
 };
 
 // The movie build: reads the frame files TempFramePath(0 .. frameCount-1) written by

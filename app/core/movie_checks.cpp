@@ -1,5 +1,7 @@
 #include "app/core/movie_checks.h"
 
+#include <cstdint>
+
 namespace core {
 
 std::string CheckMovieRequest(const OutputSettings& settings, int frameCount) {
@@ -11,8 +13,14 @@ std::string CheckMovieRequest(const OutputSettings& settings, int frameCount) {
 
 bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings, const std::string& path,
                 std::string& error) {
+  const auto rate = static_cast<std::uint16_t>(settings.frameRate << 8);
+  return StartMovie(movie, settings, swf::MovieFormat{rate, 0, false}, path, error);
+}
+
+bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings,
+                const swf::MovieFormat& format, const std::string& path, std::string& error) {
   if (!movie.open(path, static_cast<float>(settings.width), static_cast<float>(settings.height),
-                  settings.frameRate)) {
+                  format)) {
     error = movie.lastError();
     return false;
   }

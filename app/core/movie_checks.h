@@ -17,6 +17,10 @@ std::string CheckMovieRequest(const OutputSettings& settings, int frameCount);
 // False with the path and the system's reason in `error` when the file cannot be created.
 bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings, const std::string& path,
                 std::string& error);
+// As above, with the header `format` gives (rate, frame count, compression) in place of the
+// settings' rate.
+bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings,
+                const swf::MovieFormat& format, const std::string& path, std::string& error);
 
 // Finishes `movie`, putting its file in place: `result` becomes ok, or takes the path and the
 // reason as its error (an earlier file of that name is then untouched).

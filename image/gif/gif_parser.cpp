@@ -1,7 +1,9 @@
 #include "image/gif/gif_parser.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "image/image_buffer.h"
@@ -14,6 +16,13 @@ constexpr uint8_t kExtensionIntroducer = 0x21;
 constexpr uint8_t kImageSeparator = 0x2C;
 constexpr uint8_t kTrailer = 0x3B;
 constexpr uint8_t kGraphicControlLabel = 0xF9;
+constexpr uint8_t kApplicationLabel = 0xFF;
+
+// Application identifiers (8 bytes) and authentication codes (3 bytes) of the extensions that
+// carry a loop count, and the id of the data sub-block that holds it.
+constexpr std::array<std::string_view, 2> kLoopApplications = {"NETSCAPE2.0", "ANIMEXTS1.0"};
+constexpr std::size_t kApplicationIdSize = 11;
+constexpr uint8_t kLoopSubBlockId = 1;
 
 constexpr std::size_t kHeaderSize = 6;            // "GIF87a" or "GIF89a"
 constexpr std::size_t kScreenDescriptorSize = 7;  // after the header
@@ -197,8 +206,33 @@ class Parser {
     if (label == kGraphicControlLabel && m_in.Has(5) && m_bytes[m_in.Position()] >= 4) {
       m_control = ReadGraphicControl(m_bytes.data() + m_in.Position() + 1);
     }
+    if (label == kApplicationLabel) {
+      ReadLoopCount(m_in.Position());
+    }
     std::size_t payload = 0;
     return m_in.SkipSubBlocks(&payload) ? Step::Continue : Step::Cut;
+  }
+
+  // Application extension sub-blocks from `at`: the 11-byte identifier, then data sub-blocks. The
+  // loop extensions keep the count in a sub-block of at least 3 bytes: id 1, then the count,
+  // little-endian. Only reads; the caller walks the sub-blocks.
+  void ReadLoopCount(std::size_t at) {
+    if (m_bytes.size() - at <= kApplicationIdSize || m_bytes[at] != kApplicationIdSize) {
+      return;
+    }
+    const std::string_view id(reinterpret_cast<const char*>(m_bytes.data() + at + 1),
+                              kApplicationIdSize);
+    if (std::find(kLoopApplications.begin(), kLoopApplications.end(), id) ==
+        kLoopApplications.end()) {
+      return;
+    }
+    for (at += 1 + kApplicationIdSize; at < m_bytes.size() && m_bytes[at] != 0;
+         at += 1 + std::size_t{m_bytes[at]}) {
+      const std::size_t length = m_bytes[at];
+      if (length >= 3 && m_bytes.size() - at > 3 && m_bytes[at + 1] == kLoopSubBlockId) {
+        m_file->loopCount = m_bytes[at + 2] | (m_bytes[at + 3] << 8);
+      }
+    }
   }
 
   // Image descriptor after the separator:

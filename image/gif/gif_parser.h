@@ -33,6 +33,9 @@ struct GifFrame {
   std::size_t dataSize = 0;       // LZW payload bytes, sub-block length bytes excluded
 };
 
+// GifFile::loopCount of a file without a loop extension.
+inline constexpr int kNoLoopExtension = -1;
+
 // The whole container: logical screen, global colour table and every complete frame.
 struct GifFile {
   int width = 0;  // logical screen, pixels
@@ -40,6 +43,9 @@ struct GifFile {
   std::size_t paletteOffset = 0;  // global colour table, 3 bytes per entry
   int paletteSize = 0;            // entries; 0: no global table
   std::vector<GifFrame> frames;
+  // The loop count of the NETSCAPE2.0 (or ANIMEXTS1.0) application extension as stored (0: play
+  // forever), or kNoLoopExtension; of several such extensions the last counts.
+  int loopCount = kNoLoopExtension;
   bool truncated = false;  // the data ended before the trailer; `frames` holds the complete ones
 };
 

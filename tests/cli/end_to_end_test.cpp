@@ -13,6 +13,7 @@
 #include "common/movie_frames.h"
 #include "common/swf_tag_walker.h"
 #include "common/temp_dir.h"
+#include "common/test_gif.h"
 #include "image/image_sequence.h"
 
 namespace cli {
@@ -144,6 +145,10 @@ TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
   testutil::WriteFile(inputs.File("empty.gif"), {});
   testutil::WriteFile(inputs.File("cut.gif"), std::span(gif).first(900));
   const std::string anim = " " + Quote(kData + "anim.gif");
+  // 101 frames of 655 s: more movie frames than a movie can count, even at 1 fps.
+  std::vector<testutil::GifFrame> slow(101, testutil::FilledFrame(1, 1, 3));
+  for (testutil::GifFrame& frame : slow) frame.delay = 65535;
+  testutil::WriteFile(inputs.File("slow.gif"), testutil::MakeGif(1, 1, slow));
   const std::string fifo = inputs.File("pipe.gif");  // no writer: opening it would wait forever
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const std::tuple<std::string, int, std::string> rows[] = {
@@ -160,6 +165,10 @@ TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
       {"-r 0" + anim, 2, "--fps"},
       {"-r 51" + anim, 2, "--fps"},
       {"-r ten" + anim, 2, "--fps"},
+      {"-r 10 --timing gif" + anim, 2, "--fps cannot be used with --timing gif"},
+      {"--timing fast" + anim, 2, "--timing"},
+      {"--timing gif " + Quote(inputs.File("slow.gif")), 1,
+       "slow.gif: the GIF's delays need 66190 movie frames, more than a movie can count (65535)"},
       {"-j 0" + anim, 2, "--jobs"},
       {"-j 257" + anim, 2, "--jobs"},
       {"-s huge" + anim, 2, "--size: size 'huge' is not half, original, double, triple or WxH"},
@@ -208,6 +217,22 @@ TEST_F(EndToEnd, EachFileConvertsOnItsOwn) {
   EXPECT_EQ(output.Entries(), (std::set<std::string>{"anim.swf", "cut.swf", "walk.cycle.swf"}));
   EXPECT_EQ(Movie("anim.swf").frameCount, 3);
   EXPECT_EQ(Movie("cut.swf").frameCount, 2);
+}
+
+// With the GIF's own timing, passes that no movie can count become a movie that loops, and the
+// user hears of it.
+TEST_F(EndToEnd, TimedMoviesWarnOfALoopCountNotKept) {
+  std::vector<testutil::GifFrame> frames(2, testutil::FilledFrame(4, 4, 9));
+  testutil::WriteFile(inputs.File("many.gif"),
+                      testutil::WithLoopCount(testutil::MakeGif(4, 4, frames), 40000));
+  const auto run = Run("--timing gif " + Quote(inputs.File("many.gif")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "quorvex-convert: warning: " + inputs.File("many.gif") +
+                         ": its 40000 passes need more movie frames than a movie can count "
+                         "(65535); the movie loops forever instead\n");
+  const swftest::WalkedMovie movie = Movie("many.swf");
+  EXPECT_EQ(movie.frameRate, 0x0A00);
+  EXPECT_EQ(movie.frameCount, 2);
 }
 
 }  // namespace

@@ -102,6 +102,9 @@ TEST(ParseCommandLine, DefaultsEveryOptionHelpAndVersion) {
                        image::ResizeFilter::Nearest));
   EXPECT_EQ(Parse({"--frames", "lossless", "a.gif"}).options.frameFormat,
             core::FrameFormat::Lossless);
+  const Options timed = Parse({"--timing", "gif", "--compress", "a.gif"}).options;
+  EXPECT_EQ(std::tuple(defaults.gifTiming, defaults.compress, timed.gifTiming, timed.compress),
+            std::tuple(false, false, true, true));
 
   EXPECT_EQ(Parse({"--version"}).output, "quorvex-convert 1.0\n");
   const ParseResult help = Parse({"--help"});

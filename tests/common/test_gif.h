@@ -18,6 +18,7 @@ struct GifFrame {
   int width = 1;
   int height = 1;
   std::vector<uint8_t> indices;  // width * height, row by row
+  int delay = 10;                // hundredths of a second
 };
 
 // A width x height image at (0, 0) of one palette index.
@@ -50,7 +51,8 @@ inline std::vector<uint8_t> MakeGif(int width, int height, const std::vector<Gif
     out.insert(out.end(), colour.begin(), colour.end());
   }
   for (const GifFrame& frame : frames) {
-    out.insert(out.end(), {0x21, 0xF9, 0x04, 0x04, 0x0A, 0x00, 0x00, 0x00, 0x2C});
+    out.insert(out.end(), {0x21, 0xF9, 0x04, 0x04, static_cast<uint8_t>(frame.delay & 0xFF),
+                           static_cast<uint8_t>(frame.delay >> 8), 0x00, 0x00, 0x2C});
     word(frame.left);
     word(frame.top);
     word(frame.width);
@@ -83,6 +85,19 @@ inline std::vector<uint8_t> MakeGif(int width, int height, const std::vector<Gif
   }
   if (trailer) out.push_back(0x3B);
   return out;
+}
+
+// `gif` (made by MakeGif) with a NETSCAPE2.0 loop extension of `loopCount` before its first
+// frame.
+inline std::vector<uint8_t> WithLoopCount(std::vector<uint8_t> gif, int loopCount) {
+  const char* application = "NETSCAPE2.0";
+  std::vector<uint8_t> extension = {0x21, 0xFF, 11};
+  extension.insert(extension.end(), application, application + 11);
+  extension.insert(extension.end(), {3, 1, static_cast<uint8_t>(loopCount & 0xFF),
+                                     static_cast<uint8_t>(loopCount >> 8), 0});
+  constexpr std::ptrdiff_t kFirstFrame = 13 + 3 * 256;  // after the header and global table
+  gif.insert(gif.begin() + kFirstFrame, extension.begin(), extension.end());
+  return gif;
 }
 
 }  // namespace testutil

@@ -71,6 +71,42 @@ TEST(GifParser, GraphicControlAppliesToTheNextImageOnly) {
   }
 }
 
+TEST(GifParser, ReadsTheLoopCountOfTheLoopExtensions) {
+  const auto application = [](const char* name, std::vector<uint8_t> data) {
+    std::vector<uint8_t> block = {0x21, 0xFF, 11};
+    block.insert(block.end(), name, name + 11);
+    block.insert(block.end(), data.begin(), data.end());
+    return block;
+  };
+  struct Row {
+    const char* name;
+    std::vector<uint8_t> blocks;  // after the first image
+    int loopCount;
+    bool trailer = true;
+  };
+  const Row rows[] = {
+      {"none", {}, image::kNoLoopExtension},
+      {"forever", application("NETSCAPE2.0", {3, 1, 0, 0, 0}), 0},
+      {"three", application("NETSCAPE2.0", {3, 1, 3, 0, 0}), 3},
+      {"the largest", application("NETSCAPE2.0", {3, 1, 0xFF, 0xFF, 0}), 65535},
+      {"ANIMEXTS1.0, after a buffering sub-block",
+       application("ANIMEXTS1.0", {5, 2, 0, 4, 0, 0, 3, 1, 7, 0, 0}), 7},
+      {"another application", application("XMPDataXMP!", {3, 1, 5, 0, 0}), -1},
+      {"a sub-block too short", application("NETSCAPE2.0", {2, 1, 5, 0}), -1},
+      {"cut short", application("NETSCAPE2.0", {3, 1}), -1, false},
+      {"the last one counts",
+       Join({application("NETSCAPE2.0", {3, 1, 2, 0, 0}),
+             application("NETSCAPE2.0", {3, 1, 4, 0, 0})}),
+       4},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const GifFile file =
+        Parse(Join({kScreen, kImage, row.blocks, row.trailer ? kTrailer : std::vector<uint8_t>{}}));
+    EXPECT_EQ(file.loopCount, row.loopCount);
+  }
+}
+
 TEST(GifParser, SkipsOtherBlocksAndKeepsFramesBeforeAnEarlyEnd) {
   const std::vector<uint8_t> comment = {0x21, 0xFE, 3, 'a', 'b', 'c', 2, 'd', 'e', 0};
   const std::vector<uint8_t> shortControl = {0x21, 0xF9, 2, 0x09, 0x05, 0};

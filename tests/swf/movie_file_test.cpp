@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/cws.h"
 #include "common/hex_compare.h"
 #include "common/swf_tag_walker.h"
 #include "common/temp_dir.h"
@@ -251,6 +252,47 @@ TEST_F(MovieFile, HeaderIsCompletedForAMovieOfManyFrames) {
   EXPECT_EQ(walked.frameCount, 300);
   EXPECT_EQ(walked.codes().size(), 1 + 4 * 300 + 1U);
   EXPECT_EQ(data[4] | data[5] << 8 | data[6] << 16 | data[7] << 24, static_cast<int>(data.size()));
+}
+
+// A compressed movie: "CWS", version 6, the FileLength of the movie before compression, and
+// after the first 8 bytes one zlib stream of exactly the bytes an uncompressed movie has there.
+TEST_F(MovieFile, CompressedMovieInflatesToTheUncompressedOne) {
+  const auto write = [this](const std::string& name, bool compressed, int frames,
+                            std::string* error = nullptr) {
+    swf::SwfMovie movie;
+    EXPECT_TRUE(movie.open(path(name), 30, 20, swf::MovieFormat{0x0C80, 3, compressed}));
+    movie.setBackgroundColor(0xFF, 0xFF, 0xFF);
+    for (int index = 0; index < frames; ++index) {
+      // Larger than the compressor's output buffer, and compressible.
+      const std::size_t size = index == 1 ? 600000 : 500;
+      EXPECT_TRUE(swf::appendBitmapFrame(movie, index, 30, 20, fakeJpeg(size),
+                                         {-1, index + 1, index + 1 == frames}));
+    }
+    const bool finished = movie.finish();
+    if (error != nullptr) *error = movie.lastError();
+    return finished;
+  };
+  ASSERT_TRUE(write("plain.swf", false, 2));
+  ASSERT_TRUE(write("packed.swf", true, 2));
+  const std::vector<std::uint8_t> plain = testutil::ReadFile(path("plain.swf"));
+  const std::vector<std::uint8_t> packed = testutil::ReadFile(path("packed.swf"));
+  EXPECT_TRUE(SameBytes(std::span(packed).first(4), Hex("43 57 53 06")));
+  EXPECT_TRUE(SameBytes(std::span(packed).subspan(4, 4), std::span(plain).subspan(4, 4)));
+  const std::vector<std::uint8_t> inflated = testutil::InflateCws(packed);
+  ASSERT_EQ(inflated.size(), plain.size());
+  EXPECT_TRUE(std::equal(inflated.begin() + 8, inflated.end(), plain.begin() + 8));
+  EXPECT_LT(packed.size(), plain.size() / 10);
+  const swftest::WalkedMovie walked = swftest::walkSwf(plain);
+  ASSERT_TRUE(walked.ok) << walked.error;
+  EXPECT_EQ(walked.frameRate, 0x0C80);
+  EXPECT_EQ(walked.frameCount, 3);
+
+  // The header of a compressed movie cannot be completed afterwards: a movie that shows another
+  // number of frames fails, leaving nothing.
+  std::string error;
+  EXPECT_FALSE(write("short.swf", true, 1, &error));
+  EXPECT_EQ(error, "the header says 3 frames, but the movie shows 1");
+  EXPECT_EQ(entries(), (std::set<std::string>{"plain.swf", "packed.swf"}));
 }
 
 TEST_F(MovieFile, FailedWriteLeavesTheEarlierFileAndNoTemporaryFile) {
