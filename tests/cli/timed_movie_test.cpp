@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,21 +19,22 @@ namespace {
 // The movie's timeline in short: "s<id>" places shape <id>, "-<depth>" removes a depth,
 // "x<k>" is k ShowFrames, "stop" a DoAction; definitions are left out.
 std::string Timeline(const swftest::WalkedMovie& movie) {
-  std::string out;
+  std::ostringstream out;
   int shows = 0;
-  const auto word = [&out, &shows](const std::string& text) {
-    if (shows > 0) out += " x" + std::to_string(shows);
+  // Ends a run of ShowFrames, then starts an entry with `prefix`.
+  const auto entry = [&out, &shows](const char* prefix) -> std::ostream& {
+    if (shows > 0) out << " x" << shows;
     shows = 0;
-    if (!text.empty()) out += " " + text;
+    return out << " " << prefix;
   };
   for (const swftest::WalkedTag& tag : movie.tags) {
     if (tag.code == 1) ++shows;
-    if (tag.code == 26) word("s" + std::to_string(tag.body[3] | tag.body[4] << 8));
-    if (tag.code == 28) word("-" + std::to_string(tag.body[0] | tag.body[1] << 8));
-    if (tag.code == 12) word("stop");
+    if (tag.code == 26) entry("s") << (tag.body[3] | tag.body[4] << 8);
+    if (tag.code == 28) entry("-") << (tag.body[0] | tag.body[1] << 8);
+    if (tag.code == 12) entry("stop");
   }
-  word("");
-  return out.substr(1);
+  if (shows > 0) out << " x" << shows;
+  return out.str().substr(1);
 }
 
 TEST(TimedMovie, EachFrameLastsItsDelayAndTheLoopCountSetsThePasses) {

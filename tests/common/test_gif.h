@@ -90,11 +90,27 @@ inline std::vector<uint8_t> MakeGif(int width, int height, const std::vector<Gif
 // `gif` (made by MakeGif) with a NETSCAPE2.0 loop extension of `loopCount` before its first
 // frame.
 inline std::vector<uint8_t> WithLoopCount(std::vector<uint8_t> gif, int loopCount) {
-  const char* application = "NETSCAPE2.0";
-  std::vector<uint8_t> extension = {0x21, 0xFF, 11};
-  extension.insert(extension.end(), application, application + 11);
-  extension.insert(extension.end(), {3, 1, static_cast<uint8_t>(loopCount & 0xFF),
-                                     static_cast<uint8_t>(loopCount >> 8), 0});
+  // Extension introducer, application label, block of 11: "NETSCAPE2.0"; sub-block of 3: id 1
+  // and the count, low byte first; terminator.
+  const std::array<uint8_t, 19> extension = {0x21,
+                                             0xFF,
+                                             11,
+                                             'N',
+                                             'E',
+                                             'T',
+                                             'S',
+                                             'C',
+                                             'A',
+                                             'P',
+                                             'E',
+                                             '2',
+                                             '.',
+                                             '0',
+                                             3,
+                                             1,
+                                             static_cast<uint8_t>(loopCount & 0xFF),
+                                             static_cast<uint8_t>(loopCount >> 8),
+                                             0};
   constexpr std::ptrdiff_t kFirstFrame = 13 + 3 * 256;  // after the header and global table
   gif.insert(gif.begin() + kFirstFrame, extension.begin(), extension.end());
   return gif;
