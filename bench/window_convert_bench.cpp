@@ -21,18 +21,20 @@
 #include <utility>
 
 #include "app/core/convert.h"
+#include "app/gui/control_ids.h"
 #include "app/gui/main_dialog.h"
 #include "app/gui/ui_hooks.h"
 
 namespace {
 
 using State = gui::CMainDialog::WindowState;
+using enum gui::ControlId;
 
 struct SizeOption {
   const char* name;
   int id;
 };
-constexpr SizeOption kSizes[] = {{"original", 1015}, {"double", 1016}};
+constexpr SizeOption kSizes[] = {{"original", OriginalSizeOption}, {"double", DoubleSizeOption}};
 
 void SetPeakRss(benchmark::State& state) {
   rusage usage{};
@@ -58,8 +60,8 @@ std::unique_ptr<gui::CMainDialog> OpenWindow(const QString& gif, const QString& 
   };
   auto window = std::make_unique<gui::CMainDialog>();
   window->show();
-  window->OnCommand(1040);
-  window->OnCommand(1005);
+  window->OnCommand(BrowseOutputButton);
+  window->OnCommand(OpenFileButton);
   WaitUntilStopped(*window);
   return window;
 }
@@ -75,7 +77,7 @@ void Window(benchmark::State& state, const QString& gif, SizeOption size) {
   const std::unique_ptr<gui::CMainDialog> window = OpenWindow(gif, out.path());
   qobject_cast<QAbstractButton*>(window->item(size.id))->click();
   for (auto _ : state) {
-    window->OnCommand(1008);
+    window->OnCommand(ConvertButton);
     WaitUntilStopped(*window);
   }
   SetPeakRss(state);

@@ -36,16 +36,16 @@ CAboutDialog::CAboutDialog(QWidget* parent)
   }
 
   m_okButton.setText("OK");
-  m_okButton.setObjectName(QString::number(kOkId));
+  m_okButton.setObjectName(QString::number(OkButton));
   m_okButton.setDefault(true);
   m_okButton.setGeometry(m_units.ToPixels(194, 55, 50, 16));
   connect(&m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 
-  m_homepageLink.setObjectName(QString::number(kHomepageId));
+  m_homepageLink.setObjectName(QString::number(HomepageLink));
   m_homepageLink.setGeometry(m_units.ToPixels(62, 45, 129, 11));
   m_homepageLink.FitToText();
 
-  m_emailLabel.setObjectName(QString::number(kEmailId));
+  m_emailLabel.setObjectName(QString::number(EmailLabel));
   // Wider than the classic 77 units, up to the homepage link's right edge: our
   // address is longer than the one that box was cut for, and an address without
   // spaces cannot wrap.
@@ -59,11 +59,11 @@ CAboutDialog::CAboutDialog(QWidget* parent)
 
 QWidget* CAboutDialog::item(int id) {
   switch (id) {
-    case kOkId:
+    case OkButton:
       return &m_okButton;
-    case kHomepageId:
+    case HomepageLink:
       return &m_homepageLink;
-    case kEmailId:
+    case EmailLabel:
       return &m_emailLabel;
     default:
       return nullptr;

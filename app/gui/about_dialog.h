@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/gui/control_ids.h"
 #include "app/gui/dialog_units.h"
 #include "app/gui/link_label.h"
 #include "app/gui/styled_label.h"
@@ -22,10 +23,6 @@ class CAboutDialog : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kOkId = 1;
-  static constexpr int kHomepageId = 1028;
-  static constexpr int kEmailId = 1037;
-
   explicit CAboutDialog(QWidget* parent = nullptr);
 
   // The control with a template id (1, 1028, 1037); nullptr for any other id.

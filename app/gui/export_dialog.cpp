@@ -28,9 +28,9 @@ CExportDialog::CExportDialog(QWidget* parent, const std::string& gifPath,
 
   m_caption.setText("Export Process");
   m_caption.setGeometry(m_units.ToPixels(24, 18, 95, 8));
-  m_countLabel.setObjectName(QString::number(kCountLabelId));
+  m_countLabel.setObjectName(QString::number(ExportCountLabel));
   m_countLabel.setGeometry(m_units.ToPixels(129, 17, 95, 8));
-  m_progressBar.setObjectName(QString::number(kProgressBarId));
+  m_progressBar.setObjectName(QString::number(ExportProgressBar));
   m_progressBar.setGeometry(m_units.ToPixels(27, 37, 193, 14));
   m_progressBar.setTextVisible(false);
   m_progressBar.setRange(0, 0);
@@ -46,9 +46,9 @@ void CExportDialog::SetTickInterval(std::chrono::milliseconds interval) {
 
 QWidget* CExportDialog::item(int id) {
   switch (id) {
-    case kCountLabelId:
+    case ExportCountLabel:
       return &m_countLabel;
-    case kProgressBarId:
+    case ExportProgressBar:
       return &m_progressBar;
     default:
       return nullptr;

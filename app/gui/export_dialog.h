@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/gui/background_job.h"
+#include "app/gui/control_ids.h"
 #include "app/gui/dialog_units.h"
 #include "image/image_buffer.h"
 #include "image/image_sequence.h"
@@ -27,8 +28,6 @@ class CExportDialog : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kCountLabelId = 1023;
-  static constexpr int kProgressBarId = 1021;
   static constexpr std::chrono::milliseconds kTickInterval{100};
 
   // `outputDirectory` is '/'-separated and ends in '/'; `extension` carries its

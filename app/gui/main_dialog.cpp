@@ -16,6 +16,7 @@
 #include <array>
 
 #include "app/gui/control_factory.h"
+#include "app/gui/control_ids.h"
 #include "app/gui/data_files.h"
 #include "app/gui/dialog_template.h"
 #include "app/gui/frame_player.h"
@@ -43,39 +44,41 @@ constexpr std::array kPropertyColumns = {Column{"Property", 140}, Column{"Value"
 constexpr QPoint kKeyboardMenuOffset(5, 5);
 
 // Controls whose enabled state follows the window state.
-constexpr std::array kOptionIds = {1006, 1007, 1008, 1024, 1014, 1015, 1016, 1017, 1018};
+constexpr std::array kOptionIds = {ExportBmpButton,  ExportTgaButton,  ConvertButton,
+                                   FrameRateBox,     HalfSizeOption,   OriginalSizeOption,
+                                   DoubleSizeOption, TripleSizeOption, CustomSizeOption};
 
 }  // namespace
 
 std::span<const CMainDialog::MessageEntry> CMainDialog::CommandTable() {
   static constexpr std::array kTable = {
-      MessageEntry{1005, &CMainDialog::OnOpenFile},
-      MessageEntry{1003, &CMainDialog::OnStartOrPause},
-      MessageEntry{1004, &CMainDialog::OnStartOrPause},
-      MessageEntry{1006, &CMainDialog::OnExportBmpSequence},
-      MessageEntry{1007, &CMainDialog::OnExportTgaSequence},
-      MessageEntry{1008, &CMainDialog::OnConvertToSwf},
-      MessageEntry{1014, &CMainDialog::ApplySizeOption},
-      MessageEntry{1015, &CMainDialog::ApplySizeOption},
-      MessageEntry{1016, &CMainDialog::ApplySizeOption},
-      MessageEntry{1017, &CMainDialog::ApplySizeOption},
-      MessageEntry{1018, &CMainDialog::ApplySizeOption},
-      MessageEntry{32771, &CMainDialog::OnExportSingle},
-      MessageEntry{32772, &CMainDialog::OnExportBmpSequence},
-      MessageEntry{32773, &CMainDialog::OnExportTgaSequence},
-      MessageEntry{1026, &CMainDialog::OnAboutUs},
-      MessageEntry{1033, &CMainDialog::OnExit},
-      MessageEntry{1040, &CMainDialog::OnBrowseOutputDir},
-      MessageEntry{1027, &CMainDialog::OnHelp},
+      MessageEntry{OpenFileButton, &CMainDialog::OnOpenFile},
+      MessageEntry{StartButton, &CMainDialog::OnStartOrPause},
+      MessageEntry{PauseButton, &CMainDialog::OnStartOrPause},
+      MessageEntry{ExportBmpButton, &CMainDialog::OnExportBmpSequence},
+      MessageEntry{ExportTgaButton, &CMainDialog::OnExportTgaSequence},
+      MessageEntry{ConvertButton, &CMainDialog::OnConvertToSwf},
+      MessageEntry{HalfSizeOption, &CMainDialog::ApplySizeOption},
+      MessageEntry{OriginalSizeOption, &CMainDialog::ApplySizeOption},
+      MessageEntry{DoubleSizeOption, &CMainDialog::ApplySizeOption},
+      MessageEntry{TripleSizeOption, &CMainDialog::ApplySizeOption},
+      MessageEntry{CustomSizeOption, &CMainDialog::ApplySizeOption},
+      MessageEntry{ExportSingleCommand, &CMainDialog::OnExportSingle},
+      MessageEntry{ExportBmpSequenceCommand, &CMainDialog::OnExportBmpSequence},
+      MessageEntry{ExportTgaSequenceCommand, &CMainDialog::OnExportTgaSequence},
+      MessageEntry{AboutButton, &CMainDialog::OnAboutUs},
+      MessageEntry{ExitButton, &CMainDialog::OnExit},
+      MessageEntry{BrowseOutputButton, &CMainDialog::OnBrowseOutputDir},
+      MessageEntry{HelpButton, &CMainDialog::OnHelp},
   };
   return kTable;
 }
 
 std::span<const CMainDialog::MessageEntry> CMainDialog::KillFocusTable() {
   static constexpr std::array kTable = {
-      MessageEntry{1019, &CMainDialog::OnCustomSizeKillFocus},
-      MessageEntry{1020, &CMainDialog::OnCustomSizeKillFocus},
-      MessageEntry{1024, &CMainDialog::OnFrameRateKillFocus},
+      MessageEntry{CustomWidthBox, &CMainDialog::OnCustomSizeKillFocus},
+      MessageEntry{CustomHeightBox, &CMainDialog::OnCustomSizeKillFocus},
+      MessageEntry{FrameRateBox, &CMainDialog::OnFrameRateKillFocus},
   };
   return kTable;
 }
@@ -122,11 +125,11 @@ void CMainDialog::BuildControls() {
     m_controls.push_back(CreateControl(control, m_units, this));
     if (control.id != kNoId) m_items.emplace(control.id, m_controls.back().get());
   }
-  m_propertyList = qobject_cast<QTreeWidget*>(item(1002));
-  m_outputDirBox = qobject_cast<QLineEdit*>(item(1042));
-  m_frameSpin = qobject_cast<CNumberSpin*>(item(1013));
-  m_player = qobject_cast<CFramePlayer*>(item(1022));
-  auto* frameBox = qobject_cast<QLineEdit*>(item(1012));
+  m_propertyList = qobject_cast<QTreeWidget*>(item(PropertyList));
+  m_outputDirBox = qobject_cast<QLineEdit*>(item(OutputDirectoryBox));
+  m_frameSpin = qobject_cast<CNumberSpin*>(item(FrameSpin));
+  m_player = qobject_cast<CFramePlayer*>(item(PreviewPlayer));
+  auto* frameBox = qobject_cast<QLineEdit*>(item(FrameNumberBox));
   m_frameSpin->SetBuddy(frameBox);
   AttachUpDown(m_frameSpin, frameBox);
   m_playbackTimer.setInterval(kPlaybackTimerMs);
@@ -152,7 +155,7 @@ void CMainDialog::OnInitDialog() {
   m_frameSpin->SetValue(0);
   SetFrameCountText(0);
   // Selected directly: a click would run ApplySizeOption.
-  qobject_cast<QRadioButton*>(item(1015))->setChecked(true);
+  qobject_cast<QRadioButton*>(item(OriginalSizeOption))->setChecked(true);
   m_player->StopWorker();
   UpdateControls();
   m_propertyList->setColumnCount(static_cast<int>(kPropertyColumns.size()));
@@ -179,12 +182,12 @@ CMainDialog::WindowState CMainDialog::State() const {
 void CMainDialog::UpdateControls() {
   const WindowState state = State();
   const bool options = state == WindowState::Stopped || state == WindowState::Playing;
-  item(1003)->setEnabled(state == WindowState::Stopped);
-  item(1004)->setEnabled(state == WindowState::Playing);
+  item(StartButton)->setEnabled(state == WindowState::Stopped);
+  item(PauseButton)->setEnabled(state == WindowState::Playing);
   for (const int id : kOptionIds) item(id)->setEnabled(options);
-  item(1019)->setEnabled(options && m_customBoxesEnabled);
-  item(1020)->setEnabled(options && m_customBoxesEnabled);
-  item(1005)->setEnabled(state != WindowState::Converting);
+  item(CustomWidthBox)->setEnabled(options && m_customBoxesEnabled);
+  item(CustomHeightBox)->setEnabled(options && m_customBoxesEnabled);
+  item(OpenFileButton)->setEnabled(state != WindowState::Converting);
   ShowBusy(state == WindowState::Loading || state == WindowState::Converting);
 }
 
@@ -201,12 +204,12 @@ void CMainDialog::ShowBusy(bool busy) {
 int CMainDialog::FrameCount() const { return m_player->store().frameCount(); }
 
 void CMainDialog::SetFrameCountText(int frameCount) {
-  qobject_cast<QLabel*>(item(1011))->setText(QStringLiteral("/%1").arg(frameCount));
+  qobject_cast<QLabel*>(item(FrameCountLabel))->setText(QStringLiteral("/%1").arg(frameCount));
 }
 
 void CMainDialog::SetProgress(int index, int frameCount) {
   const int position = frameCount > 0 ? index * 100 / frameCount : 0;
-  qobject_cast<QSlider*>(item(1010))->setValue(position);
+  qobject_cast<QSlider*>(item(PositionTrackbar))->setValue(position);
   m_frameSpin->SetValue(index);
 }
 

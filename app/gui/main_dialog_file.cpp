@@ -9,6 +9,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/gui/control_ids.h"
 #include "app/gui/frame_player.h"
 #include "app/gui/local_path.h"
 #include "app/gui/main_dialog.h"
@@ -68,7 +69,8 @@ void CMainDialog::FinishOpen(core::FrameStore& loaded, bool ok) {
 }
 
 void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls() && item(1005)->isEnabled()) event->acceptProposedAction();
+  if (event->mimeData()->hasUrls() && item(OpenFileButton)->isEnabled())
+    event->acceptProposedAction();
 }
 
 void CMainDialog::dropEvent(QDropEvent* event) {

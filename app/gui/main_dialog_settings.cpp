@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <array>
 
+#include "app/gui/control_ids.h"
 #include "app/gui/dialog_data.h"
 #include "app/gui/frame_player.h"
 #include "app/gui/local_path.h"
@@ -20,9 +21,11 @@ struct SizeOption {
 };
 // In the order the buttons are tested: the first selected one wins.
 constexpr std::array kSizeOptions = {
-    SizeOption{1014, core::SizeMode::HalfSize},   SizeOption{1015, core::SizeMode::ActualSize},
-    SizeOption{1016, core::SizeMode::DoubleSize}, SizeOption{1017, core::SizeMode::TripleSize},
-    SizeOption{1018, core::SizeMode::CustomSize},
+    SizeOption{HalfSizeOption, core::SizeMode::HalfSize},
+    SizeOption{OriginalSizeOption, core::SizeMode::ActualSize},
+    SizeOption{DoubleSizeOption, core::SizeMode::DoubleSize},
+    SizeOption{TripleSizeOption, core::SizeMode::TripleSize},
+    SizeOption{CustomSizeOption, core::SizeMode::CustomSize},
 };
 
 }  // namespace
@@ -77,9 +80,9 @@ bool CMainDialog::StoreDialogData() {
     int maximum;
   };
   const std::array bindings = {
-      Binding{1019, &m_settings.width, 0, core::kMaxWidth},
-      Binding{1020, &m_settings.height, 0, core::kMaxHeight},
-      Binding{1024, &m_settings.frameRate, core::kMinFrameRate, core::kMaxFrameRate},
+      Binding{CustomWidthBox, &m_settings.width, 0, core::kMaxWidth},
+      Binding{CustomHeightBox, &m_settings.height, 0, core::kMaxHeight},
+      Binding{FrameRateBox, &m_settings.frameRate, core::kMinFrameRate, core::kMaxFrameRate},
   };
   for (const Binding& binding : bindings) {
     auto* box = qobject_cast<QLineEdit*>(item(binding.id));
@@ -98,9 +101,9 @@ bool CMainDialog::StoreDialogData() {
 }
 
 void CMainDialog::LoadDialogData() {
-  qobject_cast<QLineEdit*>(item(1019))->setText(QString::number(m_settings.width));
-  qobject_cast<QLineEdit*>(item(1020))->setText(QString::number(m_settings.height));
-  qobject_cast<QLineEdit*>(item(1024))->setText(QString::number(m_settings.frameRate));
+  qobject_cast<QLineEdit*>(item(CustomWidthBox))->setText(QString::number(m_settings.width));
+  qobject_cast<QLineEdit*>(item(CustomHeightBox))->setText(QString::number(m_settings.height));
+  qobject_cast<QLineEdit*>(item(FrameRateBox))->setText(QString::number(m_settings.frameRate));
 }
 
 void CMainDialog::OnBrowseOutputDir() {

@@ -10,9 +10,11 @@
 #include <QTimer>
 #include <optional>
 
+#include "app/gui/control_ids.h"
 #include "gui/window_test_support.h"
 
 using gui::CAboutDialog;
+using enum gui::ControlId;
 using gui::CLinkLabel;
 using gui::CStyledLabel;
 
@@ -60,22 +62,23 @@ class AboutDialogTest : public QObject {
     for (const char* text : {"Quorvex Version 1.0", "Homepage:", "E-mail:"}) {
       QVERIFY2(texts.contains(text), text);
     }
-    auto* ok = qobject_cast<QPushButton*>(dialog.item(1));
+    auto* ok = qobject_cast<QPushButton*>(dialog.item(OkButton));
     QVERIFY(ok->text() == "OK" && ok->isDefault());
-    auto* email = qobject_cast<CStyledLabel*>(dialog.item(1037));
+    auto* email = qobject_cast<CStyledLabel*>(dialog.item(EmailLabel));
     QCOMPARE(email->text(), QString(gui::kSupportEmail));
     QCOMPARE(email->TextColour(), QColor(255, 0, 0));
     QCOMPARE(email->HorizontalAlignment(), Qt::Alignment(Qt::AlignHCenter));
-    for (int id : {1, 1028, 1037}) QVERIFY(dialog.rect().contains(dialog.item(id)->geometry()));
+    for (int id : {OkButton, HomepageLink, EmailLabel})
+      QVERIFY(dialog.rect().contains(dialog.item(id)->geometry()));
     dialog.show();
-    LeftClick(dialog.item(1037));
-    LeftClick(dialog.item(1028));
+    LeftClick(dialog.item(EmailLabel));
+    LeftClick(dialog.item(HomepageLink));
     QCOMPARE(hooks->opened, (QStringList{"mailto:support@quorvex.example.org", kAddress}));
     // Without a mail program nothing is said.
     hooks->openResult = false;
-    LeftClick(dialog.item(1037));
+    LeftClick(dialog.item(EmailLabel));
     QVERIFY(hooks->messages.isEmpty());
-    QTimer::singleShot(0, &dialog, [&] { LeftClick(dialog.item(1)); });
+    QTimer::singleShot(0, &dialog, [&] { LeftClick(dialog.item(OkButton)); });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
     QTimer::singleShot(0, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));

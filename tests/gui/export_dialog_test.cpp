@@ -49,7 +49,7 @@ class ExportDialogTest : public QObject {
                                            extension);
   }
   QString CountLabel(CExportDialog& dialog) {
-    return qobject_cast<QLabel*>(dialog.item(CExportDialog::kCountLabelId))->text();
+    return qobject_cast<QLabel*>(dialog.item(gui::ExportCountLabel))->text();
   }
 
  private slots:
@@ -66,7 +66,7 @@ class ExportDialogTest : public QObject {
     QCOMPARE(dialog->windowTitle(), QString("On Exporting Files..."));
     QString whenClosing;
     connect(dialog.get(), &QDialog::finished, this, [&] {
-      const auto* bar = qobject_cast<QProgressBar*>(dialog->item(CExportDialog::kProgressBarId));
+      const auto* bar = qobject_cast<QProgressBar*>(dialog->item(gui::ExportProgressBar));
       whenClosing =
           CountLabel(*dialog) + QString(" bar %1 of %2").arg(bar->value()).arg(bar->maximum());
     });

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "app/core/convert.h"
+#include "app/gui/control_ids.h"
 #include "app/gui/converter_app.h"
 #include "app/gui/dialog_template.h"
 #include "app/gui/frame_player.h"
@@ -39,6 +40,7 @@
 #include "gui/window_test_support.h"
 
 using gui::CMainDialog;
+using enum gui::ControlId;
 using gui_test::GuiData;
 using gui_test::Le32;
 using gui_test::ReadAll;
@@ -52,12 +54,18 @@ namespace {
 constexpr int kSlowMs = 60000;
 
 // Ids whose enabled state the window states decide, and those on in each state.
-const std::set<int> kStatefulIds = {1003, 1004, 1005, 1006, 1007, 1008, 1014, 1015, 1016,
-                                    1017, 1018, 1019, 1020, 1024, 1026, 1027, 1033, 1040};
-const std::set<int> kEmpty = {1005, 1026, 1027, 1033, 1040};
+const std::set<int> kStatefulIds = {
+    StartButton,      PauseButton,    OpenFileButton,     ExportBmpButton,  ExportTgaButton,
+    ConvertButton,    HalfSizeOption, OriginalSizeOption, DoubleSizeOption, TripleSizeOption,
+    CustomSizeOption, CustomWidthBox, CustomHeightBox,    FrameRateBox,     AboutButton,
+    HelpButton,       ExitButton,     BrowseOutputButton};
+const std::set<int> kEmpty = {OpenFileButton, AboutButton, HelpButton, ExitButton,
+                              BrowseOutputButton};
 // With a GIF open and no conversion running; Start or Pause come on top.
-const std::set<int> kWithGif = {1005, 1006, 1007, 1008, 1014, 1015, 1016,
-                                1017, 1018, 1024, 1026, 1027, 1033, 1040};
+const std::set<int> kWithGif = {
+    OpenFileButton,     ExportBmpButton,  ExportTgaButton,  ConvertButton,     HalfSizeOption,
+    OriginalSizeOption, DoubleSizeOption, TripleSizeOption, CustomSizeOption,  FrameRateBox,
+    AboutButton,        HelpButton,       ExitButton,       BrowseOutputButton};
 
 std::set<int> With(std::set<int> ids, int id) {
   ids.insert(id);
@@ -92,14 +100,14 @@ class MainDialogTest : public QObject {
     return qobject_cast<QLabel*>(Item(id))->text();
   }
   // The width and height boxes as "width x height".
-  QString SizeBoxes() { return Text(1019) + "x" + Text(1020); }
+  QString SizeBoxes() { return Text(CustomWidthBox) + "x" + Text(CustomHeightBox); }
   QString CaptureSize() {
     return QString("%1x%2")
         .arg(window->player()->CaptureWidth())
         .arg(window->player()->CaptureHeight());
   }
   bool IsChecked(int id) { return qobject_cast<QRadioButton*>(Item(id))->isChecked(); }
-  int Trackbar() { return qobject_cast<QSlider*>(Item(1010))->value(); }
+  int Trackbar() { return qobject_cast<QSlider*>(Item(PositionTrackbar))->value(); }
   // Types `text` into box `id`, which then loses the focus to another control.
   void Type(int id, const QString& text) {
     qobject_cast<QLineEdit*>(Item(id))->setText(text);
@@ -109,7 +117,7 @@ class MainDialogTest : public QObject {
   // Opens `path` and waits until its frames are decoded.
   void Open(const QString& path) {
     hooks->gifFiles.emplace_back(path);
-    Click(1005);
+    Click(OpenFileButton);
     QTRY_VERIFY_WITH_TIMEOUT(window->State() != State::Loading, kSlowMs);
   }
   // Writes a GIF built in memory under the home folder and returns its path.
@@ -122,13 +130,13 @@ class MainDialogTest : public QObject {
   }
   // Converts with the current settings into `folder` and returns the movie.
   QByteArray Convert(const QString& folder, const QString& gifName) {
-    Click(1008);
+    Click(ConvertButton);
     [&] { QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs); }();
     return ReadAll(folder + "/" + gifName + ".swf");
   }
   void ChooseOutputDir(const QString& path) {
     hooks->directories.emplace_back(path);
-    Click(1040);
+    Click(BrowseOutputButton);
   }
   void Show() {
     window->show();
@@ -142,7 +150,7 @@ class MainDialogTest : public QObject {
     return enabled;
   }
   QStringList PropertyRows() {
-    auto* list = qobject_cast<QTreeWidget*>(Item(1002));
+    auto* list = qobject_cast<QTreeWidget*>(Item(PropertyList));
     QStringList rows;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
       rows << list->topLevelItem(i)->text(0) + "=" + list->topLevelItem(i)->text(1);
@@ -155,17 +163,17 @@ class MainDialogTest : public QObject {
   QStringList PlayUntilStopped(const QString& pauseAt = QString()) {
     QStringList texts;
     QObject context;
-    connect(qobject_cast<QLineEdit*>(Item(1012)), &QLineEdit::textChanged, &context,
+    connect(qobject_cast<QLineEdit*>(Item(FrameNumberBox)), &QLineEdit::textChanged, &context,
             [&](const QString& text) {
               texts << text;
-              if (text == pauseAt) Click(1004);
+              if (text == pauseAt) Click(PauseButton);
             });
-    Click(1003);
+    Click(StartButton);
     [&] {
       QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
       // The frame the worker stopped at shows with the next tick.
-      QTRY_COMPARE_WITH_TIMEOUT(Text(1012), QString::number(window->player()->CurrentIndex()),
-                                kSlowMs);
+      QTRY_COMPARE_WITH_TIMEOUT(Text(FrameNumberBox),
+                                QString::number(window->player()->CurrentIndex()), kSlowMs);
     }();
     return texts;
   }
@@ -191,19 +199,20 @@ class MainDialogTest : public QObject {
     QCOMPARE(window->windowTitle(), QString("Quorvex 1.0 Convert Gif File To Flash File"));
     QCOMPARE(window->State(), State::Empty);
     QCOMPARE(EnabledIds(), kEmpty);
-    QVERIFY(!Item(1010)->isEnabled() && !Item(1042)->isEnabled());
-    QVERIFY(Item(1006)->isHidden() && Item(1007)->isHidden());
-    QCOMPARE(Text(1011) + " " + Text(1012), QString("/0 0"));
-    QCOMPARE(SizeBoxes() + " " + Text(1024), QString("0x0 10"));
-    QVERIFY(IsChecked(1015));
+    QVERIFY(!Item(PositionTrackbar)->isEnabled() && !Item(OutputDirectoryBox)->isEnabled());
+    QVERIFY(Item(ExportBmpButton)->isHidden() && Item(ExportTgaButton)->isHidden());
+    QCOMPARE(Text(FrameCountLabel) + " " + Text(FrameNumberBox), QString("/0 0"));
+    QCOMPARE(SizeBoxes() + " " + Text(FrameRateBox), QString("0x0 10"));
+    QVERIFY(IsChecked(OriginalSizeOption));
     QVERIFY(!window->playbackTimerActive());
     // The output folder is the home folder until a Videos folder exists.
-    QCOMPARE(Text(1042), home.path() + "/");
+    QCOMPARE(Text(OutputDirectoryBox), home.path() + "/");
     QCOMPARE(QString::fromStdString(window->settings().outputDirectory), home.path() + "/");
     QVERIFY(QDir(home.path()).mkdir("Videos"));
-    QCOMPARE(qobject_cast<QLineEdit*>(CMainDialog().item(1042))->text(), home.path() + "/Videos/");
+    QCOMPARE(qobject_cast<QLineEdit*>(CMainDialog().item(OutputDirectoryBox))->text(),
+             home.path() + "/Videos/");
     QVERIFY(QDir(home.filePath("Videos")).removeRecursively());
-    auto* list = qobject_cast<QTreeWidget*>(Item(1002));
+    auto* list = qobject_cast<QTreeWidget*>(Item(PropertyList));
     QCOMPARE(list->columnCount(), 2);
     QCOMPARE(list->headerItem()->text(0) + " " + list->headerItem()->text(1),
              QString("Property Value"));
@@ -229,22 +238,22 @@ class MainDialogTest : public QObject {
     QCOMPARE(PropertyRows(), (QStringList{"Frame Count=3", "Frame Height=80", "Frame Width=100",
                                           QString("Gif Length=%1").arg(QFileInfo(path).size())}));
     QCOMPARE(SizeBoxes(), QString("100x80"));
-    QVERIFY(IsChecked(1015));
+    QVERIFY(IsChecked(OriginalSizeOption));
     QCOMPARE(CaptureSize(), QString("100x80"));
-    QCOMPARE(EnabledIds(), With(kWithGif, 1003));
-    QCOMPARE(Text(1011), QString("/3"));
+    QCOMPARE(EnabledIds(), With(kWithGif, StartButton));
+    QCOMPARE(Text(FrameCountLabel), QString("/3"));
     // Cancelling the open dialog changes nothing.
-    Click(1005);
+    Click(OpenFileButton);
     QCOMPARE(window->gifPath(), path.toStdString());
     QCOMPARE(PropertyRows().size(), 4);
   }
 
   void playsFourFramesFromZeroPausesAndResumes() {
     Open(GuiData("four_frames.gif"));
-    QSignalSpy trackbar(qobject_cast<QSlider*>(Item(1010)), &QSlider::valueChanged);
+    QSignalSpy trackbar(qobject_cast<QSlider*>(Item(PositionTrackbar)), &QSlider::valueChanged);
     QTimer::singleShot(0, this, [this] {
       QCOMPARE(window->State(), State::Playing);
-      QCOMPARE(EnabledIds(), With(kWithGif, 1004));
+      QCOMPARE(EnabledIds(), With(kWithGif, PauseButton));
     });
     // Every frame shown once, then back to frame 0, stopped.
     QCOMPARE(PlayUntilStopped(), (QStringList{"1", "2", "3", "0"}));
@@ -261,7 +270,7 @@ class MainDialogTest : public QObject {
 
   void oneFrameGifStopsWithinATick() {
     Open(GuiData("one_frame.gif"));
-    Click(1003);
+    Click(StartButton);
     QCOMPARE(window->State(), State::Playing);
     QVERIFY(!window->player()->WorkerRunning());
     QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
@@ -272,33 +281,35 @@ class MainDialogTest : public QObject {
     QTemporaryDir out;
     ChooseOutputDir(out.path());
     Open(GuiData("size_101x75.gif"));
-    const std::pair<int, QString> options[] = {
-        {1017, "303x225"}, {1016, "202x150"}, {1015, "101x75"}, {1014, "50x37"}};
+    const std::pair<int, QString> options[] = {{TripleSizeOption, "303x225"},
+                                               {DoubleSizeOption, "202x150"},
+                                               {OriginalSizeOption, "101x75"},
+                                               {HalfSizeOption, "50x37"}};
     for (const auto& [id, size] : options) {
       Click(id);
       QVERIFY(IsChecked(id));
       QCOMPARE(SizeBoxes(), size);
       QCOMPARE(QString("%1x%2").arg(window->settings().width).arg(window->settings().height), size);
       QCOMPARE(CaptureSize(), size);
-      QVERIFY(!Item(1019)->isEnabled());
+      QVERIFY(!Item(CustomWidthBox)->isEnabled());
     }
     // "Custom" opens the boxes with the last size and, like every size option,
     // empties the temporary frame folder.
     const QString stray = out.path() + "/quorvex/Temp/stray.jpg";
     QFile(stray).open(QIODevice::WriteOnly);
-    Click(1018);
+    Click(CustomSizeOption);
     QVERIFY(!QFileInfo::exists(stray));
-    QVERIFY(Item(1019)->isEnabled() && Item(1020)->isEnabled());
+    QVERIFY(Item(CustomWidthBox)->isEnabled() && Item(CustomHeightBox)->isEnabled());
     QCOMPARE(SizeBoxes(), QString("50x37"));
-    Type(1019, "64");
-    Type(1020, "48");
+    Type(CustomWidthBox, "64");
+    Type(CustomHeightBox, "48");
     QCOMPARE(CaptureSize(), QString("64x48"));
     // Another GIF keeps the typed size; the boxes open only on another "Custom".
     Open(GuiData("props_100x80.gif"));
-    QVERIFY(IsChecked(1018) && !Item(1019)->isEnabled());
+    QVERIFY(IsChecked(CustomSizeOption) && !Item(CustomWidthBox)->isEnabled());
     QCOMPARE(SizeBoxes() + " " + CaptureSize(), QString("64x48 64x48"));
-    Click(1018);
-    QVERIFY(Item(1019)->isEnabled());
+    Click(CustomSizeOption);
+    QVERIFY(Item(CustomWidthBox)->isEnabled());
     QVERIFY(hooks->messages.isEmpty());
   }
 
@@ -310,16 +321,16 @@ class MainDialogTest : public QObject {
     const QString width = "Please enter an integer between 0 and 1600.";
     const QString rate = "Please enter an integer between 1 and 50.";
     const QString integer = "Please enter an integer.";
-    QTest::newRow("width at the limit") << 1019 << " 1600 " << QString() << 1600;
-    QTest::newRow("width above") << 1019 << "1601" << width << 1601;
-    QTest::newRow("width letters") << 1019 << "12a" << integer << 101;
-    QTest::newRow("height zero") << 1020 << "0" << QString() << 0;
-    QTest::newRow("height above") << 1020 << "1401"
+    QTest::newRow("width at the limit") << int{CustomWidthBox} << " 1600 " << QString() << 1600;
+    QTest::newRow("width above") << int{CustomWidthBox} << "1601" << width << 1601;
+    QTest::newRow("width letters") << int{CustomWidthBox} << "12a" << integer << 101;
+    QTest::newRow("height zero") << int{CustomHeightBox} << "0" << QString() << 0;
+    QTest::newRow("height above") << int{CustomHeightBox} << "1401"
                                   << "Please enter an integer between 0 and 1400." << 1401;
-    QTest::newRow("rate zero") << 1024 << "0" << rate << 0;
-    QTest::newRow("rate 50") << 1024 << "50" << QString() << 50;
-    QTest::newRow("rate 51") << 1024 << "51" << rate << 51;
-    QTest::newRow("rate decimal") << 1024 << "2.5" << integer << 10;
+    QTest::newRow("rate zero") << int{FrameRateBox} << "0" << rate << 0;
+    QTest::newRow("rate 50") << int{FrameRateBox} << "50" << QString() << 50;
+    QTest::newRow("rate 51") << int{FrameRateBox} << "51" << rate << 51;
+    QTest::newRow("rate decimal") << int{FrameRateBox} << "2.5" << integer << 10;
   }
   void validation() {
     QFETCH(int, box);
@@ -328,26 +339,26 @@ class MainDialogTest : public QObject {
     QFETCH(int, stored);
     Show();
     Open(GuiData("size_101x75.gif"));
-    Click(1018);
+    Click(CustomSizeOption);
     Item(box)->setFocus();
     Type(box, text);
     QCOMPARE(hooks->messages, message.isEmpty() ? QStringList() : QStringList{message});
     // The value is stored before its range is checked, and the focus goes back.
     const core::OutputSettings& settings = window->settings();
-    QCOMPARE(box == 1019   ? settings.width
-             : box == 1020 ? settings.height
-                           : settings.frameRate,
+    QCOMPARE(box == CustomWidthBox    ? settings.width
+             : box == CustomHeightBox ? settings.height
+                                      : settings.frameRate,
              stored);
     if (!message.isEmpty()) QCOMPARE(QApplication::focusWidget(), Item(box));
-    if (box == 1019) QCOMPARE(window->player()->CaptureWidth(), stored);
+    if (box == CustomWidthBox) QCOMPARE(window->player()->CaptureWidth(), stored);
   }
 
   void validationStopsAtTheFirstFailure() {
     Open(GuiData("size_101x75.gif"));
-    Click(1018);
-    qobject_cast<QLineEdit*>(Item(1019))->setText("x");
-    qobject_cast<QLineEdit*>(Item(1020))->setText("2000");
-    Type(1024, "99");
+    Click(CustomSizeOption);
+    qobject_cast<QLineEdit*>(Item(CustomWidthBox))->setText("x");
+    qobject_cast<QLineEdit*>(Item(CustomHeightBox))->setText("2000");
+    Type(FrameRateBox, "99");
     QCOMPARE(hooks->messages, QStringList{"Please enter an integer."});
     QCOMPARE(window->settings().height, 75);
     QCOMPARE(window->settings().frameRate, 10);
@@ -358,13 +369,13 @@ class MainDialogTest : public QObject {
     ChooseOutputDir(out.path());
     const QString gif = GuiData("size_600x500.gif");
     Open(gif);
-    Click(1017);
+    Click(TripleSizeOption);
     QCOMPARE(SizeBoxes(), QString("1800x1500"));
     QVERIFY(hooks->messages.isEmpty());
-    Type(1024, "10");
+    Type(FrameRateBox, "10");
     QCOMPARE(hooks->messages, QStringList{"Please enter an integer between 0 and 1600."});
     // The message only informs: a size option's size is the movie's.
-    Click(1008);
+    Click(ConvertButton);
     QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
     QCOMPARE(hooks->messages.size(), 1);
     const QByteArray movie = ReadAll(out.path() + "/size_600x500.swf");
@@ -380,11 +391,11 @@ class MainDialogTest : public QObject {
     file.close();
     ChooseOutputDir(out.path());
     Open(GuiData("one_frame.gif"));
-    Click(1018);
-    Type(1019, "0");
-    Type(1020, "0");
+    Click(CustomSizeOption);
+    Type(CustomWidthBox, "0");
+    Type(CustomHeightBox, "0");
     QSignalSpy captured(window->player(), &gui::CFramePlayer::frameCaptured);
-    Click(1008);
+    Click(ConvertButton);
     QCOMPARE(hooks->messages,
              QStringList{"The movie " + earlier + " was not written.\nwidth 0 is below 1"});
     QCOMPARE(window->State(), State::Stopped);
@@ -395,10 +406,10 @@ class MainDialogTest : public QObject {
     QCOMPARE(ReadAll(earlier), QByteArray("earlier movie"));
     // A typed size beyond the box's range is kept once the message is dismissed, and the
     // movie is made at that size.
-    Type(1020, "80");
-    Type(1019, "1601");
+    Type(CustomHeightBox, "80");
+    Type(CustomWidthBox, "1601");
     QCOMPARE(hooks->messages.mid(1), QStringList{"Please enter an integer between 0 and 1600."});
-    Click(1008);
+    Click(ConvertButton);
     QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
     QCOMPARE(hooks->messages.size(), 2);
     QVERIFY(ReadAll(earlier) == StreamedMovie(GuiData("one_frame.gif"), window->settings()));
@@ -415,25 +426,25 @@ class MainDialogTest : public QObject {
     });
     timer.start(1);
     hooks->gifFiles.emplace_back(big);
-    Click(1005);
+    Click(OpenFileButton);
     QCOMPARE(window->State(), State::Loading);
     QCOMPARE(EnabledIds(), kEmpty);
     QCOMPARE(window->cursor().shape(), Qt::BusyCursor);
     QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
     QVERIFY(ticksWhileLoading > 0);
     QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
-    QCOMPARE(Text(1011), QString("/6"));
+    QCOMPARE(Text(FrameCountLabel), QString("/6"));
     // Another GIF chosen during a decode replaces it, and the abandoned one never shows.
     hooks->gifFiles.emplace_back(big);
-    Click(1005);
+    Click(OpenFileButton);
     Open(GuiData("four_frames.gif"));
     // The end of the abandoned decode, had it been queued, would arrive now.
     QCoreApplication::processEvents();
-    QCOMPARE(Text(1011) + " " + PropertyRows().first(), QString("/4 Frame Count=4"));
+    QCOMPARE(Text(FrameCountLabel) + " " + PropertyRows().first(), QString("/4 Frame Count=4"));
     // Closing during a decode abandons it.
     hooks->gifFiles.emplace_back(big);
-    Click(1005);
-    Click(1033);
+    Click(OpenFileButton);
+    Click(ExitButton);
     QVERIFY(!window->isVisible());
     QVERIFY(hooks->messages.isEmpty());
   }
@@ -446,7 +457,7 @@ class MainDialogTest : public QObject {
     QCOMPARE(hooks->messages,
              QStringList{path + ": the file ends early; only its 2 complete frames are used"});
     QCOMPARE(window->State(), State::Stopped);
-    QCOMPARE(Text(1011), QString("/2"));
+    QCOMPARE(Text(FrameCountLabel), QString("/2"));
   }
 
   void previewShowsTransparentPixelsOverWhite() {
@@ -466,13 +477,14 @@ class MainDialogTest : public QObject {
     const QString gif = GuiData("size_101x75.gif");
     Open(gif);
     QByteArray original;
-    for (const int option : {1014, 1015, 1015, 1016}) {
+    for (const int option :
+         {HalfSizeOption, OriginalSizeOption, OriginalSizeOption, DoubleSizeOption}) {
       Click(option);
       const QByteArray movie = Convert(home.path(), "size_101x75");
       QVERIFY(movie.startsWith("FWS\x03"));
       QVERIFY(movie == StreamedMovie(gif, window->settings()));
-      if (option == 1015 && !original.isEmpty()) QVERIFY(movie == original);
-      if (option == 1015) original = movie;
+      if (option == OriginalSizeOption && !original.isEmpty()) QVERIFY(movie == original);
+      if (option == OriginalSizeOption) original = movie;
     }
     QCOMPARE(window->player()->store().frames().At(0)->Width(), 101);
     QVERIFY(hooks->messages.isEmpty());
@@ -481,9 +493,9 @@ class MainDialogTest : public QObject {
   void convertWritesEveryFrameOnceAndTheStreamingMovie_data() {
     QTest::addColumn<bool>("minimised");
     QTest::addColumn<int>("sizeOption");
-    QTest::newRow("shown, original size") << false << 1015;
+    QTest::newRow("shown, original size") << false << int{OriginalSizeOption};
     // No paint comes: the capture step writes the frames itself.
-    QTest::newRow("minimised, half size") << true << 1014;
+    QTest::newRow("minimised, half size") << true << int{HalfSizeOption};
   }
   void convertWritesEveryFrameOnceAndTheStreamingMovie() {
     QFETCH(bool, minimised);
@@ -498,14 +510,15 @@ class MainDialogTest : public QObject {
     const QString gif = GuiData("ten_frames.gif");
     Open(gif);
     Click(sizeOption);
-    Type(1024, "12");
+    Type(FrameRateBox, "12");
     // Paused at frame 5, the pass still covers frames 0 to 9.
     PlayUntilStopped("5");
     QCOMPARE(window->player()->CurrentIndex(), 5);
     QSignalSpy captured(window->player(), &gui::CFramePlayer::frameCaptured);
-    Click(1008);
+    Click(ConvertButton);
     QCOMPARE(window->State(), State::Converting);
-    QCOMPARE(EnabledIds(), (std::set<int>{1026, 1027, 1033, 1040}));
+    QCOMPARE(EnabledIds(),
+             (std::set<int>{AboutButton, HelpButton, ExitButton, BrowseOutputButton}));
     QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
     QList<int> order;
     for (const QList<QVariant>& frame : captured) {
@@ -518,8 +531,8 @@ class MainDialogTest : public QObject {
     QCOMPARE(frames.first() + " " + frames.last(),
              QString("ten_frames00000.jpg ten_frames00009.jpg"));
     QVERIFY(hooks->messages.isEmpty());
-    QCOMPARE(EnabledIds(), With(kWithGif, 1003));
-    QCOMPARE(QString::number(Trackbar()) + " " + Text(1012), QString("0 0"));
+    QCOMPARE(EnabledIds(), With(kWithGif, StartButton));
+    QCOMPARE(QString::number(Trackbar()) + " " + Text(FrameNumberBox), QString("0 0"));
     QVERIFY(!window->playbackTimerActive());
     // The streaming conversion with the same settings writes the same bytes.
     const QByteArray movie = ReadAll(out.path() + "/ten_frames.swf");
@@ -530,8 +543,8 @@ class MainDialogTest : public QObject {
   void convertIntoAMissingOrUnwritableDirectoryReports() {
     Open(GuiData("four_frames.gif"));
     ChooseOutputDir("/");
-    QCOMPARE(Text(1042), QString("/"));
-    Click(1008);
+    QCOMPARE(Text(OutputDirectoryBox), QString("/"));
+    Click(ConvertButton);
     QCOMPARE(hooks->messages, QStringList{"Please select the directory for converted files"});
     QCOMPARE(window->State(), State::Stopped);
     QVERIFY(!window->player()->CaptureEnabled());
@@ -541,9 +554,9 @@ class MainDialogTest : public QObject {
     ChooseOutputDir(out.path() + "/blocker");
     // Reported at once, before any frame is written; the exports check their folder too.
     QSignalSpy captured(window->player(), &gui::CFramePlayer::frameCaptured);
-    Click(1008);
+    Click(ConvertButton);
     QCOMPARE(window->State(), State::Stopped);
-    Click(1006);
+    Click(ExportBmpButton);
     QCOMPARE(hooks->messages.size(), 3);
     QCOMPARE(hooks->messages[1], "The movie " + out.path() + "/blocker/four_frames.swf" +
                                      " was not written.\ncannot create directory " + out.path() +
@@ -558,12 +571,13 @@ class MainDialogTest : public QObject {
 
   void openWhilePlayingStopsPlaybackFirst() {
     Open(GuiData("ten_frames.gif"));
-    Click(1003);
+    Click(StartButton);
     QTRY_VERIFY_WITH_TIMEOUT(window->player()->CurrentIndex() >= 2, kSlowMs);
     Open(GuiData("four_frames.gif"));
     QVERIFY(!window->player()->WorkerRunning());
     QCOMPARE(window->State(), State::Stopped);
-    QCOMPARE(Text(1011) + " " + Text(1012) + " " + QString::number(Trackbar()), QString("/4 0 0"));
+    QCOMPARE(Text(FrameCountLabel) + " " + Text(FrameNumberBox) + " " + QString::number(Trackbar()),
+             QString("/4 0 0"));
     QTest::qWait(300);
     QCOMPARE(window->player()->CurrentIndex(), 0);
     QVERIFY(hooks->messages.isEmpty());
@@ -581,7 +595,7 @@ class MainDialogTest : public QObject {
     QFETCH(bool, playingFirst);
     if (playingFirst) {
       Open(GuiData("four_frames.gif"));
-      Click(1003);
+      Click(StartButton);
     }
     Open(GuiData(file));
     QCOMPARE(hooks->messages.size(), 1);
@@ -589,11 +603,11 @@ class MainDialogTest : public QObject {
     QCOMPARE(window->State(), State::Empty);
     QCOMPARE(EnabledIds(), kEmpty);
     QCOMPARE(PropertyRows(), QStringList());
-    QCOMPARE(Text(1011), QString("/0"));
+    QCOMPARE(Text(FrameCountLabel), QString("/0"));
     QVERIFY(!window->player()->WorkerRunning() && !window->playbackTimerActive());
     // Nothing left to play or convert, and the preview still paints.
-    Click(1003);
-    Click(1008);
+    Click(StartButton);
+    Click(ConvertButton);
     QCOMPARE(window->State(), State::Empty);
     QVERIFY(!window->player()->grab().isNull());
   }
@@ -617,28 +631,30 @@ class MainDialogTest : public QObject {
     };
     // From the keyboard (the menu key, Shift+F10): 5 pixels inside the client area.
     const QPoint corner = window->mapToGlobal(QPoint(5, 5));
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, Item(1005)->mapToGlobal(QPoint()));
-    QCOMPARE(menuPlace([&] { QApplication::sendEvent(Item(1005), &menuKey); }), corner);
-    QCOMPARE(menuPlace([&] { QTest::keyClick(Item(1005), Qt::Key_F10, Qt::ShiftModifier); }),
-             corner);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {},
+                              Item(OpenFileButton)->mapToGlobal(QPoint()));
+    QCOMPARE(menuPlace([&] { QApplication::sendEvent(Item(OpenFileButton), &menuKey); }), corner);
+    QCOMPARE(
+        menuPlace([&] { QTest::keyClick(Item(OpenFileButton), Qt::Key_F10, Qt::ShiftModifier); }),
+        corner);
     // A right click on the preview: at the cursor.
-    const QPoint cursor = Item(1022)->mapToGlobal(QPoint(40, 30));
+    const QPoint cursor = Item(PreviewPlayer)->mapToGlobal(QPoint(40, 30));
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(40, 30), cursor);
-    QCOMPARE(menuPlace([&] { QApplication::sendEvent(Item(1022), &rightClick); }), cursor);
+    QCOMPARE(menuPlace([&] { QApplication::sendEvent(Item(PreviewPlayer), &rightClick); }), cursor);
     QCOMPARE(hooks->messages, QStringList(3, "No gif files!"));
   }
 
   void exports() {
     QTemporaryDir temp;
     const QString out = temp.path();
-    QVERIFY(window->OnCommand(32771));
+    QVERIFY(window->OnCommand(ExportSingleCommand));
     QCOMPARE(hooks->messages, QStringList{"No gif files!"});
     QVERIFY(hooks->saveFilters.isEmpty());
     ChooseOutputDir(out);
     Open(gui_test::kTwelveFrames);
     // A hidden button and a menu command: the sequences keep the GIF's own size.
-    Click(1006);
-    QVERIFY(window->OnCommand(32773));
+    Click(ExportBmpButton);
+    QVERIFY(window->OnCommand(ExportTgaSequenceCommand));
     const QStringList files = QDir(out + "/quorvex").entryList(QDir::Files, QDir::Name);
     QCOMPARE(files.size(), 24);
     QCOMPARE(files.first() + " " + files.last(),
@@ -648,7 +664,7 @@ class MainDialogTest : public QObject {
     // Single frames: the save dialog's answer through the extension rule, written
     // at the output size (triple: 15 x 9); a '.' in a folder name adds no
     // extension, so no writer takes the name and the failure names the path.
-    Click(1017);
+    Click(TripleSizeOption);
     QVERIFY(QDir().mkpath(out + "/my.pics"));
     const struct {
       QString chosen;
@@ -661,7 +677,7 @@ class MainDialogTest : public QObject {
                  {"my.pics/frame", 4, false, "my.pics/frame"}};
     for (const auto& save : saves) {
       hooks->savePaths.push_back(gui::SaveChoice{out + "/" + save.chosen, save.filter, save.typed});
-      QVERIFY(window->OnCommand(32771));
+      QVERIFY(window->OnCommand(ExportSingleCommand));
       QCOMPARE(QString::fromStdString(window->singleExportPath()), out + "/" + save.saved);
     }
     QCOMPARE(hooks->saveFilters.size(), 5);
@@ -679,7 +695,7 @@ class MainDialogTest : public QObject {
   void browseAndHelp() {
     ChooseOutputDir("/tmp/some where");
     QCOMPARE(hooks->directoryTitles, QStringList{"Open"});
-    QCOMPARE(Text(1042), QString("/tmp/some where/"));
+    QCOMPARE(Text(OutputDirectoryBox), QString("/tmp/some where/"));
     QCOMPARE(window->settings().outputDirectory, std::string("/tmp/some where/"));
   }
 
@@ -688,7 +704,7 @@ class MainDialogTest : public QObject {
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(current.path()));
     // Neither a help file here nor an installed page (none beside the test program).
-    Click(1027);
+    Click(HelpButton);
     QCOMPARE(hooks->opened, QStringList());
     const QString chm = current.filePath("quorvexhelp.chm");
     QCOMPARE(hooks->messages, QStringList{"The help could not be opened.\n" + chm +
@@ -696,14 +712,14 @@ class MainDialogTest : public QObject {
     // The installed page, which the desktop refuses: said so.
     const QString page = QCoreApplication::applicationDirPath() + "/quorvexhelp.html";
     QVERIFY(QFile(page).open(QIODevice::WriteOnly));
-    Click(1027);
+    Click(HelpButton);
     QCOMPARE(hooks->opened, QStringList{page});
     QCOMPARE(hooks->messages.last(),
              "The help could not be opened.\n" + page + ": the desktop could not open it");
     // The help file in the current folder comes first.
     QVERIFY(QFile(chm).open(QIODevice::WriteOnly));
     hooks->openResult = true;
-    Click(1027);
+    Click(HelpButton);
     QCOMPARE(hooks->opened.last(), chm);
     QCOMPARE(hooks->messages.size(), 2);
     QVERIFY(QFile::remove(page));
@@ -716,7 +732,7 @@ class MainDialogTest : public QObject {
     gui::OpenFileArgument(*window, {"quorvex"});
     QCOMPARE(window->State(), State::Empty);
     QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
-    QCOMPARE(Text(1011), QString("/4"));
+    QCOMPARE(Text(FrameCountLabel), QString("/4"));
     // A file dropped onto the window opens the same way.
     const auto drop = [this](const QList<QUrl>& urls) {
       QMimeData data;
@@ -730,7 +746,7 @@ class MainDialogTest : public QObject {
     };
     QVERIFY(drop({QUrl::fromLocalFile(GuiData("ten_frames.gif"))}));
     QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
-    QCOMPARE(Text(1011), QString("/10"));
+    QCOMPARE(Text(FrameCountLabel), QString("/10"));
     QVERIFY(hooks->messages.isEmpty());
     // Anything else is refused with Open File's message.
     QVERIFY(drop({QUrl::fromLocalFile(GuiData("not_a_gif.gif"))}));
@@ -749,11 +765,11 @@ class MainDialogTest : public QObject {
 
   void closingWhilePlayingEndsTheWorker() {
     // Escape, "Exit", then destroyed while the worker runs: it ends first.
-    for (const int close : {0, 1033, -1}) {
+    for (const int close : {0, int{ExitButton}, -1}) {
       window = std::make_unique<CMainDialog>();
       window->show();
       Open(GuiData("ten_frames.gif"));
-      Click(1003);
+      Click(StartButton);
       QVERIFY(window->player()->WorkerRunning());
       if (close < 0) continue;
       if (close == 0) QTest::keyClick(window.get(), Qt::Key_Escape);
@@ -774,7 +790,7 @@ class MainDialogTest : public QObject {
     QVERIFY(hooks->messages.isEmpty());
     const QImage shot = window->grab().toImage();
     // The preview holds the first frame, not the dialog's background.
-    QVERIFY(shot.pixel(Item(1022)->geometry().center()) != shot.pixel(2, 2));
+    QVERIFY(shot.pixel(Item(PreviewPlayer)->geometry().center()) != shot.pixel(2, 2));
     QVERIFY(shot.save("window.png"));
   }
 };
