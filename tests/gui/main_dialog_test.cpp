@@ -160,6 +160,12 @@ class MainDialogTest : public QObject {
   // Starts playback from the current frame; Pause is clicked the first time the
   // frame box shows `pauseAt`, inside the tick that shows it. Returns every text
   // the frame box shows until the window is Stopped again and shows its frame.
+  // Only the worker moves the position or writes a frame: with it stopped, nothing does once
+  // what is queued has been delivered.
+  void ExpectNothingMoves() {
+    QVERIFY(!window->player()->WorkerRunning());
+    QCoreApplication::processEvents();
+  }
   QStringList PlayUntilStopped(const QString& pauseAt = QString()) {
     QStringList texts;
     QObject context;
@@ -263,7 +269,7 @@ class MainDialogTest : public QObject {
     QVERIFY(!window->player()->WorkerRunning());
     // Paused at frame 2, it stays there; Start resumes from it.
     QCOMPARE(PlayUntilStopped("2"), (QStringList{"1", "2"}));
-    QTest::qWait(500);
+    ExpectNothingMoves();
     QCOMPARE(window->player()->CurrentIndex(), 2);
     QCOMPARE(PlayUntilStopped(), (QStringList{"3", "0"}));
   }
@@ -400,7 +406,7 @@ class MainDialogTest : public QObject {
              QStringList{"The movie " + earlier + " was not written.\nwidth 0 is below 1"});
     QCOMPARE(window->State(), State::Stopped);
     QVERIFY(!window->player()->CaptureEnabled());
-    QTest::qWait(300);
+    ExpectNothingMoves();
     QCOMPARE(captured.count(), 0);
     QVERIFY(QDir(out.path() + "/quorvex/Temp").entryList(QDir::Files).isEmpty());
     QCOMPARE(ReadAll(earlier), QByteArray("earlier movie"));
@@ -578,7 +584,7 @@ class MainDialogTest : public QObject {
     QCOMPARE(window->State(), State::Stopped);
     QCOMPARE(Text(FrameCountLabel) + " " + Text(FrameNumberBox) + " " + QString::number(Trackbar()),
              QString("/4 0 0"));
-    QTest::qWait(300);
+    ExpectNothingMoves();
     QCOMPARE(window->player()->CurrentIndex(), 0);
     QVERIFY(hooks->messages.isEmpty());
   }
