@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "app/gui/ui_hooks.h"
-#include "support/url_command.h"
+#include "app/gui/url_command.h"
 
 namespace gui {
 namespace {
@@ -49,13 +49,13 @@ std::optional<std::string> DesktopHandlerCommand(const std::string& scheme) {
     for (const QString& list : lists) {
       const std::optional<std::string> text = ReadKeyFile(list);
       if (!text) continue;
-      const std::string id = support::DefaultApplicationFor(*text, type);
+      const std::string id = DefaultApplicationFor(*text, type);
       if (id.empty()) continue;
       const QString entryPath =
           QStandardPaths::locate(QStandardPaths::ApplicationsLocation, QString::fromStdString(id));
       const std::optional<std::string> entry = ReadKeyFile(entryPath);
       if (!entry) continue;
-      if (std::optional<std::string> command = support::DesktopEntryCommand(*entry)) {
+      if (std::optional<std::string> command = DesktopEntryCommand(*entry)) {
         return command;
       }
     }
@@ -94,25 +94,25 @@ void CLinkLabel::SetFallback(LinkFallback fallback) { m_fallback = std::move(fal
 
 int CLinkLabel::LaunchUrl(const QString& address) const {
   const UiHooks& hooks = Hooks();
-  if (hooks.openExternal && hooks.openExternal(address)) return support::kLaunchSucceeded;
+  if (hooks.openExternal && hooks.openExternal(address)) return kLaunchSucceeded;
   // The opener gives no reason; "no program for it" is what refusals mean here.
-  const int openerResult = support::kLaunchNoAssociation;
+  const int openerResult = kLaunchNoAssociation;
   if (!m_fallback.handlerCommand || !m_fallback.runCommand) return openerResult;
   const QString scheme = QUrl(address).scheme();
   const std::optional<std::string> handler =
       m_fallback.handlerCommand(scheme.isEmpty() ? std::string("http") : scheme.toStdString());
   if (!handler) return openerResult;
   const std::optional<std::string> command =
-      support::BuildLaunchCommand(*handler, address.toLocal8Bit().toStdString());
+      BuildLaunchCommand(*handler, address.toLocal8Bit().toStdString());
   if (!command) return openerResult;
-  return m_fallback.runCommand(*command) ? support::kLaunchSucceeded : support::kLaunchFileNotFound;
+  return m_fallback.runCommand(*command) ? kLaunchSucceeded : kLaunchFileNotFound;
 }
 
 void CLinkLabel::ShowLaunchError(int code) {
   QApplication::beep();
   const UiHooks& hooks = Hooks();
   if (hooks.showMessage) {
-    hooks.showMessage(this, QString::fromStdString(support::LaunchErrorText(code)));
+    hooks.showMessage(this, QString::fromStdString(LaunchErrorText(code)));
   }
 }
 
@@ -167,7 +167,7 @@ void CLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 void CLinkLabel::OnClicked() {
   const int result = LaunchUrl(m_address);
-  m_visited = support::IsLaunchSuccess(result);
+  m_visited = IsLaunchSuccess(result);
   update();
   if (!m_visited) ShowLaunchError(result);
 }

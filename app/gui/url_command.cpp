@@ -1,9 +1,9 @@
-#include "support/url_command.h"
+#include "app/gui/url_command.h"
 
 #include <array>
 #include <utility>
 
-namespace support {
+namespace gui {
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r";
@@ -159,4 +159,4 @@ std::optional<std::string> DesktopEntryCommand(std::string_view desktopEntry) {
   return command;
 }
 
-}  // namespace support
+}  // namespace gui

@@ -1,13 +1,12 @@
-#include "support/url_command.h"
+#include "app/gui/url_command.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
+namespace gui {
 namespace {
-
-using support::BuildLaunchCommand;
 
 constexpr const char* kAddress = "https://quorvex.example.org/";
 
@@ -39,43 +38,39 @@ TEST(BuildLaunchCommand, PlaceholderRules) {
 }
 
 TEST(BuildLaunchCommand, HandlerLongerThanItsBufferIsNotRun) {
-  const std::string longest(support::kMaxHandlerCommandChars, 'b');
+  const std::string longest(kMaxHandlerCommandChars, 'b');
   ASSERT_TRUE(BuildLaunchCommand(longest, "a").has_value());
   EXPECT_EQ(*BuildLaunchCommand(longest, "a"), longest + " a");
   EXPECT_EQ(BuildLaunchCommand(longest + "b", "a"), std::nullopt);
   // Too long as read, even though the cut would make it short.
-  EXPECT_EQ(BuildLaunchCommand("b %1" + std::string(support::kMaxHandlerCommandChars, ' '), "a"),
+  EXPECT_EQ(BuildLaunchCommand("b %1" + std::string(kMaxHandlerCommandChars, ' '), "a"),
             std::nullopt);
 }
 
 TEST(BuildLaunchCommand, CommandLongerThanItsBufferIsNotRun) {
   const std::string handler = "browser %1";  // cut to "browser " (8 characters)
-  const std::size_t room = support::kMaxLaunchCommandChars - 8 - 1;
+  const std::size_t room = kMaxLaunchCommandChars - 8 - 1;
   const auto fits = BuildLaunchCommand(handler, std::string(room, 'x'));
   ASSERT_TRUE(fits.has_value());
-  EXPECT_EQ(fits->size(), support::kMaxLaunchCommandChars);
+  EXPECT_EQ(fits->size(), kMaxLaunchCommandChars);
   EXPECT_EQ(BuildLaunchCommand(handler, std::string(room + 1, 'x')), std::nullopt);
   EXPECT_EQ(BuildLaunchCommand(handler, std::string(100000, 'x')), std::nullopt);
 }
 
 TEST(LaunchErrorText, KnownAndUnknownCodes) {
-  EXPECT_EQ(support::LaunchErrorText(26),
-            "Unable to open hyperlink:\n\nA sharing violation occurred. ");
-  EXPECT_EQ(support::LaunchErrorText(1),
-            "Unable to open hyperlink:\n\nUnknown Error (1) occurred.");
-  EXPECT_EQ(support::LaunchErrorText(0),
+  EXPECT_EQ(LaunchErrorText(26), "Unable to open hyperlink:\n\nA sharing violation occurred. ");
+  EXPECT_EQ(LaunchErrorText(1), "Unable to open hyperlink:\n\nUnknown Error (1) occurred.");
+  EXPECT_EQ(LaunchErrorText(0),
             "Unable to open hyperlink:\n\nThe operating system is out\nof memory or resources.");
-  EXPECT_EQ(support::LaunchErrorText(support::kLaunchNoAssociation),
+  EXPECT_EQ(LaunchErrorText(kLaunchNoAssociation),
             "Unable to open hyperlink:\n\nThere is no application associated\nwith the given "
             "filename extension.");
-  EXPECT_EQ(support::LaunchErrorText(support::kLaunchFileNotFound),
+  EXPECT_EQ(LaunchErrorText(kLaunchFileNotFound),
             "Unable to open hyperlink:\n\nThe specified file was not found.");
-  EXPECT_EQ(support::LaunchErrorText(32),
+  EXPECT_EQ(LaunchErrorText(32),
             "Unable to open hyperlink:\n\nThe specified dynamic-link library was not found.");
-  EXPECT_EQ(support::LaunchErrorText(-7),
-            "Unable to open hyperlink:\n\nUnknown Error (-7) occurred.");
-  EXPECT_EQ(support::LaunchErrorText(33),
-            "Unable to open hyperlink:\n\nUnknown Error (33) occurred.");
+  EXPECT_EQ(LaunchErrorText(-7), "Unable to open hyperlink:\n\nUnknown Error (-7) occurred.");
+  EXPECT_EQ(LaunchErrorText(33), "Unable to open hyperlink:\n\nUnknown Error (33) occurred.");
 }
 
 TEST(DefaultApplicationFor, ReadsOnlyTheDefaultsGroup) {
@@ -89,12 +84,11 @@ TEST(DefaultApplicationFor, ReadsOnlyTheDefaultsGroup) {
       "x-scheme-handler/https = ;chromium.desktop;firefox-esr.desktop;\n"
       "[Removed Associations]\n"
       "x-scheme-handler/http=chromium.desktop\n";
-  EXPECT_EQ(support::DefaultApplicationFor(list, "x-scheme-handler/https"), "chromium.desktop");
-  EXPECT_EQ(support::DefaultApplicationFor(list, "text/html"), "firefox-esr.desktop");
-  EXPECT_EQ(support::DefaultApplicationFor(list, "x-scheme-handler/http"), "");
-  EXPECT_EQ(support::DefaultApplicationFor("", "text/html"), "");
-  EXPECT_EQ(support::DefaultApplicationFor("[Default Applications]\ntext/html=;;\n", "text/html"),
-            "");
+  EXPECT_EQ(DefaultApplicationFor(list, "x-scheme-handler/https"), "chromium.desktop");
+  EXPECT_EQ(DefaultApplicationFor(list, "text/html"), "firefox-esr.desktop");
+  EXPECT_EQ(DefaultApplicationFor(list, "x-scheme-handler/http"), "");
+  EXPECT_EQ(DefaultApplicationFor("", "text/html"), "");
+  EXPECT_EQ(DefaultApplicationFor("[Default Applications]\ntext/html=;;\n", "text/html"), "");
 }
 
 TEST(DesktopEntryCommand, FieldCodesAndEscapes) {
@@ -119,16 +113,16 @@ TEST(DesktopEntryCommand, FieldCodesAndEscapes) {
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(support::DesktopEntryCommand(row.entry), row.expected);
+    EXPECT_EQ(DesktopEntryCommand(row.entry), row.expected);
   }
 }
 
 TEST(DesktopEntryCommand, FeedsTheLaunchCommand) {
-  const auto handler =
-      support::DesktopEntryCommand("[Desktop Entry]\nExec=/usr/bin/web --new-window %u\n");
+  const auto handler = DesktopEntryCommand("[Desktop Entry]\nExec=/usr/bin/web --new-window %u\n");
   ASSERT_TRUE(handler.has_value());
   EXPECT_EQ(BuildLaunchCommand(*handler, kAddress),
             "/usr/bin/web --new-window  https://quorvex.example.org/");
 }
 
 }  // namespace
+}  // namespace gui

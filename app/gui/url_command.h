@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace support {
+namespace gui {
 
 // Results of a link launch, in the shell's numbering: above 32 is success, 32 and
 // below name the failure (LaunchErrorText turns them into words).
@@ -46,4 +46,4 @@ std::string DefaultApplicationFor(std::string_view mimeAppsList, std::string_vie
 // dropped. nullopt when the entry has no Exec key.
 std::optional<std::string> DesktopEntryCommand(std::string_view desktopEntry);
 
-}  // namespace support
+}  // namespace gui
