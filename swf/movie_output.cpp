@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "support/replacing_file.h"
 #include "swf/swf_constants.h"
 
 namespace swf {
@@ -12,22 +13,24 @@ constexpr std::size_t kBufferBytes = std::size_t{256} << 10;
 
 }  // namespace
 
-MovieOutput::MovieOutput() = default;
+MovieOutput::MovieOutput() : file_(std::make_unique<support::ReplacingFile>()) {}
 MovieOutput::~MovieOutput() = default;
+
+bool MovieOutput::isOpen() const { return file_->isOpen(); }
 
 bool MovieOutput::open(const std::string& path, bool compressed) {
   error_.clear();
   size_ = 0;
   buffer_.clear();
   deflate_.reset();
-  if (!file_.open(path)) {
-    error_ = file_.error();
+  if (!file_->open(path)) {
+    error_ = file_->error();
     return false;
   }
   if (compressed) {
     deflate_ = std::make_unique<DeflateStream>([this](std::span<const std::uint8_t> out) {
-      if (file_.write(out)) return true;
-      error_ = file_.error();
+      if (file_->write(out)) return true;
+      error_ = file_->error();
       return false;
     });
   }
@@ -44,7 +47,7 @@ void MovieOutput::write(std::span<const std::uint8_t> bytes) {
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
     return;
   }
-  if (flush() && !file_.write(bytes)) error_ = file_.error();
+  if (flush() && !file_->write(bytes)) error_ = file_->error();
 }
 
 // The prefix is written as it comes (once per movie, a few bytes), ahead of any compressed byte.
@@ -54,8 +57,8 @@ void MovieOutput::writeCompressed(std::span<const std::uint8_t> bytes) {
           ? std::min<std::size_t>(bytes.size(), kUncompressedPrefixBytes - size_)
           : 0;
   size_ += bytes.size();
-  if (prefix > 0 && !file_.write(bytes.first(prefix))) {
-    error_ = file_.error();
+  if (prefix > 0 && !file_->write(bytes.first(prefix))) {
+    error_ = file_->error();
     return;
   }
   if (!deflate_->write(bytes.subspan(prefix))) fail("cannot compress the movie: out of memory");
@@ -63,7 +66,7 @@ void MovieOutput::writeCompressed(std::span<const std::uint8_t> bytes) {
 
 bool MovieOutput::flush() {
   if (!ok()) return false;
-  if (!buffer_.empty() && !file_.write(buffer_)) error_ = file_.error();
+  if (!buffer_.empty() && !file_->write(buffer_)) error_ = file_->error();
   buffer_.clear();
   return ok();
 }
@@ -73,20 +76,20 @@ void MovieOutput::patch(std::uint64_t offset, std::span<const std::uint8_t> byte
       (offset > kUncompressedPrefixBytes || bytes.size() > kUncompressedPrefixBytes - offset)) {
     return fail("cannot change compressed bytes of the movie");
   }
-  if (flush() && !file_.writeAt(offset, bytes)) error_ = file_.error();
+  if (flush() && !file_->writeAt(offset, bytes)) error_ = file_->error();
 }
 
 bool MovieOutput::commit() {
   if (deflate_ && ok() && !deflate_->finish()) fail("cannot compress the movie: out of memory");
-  if (flush() && !file_.commit()) error_ = file_.error();
-  if (!ok()) file_.discard();
+  if (flush() && !file_->commit()) error_ = file_->error();
+  if (!ok()) file_->discard();
   return ok();
 }
 
 void MovieOutput::discard() {
   buffer_.clear();
   deflate_.reset();
-  file_.discard();
+  file_->discard();
 }
 
 }  // namespace swf

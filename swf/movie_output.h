@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "support/replacing_file.h"
 #include "swf/deflate_stream.h"
+
+namespace support {
+class ReplacingFile;
+}  // namespace support
 
 namespace swf {
 
@@ -34,7 +37,7 @@ class MovieOutput {
   // Creates the new file for `path`, its bytes after the prefix zlib-compressed when
   // `compressed`; false with error() when it cannot be created.
   bool open(const std::string& path, bool compressed = false);
-  bool isOpen() const { return file_.isOpen(); }
+  bool isOpen() const;
 
   // Appends bytes. Failures are kept: once a write failed or the movie outgrew kMaxBytes, ok()
   // is false, error() says why, and nothing more is written.
@@ -66,7 +69,8 @@ class MovieOutput {
   // Appends bytes of a compressed movie: the prefix as it is, the rest through deflate_.
   void writeCompressed(std::span<const std::uint8_t> bytes);
 
-  support::ReplacingFile file_;
+  // Held apart so that users of the movie writer need not see the file writer.
+  std::unique_ptr<support::ReplacingFile> file_;
   std::unique_ptr<DeflateStream> deflate_;
   std::vector<std::uint8_t> buffer_;
   std::uint64_t size_ = 0;
