@@ -130,7 +130,10 @@ BENCHMARK(GiflibSlurp)->Unit(benchmark::kMillisecond);
 void OurLzw(benchmark::State& state) {
   const std::vector<uint8_t>& bytes = Animation();
   image::GifFile file;
-  image::ParseGif(bytes, &file, nullptr);
+  if (!image::ParseGif(bytes, &file)) {
+    state.SkipWithError("parse failed");
+    return;
+  }
   image::LzwDecoder decoder;
   image::GifIndexBuffer indices;
   for (auto _ : state) {
@@ -150,14 +153,14 @@ void OurStream(benchmark::State& state) {
   const int threads = static_cast<int>(state.range(0));
   for (auto _ : state) {
     int count = 0;
-    image::DecodeGifFrames(
+    const image::ImageResult decoded = image::DecodeGifFrames(
         bytes, threads,
         [](int, const image::ImageBuffer& frame) {
           benchmark::DoNotOptimize(frame.Pixels());
           return true;
         },
-        nullptr, &count);
-    if (count != kFrames) {
+        &count);
+    if (!decoded || count != kFrames) {
       state.SkipWithError("decode failed");
     }
   }

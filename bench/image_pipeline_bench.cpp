@@ -15,7 +15,7 @@ namespace {
 // resampler see neither flat areas nor pure noise. 32 bpp, opaque.
 image::ImageBuffer PhotoFrame(int width, int height) {
   image::ImageBuffer frame;
-  frame.Create(width, height, 32);
+  if (!frame.Create(width, height, 32)) return frame;
   uint32_t seed = 12345;
   for (int y = 0; y < height; ++y) {
     uint8_t* pixel = frame.RowPointer(y);
@@ -66,7 +66,10 @@ void JpegEncode(benchmark::State& state) {
   image::ImageBuffer frame = PhotoFrame(width, height);
   if (state.range(2) == 24) {
     image::ImageBuffer opaque;
-    opaque.Create(width, height, 24);
+    if (!opaque.Create(width, height, 24)) {
+      state.SkipWithError("out of memory");
+      return;
+    }
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
         const uint8_t* from = frame.PixelAddress(x, y);
@@ -77,7 +80,7 @@ void JpegEncode(benchmark::State& state) {
   }
   std::vector<uint8_t> jpeg;
   for (auto _ : state) {
-    image::EncodeJpeg(frame, 80, jpeg, nullptr);
+    if (!image::EncodeJpeg(frame, 80, jpeg)) state.SkipWithError("encoding failed");
     benchmark::DoNotOptimize(jpeg.data());
   }
   SetPixelRate(state, width, height);
@@ -96,7 +99,9 @@ void EncodeResizedDouble(benchmark::State& state) {
   const image::ImageBuffer frame = PhotoFrame(500, 400);
   std::vector<uint8_t> jpeg;
   for (auto _ : state) {
-    image::EncodeResizedJpeg(frame, 1000, 800, 80, jpeg, nullptr);
+    if (!image::EncodeResizedJpeg(frame, 1000, 800, 80, jpeg)) {
+      state.SkipWithError("encoding failed");
+    }
     benchmark::DoNotOptimize(jpeg.data());
   }
   SetPixelRate(state, 1000, 800);

@@ -92,7 +92,7 @@ void Streaming(benchmark::State& state, const QString& gif, SizeOption size) {
   request.settings = window->settings();
   request.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   for (auto _ : state) {
-    if (!core::ConvertGif(request, {}).ok) state.SkipWithError("the conversion failed");
+    if (!core::ConvertGif(request, {}).status) state.SkipWithError("the conversion failed");
   }
   SetPeakRss(state);
 }

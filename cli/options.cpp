@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "support/paths.h"
@@ -32,9 +33,13 @@ std::string WithTrailingSlash(std::string directory) {
   return directory;
 }
 
+support::Status refused(std::string sentence) {
+  return {support::Failure::Refused, std::move(sentence)};
+}
+
 }  // namespace
 
-bool ParseSizeOption(const std::string& text, SizeChoice& size, std::string& error) {
+support::Status ParseSizeOption(const std::string& text, SizeChoice& size) {
   static const std::pair<const char*, core::SizeMode> kNames[] = {
       {"half", core::SizeMode::HalfSize},
       {"original", core::SizeMode::ActualSize},
@@ -43,7 +48,7 @@ bool ParseSizeOption(const std::string& text, SizeChoice& size, std::string& err
   for (const auto& [name, mode] : kNames) {
     if (text == name) {
       size = SizeChoice{mode, 0, 0};
-      return true;
+      return {};
     }
   }
   const std::size_t cross = text.find('x');
@@ -51,19 +56,16 @@ bool ParseSizeOption(const std::string& text, SizeChoice& size, std::string& err
   int height = 0;
   if (cross == std::string::npos || !ParseDecimal(std::string_view(text).substr(0, cross), width) ||
       !ParseDecimal(std::string_view(text).substr(cross + 1), height)) {
-    error = "size '" + text + "' is not half, original, double, triple or WxH";
-    return false;
+    return refused("size '" + text + "' is not half, original, double, triple or WxH");
   }
-  const std::string problem = core::CheckCustomSize(width, height);
-  if (!problem.empty()) {
-    error = "size " + text + ": " + problem;
-    return false;
+  if (const support::Status problem = core::CheckCustomSize(width, height); !problem) {
+    return refused("size " + text + ": " + problem.message());
   }
   size = SizeChoice{core::SizeMode::CustomSize, width, height};
-  return true;
+  return {};
 }
 
-bool ParseMemorySize(const std::string& text, uint64_t& bytes, std::string& error) {
+support::Status ParseMemorySize(const std::string& text, uint64_t& bytes) {
   std::size_t digits = 0;
   while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
   std::string unit = text.substr(digits);
@@ -80,14 +82,14 @@ bool ParseMemorySize(const std::string& text, uint64_t& bytes, std::string& erro
   const char* end = text.data() + digits;
   const bool parsed = digits > 0 && std::from_chars(text.data(), end, value).ptr == end;
   if (!parsed || shift < 0 || value == 0 || value > (UINT64_MAX >> shift)) {
-    error = "memory size '" + text + "' is not a positive number of bytes with K, M, G or T";
-    return false;
+    return refused("memory size '" + text +
+                   "' is not a positive number of bytes with K, M, G or T");
   }
   bytes = value << shift;
-  return true;
+  return {};
 }
 
-bool ParseColor(const std::string& text, core::RgbColor& color, std::string& error) {
+support::Status ParseColor(const std::string& text, core::RgbColor& color) {
   const std::string_view digits = std::string_view(text).substr(text.starts_with('#') ? 1 : 0);
   uint32_t value = 0;
   const char* end = digits.data() + digits.size();
@@ -97,12 +99,11 @@ bool ParseColor(const std::string& text, core::RgbColor& color, std::string& err
                   [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) &&
       std::from_chars(digits.data(), end, value, 16).ptr == end;
   if (!hex) {
-    error = "colour '" + text + "' is not six hexadecimal digits RRGGBB";
-    return false;
+    return refused("colour '" + text + "' is not six hexadecimal digits RRGGBB");
   }
   color = core::RgbColor{static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
                          static_cast<uint8_t>(value)};
-  return true;
+  return {};
 }
 
 ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs) {
@@ -201,26 +202,26 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
     result.output = "quorvex-convert: " + message + "\nRun with --help for more information.\n";
     return result;
   };
-  std::string sizeError;
-  if (!ParseSizeOption(sizeText, options.size, sizeError))
-    return usageError("--size: " + sizeError);
+  if (const support::Status size = ParseSizeOption(sizeText, options.size); !size) {
+    return usageError("--size: " + size.message());
+  }
   for (const CLI::Option* option : pictureOptions) {
     if (option->count() > 0 && !exportText.empty()) {
       return usageError(option->get_name() + " applies to movies, not to --export");
     }
   }
   if (!backgroundText.empty()) {
-    std::string colorError;
-    if (!ParseColor(backgroundText, options.background, colorError)) {
-      return usageError("--background: " + colorError);
+    if (const support::Status color = ParseColor(backgroundText, options.background); !color) {
+      return usageError("--background: " + color.message());
     }
   }
   if (framesText == "lossless") options.frameFormat = core::FrameFormat::Lossless;
   if (framesText == "auto") options.frameFormat = core::FrameFormat::Auto;
   if (filterText == "nearest") options.scaleFilter = image::ResizeFilter::Nearest;
-  std::string memoryError;
-  if (!memoryText.empty() && !ParseMemorySize(memoryText, options.memoryLimit, memoryError)) {
-    return usageError("--memory-limit: " + memoryError);
+  if (!memoryText.empty()) {
+    if (const support::Status memory = ParseMemorySize(memoryText, options.memoryLimit); !memory) {
+      return usageError("--memory-limit: " + memory.message());
+    }
   }
   if (!support::DirectoryExists(outputDirectory)) {
     return usageError("--output-dir: directory '" + outputDirectory + "' does not exist");

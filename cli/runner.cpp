@@ -34,24 +34,25 @@ const char* SizeName(core::SizeMode mode) {
 }
 
 // The movie size for this GIF, or a sentence naming the limit it breaks.
-bool MovieSize(const SizeChoice& choice, const core::GifSummary& gif, int& width, int& height,
-               std::string& error) {
+support::Status MovieSize(const SizeChoice& choice, const image::GifInfo& gif, int& width,
+                          int& height) {
   if (choice.mode == core::SizeMode::CustomSize) {
     width = choice.width;
     height = choice.height;
-    return true;
+    return {};
   }
   const auto size = core::SizeForOption(choice.mode, gif.width, gif.height);
-  const std::string problem =
-      size ? core::CheckMovieSize(size->first, size->second) : "the size does not fit an int";
-  if (!problem.empty()) {
-    error = std::string(SizeName(choice.mode)) + " size of " + std::to_string(gif.width) + "x" +
-            std::to_string(gif.height) + ": " + problem;
-    return false;
+  const support::Status problem =
+      size ? core::CheckMovieSize(size->first, size->second)
+           : support::Status{support::Failure::Refused, "the size does not fit an int"};
+  if (!problem) {
+    return {support::Failure::Refused, std::string(SizeName(choice.mode)) + " size of " +
+                                           std::to_string(gif.width) + "x" +
+                                           std::to_string(gif.height) + ": " + problem.message()};
   }
   width = size->first;
   height = size->second;
-  return true;
+  return {};
 }
 
 class Runner {
@@ -72,9 +73,10 @@ class Runner {
   bool ConvertFile(const std::string& path) {
     const auto start = std::chrono::steady_clock::now();
     core::GifSource source;
-    std::string error;
-    if (!source.Open(path, {}, &error)) return Fail(error);
-    const core::GifSummary& gif = source.summary();
+    if (const support::Status opened = source.Open(path, {}); !opened) {
+      return Fail(opened.message());
+    }
+    const image::GifInfo& gif = source.summary();
     if (gif.truncated) {
       // Browsers show the complete frames of a cut file; so does the movie, but the user hears
       // about the loss.
@@ -104,14 +106,18 @@ class Runner {
       request.settings.scaleFilter = m_options.scaleFilter;
       request.settings.gifTiming = m_options.gifTiming;
       request.settings.compress = m_options.compress;
-      if (!MovieSize(m_options.size, gif, request.settings.width, request.settings.height, error)) {
-        return Fail(path + ": " + error);
+      if (const support::Status sized =
+              MovieSize(m_options.size, gif, request.settings.width, request.settings.height);
+          !sized) {
+        return Fail(path + ": " + sized.message());
       }
       target = core::MoviePath(m_options.outputDirectory, path);
-      if (!Claim(target, path, error)) return Fail(path + ": " + error);
+      if (const support::Status claimed = Claim(target, path); !claimed) {
+        return Fail(path + ": " + claimed.message());
+      }
       const core::MovieResult result = core::ConvertGif(request, progress);
       m_bar.Clear();
-      if (!result.ok) return Fail(path + ": " + result.error);
+      if (!result.status) return Fail(path + ": " + result.status.message());
       for (const std::string& warning : result.warnings) Warn(path + ": " + warning);
       if (result.jobs < request.jobs) {
         Warn(path + ": converted on " + std::to_string(result.jobs) + " of " +
@@ -126,10 +132,12 @@ class Runner {
       request.outputDirectory = m_options.outputDirectory;
       request.extension = m_options.exportFormat == ExportFormat::Bmp ? ".bmp" : ".tga";
       target = core::SequenceFramePath(request.outputDirectory, path, 0, request.extension);
-      if (!Claim(target, path, error)) return Fail(path + ": " + error);
+      if (const support::Status claimed = Claim(target, path); !claimed) {
+        return Fail(path + ": " + claimed.message());
+      }
       const core::ExportResult result = core::ExportGifSequence(request, progress);
       m_bar.Clear();
-      if (!result.ok) return Fail(path + ": " + result.error);
+      if (!result.status) return Fail(path + ": " + result.status.message());
       detail = std::to_string(gif.width) + "x" + std::to_string(gif.height) + ", " +
                result.firstPath + " .. " + support::GetBaseName(result.lastPath) +
                request.extension;
@@ -145,11 +153,11 @@ class Runner {
 
   // Two inputs with the same base name would write the same output; the later one is refused
   // rather than silently replacing what the earlier one wrote in this run.
-  bool Claim(const std::string& target, const std::string& path, std::string& error) {
+  support::Status Claim(const std::string& target, const std::string& path) {
     const auto [entry, added] = m_claimed.emplace(target, path);
-    if (added) return true;
-    error = "its output " + target + " was already written for " + entry->second;
-    return false;
+    if (added) return {};
+    return {support::Failure::Refused,
+            "its output " + target + " was already written for " + entry->second};
   }
 
   void Warn(const std::string& message) {

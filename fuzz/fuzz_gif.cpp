@@ -52,19 +52,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   std::vector<std::uint64_t> hashes;
-  image::ImageError inlineError = image::ImageError::None;
   int inlineCount = 0;
-  const bool inlineOk = image::DecodeGifFrames(
+  const image::ImageResult inlineResult = image::DecodeGifFrames(
       bytes, 0,
       [&](int, const image::ImageBuffer& frame) {
         hashes.push_back(Hash(frame));
         return true;
       },
-      &inlineError, &inlineCount);
+      &inlineCount);
 
-  image::ImageError threadedError = image::ImageError::None;
   int threadedCount = 0;
-  const bool threadedOk = image::DecodeGifFrames(
+  const image::ImageResult threadedResult = image::DecodeGifFrames(
       bytes, 2,
       [&](int index, const image::ImageBuffer& frame) {
         if (static_cast<std::size_t>(index) >= hashes.size() ||
@@ -73,14 +71,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         return true;
       },
-      &threadedError, &threadedCount);
-  if (inlineOk != threadedOk || inlineError != threadedError || inlineCount != threadedCount) {
+      &threadedCount);
+  if (inlineResult.code() != threadedResult.code() || inlineCount != threadedCount) {
     __builtin_trap();
   }
 
   image::GifCodec codec;
   image::ImageSequence frames;
-  if (codec.LoadMemory(bytes, frames) != inlineOk) {
+  if (static_cast<bool>(codec.LoadMemory(bytes, frames)) != static_cast<bool>(inlineResult)) {
     __builtin_trap();
   }
   if (frames.Count() > 0 && frames.At(0)->PixelBytes() <= kMaxReencodeBytes) {

@@ -39,51 +39,43 @@ BitmapInfoHeader ReadInfoHeader(std::span<const uint8_t> bytes) {
 // file (missing ones keep the grey ramp) and the pixel block receives
 // min(stride x height, size - bfOffBits) bytes, so a file with short pixel data still loads
 // with its missing rows left zero.
-bool BmpCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+ImageResult BmpCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
   if (bytes.size() <= kFileHeaderSize) {
-    SetError(ImageError::Truncated);
-    return false;
+    return ImageError::Truncated;
   }
   if (bytes[0] != 'B' || bytes[1] != 'M') {
-    SetError(ImageError::BadSignature);
-    return false;
+    return ImageError::BadSignature;
   }
   const uint32_t offBits = readLe32(bytes, 10);
   if (offBits >= bytes.size() || bytes.size() < kHeadersSize) {
-    SetError(ImageError::Truncated);
-    return false;
+    return ImageError::Truncated;
   }
   const BitmapInfoHeader header = ReadInfoHeader(bytes);
   // Smaller headers (the 12-byte OS/2 core header) lay their fields out differently.
   if (header.biSize < kInfoHeaderSize) {
-    SetError(ImageError::Corrupt);
-    return false;
+    return ImageError::Corrupt;
   }
   // The palette starts right after the header, so the header must end inside the data.
   if (header.biSize > bytes.size() - kFileHeaderSize) {
-    SetError(ImageError::Truncated);
-    return false;
+    return ImageError::Truncated;
   }
   if (header.biWidth > kMaxDimension || header.biHeight > kMaxDimension) {
-    SetError(ImageError::TooLarge);
-    return false;
+    return ImageError::TooLarge;
   }
   std::array<uint32_t, 3> masks{};
   const bool hasMasks = header.biBitCount == 16 && header.biCompression == kBiBitfields;
   if (hasMasks) {
     if (bytes.size() < kHeadersSize + kMasksSize) {
-      SetError(ImageError::Truncated);
-      return false;
+      return ImageError::Truncated;
     }
     for (std::size_t i = 0; i < masks.size(); ++i) {
       masks[i] = readLe32(bytes, kHeadersSize + 4 * i);
     }
   }
   auto picture = std::make_unique<ImageBuffer>();
-  if (!picture->CreateFromHeader(header, hasMasks ? masks.data() : nullptr)) {
-    SetError(picture->LastError());
-    return false;
-  }
+  if (ImageResult created = picture->CreateFromHeader(header, hasMasks ? masks.data() : nullptr);
+      !created)
+    return created;
   if (header.biBitCount <= 8) {
     const std::size_t paletteStart = kFileHeaderSize + header.biSize;
     const std::size_t available = (bytes.size() - paletteStart) / 4;
@@ -98,7 +90,7 @@ bool BmpCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
   const std::size_t pixelBytes = std::min(picture->PixelBytes(), bytes.size() - offBits);
   std::memcpy(picture->Pixels(), bytes.data() + offBits, pixelBytes);
   decoded.Append(std::move(picture));
-  return true;
+  return {};
 }
 
 // The file written, all values little-endian:
@@ -114,8 +106,8 @@ bool BmpCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
 //                                   masks red, green, blue at 16 bpp with compression 3
 //                                   (extra = 12); nothing otherwise
 //   54+extra       pixel rows       the pixel block as stored: bottom row first, padded rows
-bool BmpCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*options*/,
-                        std::vector<uint8_t>& out) {
+ImageResult BmpCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*options*/,
+                               std::vector<uint8_t>& out) {
   const std::vector<uint8_t> info = picture.BitmapInfo();
   const int depth = picture.BitsPerPixel();
   std::size_t extra = 0;
@@ -128,8 +120,7 @@ bool BmpCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*option
   std::size_t fileSize = 0;
   if (!checkedAdd(offBits, picture.PixelBytes(), fileSize) ||
       fileSize > std::numeric_limits<uint32_t>::max()) {
-    SetError(ImageError::TooLarge);
-    return false;
+    return ImageError::TooLarge;
   }
   out.reserve(fileSize);
   out.push_back('B');
@@ -141,7 +132,7 @@ bool BmpCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*option
   const auto infoEnd = info.begin() + static_cast<std::ptrdiff_t>(kInfoHeaderSize + extra);
   out.insert(out.end(), info.begin(), infoEnd);
   out.insert(out.end(), picture.Pixels(), picture.Pixels() + picture.PixelBytes());
-  return true;
+  return {};
 }
 
 }  // namespace image

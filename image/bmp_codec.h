@@ -8,9 +8,9 @@ namespace image {
 // masks), 24 and 32 bits per pixel, one frame per file.
 class BmpCodec final : public ImageCodec {
  private:
-  bool OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
-  bool OnEncode(const ImageBuffer& picture, const ImageOptions& options,
-                std::vector<uint8_t>& out) override;
+  ImageResult OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
+  ImageResult OnEncode(const ImageBuffer& picture, const ImageOptions& options,
+                       std::vector<uint8_t>& out) override;
 };
 
 }  // namespace image

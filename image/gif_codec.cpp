@@ -9,16 +9,12 @@
 
 namespace image {
 
-bool DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file, ImageSequence& decoded,
-                       const std::atomic<bool>* cancelled, ImageError* error) {
-  const auto fail = [error](ImageError reason) {
-    if (error != nullptr) *error = reason;
-    return false;
-  };
+ImageResult DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file,
+                              ImageSequence& decoded, const std::atomic<bool>* cancelled) {
   const auto frameCount = static_cast<std::uint64_t>(file.frames.size());
   const std::uint64_t frameBytes =
       static_cast<std::uint64_t>(file.width) * static_cast<std::uint64_t>(file.height) * 4;
-  if (frameBytes * frameCount > GifCodec::kMaxDecodedBytes) return fail(ImageError::TooLarge);
+  if (frameBytes * frameCount > GifCodec::kMaxDecodedBytes) return ImageError::TooLarge;
 
   // Every hardware thread decodes LZW data, but no more threads than frames.
   const auto hardware =
@@ -27,8 +23,7 @@ bool DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file, Imag
   ImageSequence frames;
   bool copied = true;
   bool stopped = false;
-  ImageError failure = ImageError::None;
-  const bool ok = DecodeParsedGif(
+  const ImageResult result = DecodeParsedGif(
       bytes, file, threads,
       [&](int, const ImageBuffer& frame) {
         if (cancelled != nullptr && cancelled->load()) {
@@ -44,32 +39,23 @@ bool DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file, Imag
         frames.Append(std::move(copy));
         return true;
       },
-      &failure, nullptr);
-  if (stopped) return fail(ImageError::None);
-  if (!ok || !copied) return fail(ok ? ImageError::OutOfMemory : failure);
+      nullptr);
+  if (stopped) return ImageError::Cancelled;
+  if (!result) return result;
+  if (!copied) return ImageError::OutOfMemory;
   decoded.AppendAll(frames);
-  return true;
+  return {};
 }
 
-bool GifCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+ImageResult GifCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
   GifFile file;
-  ImageError error = ImageError::None;
-  if (!ParseGif(bytes, &file, &error) ||
-      !DecodeGifSequence(bytes, file, decoded, nullptr, &error)) {
-    SetError(error);
-    return false;
-  }
-  return true;
+  if (ImageResult parsed = ParseGif(bytes, &file); !parsed) return parsed;
+  return DecodeGifSequence(bytes, file, decoded, nullptr);
 }
 
-bool GifCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*options*/,
-                        std::vector<uint8_t>& out) {
-  ImageError error = ImageError::None;
-  if (!EncodeGif(picture, out, &error)) {
-    SetError(error);
-    return false;
-  }
-  return true;
+ImageResult GifCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*options*/,
+                               std::vector<uint8_t>& out) {
+  return EncodeGif(picture, out);
 }
 
 }  // namespace image

@@ -21,16 +21,16 @@ class GifCodec final : public ImageCodec {
   static constexpr std::uint64_t kMaxDecodedBytes = std::uint64_t{4} << 30;
 
  private:
-  bool OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
-  bool OnEncode(const ImageBuffer& picture, const ImageOptions& options,
-                std::vector<uint8_t>& out) override;
+  ImageResult OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
+  ImageResult OnEncode(const ImageBuffer& picture, const ImageOptions& options,
+                       std::vector<uint8_t>& out) override;
 };
 
 // Decodes every frame of the GIF `file` parsed from `bytes` (ParseGif) as GifCodec's loading
 // does and appends them to `decoded`. `cancelled` (may be null) is read before each frame is
-// kept; once it is true the decode stops. False, `decoded` unchanged, when cancelled (`*error`
-// None) or when the frames do not decode (`*error`: Corrupt, TooLarge, OutOfMemory).
-bool DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file, ImageSequence& decoded,
-                       const std::atomic<bool>* cancelled, ImageError* error);
+// kept; once it is true the decode stops. Fails, `decoded` unchanged, when cancelled
+// (Cancelled) or when the frames do not decode (Corrupt, TooLarge, OutOfMemory).
+ImageResult DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file,
+                              ImageSequence& decoded, const std::atomic<bool>* cancelled);
 
 }  // namespace image

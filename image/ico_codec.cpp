@@ -54,7 +54,7 @@ struct DibLayout {
   std::size_t andStride = 0;
 };
 
-ImageError parseDib(std::span<const uint8_t> data, DibLayout& dib) {
+ImageResult parseDib(std::span<const uint8_t> data, DibLayout& dib) {
   if (data.size() < kInfoHeaderSize) {
     return ImageError::Truncated;
   }
@@ -103,7 +103,7 @@ ImageError parseDib(std::span<const uint8_t> data, DibLayout& dib) {
   if (dib.colourOffset > data.size() || dib.colourBytes > data.size() - dib.colourOffset) {
     return ImageError::Truncated;
   }
-  return ImageError::None;
+  return {};
 }
 
 // A complete bitmap file for BmpCodec: file header, 40-byte info header, a full 2^bpp colour
@@ -144,19 +144,19 @@ std::vector<uint8_t> buildBitmapFile(std::span<const uint8_t> data, const DibLay
 }
 
 // The frame as 32-bit B,G,R,A, alpha 255 below 32 bits.
-bool toBgra(const ImageBuffer& source, ImageBuffer& target) {
+ImageResult toBgra(const ImageBuffer& source, ImageBuffer& target) {
   if (source.BitsPerPixel() == 32) {
     target.CopyFrom(source);
-    return target.IsValid();
+    return target.IsValid() ? ImageResult{} : ImageResult{ImageError::OutOfMemory};
   }
-  if (!target.Create(source.Width(), source.Height(), 32)) {
-    return false;
+  if (ImageResult created = target.Create(source.Width(), source.Height(), 32); !created) {
+    return created;
   }
   const RowConverter rows(source);
   for (int y = 0; y < source.Height(); ++y) {
     rows.ToBgra(y, target.RowPointer(y));
   }
-  return true;
+  return {};
 }
 
 bool hasAnyAlpha(const ImageBuffer& image) {
@@ -201,16 +201,16 @@ std::size_t pngPixelCount(std::span<const uint8_t> data) {
 
 // Decodes one entry's data into a 32-bit frame. `totalBytes` collects the pixel memory of
 // the file's frames and is checked before anything is decoded.
-ImageError decodeEntry(std::span<const uint8_t> data, std::size_t& totalBytes, ImageBuffer& frame) {
+ImageResult decodeEntry(std::span<const uint8_t> data, std::size_t& totalBytes,
+                        ImageBuffer& frame) {
   const bool isPng = HasPngSignature(data);
   DibLayout dib;
   std::size_t pixels = 0;
   if (isPng) {
     pixels = pngPixelCount(data);
   } else {
-    const ImageError error = parseDib(data, dib);
-    if (error != ImageError::None) {
-      return error;
+    if (ImageResult result = parseDib(data, dib); !result) {
+      return result;
     }
     pixels = static_cast<std::size_t>(dib.header.biWidth) *
              static_cast<std::size_t>(dib.header.biHeight);
@@ -222,48 +222,37 @@ ImageError decodeEntry(std::span<const uint8_t> data, std::size_t& totalBytes, I
   }
   ImageSequence parts;
   if (isPng) {
-    PngCodec png;
-    if (!png.LoadMemory(data, parts)) {
-      return png.LastError();
-    }
-  } else {
-    BmpCodec bmp;
-    if (!bmp.LoadMemory(buildBitmapFile(data, dib), parts)) {
-      return bmp.LastError();
-    }
+    if (ImageResult loaded = PngCodec().LoadMemory(data, parts); !loaded) return loaded;
+  } else if (ImageResult loaded = BmpCodec().LoadMemory(buildBitmapFile(data, dib), parts);
+             !loaded) {
+    return loaded;
   }
   if (parts.Count() != 1) {
     return ImageError::Corrupt;
   }
-  if (!toBgra(*parts.At(0), frame)) {
-    return frame.LastError();
-  }
+  if (ImageResult converted = toBgra(*parts.At(0), frame); !converted) return converted;
   if (!isPng && (dib.header.biBitCount != 32 || !hasAnyAlpha(frame))) {
     applyAndMask(data, dib, frame);
   }
-  return ImageError::None;
+  return {};
 }
 
 }  // namespace
 
-bool IcoCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+ImageResult IcoCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
   if (bytes.size() < kDirectorySize) {
-    SetError(ImageError::Truncated);
-    return false;
+    return ImageError::Truncated;
   }
   const uint16_t type = readLe16(bytes, 2);
   if (readLe16(bytes, 0) != 0 || (type != 1 && type != 2)) {
-    SetError(ImageError::BadSignature);
-    return false;
+    return ImageError::BadSignature;
   }
   const std::size_t count = readLe16(bytes, 4);
   if (count == 0) {
-    SetError(ImageError::NoFrames);
-    return false;
+    return ImageError::NoFrames;
   }
   if (kDirectorySize + count * kEntrySize > bytes.size()) {
-    SetError(ImageError::Truncated);
-    return false;
+    return ImageError::Truncated;
   }
   std::size_t totalBytes = 0;
   for (std::size_t index = 0; index < count; ++index) {
@@ -271,22 +260,19 @@ bool IcoCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
     const std::size_t size = readLe32(bytes, entry + 8);
     const std::size_t offset = readLe32(bytes, entry + 12);
     if (offset > bytes.size() || size > bytes.size() - offset) {
-      SetError(ImageError::Truncated);
-      return false;
+      return ImageError::Truncated;
     }
     if (size == 0) {
-      SetError(ImageError::Corrupt);
-      return false;
+      return ImageError::Corrupt;
     }
     auto frame = std::make_unique<ImageBuffer>();
-    const ImageError error = decodeEntry(bytes.subspan(offset, size), totalBytes, *frame);
-    if (error != ImageError::None) {
-      SetError(error);
-      return false;
+    if (ImageResult result = decodeEntry(bytes.subspan(offset, size), totalBytes, *frame);
+        !result) {
+      return result;
     }
     decoded.Append(std::move(frame));
   }
-  return true;
+  return {};
 }
 
 }  // namespace image

@@ -15,7 +15,7 @@ namespace image {
 // depth, the AND mask gives the alpha: a set bit is transparent.
 class IcoCodec final : public ImageCodec {
  private:
-  bool OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
+  ImageResult OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
 };
 
 }  // namespace image

@@ -34,28 +34,25 @@ int PaletteSize(int bitsPerPixel) { return bitsPerPixel <= 8 ? 1 << bitsPerPixel
 
 }  // namespace
 
-bool ImageBuffer::Create(int width, int height, int bitsPerPixel) {
+ImageResult ImageBuffer::Create(int width, int height, int bitsPerPixel) {
   BitmapInfoHeader header;
   header.biWidth = width;
   header.biHeight = height;
   header.biBitCount = static_cast<uint16_t>(std::clamp(bitsPerPixel, 0, 0xFFFF));
   if (header.biBitCount != bitsPerPixel) {
-    m_lastError = ImageError::UnsupportedDepth;
-    return false;
+    return ImageError::UnsupportedDepth;
   }
   return CreateFromHeader(header, nullptr);
 }
 
-bool ImageBuffer::CreateFromHeader(const BitmapInfoHeader& header, const uint32_t* masks) {
+ImageResult ImageBuffer::CreateFromHeader(const BitmapInfoHeader& header, const uint32_t* masks) {
   if (header.biWidth <= 0 || header.biHeight <= 0) {
-    m_lastError = ImageError::BadDimensions;
-    return false;
+    return ImageError::BadDimensions;
   }
   const int depth = header.biBitCount;
   if ((header.biCompression != kBiRgb && header.biCompression != kBiBitfields) ||
       !IsSupportedDepth(depth)) {
-    m_lastError = ImageError::UnsupportedDepth;
-    return false;
+    return ImageError::UnsupportedDepth;
   }
   // Stride = ((width * bpp + 31) / 32) * 4, computed without overflow.
   std::size_t rowBits = 0;
@@ -66,8 +63,7 @@ bool ImageBuffer::CreateFromHeader(const BitmapInfoHeader& header, const uint32_
       !checkedMul((rowBits / 32) + (rowBits % 32 != 0 ? 1 : 0), 4, stride) ||
       stride > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
       !checkedMul(stride, static_cast<std::size_t>(header.biHeight), total)) {
-    m_lastError = ImageError::TooLarge;
-    return false;
+    return ImageError::TooLarge;
   }
 
   ImageBuffer fresh;
@@ -76,8 +72,7 @@ bool ImageBuffer::CreateFromHeader(const BitmapInfoHeader& header, const uint32_
     fresh.m_rows.resize(static_cast<std::size_t>(header.biHeight));
     fresh.m_palette.resize(static_cast<std::size_t>(PaletteSize(depth)));
   } catch (const std::bad_alloc&) {
-    m_lastError = ImageError::OutOfMemory;
-    return false;
+    return ImageError::OutOfMemory;
   }
   fresh.m_header.biWidth = header.biWidth;
   fresh.m_header.biHeight = header.biHeight;
@@ -99,8 +94,7 @@ bool ImageBuffer::CreateFromHeader(const BitmapInfoHeader& header, const uint32_
   }
   fresh.BuildRowTable();
   *this = std::move(fresh);
-  m_lastError = ImageError::None;
-  return true;
+  return {};
 }
 
 void ImageBuffer::BuildRowTable() {
@@ -122,7 +116,6 @@ ImageBuffer& ImageBuffer::CopyFrom(const ImageBuffer& source) {
     copy.m_palette = source.m_palette;
     copy.m_rows.resize(source.m_rows.size());
   } catch (const std::bad_alloc&) {
-    m_lastError = ImageError::OutOfMemory;
     return *this;
   }
   copy.m_header = source.m_header;
@@ -130,7 +123,6 @@ ImageBuffer& ImageBuffer::CopyFrom(const ImageBuffer& source) {
   copy.m_stride = source.m_stride;
   copy.BuildRowTable();
   *this = std::move(copy);
-  m_lastError = ImageError::None;
   return *this;
 }
 
@@ -240,39 +232,23 @@ std::vector<uint8_t> ImageBuffer::BitmapInfo() const {
   return info;
 }
 
-bool ImageBuffer::Save(const std::string& path, int flag) const {
-  if (!IsValid()) {
-    m_lastError = ImageError::InvalidImage;
-    return false;
-  }
+ImageResult ImageBuffer::Save(const std::string& path, int flag) const {
   const ImageCodecFactory& factory = ImageCodecFactory::Instance();
   std::unique_ptr<ImageCodec> codec = factory.CreateCodec(factory.TypeOf(path));
-  if (!codec) {
-    m_lastError = ImageError::NoCodec;
-    return false;
+  if (!IsValid() || !codec) {
+    return saveFailure(path, IsValid() ? ImageError::NoCodec : ImageError::InvalidImage);
   }
   ImageOptions options;
   options.Set(kSaveFlag, std::to_string(flag));
-  const bool saved = codec->Save(path, {this}, options);
-  m_lastError = codec->LastError();
-  return saved;
+  return codec->Save(path, {this}, options);
 }
 
-bool ImageBuffer::LoadFirstFrame(const std::string& path) {
+ImageResult ImageBuffer::LoadFirstFrame(const std::string& path) {
   ImageSequence frames;
-  if (!frames.Load(path)) {
-    m_lastError = frames.LastError();
-    return false;
-  }
-  if (frames.Count() == 0) {
-    m_lastError = ImageError::NoFrames;
-    return false;
-  }
+  if (ImageResult loaded = frames.Load(path); !loaded) return loaded;
+  if (frames.Count() == 0) return ImageError::NoFrames;
   *this = std::move(*frames.At(0));
-  m_lastError = ImageError::None;
-  return true;
+  return {};
 }
-
-ImageError ImageBuffer::LastError() const { return m_lastError; }
 
 }  // namespace image

@@ -66,16 +66,16 @@ class ImageBuffer {
 
   // Makes a zero-filled width x height image (pixels) of `bitsPerPixel` (1, 4, 8, 16, 24 or
   // 32), uncompressed, with the grey-ramp palette at up to 8 bits and 5-5-5 masks at 16 bits.
-  // False (image unchanged, LastError set) for a size or depth CreateFromHeader rejects.
-  bool Create(int width, int height, int bitsPerPixel);
+  // Fails, image unchanged, for a size or depth CreateFromHeader rejects.
+  ImageResult Create(int width, int height, int bitsPerPixel);
 
   // Makes a zero-filled image from a BITMAPINFOHEADER: its width, height, bit count,
   // compression and resolution are taken; compression is kept only at 16 bpp (3 = masks from
   // `masks`, three values red, green, blue; null keeps the 5-5-5 default) and stored as 0 at
-  // any other depth. False, image unchanged, when width or height <= 0 (BadDimensions), the
+  // any other depth. Fails, image unchanged, when width or height <= 0 (BadDimensions), the
   // compression is not 0 or 3 or the depth is not 1/4/8/16/24/32 (UnsupportedDepth), the size
   // overflows (TooLarge) or memory runs out (OutOfMemory).
-  bool CreateFromHeader(const BitmapInfoHeader& header, const uint32_t* masks = nullptr);
+  ImageResult CreateFromHeader(const BitmapInfoHeader& header, const uint32_t* masks = nullptr);
 
   // Deep copy of `source` (header, masks, pixels, palette). Does nothing when `source` is
   // invalid or is this image; when memory runs out the image stays as it was.
@@ -119,13 +119,14 @@ class ImageBuffer {
   std::vector<uint8_t> BitmapInfo() const;
 
   // Writes the image with the codec that the extension of `path` selects; `flag` becomes the
-  // kSaveFlag option (-1 = the codec's default, JPEG quality 80). Creates no file on failure:
-  // false with LastError InvalidImage, NoCodec or the codec's error.
-  bool Save(const std::string& path, int flag) const;
+  // kSaveFlag option (-1 = the codec's default, JPEG quality 80). Creates no file on failure,
+  // which is InvalidImage, NoCodec or the codec's error, its message "cannot write <path>:
+  // <reason>" (for a file error the system's reason).
+  ImageResult Save(const std::string& path, int flag) const;
 
-  // Replaces the image with the first frame decoded from the file at `path`. False, image
+  // Replaces the image with the first frame decoded from the file at `path`. Fails, image
   // unchanged, when there is no codec for the extension or the file does not decode.
-  bool LoadFirstFrame(const std::string& path);
+  ImageResult LoadFirstFrame(const std::string& path);
 
   // Grows the image by `margin` pixels on every side, repeating the edge pixels outwards (the
   // corner blocks take the corner pixels). Does nothing below 8 bpp, for a margin < 1, for an
@@ -137,9 +138,6 @@ class ImageBuffer {
   // never resized).
   void Resize(int newWidth, int newHeight, ResizeFilter filter = ResizeFilter::Bicubic);
 
-  // The reason the last failing operation on this image failed; None after a success.
-  ImageError LastError() const;
-
  private:
   void BuildRowTable();
 
@@ -149,7 +147,6 @@ class ImageBuffer {
   std::vector<uint8_t> m_pixels;
   std::vector<uint8_t*> m_rows;
   std::vector<RgbQuad> m_palette;
-  mutable ImageError m_lastError = ImageError::None;
 };
 
 }  // namespace image

@@ -10,136 +10,88 @@ namespace image {
 
 ImageCodec::~ImageCodec() = default;
 
-bool ImageCodec::LoadFile(const std::string& path, ImageSequence& frames) {
-  m_lastError = ImageError::None;
+ImageResult ImageCodec::LoadFile(const std::string& path, ImageSequence& frames) {
   ImageSequence decoded;
-  const bool ok = Guarded([&] { return OnLoadFile(path, decoded); });
-  return FinishLoad(ok, decoded, frames);
+  return finishLoad(guarded([&] { return OnLoadFile(path, decoded); }), decoded, frames);
 }
 
-bool ImageCodec::LoadMemory(std::span<const uint8_t> bytes, ImageSequence& frames) {
-  m_lastError = ImageError::None;
-  if (bytes.empty()) {
-    SetError(ImageError::Truncated);
-    return false;
-  }
+ImageResult ImageCodec::LoadMemory(std::span<const uint8_t> bytes, ImageSequence& frames) {
+  if (bytes.empty()) return ImageError::Truncated;
   ImageSequence decoded;
-  const bool ok = Guarded([&] { return OnLoadMemory(bytes, decoded); });
-  return FinishLoad(ok, decoded, frames);
+  return finishLoad(guarded([&] { return OnLoadMemory(bytes, decoded); }), decoded, frames);
 }
 
-bool ImageCodec::Guarded(const std::function<bool()>& operation) {
+ImageResult ImageCodec::guarded(const std::function<ImageResult()>& operation) {
   try {
     return operation();
   } catch (const std::bad_alloc&) {
-    SetError(ImageError::OutOfMemory);
-    return false;
+    return ImageError::OutOfMemory;
   }
 }
 
-bool ImageCodec::FinishLoad(bool decodedOk, ImageSequence& decoded, ImageSequence& frames) {
-  if (decodedOk && decoded.Count() == 0) {
-    SetError(ImageError::NoFrames);
-    decodedOk = false;
-  }
-  if (!decodedOk) {
-    if (m_lastError == ImageError::None) {
-      SetError(ImageError::Corrupt);
-    }
-    return false;
-  }
-  if (!Guarded([&] {
-        frames.AppendAll(decoded);
-        return true;
-      })) {
-    return false;
-  }
-  m_lastError = ImageError::None;
-  return true;
+ImageResult ImageCodec::finishLoad(ImageResult decoded, ImageSequence& decodedFrames,
+                                   ImageSequence& frames) {
+  if (!decoded) return decoded;
+  if (decodedFrames.Count() == 0) return ImageError::NoFrames;
+  return guarded([&] {
+    frames.AppendAll(decodedFrames);
+    return ImageResult{};
+  });
 }
 
-bool ImageCodec::Save(const std::string& path, const std::vector<const ImageBuffer*>& images,
-                      const ImageOptions& options) {
-  m_lastError = ImageError::None;
+ImageResult ImageCodec::Save(const std::string& path, const std::vector<const ImageBuffer*>& images,
+                             const ImageOptions& options) {
   if (images.empty() || images.front() == nullptr || !images.front()->IsValid()) {
-    SetError(ImageError::InvalidImage);
-    return false;
+    return saveFailure(path, ImageError::InvalidImage);
   }
-  const bool ok = Guarded([&] { return OnSave(path, *images.front(), options); });
-  if (!ok && m_lastError == ImageError::None) {
-    SetError(ImageError::FileWrite);
-  }
-  if (ok) {
-    m_lastError = ImageError::None;
-  }
-  return ok;
+  const ImageResult saved = guarded([&] { return OnSave(path, *images.front(), options); });
+  return saved ? saved : saveFailure(path, saved.code(), saved.systemError());
 }
 
-bool ImageCodec::SaveMemory(const std::vector<const ImageBuffer*>& images,
-                            const ImageOptions& options, std::vector<uint8_t>& out) {
-  m_lastError = ImageError::None;
+ImageResult ImageCodec::SaveMemory(const std::vector<const ImageBuffer*>& images,
+                                   const ImageOptions& options, std::vector<uint8_t>& out) {
   if (images.empty() || images.front() == nullptr || !images.front()->IsValid()) {
-    SetError(ImageError::InvalidImage);
-    return false;
+    return ImageError::InvalidImage;
   }
   std::vector<uint8_t> encoded;
-  const bool ok = Guarded([&] { return OnEncode(*images.front(), options, encoded); });
-  if (!ok) {
-    if (m_lastError == ImageError::None) {
-      SetError(ImageError::Corrupt);
-    }
-    return false;
-  }
-  out = std::move(encoded);
-  m_lastError = ImageError::None;
-  return true;
+  const ImageResult result = guarded([&] { return OnEncode(*images.front(), options, encoded); });
+  if (result) out = std::move(encoded);
+  return result;
 }
 
-ImageError ImageCodec::LastError() const { return m_lastError; }
-
-void ImageCodec::SetError(ImageError error) { m_lastError = error; }
-
-bool ImageCodec::OnLoadFile(const std::string& path, ImageSequence& decoded) {
+ImageResult ImageCodec::OnLoadFile(const std::string& path, ImageSequence& decoded) {
   std::vector<uint8_t> bytes;
-  if (const support::ReadResult read = support::ReadWholeFile(path, bytes); !read) {
-    SetError(read.failure == support::ReadFailure::kOpen ? ImageError::FileOpen
-                                                         : ImageError::FileRead);
-    return false;
+  if (const support::Status read = support::ReadWholeFile(path, bytes); !read) {
+    return {read.code() == support::Failure::Open ? ImageError::FileOpen : ImageError::FileRead,
+            read.message(), read.systemError()};
   }
-  if (bytes.empty()) {
-    SetError(ImageError::Truncated);
-    return false;
-  }
+  if (bytes.empty()) return ImageError::Truncated;
   return OnLoadMemory(bytes, decoded);
 }
 
-bool ImageCodec::OnLoadMemory(std::span<const uint8_t> /*bytes*/, ImageSequence& /*decoded*/) {
-  SetError(ImageError::NoCodec);
-  return false;
+ImageResult ImageCodec::OnLoadMemory(std::span<const uint8_t> /*bytes*/,
+                                     ImageSequence& /*decoded*/) {
+  return ImageError::NoCodec;
 }
 
-bool ImageCodec::OnSave(const std::string& path, const ImageBuffer& picture,
-                        const ImageOptions& options) {
+// The writer's own reason is kept: the message names the target and what the system said.
+ImageResult ImageCodec::OnSave(const std::string& path, const ImageBuffer& picture,
+                               const ImageOptions& options) {
   std::vector<uint8_t> encoded;
-  if (!OnEncode(picture, options, encoded)) {
-    return false;
-  }
+  if (ImageResult encodedOk = OnEncode(picture, options, encoded); !encodedOk) return encodedOk;
   support::ReplacingFile file;
-  if (!file.open(path)) {
-    SetError(ImageError::FileOpen);
-    return false;
+  if (const support::Status opened = file.open(path); !opened) {
+    return {ImageError::FileOpen, opened.message(), opened.systemError()};
   }
-  if (!file.write(encoded) || !file.commit()) {
-    SetError(ImageError::FileWrite);
-    return false;
-  }
-  return true;
+  support::Status written = file.write(encoded);
+  if (written) written = file.commit();
+  if (!written) return {ImageError::FileWrite, written.message(), written.systemError()};
+  return {};
 }
 
-bool ImageCodec::OnEncode(const ImageBuffer& /*picture*/, const ImageOptions& /*options*/,
-                          std::vector<uint8_t>& /*out*/) {
-  SetError(ImageError::NoCodec);
-  return false;
+ImageResult ImageCodec::OnEncode(const ImageBuffer& /*picture*/, const ImageOptions& /*options*/,
+                                 std::vector<uint8_t>& /*out*/) {
+  return ImageError::NoCodec;
 }
 
 }  // namespace image

@@ -1,8 +1,10 @@
 #include "image/image_error.h"
 
+#include <cstring>
+
 namespace image {
 
-const char* ToString(ImageError error) {
+const char* toString(ImageError error) {
   switch (error) {
     case ImageError::None:
       return "no error";
@@ -36,8 +38,17 @@ const char* ToString(ImageError error) {
       return "the image library reported an error";
     case ImageError::OutOfMemory:
       return "out of memory";
+    case ImageError::Cancelled:
+      return "the loading was cancelled";
   }
   return "unknown error";
+}
+
+ImageResult saveFailure(const std::string& path, ImageError error, int systemError) {
+  return {error,
+          "cannot write " + path + ": " +
+              (systemError != 0 ? std::strerror(systemError) : toString(error)),
+          systemError};
 }
 
 }  // namespace image

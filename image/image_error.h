@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+
+#include "support/result.h"
+
 namespace image {
 
 // Why the last image operation failed. Every operation of the image layer that returns false
@@ -21,9 +25,18 @@ enum class ImageError {
   InvalidImage,      // an empty image (or none) was given where a picture is needed
   Library,           // an underlying image library reported an error
   OutOfMemory,       // pixel or buffer memory could not be allocated
+  Cancelled,         // the caller stopped the operation
 };
 
 // A short English description of `error` ("no error" for None); never null.
-const char* ToString(ImageError error);
+const char* toString(ImageError error);
+
+// What an operation of the image layer returns: success, or the reason it failed with a message
+// (the description of the code, or for a file the path and the system's reason).
+using ImageResult = support::Result<ImageError>;
+
+// A failed save to `path`: `error` with the message "cannot write <path>: <reason>", the reason
+// being the system's for `systemError` (an errno) when it is not 0, else toString(error).
+ImageResult saveFailure(const std::string& path, ImageError error, int systemError = 0);
 
 }  // namespace image

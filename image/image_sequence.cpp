@@ -6,16 +6,11 @@
 
 namespace image {
 
-bool ImageSequence::Load(const std::string& path) {
+ImageResult ImageSequence::Load(const std::string& path) {
   const ImageCodecFactory& factory = ImageCodecFactory::Instance();
   std::unique_ptr<ImageCodec> codec = factory.CreateCodec(factory.TypeOf(path));
-  if (!codec) {
-    m_lastError = ImageError::NoCodec;
-    return false;
-  }
-  const bool loaded = codec->LoadFile(path, *this);
-  m_lastError = codec->LastError();
-  return loaded;
+  if (!codec) return ImageError::NoCodec;
+  return codec->LoadFile(path, *this);
 }
 
 int ImageSequence::Count() const { return static_cast<int>(m_frames.size()); }
@@ -46,7 +41,5 @@ void ImageSequence::AppendAll(ImageSequence& source) {
 }
 
 void ImageSequence::Clear() { m_frames.clear(); }
-
-ImageError ImageSequence::LastError() const { return m_lastError; }
 
 }  // namespace image

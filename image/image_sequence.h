@@ -20,9 +20,9 @@ class ImageSequence {
   ~ImageSequence() = default;
 
   // Decodes the file at `path` with the codec its extension selects and appends every frame,
-  // in order, after the frames already held. False, sequence unchanged, when there is no codec
+  // in order, after the frames already held. Fails, sequence unchanged, when there is no codec
   // (NoCodec) or the file does not decode (the codec's error).
-  bool Load(const std::string& path);
+  ImageResult Load(const std::string& path);
 
   int Count() const;
   // The frame at index i; null when i < 0 or i >= Count().
@@ -37,12 +37,8 @@ class ImageSequence {
   // Destroys every frame.
   void Clear();
 
-  // The reason the last Load failed; None after a success.
-  ImageError LastError() const;
-
  private:
   std::vector<std::unique_ptr<ImageBuffer>> m_frames;
-  ImageError m_lastError = ImageError::None;
 };
 
 }  // namespace image

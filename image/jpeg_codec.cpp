@@ -30,12 +30,6 @@ struct BufferDeleter {
 };
 using TurboBuffer = std::unique_ptr<unsigned char, BufferDeleter>;
 
-void report(ImageError* error, ImageError value) {
-  if (error != nullptr) {
-    *error = value;
-  }
-}
-
 // The calling thread's compressor, made on first use and kept for the next picture (frames are
 // encoded one after another on the same threads); null when the library cannot make one.
 tjhandle threadCompressor() {
@@ -52,12 +46,10 @@ tjhandle threadCompressor() {
 // library's bound for them, so that the library neither grows nor frees it; larger ones into a
 // buffer the library allocates.
 template <typename Run>
-bool compressWith(int width, int height, const Run& run, std::vector<uint8_t>& out,
-                  ImageError* error) {
+ImageResult compressWith(int width, int height, const Run& run, std::vector<uint8_t>& out) {
   tjhandle handle = threadCompressor();
   if (handle == nullptr) {
-    report(error, ImageError::Library);
-    return false;
+    return ImageError::Library;
   }
   unsigned char* jpeg = nullptr;
   unsigned long jpegSize = 0;
@@ -74,27 +66,25 @@ bool compressWith(int width, int height, const Run& run, std::vector<uint8_t>& o
       run(handle, &jpeg, &jpegSize, TJFLAG_ACCURATEDCT | (ownBuffer ? TJFLAG_NOREALLOC : 0));
   TurboBuffer owned(ownBuffer ? nullptr : jpeg);
   if (result != 0 || jpeg == nullptr) {
-    report(error, ImageError::Library);
-    return false;
+    return ImageError::Library;
   }
   try {
     out.assign(jpeg, jpeg + jpegSize);  // keeps the capacity of a buffer reused frame to frame
   } catch (const std::bad_alloc&) {
-    report(error, ImageError::OutOfMemory);
-    return false;
+    return ImageError::OutOfMemory;
   }
-  return true;
+  return {};
 }
 
 // Compresses `height` rows of pixels in TurboJPEG format `format` at `pixels` (rows `pitch`
 // bytes apart, bottom-up when `flags` holds TJFLAG_BOTTOMUP) into `out`.
-bool compress(const uint8_t* pixels, int format, int width, int pitch, int height, int quality,
-              int flags, std::vector<uint8_t>& out, ImageError* error) {
+ImageResult compress(const uint8_t* pixels, int format, int width, int pitch, int height,
+                     int quality, int flags, std::vector<uint8_t>& out) {
   const auto run = [&](tjhandle handle, unsigned char** jpeg, unsigned long* size, int more) {
     return tjCompress2(handle, pixels, width, pitch, height, format, jpeg, size, TJSAMP_420,
                        quality, flags | more);
   };
-  return compressWith(width, height, run, out, error);
+  return compressWith(width, height, run, out);
 }
 
 // Y, Cb and Cr of `width` B,G,R pixels kStep bytes apart, with the fixed-point weights and
@@ -165,11 +155,9 @@ int JpegQualityFromOptions(const ImageOptions& options) {
   return static_cast<int>(std::clamp(parsed, 1L, 100L));
 }
 
-bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out,
-                ImageError* error) {
+ImageResult EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out) {
   if (!image.IsValid()) {
-    report(error, ImageError::InvalidImage);
-    return false;
+    return ImageError::InvalidImage;
   }
   quality = std::clamp(quality, 1, 100);
   const int width = image.Width();
@@ -177,49 +165,45 @@ bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out
   // 24-bit and opaque 32-bit pictures go to the library as they are stored.
   if (image.BitsPerPixel() == 24 || (image.BitsPerPixel() == 32 && IsOpaque(image))) {
     return compress(image.Pixels(), image.BitsPerPixel() == 24 ? TJPF_BGR : TJPF_BGRX, width,
-                    image.Stride(), height, quality, TJFLAG_BOTTOMUP, out, error);
+                    image.Stride(), height, quality, TJFLAG_BOTTOMUP, out);
   }
   std::size_t rowBytes = 0;
   std::size_t total = 0;
   if (!checkedMul(static_cast<std::size_t>(width), 3, rowBytes) ||
       rowBytes > static_cast<std::size_t>(INT_MAX) ||
       !checkedMul(rowBytes, static_cast<std::size_t>(height), total)) {
-    report(error, ImageError::TooLarge);
-    return false;
+    return ImageError::TooLarge;
   }
   std::unique_ptr<uint8_t[]> bgr;
   try {
     bgr = std::make_unique_for_overwrite<uint8_t[]>(total);
   } catch (const std::bad_alloc&) {
-    report(error, ImageError::OutOfMemory);
-    return false;
+    return ImageError::OutOfMemory;
   }
   const RowConverter rows(image);
   for (int y = 0; y < height; ++y) {
     rows.ToBgr(y, bgr.get() + rowBytes * static_cast<std::size_t>(y));
   }
-  return compress(bgr.get(), TJPF_BGR, width, static_cast<int>(rowBytes), height, quality, 0, out,
-                  error);
+  return compress(bgr.get(), TJPF_BGR, width, static_cast<int>(rowBytes), height, quality, 0, out);
 }
 
-bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
-                       std::vector<uint8_t>& out, ImageError* error) {
+ImageResult EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
+                              std::vector<uint8_t>& out) {
   const int depth = image.BitsPerPixel();
   const bool resizes = image.IsValid() && depth >= 16 && width >= 1 && height >= 1 &&
                        (width != image.Width() || height != image.Height());
   if (!resizes) {
-    return EncodeJpeg(image, quality, out, error);
+    return EncodeJpeg(image, quality, out);
   }
   if (depth == 16) {
     // Rare enough not to deserve a path of its own.
     ImageBuffer copy;
     copy.CopyFrom(image);
     if (!copy.IsValid()) {
-      report(error, ImageError::OutOfMemory);
-      return false;
+      return ImageError::OutOfMemory;
     }
     copy.Resize(width, height);
-    return EncodeJpeg(copy, quality, out, error);
+    return EncodeJpeg(copy, quality, out);
   }
   // The picture becomes Y, Cb and Cr planes at its own size (transparent pixels over white
   // first: with the movie's white behind it, that is what resampling premultiplied colour and
@@ -251,8 +235,7 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
                   chromaPlane) ||
       !checkedMul(sourcePlane, 3, sourceTotal) || !checkedMul(chromaPlane, 2, targetTotal) ||
       targetTotal > SIZE_MAX - lumaPlane) {
-    report(error, ImageError::TooLarge);
-    return false;
+    return ImageError::TooLarge;
   }
   targetTotal += lumaPlane;
   thread_local KeptBlock<uint8_t> keptSource;
@@ -268,8 +251,7 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
     source = nullptr;
   }
   if (source == nullptr || target == nullptr) {
-    report(error, ImageError::OutOfMemory);
-    return false;
+    return ImageError::OutOfMemory;
   }
 
   const auto sourceWidthPx = static_cast<std::size_t>(sourceWidth);
@@ -300,8 +282,7 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
   if (!ResamplePlane(from(0), {luma, width, height, lumaStride}, 0) ||
       !ResamplePlane(from(1), {blue, chromaWidth, chromaHeight, chromaStride}, 1) ||
       !ResamplePlane(from(2), {red, chromaWidth, chromaHeight, chromaStride}, 1)) {
-    report(error, ImageError::OutOfMemory);
-    return false;
+    return ImageError::OutOfMemory;
   }
   for (int y = 0; y < height && width < lumaWidth; ++y) {
     uint8_t* row = luma + static_cast<std::size_t>(lumaStride) * static_cast<std::size_t>(y);
@@ -320,7 +301,7 @@ bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int qual
     return tjCompressFromYUVPlanes(handle, yuv.data(), width, strides.data(), height, TJSAMP_420,
                                    jpeg, size, quality, flags);
   };
-  return compressWith(width, height, run, out, error);
+  return compressWith(width, height, run, out);
 }
 
 uint64_t ResizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, int height) {
@@ -339,25 +320,18 @@ uint64_t ResizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, 
   return (sourceWidth == width && sourceHeight == height ? kept : resized) + output;
 }
 
-bool JpegCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& options,
-                         std::vector<uint8_t>& out) {
-  ImageError error = ImageError::None;
-  if (!EncodeJpeg(picture, JpegQualityFromOptions(options), out, &error)) {
-    SetError(error);
-    return false;
-  }
-  return true;
+ImageResult JpegCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& options,
+                                std::vector<uint8_t>& out) {
+  return EncodeJpeg(picture, JpegQualityFromOptions(options), out);
 }
 
-bool JpegCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+ImageResult JpegCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
   if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
-    SetError(ImageError::BadSignature);
-    return false;
+    return ImageError::BadSignature;
   }
   TurboHandle handle(tjInitDecompress());
   if (!handle) {
-    SetError(ImageError::Library);
-    return false;
+    return ImageError::Library;
   }
   int width = 0;
   int height = 0;
@@ -365,26 +339,19 @@ bool JpegCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& deco
   int colourspace = 0;
   if (tjDecompressHeader3(handle.get(), bytes.data(), bytes.size(), &width, &height, &subsampling,
                           &colourspace) != 0) {
-    SetError(ImageError::Corrupt);
-    return false;
+    return ImageError::Corrupt;
   }
   if (width < 1 || height < 1) {
-    SetError(ImageError::BadDimensions);
-    return false;
+    return ImageError::BadDimensions;
   }
   if (width > kMaxDimension || height > kMaxDimension) {
-    SetError(ImageError::TooLarge);
-    return false;
+    return ImageError::TooLarge;
   }
   if (colourspace == TJCS_CMYK || colourspace == TJCS_YCCK) {
-    SetError(ImageError::UnsupportedDepth);
-    return false;
+    return ImageError::UnsupportedDepth;
   }
   auto frame = std::make_unique<ImageBuffer>();
-  if (!frame->Create(width, height, 24)) {
-    SetError(frame->LastError());
-    return false;
-  }
+  if (ImageResult created = frame->Create(width, height, 24); !created) return created;
   // Warnings (such as data ending early, whose missing rows the library fills with grey)
   // leave a complete picture and are accepted, as other viewers do; fatal errors are not.
   // The scan limit stops progressive files built to take unbounded time.
@@ -392,11 +359,10 @@ bool JpegCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& deco
       tjDecompress2(handle.get(), bytes.data(), bytes.size(), frame->Pixels(), width,
                     frame->Stride(), height, TJPF_BGR, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS);
   if (result != 0 && tjGetErrorCode(handle.get()) != TJERR_WARNING) {
-    SetError(ImageError::Corrupt);
-    return false;
+    return ImageError::Corrupt;
   }
   decoded.Append(std::move(frame));
-  return true;
+  return {};
 }
 
 }  // namespace image

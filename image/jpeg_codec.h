@@ -17,9 +17,9 @@ inline constexpr int kDefaultJpegQuality = 80;
 // input gives equal bytes.
 class JpegCodec final : public ImageCodec {
  private:
-  bool OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
-  bool OnEncode(const ImageBuffer& picture, const ImageOptions& options,
-                std::vector<uint8_t>& out) override;
+  ImageResult OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
+  ImageResult OnEncode(const ImageBuffer& picture, const ImageOptions& options,
+                       std::vector<uint8_t>& out) override;
 };
 
 // The quality (1..100) a save with `options` asks for: the text of kSaveFlag, or of
@@ -30,10 +30,9 @@ int JpegQualityFromOptions(const ImageOptions& options);
 
 // Encodes `image` (any depth; palette and 16-bit pixels are expanded, 32-bit pixels are
 // composited over white) as a baseline 4:2:0 JPEG at `quality`, clamped to 1..100, replacing
-// the contents of `out`. False, `out` unchanged and *error (when not null) set, for an invalid
-// image (InvalidImage), a failure of the library (Library) or of memory (OutOfMemory).
-bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out,
-                ImageError* error);
+// the contents of `out`. Fails, `out` unchanged, for an invalid image (InvalidImage), a failure
+// of the library (Library) or of memory (OutOfMemory).
+ImageResult EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out);
 
 // Encodes `image` resized to width x height pixels as a baseline 4:2:0 JPEG at `quality`,
 // replacing the contents of `out`: the picture (transparent pixels over white) is turned into
@@ -43,8 +42,8 @@ bool EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out
 // exactly EncodeJpeg(image) when Resize would change nothing (same size, a size below 1, a
 // palette image), and EncodeJpeg of the resized copy for 16-bit images. Deterministic. Failures
 // as for EncodeJpeg, plus TooLarge or OutOfMemory when the planes cannot be had.
-bool EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
-                       std::vector<uint8_t>& out, ImageError* error);
+ImageResult EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
+                              std::vector<uint8_t>& out);
 
 // The most working memory (bytes) EncodeResizedJpeg of a 32-bit sourceWidth x sourceHeight
 // picture at width x height asks for, the JPEG it returns not included: the composited copy of a

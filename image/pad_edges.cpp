@@ -46,9 +46,7 @@ void ImageBuffer::PadEdges(int margin) {
       std::memcpy(right + pixelBytes * static_cast<std::size_t>(x), last, pixelBytes);
     }
   }
-  const ImageError lastError = m_lastError;
   *this = std::move(padded);
-  m_lastError = lastError;
 }
 
 }  // namespace image

@@ -196,38 +196,32 @@ bool HasPngSignature(std::span<const uint8_t> bytes) {
          std::equal(kSignature.begin(), kSignature.end(), bytes.begin());
 }
 
-bool PngCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+ImageResult PngCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
   if (!HasPngSignature(bytes)) {
-    SetError(ImageError::BadSignature);
-    return false;
+    return ImageError::BadSignature;
   }
   // The IHDR chunk must come first: check its size here to report TooLarge and zero sizes
   // precisely; libpng's own limits below stay as the safety net.
   constexpr std::size_t kIhdrEnd = 8 + 8 + 13;
   if (bytes.size() < kIhdrEnd) {
-    SetError(ImageError::Truncated);
-    return false;
+    return ImageError::Truncated;
   }
   if (std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) {
-    SetError(ImageError::Corrupt);
-    return false;
+    return ImageError::Corrupt;
   }
   const uint32_t fileWidth = readBe32(bytes, 16);
   const uint32_t fileHeight = readBe32(bytes, 20);
   if (fileWidth == 0 || fileHeight == 0) {
-    SetError(ImageError::BadDimensions);
-    return false;
+    return ImageError::BadDimensions;
   }
   if (fileWidth > static_cast<uint32_t>(kMaxDimension) ||
       fileHeight > static_cast<uint32_t>(kMaxDimension)) {
-    SetError(ImageError::TooLarge);
-    return false;
+    return ImageError::TooLarge;
   }
 
   ReadHandle handle;
   if (!handle.IsValid()) {
-    SetError(ImageError::Library);
-    return false;
+    return ImageError::Library;
   }
   ReadSource source{bytes};
   png_set_read_fn(handle.Png(), &source, readFromSource);
@@ -237,34 +231,30 @@ bool PngCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
 
   ReadLayout layout;
   if (!readHeader(handle.Png(), handle.Info(), layout)) {
-    SetError(source.truncated ? ImageError::Truncated : ImageError::Corrupt);
-    return false;
+    return source.truncated ? ImageError::Truncated : ImageError::Corrupt;
   }
   if ((layout.channels != 3 && layout.channels != 4) ||
       layout.rowBytes != layout.width * static_cast<std::size_t>(layout.channels)) {
-    SetError(ImageError::UnsupportedDepth);
-    return false;
+    return ImageError::UnsupportedDepth;
   }
   auto frame = std::make_unique<ImageBuffer>();
-  if (!frame->Create(static_cast<int>(layout.width), static_cast<int>(layout.height),
-                     8 * layout.channels)) {
-    SetError(frame->LastError());
-    return false;
-  }
+  if (ImageResult created = frame->Create(static_cast<int>(layout.width),
+                                          static_cast<int>(layout.height), 8 * layout.channels);
+      !created)
+    return created;
   std::vector<png_bytep> rows(layout.height);
   for (std::size_t y = 0; y < rows.size(); ++y) {
     rows[y] = frame->RowPointer(static_cast<int>(y));
   }
   if (!readRows(handle.Png(), rows.data())) {
-    SetError(source.truncated ? ImageError::Truncated : ImageError::Corrupt);
-    return false;
+    return source.truncated ? ImageError::Truncated : ImageError::Corrupt;
   }
   decoded.Append(std::move(frame));
-  return true;
+  return {};
 }
 
-bool PngCodec::OnEncode(const ImageBuffer& picture, const ImageOptions&,
-                        std::vector<uint8_t>& out) {
+ImageResult PngCodec::OnEncode(const ImageBuffer& picture, const ImageOptions&,
+                               std::vector<uint8_t>& out) {
   WriteLayout layout;
   std::array<png_color, 256> palette{};
   const int depth = picture.BitsPerPixel();
@@ -294,33 +284,29 @@ bool PngCodec::OnEncode(const ImageBuffer& picture, const ImageOptions&,
       layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
       break;
     default:
-      SetError(ImageError::UnsupportedDepth);
-      return false;
+      return ImageError::UnsupportedDepth;
   }
   std::vector<uint8_t> scratch;
   if (layout.convertRows) {
     std::size_t rowBytes = 0;
     if (!checkedMul(static_cast<std::size_t>(picture.Width()), 3, rowBytes)) {
-      SetError(ImageError::TooLarge);
-      return false;
+      return ImageError::TooLarge;
     }
     scratch.resize(rowBytes);
   }
   WriteHandle handle;
   if (!handle.IsValid()) {
-    SetError(ImageError::Library);
-    return false;
+    return ImageError::Library;
   }
   WriteSink sink{&out};
   png_set_write_fn(handle.Png(), &sink, writeToSink, flushSink);
   const RowConverter rows(picture);
   if (!writeImage(handle.Png(), handle.Info(), picture, layout, palette.data(), rows,
                   scratch.data())) {
-    SetError(sink.outOfMemory ? ImageError::OutOfMemory : ImageError::Library);
     out.clear();
-    return false;
+    return sink.outOfMemory ? ImageError::OutOfMemory : ImageError::Library;
   }
-  return true;
+  return {};
 }
 
 }  // namespace image

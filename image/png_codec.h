@@ -15,9 +15,9 @@ namespace image {
 // 24-bit as RGB, 32-bit as RGBA and 16-bit through its masks as RGB.
 class PngCodec final : public ImageCodec {
  private:
-  bool OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
-  bool OnEncode(const ImageBuffer& picture, const ImageOptions& options,
-                std::vector<uint8_t>& out) override;
+  ImageResult OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
+  ImageResult OnEncode(const ImageBuffer& picture, const ImageOptions& options,
+                       std::vector<uint8_t>& out) override;
 };
 
 // True when `bytes` starts with the 8-byte PNG signature.

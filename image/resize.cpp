@@ -536,9 +536,7 @@ void ImageBuffer::Resize(int newWidth, int newHeight, ResizeFilter filter) {
   } else if (!resampleInto(*this, newWidth, newHeight, rows)) {
     return;
   }
-  const ImageError lastError = m_lastError;
   *this = std::move(resized);
-  m_lastError = lastError;
 }
 
 }  // namespace image

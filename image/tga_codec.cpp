@@ -86,46 +86,38 @@ bool DecodeRunLengthRow(std::span<const uint8_t> bytes, std::size_t& pos, std::s
 // Uncompressed pixel data must be complete; a file whose rows or packets end early is
 // rejected as Truncated before any pixel memory is allocated where the size can be told from
 // the header (for run-length data, at least one packet per 128 pixels of each row).
-bool TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+ImageResult TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
   if (bytes.size() <= kHeaderSize) {
-    SetError(ImageError::Truncated);
-    return false;
+    return ImageError::Truncated;
   }
   const TgaHeader header = ReadHeader(bytes);
   if (header.colourMapEntryBits == 15 || header.colourMapEntryBits == 16) {
-    SetError(ImageError::BadPalette);
-    return false;
+    return ImageError::BadPalette;
   }
   if (header.depth != 8 && header.depth != 16 && header.depth != 24 && header.depth != 32) {
-    SetError(ImageError::UnsupportedDepth);
-    return false;
+    return ImageError::UnsupportedDepth;
   }
   if (header.width == 0 || header.height == 0) {
-    SetError(ImageError::BadDimensions);
-    return false;
+    return ImageError::BadDimensions;
   }
   if (header.width > kMaxDimension || header.height > kMaxDimension) {
-    SetError(ImageError::TooLarge);
-    return false;
+    return ImageError::TooLarge;
   }
   std::size_t pos = kHeaderSize + header.idLength;
   if (pos > bytes.size()) {
-    SetError(ImageError::Truncated);
-    return false;
+    return ImageError::Truncated;
   }
 
   std::array<RgbQuad, kColourMapEntries> palette{};
   if (header.colourMapType == 1) {
     if (header.colourMapFirst + header.colourMapLength > kColourMapEntries ||
         (header.colourMapEntryBits != 24 && header.colourMapEntryBits != 32)) {
-      SetError(ImageError::BadPalette);
-      return false;
+      return ImageError::BadPalette;
     }
     const std::size_t entryBytes = header.colourMapEntryBits / 8u;
     const std::size_t mapBytes = entryBytes * static_cast<std::size_t>(header.colourMapLength);
     if (mapBytes > bytes.size() - pos) {
-      SetError(ImageError::Truncated);
-      return false;
+      return ImageError::Truncated;
     }
     const auto first = static_cast<std::size_t>(header.colourMapFirst);
     for (std::size_t i = 0; i < static_cast<std::size_t>(header.colourMapLength); ++i) {
@@ -145,15 +137,12 @@ bool TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
           ? height * ((width + kMaxRunPixels - 1) / kMaxRunPixels) * (1 + pixelBytes)
           : height * rowBytes;
   if (leastPixelData > bytes.size() - pos) {
-    SetError(ImageError::Truncated);
-    return false;
+    return ImageError::Truncated;
   }
 
   auto picture = std::make_unique<ImageBuffer>();
-  if (!picture->Create(header.width, header.height, header.depth)) {
-    SetError(picture->LastError());
-    return false;
-  }
+  if (ImageResult created = picture->Create(header.width, header.height, header.depth); !created)
+    return created;
   if (header.colourMapType == 1) {
     picture->SetPalette(0, kColourMapEntries, palette.data());
   }
@@ -162,8 +151,7 @@ bool TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
     uint8_t* row = picture->RowPointer(topDown ? j : header.height - 1 - j);
     if (IsRunLength(header.imageType)) {
       if (!DecodeRunLengthRow(bytes, pos, pixelBytes, width, row)) {
-        SetError(ImageError::Truncated);
-        return false;
+        return ImageError::Truncated;
       }
     } else {
       std::memcpy(row, bytes.data() + pos, rowBytes);
@@ -171,7 +159,7 @@ bool TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
     }
   }
   decoded.Append(std::move(picture));
-  return true;
+  return {};
 }
 
 // The file written, all values little-endian:
@@ -193,25 +181,22 @@ bool TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decod
 //   30      768   colour map             at 8 bpp only: 256 entries B,G,R
 //   ...           pixel rows             top row first, width x bpp / 8 bytes, no padding,
 //                                        pixels as held (16-bit words and alpha kept)
-bool TgaCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*options*/,
-                        std::vector<uint8_t>& out) {
+ImageResult TgaCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*options*/,
+                               std::vector<uint8_t>& out) {
   const int depth = picture.BitsPerPixel();
   if (depth != 8 && depth != 16 && depth != 24 && depth != 32) {
-    SetError(ImageError::UnsupportedDepth);
-    return false;
+    return ImageError::UnsupportedDepth;
   }
   // The header holds 16-bit sizes.
   if (picture.Width() > 0xFFFF || picture.Height() > 0xFFFF) {
-    SetError(ImageError::TooLarge);
-    return false;
+    return ImageError::TooLarge;
   }
   const bool mapped = depth == 8;
   const auto rowBytes =
       static_cast<std::size_t>(picture.Width()) * static_cast<std::size_t>(depth / 8);
   std::size_t pixelBytes = 0;
   if (!checkedMul(rowBytes, static_cast<std::size_t>(picture.Height()), pixelBytes)) {
-    SetError(ImageError::TooLarge);
-    return false;
+    return ImageError::TooLarge;
   }
   out.reserve(kHeaderSize + kImageId.size() + (mapped ? 3 * kColourMapEntries : 0) + pixelBytes);
   out.push_back(static_cast<uint8_t>(kImageId.size()));
@@ -238,7 +223,7 @@ bool TgaCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*option
     const uint8_t* row = picture.RowPointer(y);
     out.insert(out.end(), row, row + rowBytes);
   }
-  return true;
+  return {};
 }
 
 }  // namespace image

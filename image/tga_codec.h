@@ -8,9 +8,9 @@ namespace image {
 // files; reads those plus run-length encoded ones (image types 9, 10, 11), either row order.
 class TgaCodec final : public ImageCodec {
  private:
-  bool OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
-  bool OnEncode(const ImageBuffer& picture, const ImageOptions& options,
-                std::vector<uint8_t>& out) override;
+  ImageResult OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) override;
+  ImageResult OnEncode(const ImageBuffer& picture, const ImageOptions& options,
+                       std::vector<uint8_t>& out) override;
 };
 
 }  // namespace image

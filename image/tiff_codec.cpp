@@ -128,7 +128,7 @@ bool readThroughRgba(TIFF* tiff, const PageLayout& layout, ImageBuffer& frame) {
 }
 
 // Decodes the current directory into `frame`, adding its pixel bytes to `totalBytes`.
-ImageError decodePage(TIFF* tiff, ImageBuffer& frame, std::size_t& totalBytes) {
+ImageResult decodePage(TIFF* tiff, ImageBuffer& frame, std::size_t& totalBytes) {
   const PageLayout layout = readLayout(tiff);
   if (layout.width == 0 || layout.height == 0) {
     return ImageError::BadDimensions;
@@ -151,12 +151,14 @@ ImageError decodePage(TIFF* tiff, ImageBuffer& frame, std::size_t& totalBytes) {
       return ImageError::UnsupportedDepth;
     }
   }
-  if (!frame.Create(static_cast<int>(layout.width), static_cast<int>(layout.height), depth)) {
-    return frame.LastError();
+  if (ImageResult created =
+          frame.Create(static_cast<int>(layout.width), static_cast<int>(layout.height), depth);
+      !created) {
+    return created;
   }
   const bool read =
       plain ? readPlainRgb(tiff, layout, frame) : readThroughRgba(tiff, layout, frame);
-  return read ? ImageError::None : ImageError::Corrupt;
+  return read ? ImageResult{} : ImageResult{ImageError::Corrupt};
 }
 
 struct WriteLayout {
@@ -199,7 +201,7 @@ void fileRow(const ImageBuffer& picture, const RowConverter& rows, int y,
 }
 
 // Writes `picture` as a one-page TIFF into `bytes`.
-ImageError encodeTiff(const ImageBuffer& picture, std::vector<uint8_t>& bytes) {
+ImageResult encodeTiff(const ImageBuffer& picture, std::vector<uint8_t>& bytes) {
   const int depth = picture.BitsPerPixel();
   WriteLayout layout;
   if (depth <= 8) {
@@ -247,46 +249,40 @@ ImageError encodeTiff(const ImageBuffer& picture, std::vector<uint8_t>& bytes) {
     ok = TIFFWriteScanline(tiff, line.data(), y, 0) >= 0;
   }
   if (ok && TIFFWriteDirectory(tiff) != 0 && !file.Failed()) {
-    return ImageError::None;
+    return {};
   }
   return file.OutOfMemory() ? ImageError::OutOfMemory : ImageError::Library;
 }
 
 }  // namespace
 
-bool TiffCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
+ImageResult TiffCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
   if (!hasTiffSignature(bytes)) {
-    SetError(bytes.size() < 4 ? ImageError::Truncated : ImageError::BadSignature);
-    return false;
+    return bytes.size() < 4 ? ImageError::Truncated : ImageError::BadSignature;
   }
   TiffMemory file(bytes);
   if (file.Get() == nullptr) {
-    SetError(ImageError::Corrupt);
-    return false;
+    return ImageError::Corrupt;
   }
   std::size_t totalBytes = 0;
   do {
     auto frame = std::make_unique<ImageBuffer>();
-    const ImageError error = decodePage(file.Get(), *frame, totalBytes);
-    if (error != ImageError::None) {
-      SetError(error);
-      return false;
+    if (ImageResult result = decodePage(file.Get(), *frame, totalBytes); !result) {
+      return result;
     }
     decoded.Append(std::move(frame));
   } while (TIFFReadDirectory(file.Get()) != 0);
-  return true;
+  return {};
 }
 
-bool TiffCodec::OnEncode(const ImageBuffer& picture, const ImageOptions&,
-                         std::vector<uint8_t>& out) {
+ImageResult TiffCodec::OnEncode(const ImageBuffer& picture, const ImageOptions&,
+                                std::vector<uint8_t>& out) {
   std::vector<uint8_t> bytes;
-  const ImageError error = encodeTiff(picture, bytes);
-  if (error != ImageError::None) {
-    SetError(error);
-    return false;
+  if (ImageResult result = encodeTiff(picture, bytes); !result) {
+    return result;
   }
   out = std::move(bytes);
-  return true;
+  return {};
 }
 
 }  // namespace image

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -23,6 +24,23 @@ bool IsFilesystemRoot(const std::string& path) {
   return drive && (path.size() == 2 || (path.size() == 3 && (path[2] == '/' || path[2] == '\\')));
 }
 
+// Creates `path` after its missing parents: 0 when this call made the last level, else the errno
+// of the mkdir that failed (EEXIST for a level that was there already). A level without a '/'
+// before it is made in the current directory when `bareNames` allows, else it counts as one that
+// cannot be made (ENOENT).
+int makeTree(const std::string& path, bool bareNames) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos && !bareNames) return ENOENT;
+  if (slash != std::string::npos) {
+    const std::string parent = path.substr(0, slash);
+    const bool present = parent.empty() || IsFilesystemRoot(parent) || DirectoryExists(parent);
+    if (!present) {
+      if (const int made = makeTree(parent, bareNames); made != 0) return made;
+    }
+  }
+  return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+}
+
 }  // namespace
 
 std::string GetAppDirectory() {
@@ -41,13 +59,17 @@ bool DirectoryExists(const std::string& path) {
 }
 
 bool CreateDirectoryTree(const std::string& path) {
-  if (path.empty()) return false;
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return false;  // no parent to create it in
-  const std::string parent = path.substr(0, slash);
-  const bool parentPresent = parent.empty() || IsFilesystemRoot(parent) || DirectoryExists(parent);
-  if (!parentPresent && !CreateDirectoryTree(parent)) return false;
-  return ::mkdir(path.c_str(), 0777) == 0;
+  // Without a '/' there is no parent to create it in.
+  return makeTree(path, false) == 0;
+}
+
+Status ensureDirectory(const std::string& path) {
+  if (DirectoryExists(path)) return {};
+  int made = path.empty() ? ENOENT : makeTree(path, true);
+  if (DirectoryExists(path)) return {};
+  // A level that exists without being a directory is a file in the way.
+  if (made == 0 || made == EEXIST) made = ENOTDIR;
+  return systemFailure(Failure::Write, "cannot create directory", path, made);
 }
 
 std::string GetBaseName(const std::string& path) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "support/result.h"
+
 namespace support {
 
 // The folder holding the running executable, '/'-separated and ending in '/'.
@@ -19,6 +21,12 @@ bool DirectoryExists(const std::string& path);
 // not on the result. A parent that is a filesystem root ("/", "C:", "C:/") counts
 // as present; a path without any '/' creates nothing and returns false.
 bool CreateDirectoryTree(const std::string& path);
+
+// Makes sure the directory `path` ('/'-separated, with or without a trailing '/') exists,
+// creating missing parents as CreateDirectoryTree does (a root such as "/" or "C:" counts as
+// present). Fails (Write) with "cannot create directory <path>: <reason>" when a level cannot
+// be created or a file is in the way ("Not a directory").
+Status ensureDirectory(const std::string& path);
 
 // The file name of `path` (after the last '\\' or '/', whichever comes later) cut
 // before its last '.'. "C:\\Pics\\walk.old.gif" -> "walk.old"; "dir/" -> "".

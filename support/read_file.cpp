@@ -26,40 +26,43 @@ class FileDescriptor {
   int fd_;
 };
 
-ReadResult Failed(ReadFailure failure, int errorNumber) {
-  return ReadResult{failure, errorNumber != 0 ? errorNumber : EIO};
-}
-
-const char* KindOf(mode_t mode) {
+const char* kindOf(mode_t mode) {
   if (S_ISDIR(mode)) return "a directory";
   if (S_ISFIFO(mode)) return "a FIFO";
   if (S_ISSOCK(mode)) return "a socket";
   return "a device";
 }
 
+Status failed(Failure failure, const std::string& path, int errorNumber) {
+  return systemFailure(failure, failure == Failure::Open ? "cannot open" : "cannot read", path,
+                       errorNumber != 0 ? errorNumber : EIO);
+}
+
+Status notRegular(const std::string& path, mode_t mode) {
+  return {Failure::NotRegular,
+          "cannot read " + path + ": it is " + kindOf(mode) + ", not a regular file",
+          S_ISDIR(mode) ? EISDIR : EINVAL};
+}
+
 // Opens `path` for reading after making sure it is a regular file: stat first, so that a FIFO
 // is never opened (that would wait for a writer), then O_NONBLOCK and fstat against a swap.
-ReadResult OpenRegular(const std::string& path, int& fd, struct stat& info) {
+Status openRegular(const std::string& path, int& fd, struct stat& info) {
   fd = -1;
-  if (::stat(path.c_str(), &info) != 0) return Failed(ReadFailure::kOpen, errno);
-  if (!S_ISREG(info.st_mode)) {
-    return ReadResult{ReadFailure::kNotRegular, S_ISDIR(info.st_mode) ? EISDIR : EINVAL,
-                      KindOf(info.st_mode)};
-  }
+  if (::stat(path.c_str(), &info) != 0) return failed(Failure::Open, path, errno);
+  if (!S_ISREG(info.st_mode)) return notRegular(path, info.st_mode);
   fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return Failed(ReadFailure::kOpen, errno);
-  if (::fstat(fd, &info) != 0) return Failed(ReadFailure::kRead, errno);
-  if (!S_ISREG(info.st_mode))
-    return ReadResult{ReadFailure::kNotRegular, EINVAL, KindOf(info.st_mode)};
+  if (fd < 0) return failed(Failure::Open, path, errno);
+  if (::fstat(fd, &info) != 0) return failed(Failure::Read, path, errno);
+  if (!S_ISREG(info.st_mode)) return notRegular(path, info.st_mode);
   return {};
 }
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   int fd = -1;
   struct stat info {};
-  const ReadResult opened = OpenRegular(path, fd, info);
+  const Status opened = openRegular(path, fd, info);
   const FileDescriptor file(fd);
   if (!opened) return opened;
 
@@ -70,11 +73,11 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
     if (done == data.size()) data.resize(data.size() + (std::size_t{64} << 10));
     const ssize_t got = ::read(file.get(), data.data() + done, data.size() - done);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return Failed(ReadFailure::kRead, errno);
+    if (got < 0) return failed(Failure::Read, path, errno);
     if (got == 0) break;
     done += static_cast<std::size_t>(got);
   }
-  if (done < static_cast<std::size_t>(info.st_size)) return Failed(ReadFailure::kRead, EIO);
+  if (done < static_cast<std::size_t>(info.st_size)) return failed(Failure::Read, path, EIO);
   data.resize(done);
   bytes = std::move(data);
   return {};
@@ -99,18 +102,18 @@ void MappedFile::release(std::size_t begin, std::size_t end) const {
   ::madvise(static_cast<std::uint8_t*>(mapping_) + begin, end - begin, MADV_DONTNEED);
 }
 
-ReadResult MappedFile::open(const std::string& path) {
+Status MappedFile::open(const std::string& path) {
   close();
   int fd = -1;
   struct stat info {};
-  const ReadResult opened = OpenRegular(path, fd, info);
+  const Status opened = openRegular(path, fd, info);
   const FileDescriptor file(fd);
   if (!opened) return opened;
   const auto size = static_cast<std::size_t>(info.st_size);
   if (size == 0) return {};
   void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
   if (mapping == MAP_FAILED) {
-    const ReadResult read = ReadWholeFile(path, copy_);
+    Status read = ReadWholeFile(path, copy_);
     bytes_ = copy_;
     return read;
   }

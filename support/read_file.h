@@ -6,24 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "support/result.h"
+
 namespace support {
-
-// The step at which reading a file failed. kNotRegular: the path names a directory, a FIFO, a
-// device or a socket, refused before anything is read (a FIFO without a writer would wait
-// forever, a device such as /dev/zero never ends).
-enum class ReadFailure { kNone, kOpen, kRead, kNotRegular };
-
-struct ReadResult {
-  ReadFailure failure = ReadFailure::kNone;
-  int errorNumber = 0;    // errno of the failing step (EIO for a file shorter than its length)
-  const char* kind = "";  // for kNotRegular: "a directory", "a FIFO", "a device" or "a socket"
-  explicit operator bool() const { return failure == ReadFailure::kNone; }
-};
 
 // Reads the whole regular file at `path` into `bytes`. A file that yields fewer bytes than its
 // length (it shrank while being read, or the device failed) counts as a failed read. On failure
-// `bytes` is left unchanged.
-ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+// `bytes` is left unchanged and the status says which step failed: Open ("cannot open <path>:
+// <reason>"), Read ("cannot read <path>: <reason>") or NotRegular for a directory, a FIFO, a
+// device or a socket, refused before anything is read (a FIFO without a writer would wait
+// forever, a device such as /dev/zero never ends): "cannot read <path>: it is a FIFO, not a
+// regular file".
+Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 
 // The bytes of a regular file, mapped into memory rather than copied, so that a large input
 // costs neither a zero-filled buffer nor a read of pages the reader never touches. Files that
@@ -37,7 +31,7 @@ class MappedFile {
   MappedFile& operator=(const MappedFile&) = delete;
 
   // Maps the file at `path`, replacing what was held; fails as ReadWholeFile does.
-  ReadResult open(const std::string& path);
+  Status open(const std::string& path);
 
   std::span<const std::uint8_t> bytes() const { return bytes_; }
 

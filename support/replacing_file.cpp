@@ -60,30 +60,29 @@ ReplacingFile::~ReplacingFile() { discard(); }
 
 ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
-      writeFailed_(other.writeFailed_),
       size_(other.size_),
       target_(std::move(other.target_)),
       temporary_(std::move(other.temporary_)),
-      error_(std::move(other.error_)) {
+      writeFailure_(std::move(other.writeFailure_)) {
   if (!temporary_.empty()) guard_.guard(temporary_);
   other.guard_.release();
 }
 
+namespace {
+
+const Status kNothingOpen{Failure::Write, "no file is open"};
+
+}  // namespace
+
 // Mode 0666 rather than mkstemp's 0600, which would outlive the rename: the file gets 0666 less
 // the umask, as one written in place would.
-bool ReplacingFile::open(const std::string& target) {
-  if (isOpen()) {
-    error_ = "a file is already open: '" + target_ + "'";
-    return false;
-  }
-  if (target.empty()) {
-    error_ = "no file name given";
-    return false;
-  }
+Status ReplacingFile::open(const std::string& target) {
+  if (isOpen()) return {Failure::Open, "a file is already open: '" + target_ + "'"};
+  if (target.empty()) return {Failure::Open, "no file name given"};
   // A folder of that name could never be replaced; better to know before anything is written.
   struct stat existing {};
   if (::stat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-    return fail("cannot replace", target, EISDIR);
+    return fail(Failure::Open, "cannot replace", target, EISDIR);
   }
   const std::string folder = folderOf(target);
   int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
@@ -97,28 +96,27 @@ bool ReplacingFile::open(const std::string& target) {
     });
     if (result == 0) guard_.guard(temporary);
   }
-  if (result != 0) return fail("cannot create a temporary file beside", target, result);
+  if (result != 0) {
+    return fail(Failure::Open, "cannot create a temporary file beside", target, result);
+  }
   fd_ = fd;
-  writeFailed_ = false;
+  writeFailure_ = {};
   size_ = 0;
   target_ = target;
   temporary_ = std::move(temporary);
-  return true;
+  return {};
 }
 
-bool ReplacingFile::writeFailed(int errorNumber) {
-  writeFailed_ = true;
-  return fail("cannot write", temporary_.empty() ? target_ : temporary_, errorNumber);
+Status ReplacingFile::writeFailed(int errorNumber) {
+  writeFailure_ =
+      fail(Failure::Write, "cannot write", temporary_.empty() ? target_ : temporary_, errorNumber);
+  return writeFailure_;
 }
 
-bool ReplacingFile::write(std::span<const std::uint8_t> bytes) {
-  if (!isOpen()) {
-    error_ = "no file is open";
-    return false;
-  }
-  if (writeFailed_) {
-    return false;  // error() still names the failed write; the file cannot become whole
-  }
+Status ReplacingFile::write(std::span<const std::uint8_t> bytes) {
+  if (!isOpen()) return kNothingOpen;
+  // The failed write is named again: the file cannot become whole.
+  if (!writeFailure_) return writeFailure_;
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
@@ -126,15 +124,12 @@ bool ReplacingFile::write(std::span<const std::uint8_t> bytes) {
     bytes = bytes.subspan(static_cast<std::size_t>(written));
     size_ += static_cast<std::uint64_t>(written);
   }
-  return true;
+  return {};
 }
 
-bool ReplacingFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  if (!isOpen()) {
-    error_ = "no file is open";
-    return false;
-  }
-  if (writeFailed_) return false;
+Status ReplacingFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (!isOpen()) return kNothingOpen;
+  if (!writeFailure_) return writeFailure_;
   if (offset > size_ || bytes.size() > size_ - offset) return writeFailed(EINVAL);
   while (!bytes.empty()) {
     const ssize_t written = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
@@ -143,16 +138,13 @@ bool ReplacingFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> 
     bytes = bytes.subspan(static_cast<std::size_t>(written));
     offset += static_cast<std::uint64_t>(written);
   }
-  return true;
+  return {};
 }
 
-bool ReplacingFile::sync() {
-  if (!isOpen()) {
-    error_ = "no file is open";
-    return false;
-  }
-  if (writeFailed_) return false;
-  return ::fsync(fd_) == 0 || writeFailed(errno);
+Status ReplacingFile::sync() {
+  if (!isOpen()) return kNothingOpen;
+  if (!writeFailure_) return writeFailure_;
+  return ::fsync(fd_) == 0 ? Status{} : writeFailed(errno);
 }
 
 int ReplacingFile::publish() {
@@ -176,31 +168,28 @@ int ReplacingFile::publish() {
   return renameError;
 }
 
-bool ReplacingFile::commit(Durability durability) {
-  if (!isOpen()) {
-    error_ = "no file is open";
-    return false;
-  }
-  if (writeFailed_) {
+Status ReplacingFile::commit(Durability durability) {
+  if (!isOpen()) return kNothingOpen;
+  if (!writeFailure_) {
+    const Status failed = writeFailure_;
     discard();
-    return false;  // error() still names the failed write
+    return failed;
   }
   if (durability == Durability::kFlushed && ::fsync(fd_) != 0) {
-    fail("cannot flush", target_, errno);
+    const Status failed = fail(Failure::Write, "cannot flush", target_, errno);
     discard();
-    return false;
+    return failed;
   }
   if (const int published = publish(); published != 0) {
-    fail("cannot replace", target_, published);
     discard();
-    return false;
+    return fail(Failure::Write, "cannot replace", target_, published);
   }
   // The bytes are on disk and in place; what close might still report changes nothing.
   ::close(fd_);
   fd_ = -1;
   temporary_.clear();
   guard_.release();
-  return true;
+  return {};
 }
 
 void ReplacingFile::discard() {
@@ -212,9 +201,9 @@ void ReplacingFile::discard() {
   guard_.release();
 }
 
-bool ReplacingFile::fail(const std::string& what, const std::string& path, int errorNumber) {
-  error_ = what + " '" + path + "': " + std::strerror(errorNumber);
-  return false;
+Status ReplacingFile::fail(Failure code, const std::string& what, const std::string& path,
+                           int errorNumber) {
+  return {code, what + " '" + path + "': " + std::strerror(errorNumber), errorNumber};
 }
 
 }  // namespace support

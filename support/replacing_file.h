@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "support/result.h"
 #include "support/temp_file_cleanup.h"
 
 namespace support {
@@ -29,54 +30,53 @@ class ReplacingFile {
   ReplacingFile(ReplacingFile&& other) noexcept;
   ReplacingFile& operator=(ReplacingFile&&) = delete;
 
-  // Creates the new file for `target`. Returns false (see error()) when one is already open, the
-  // target is a folder, or the file cannot be created, e.g. the directory is missing or not
-  // writable.
-  bool open(const std::string& target);
+  // Creates the new file for `target`. Fails (Open, with the path and the system's reason) when
+  // one is already open, the target is a folder, or the file cannot be created, e.g. the
+  // directory is missing or not writable.
+  Status open(const std::string& target);
 
   // True between a successful open() and the following commit() or discard().
   bool isOpen() const { return fd_ >= 0; }
 
-  // Appends bytes to the new file. Returns false (see error()) when nothing is open or this or an
-  // earlier write failed; the file then stays open so that commit() or discard() cleans up.
-  bool write(std::span<const std::uint8_t> bytes);
+  // Appends bytes to the new file. Fails (Write) when nothing is open or this or an earlier write
+  // failed, naming the failed write; the file then stays open so that commit() or discard()
+  // cleans up.
+  Status write(std::span<const std::uint8_t> bytes);
 
   // Overwrites bytes written earlier, from `offset` on (a header completed at the end). Fails as
   // write() does, and for a range that ends past what was written.
-  bool writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+  Status writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
   // Flushes what was written to disk ahead of commit(), so that a later commit() has little left
   // to fail on. Fails as write() does.
-  bool sync();
+  Status sync();
 
   // Bytes appended so far.
   std::uint64_t size() const { return size_; }
 
   // Flushes the new file to disk (unless `durability` is kCached), gives it the target's name
-  // (replacing an earlier file) and closes it. Returns false (see error()) when nothing is open,
-  // an earlier write failed, or any of these steps fails; the new file is then discarded and the
-  // target left as it was.
-  bool commit(Durability durability = Durability::kFlushed);
+  // (replacing an earlier file) and closes it. Fails (Write) when nothing is open, an earlier write
+  // failed, or any of these steps fails; the new file is then discarded and the target left as it
+  // was.
+  Status commit(Durability durability = Durability::kFlushed);
 
   // Closes and discards the new file, if any.
   void discard();
 
-  // Why the last failing call failed: the operation, the path and the system's reason.
-  const std::string& error() const { return error_; }
-
  private:
-  bool fail(const std::string& what, const std::string& path, int errorNumber);
-  bool writeFailed(int errorNumber);
+  // "<what> '<path>': <the system's reason>".
+  static Status fail(Failure code, const std::string& what, const std::string& path,
+                     int errorNumber);
+  Status writeFailed(int errorNumber);
   // Gives the file its name; 0 or the errno of the failing step.
   int publish();
 
   int fd_ = -1;
-  bool writeFailed_ = false;
   std::uint64_t size_ = 0;
   std::string target_;
   std::string temporary_;  // the named temporary file; empty for an unnamed one
   TempFileGuard guard_;
-  std::string error_;
+  Status writeFailure_;  // the failed write that keeps the file from becoming whole
 };
 
 }  // namespace support

@@ -18,23 +18,19 @@ MovieOutput::~MovieOutput() = default;
 
 bool MovieOutput::isOpen() const { return file_->isOpen(); }
 
-bool MovieOutput::open(const std::string& path, bool compressed) {
-  error_.clear();
+support::Status MovieOutput::open(const std::string& path, bool compressed) {
+  status_ = {};
   size_ = 0;
   buffer_.clear();
   deflate_.reset();
-  if (!file_->open(path)) {
-    error_ = file_->error();
-    return false;
-  }
+  if (support::Status opened = file_->open(path); !opened) return opened;
   if (compressed) {
     deflate_ = std::make_unique<DeflateStream>([this](std::span<const std::uint8_t> out) {
-      if (file_->write(out)) return true;
-      error_ = file_->error();
-      return false;
+      status_ = file_->write(out);
+      return ok();
     });
   }
-  return true;
+  return {};
 }
 
 void MovieOutput::write(std::span<const std::uint8_t> bytes) {
@@ -47,7 +43,7 @@ void MovieOutput::write(std::span<const std::uint8_t> bytes) {
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
     return;
   }
-  if (flush() && !file_->write(bytes)) error_ = file_->error();
+  if (flush()) status_ = file_->write(bytes);
 }
 
 // The prefix is written as it comes (once per movie, a few bytes), ahead of any compressed byte.
@@ -57,16 +53,13 @@ void MovieOutput::writeCompressed(std::span<const std::uint8_t> bytes) {
           ? std::min<std::size_t>(bytes.size(), kUncompressedPrefixBytes - size_)
           : 0;
   size_ += bytes.size();
-  if (prefix > 0 && !file_->write(bytes.first(prefix))) {
-    error_ = file_->error();
-    return;
-  }
+  if (prefix > 0 && !(status_ = file_->write(bytes.first(prefix)))) return;
   if (!deflate_->write(bytes.subspan(prefix))) fail("cannot compress the movie: out of memory");
 }
 
 bool MovieOutput::flush() {
   if (!ok()) return false;
-  if (!buffer_.empty() && !file_->write(buffer_)) error_ = file_->error();
+  if (!buffer_.empty()) status_ = file_->write(buffer_);
   buffer_.clear();
   return ok();
 }
@@ -76,14 +69,14 @@ void MovieOutput::patch(std::uint64_t offset, std::span<const std::uint8_t> byte
       (offset > kUncompressedPrefixBytes || bytes.size() > kUncompressedPrefixBytes - offset)) {
     return fail("cannot change compressed bytes of the movie");
   }
-  if (flush() && !file_->writeAt(offset, bytes)) error_ = file_->error();
+  if (flush()) status_ = file_->writeAt(offset, bytes);
 }
 
-bool MovieOutput::commit() {
+support::Status MovieOutput::commit() {
   if (deflate_ && ok() && !deflate_->finish()) fail("cannot compress the movie: out of memory");
-  if (flush() && !file_->commit()) error_ = file_->error();
+  if (flush()) status_ = file_->commit();
   if (!ok()) file_->discard();
-  return ok();
+  return status_;
 }
 
 void MovieOutput::discard() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/result.h"
 #include "swf/deflate_stream.h"
 
 namespace support {
@@ -35,17 +36,17 @@ class MovieOutput {
   MovieOutput& operator=(const MovieOutput&) = delete;
 
   // Creates the new file for `path`, its bytes after the prefix zlib-compressed when
-  // `compressed`; false with error() when it cannot be created.
-  bool open(const std::string& path, bool compressed = false);
+  // `compressed`; fails when it cannot be created.
+  support::Status open(const std::string& path, bool compressed = false);
   bool isOpen() const;
 
   // Appends bytes. Failures are kept: once a write failed or the movie outgrew kMaxBytes, ok()
-  // is false, error() says why, and nothing more is written.
+  // is false, status() says why, and nothing more is written.
   void write(std::span<const std::uint8_t> bytes);
 
   // Fails the movie for `reason` (kept as for a failed write).
   void fail(const std::string& reason) {
-    if (ok()) error_ = reason;
+    if (ok()) status_ = {support::Failure::Write, reason};
   }
 
   // Overwrites bytes already written, from `offset` on (header fields; in a compressed movie
@@ -55,12 +56,13 @@ class MovieOutput {
   // Bytes appended so far, before compression.
   std::uint64_t size() const { return size_; }
 
-  bool ok() const { return error_.empty(); }
-  const std::string& error() const { return error_; }
+  bool ok() const { return static_cast<bool>(status_); }
+  // The failure that stopped the movie; success while ok().
+  const support::Status& status() const { return status_; }
 
-  // Writes what is buffered and gives the file its name; false with error() when anything
-  // failed, the file then discarded.
-  bool commit();
+  // Writes what is buffered and gives the file its name; fails when anything failed, the file
+  // then discarded.
+  support::Status commit();
   // Discards the file.
   void discard();
 
@@ -74,7 +76,7 @@ class MovieOutput {
   std::unique_ptr<DeflateStream> deflate_;
   std::vector<std::uint8_t> buffer_;
   std::uint64_t size_ = 0;
-  std::string error_;
+  support::Status status_;
 };
 
 }  // namespace swf

@@ -18,22 +18,17 @@ SwfMovie::SwfMovie() : format_{kDefaultFrameRate, 0, false} {
 
 SwfMovie::~SwfMovie() = default;
 
-bool SwfMovie::open(const std::string& path, float widthPx, float heightPx, int framesPerSecond) {
+support::Status SwfMovie::open(const std::string& path, float widthPx, float heightPx,
+                               int framesPerSecond) {
   const auto rate =
       static_cast<std::uint16_t>((static_cast<unsigned>(framesPerSecond) & 0xFFU) << 8);
   return open(path, widthPx, heightPx, MovieFormat{rate, 0, false});
 }
 
-bool SwfMovie::open(const std::string& path, float widthPx, float heightPx,
-                    const MovieFormat& format) {
-  if (output_.isOpen()) {
-    lastError_ = "a file is already open";
-    return false;
-  }
-  if (!output_.open(path, format.compressed)) {
-    lastError_ = output_.error();
-    return false;
-  }
+support::Status SwfMovie::open(const std::string& path, float widthPx, float heightPx,
+                               const MovieFormat& format) {
+  if (output_.isOpen()) return {support::Failure::Open, "a file is already open"};
+  if (support::Status opened = output_.open(path, format.compressed); !opened) return opened;
   frameSize_.set(0.0F, 0.0F, widthPx, heightPx);
   format_ = format;
   const std::vector<std::uint8_t> head = header();
@@ -41,7 +36,7 @@ bool SwfMovie::open(const std::string& path, float widthPx, float heightPx,
   output_.write(head);
   output_.write(tags_);
   tags_ = {};
-  return true;
+  return {};
 }
 
 void SwfMovie::out(std::span<const std::uint8_t> bytes) {
@@ -144,11 +139,8 @@ std::vector<std::uint8_t> SwfMovie::header() const {
   return out;
 }
 
-bool SwfMovie::finish() {
-  if (!output_.isOpen()) {
-    lastError_ = "finish without an open file";
-    return false;
-  }
+support::Status SwfMovie::finish() {
+  if (!output_.isOpen()) return {support::Failure::Write, "finish without an open file"};
   std::vector<std::uint8_t> end;
   writeTagHeader(end, TagCode::kEnd, 0);
   output_.write(end);
@@ -163,9 +155,7 @@ bool SwfMovie::finish() {
     output_.fail("the header says " + std::to_string(format_.frameCount) +
                  " frames, but the movie shows " + std::to_string(frameCount_));
   }
-  if (output_.commit()) return true;
-  lastError_ = output_.error();
-  return false;
+  return output_.commit();
 }
 
 }  // namespace swf

@@ -42,12 +42,14 @@ class SwfMovie {
 
   // Starts a movie file at `path` with a stage of widthPx x heightPx pixels and an integer rate
   // (its low 8 bits: 0..255 frames per second), and writes the header and the tags appended so
-  // far. The movie has no name until finish(). Returns false, changing nothing but lastError(),
-  // when a file is already open or the file cannot be created (missing or unwritable directory).
-  bool open(const std::string& path, float widthPx, float heightPx, int framesPerSecond);
+  // far. The movie has no name until finish(). Fails, changing nothing, when a file is already
+  // open or the file cannot be created (missing or unwritable directory): the path and the
+  // system's reason.
+  support::Status open(const std::string& path, float widthPx, float heightPx, int framesPerSecond);
   // As above, with the header `format` gives. finish() fails for a compressed movie whose
   // ShowFrame tags are not format.frameCount.
-  bool open(const std::string& path, float widthPx, float heightPx, const MovieFormat& format);
+  support::Status open(const std::string& path, float widthPx, float heightPx,
+                       const MovieFormat& format);
 
   // Appends a DefineBitsJPEG2 tag of character `id` carrying the JPEG bytes, written from
   // `jpeg` itself (SwfJpegBitmap's layout). A JPEG too large for the tag's length field fails the
@@ -81,20 +83,19 @@ class SwfMovie {
   void showFrame();
 
   // Appends the End tag, completes the header and replaces the target with the new file. Returns
-  // true when the complete movie is in place. Returns false (see lastError()) when no file is
-  // open, the movie outgrew the 4 GiB of its FileLength field, or any write, the flush or the
-  // naming fails; the new file is then discarded and an earlier file of the target name left
+  // success when the complete movie is in place. Fails, with the path and the reason, when no
+  // file is open, the movie outgrew the 4 GiB of its FileLength field, or any write, the flush or
+  // the naming fails; the new file is then discarded and an earlier file of the target name left
   // untouched. It also fails for a compressed movie that shows another number of frames than its
   // header says. Either way no file is held afterwards.
-  bool finish();
+  support::Status finish();
 
   // False once a write to the open file failed or the movie outgrew 4 GiB: later tags are
   // dropped and finish() fails with the reason, so a caller may stop early.
   bool ok() const { return output_.ok(); }
 
-  // Why the last failing open() or finish() failed (or why ok() is false), with the path and the
-  // system's reason.
-  const std::string& lastError() const { return ok() ? lastError_ : output_.error(); }
+  // Why ok() is false, with the path and the system's reason; success while ok().
+  const support::Status& status() const { return output_.status(); }
 
   // Number of showFrame calls, modulo 65536.
   std::uint16_t frameCount() const { return frameCount_; }
@@ -114,7 +115,6 @@ class SwfMovie {
   std::vector<std::uint8_t> tags_;
   std::size_t headerBytes_ = 0;
   MovieOutput output_;
-  std::string lastError_;
 };
 
 }  // namespace swf

@@ -55,7 +55,7 @@ struct Slot {
   image::ImageBuffer frame;  // the canvas copied for the encoder, with copies
   FrameBitmapEncoder encoder;
   FrameBitmap bitmap;
-  std::string error;  // why a stage failed on this frame
+  support::Status failure;  // why a stage failed on this frame
 };
 
 // Copies `canvas` into `frame`, reusing its pixels from the last frame when the size matches.
@@ -75,43 +75,44 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
   GifSource opened;
   const GifSource* gif = request.source;
   if (gif == nullptr) {
-    if (!opened.Open(request.gifPath, {}, &result.error)) return result;
+    if (result.status = opened.Open(request.gifPath, {}); !result.status) return result;
     gif = &opened;
   }
   const int total = gif->summary().frameCount;
-  result.error = CheckMovieRequest(settings, total);
-  if (result.error.empty()) result.error = CheckNotInput(result.outputPath, request.gifPath);
-  if (!result.error.empty()) return result;
+  result.status = CheckMovieRequest(settings, total);
+  if (result.status) result.status = CheckNotInput(result.outputPath, request.gifPath);
+  if (!result.status) return result;
   MovieSchedule schedule;
-  if (!PlanMovieSchedule(settings, gif->file(), total, schedule, result.error)) return result;
+  if (result.status = PlanMovieSchedule(settings, gif->file(), total, schedule); !result.status) {
+    return result;
+  }
   result.warnings = schedule.warnings;
   const auto [copying, inPlace] = MemoryOf(gif->file(), settings);
   const uint64_t limit = request.memoryLimit > 0 ? request.memoryLimit : DefaultMemoryLimit();
   const JobPlan plan = PlanJobs(copying, inPlace, request.jobs, limit);
   if (plan.jobs == 0) {
-    result.error = "converting it needs about " + MebibyteText(plan.bytes) +
-                   " of working memory, more than the limit of " + MebibyteText(limit);
+    result.status = {support::Failure::Refused,
+                     "converting it needs about " + MebibyteText(plan.bytes) +
+                         " of working memory, more than the limit of " + MebibyteText(limit)};
     return result;
   }
 
   result.jobs = plan.jobs;
   image::GifFrameDecoder decoder(gif->bytes(), gif->file(), plan.slots, plan.jobs);
-  image::ImageError decodeError = image::ImageError::None;
-  if (!decoder.Start(&decodeError)) {
-    result.error = GifErrorText(decodeError);
+  if (const image::ImageResult started = decoder.Start(); !started) {
+    result.status = gifFailure(started);
     return result;
   }
   swf::SwfMovie movie;
-  if (!StartMovie(movie, settings, MovieFormatOf(settings, schedule), result.outputPath,
-                  result.error)) {
-    return result;
-  }
+  result.status = StartMovie(movie, settings, MovieFormatOf(settings, schedule), result.outputPath);
+  if (!result.status) return result;
 
   std::vector<Slot> slots;
   slots.reserve(static_cast<std::size_t>(plan.slots));
   for (int i = 0; i < plan.slots; ++i) slots.emplace_back(settings);
   const auto encode = [](const image::ImageBuffer& frame, int index, Slot& slot) {
-    return slot.encoder.Encode(frame, index, slot.bitmap, slot.error);
+    slot.failure = slot.encoder.Encode(frame, index, slot.bitmap);
+    return static_cast<bool>(slot.failure);
   };
   const auto width = static_cast<float>(settings.width);
   const auto height = static_cast<float>(settings.height);
@@ -120,15 +121,15 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
       {support::StageOrder::kSerial, false,
        [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
-         if (!decoder.Compose(index, slot, &decodeError)) {
-           held.error = GifErrorText(decodeError);
+         if (const image::ImageResult composed = decoder.Compose(index, slot); !composed) {
+           held.failure = gifFailure(composed);
            return false;
          }
          const image::GifFrame& frame = gif->file().frames[static_cast<std::size_t>(index)];
          gif->ReleaseBefore(frame.dataOffset + frame.dataSize);
          if (!plan.copies) return encode(decoder.Canvas(), index, held);
          if (CopyCanvas(decoder.Canvas(), held.frame)) return true;
-         held.error = "out of memory";
+         held.failure = support::Failure::OutOfMemory;
          return false;
        }},
       {support::StageOrder::kParallel, false,
@@ -146,7 +147,7 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
                  ? !swf::appendBitmapFrame(movie, index, width, height, *bitmap.character,
                                            placement)
                  : !swf::appendBitmapFrame(movie, index, width, height, bitmap.jpeg, placement)) {
-           held.error = "cannot add its picture to the movie";
+           held.failure = {support::Failure::Write, "cannot add its picture to the movie"};
            return false;
          }
          if (!movie.ok()) return false;
@@ -158,11 +159,14 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
       support::RunOrderedPipeline(total, plan.slots, plan.jobs, stages);
   if (!run.ok) {
     if (!movie.ok()) {
-      result.error = movie.lastError();
+      result.status = movie.status();
     } else {
       result.failedFrame = run.failedItem;
-      const Slot& failed = slots[static_cast<std::size_t>(run.failedItem % plan.slots)];
-      result.error = "frame " + std::to_string(run.failedItem) + ": " + failed.error;
+      const support::Status& failed =
+          slots[static_cast<std::size_t>(run.failedItem % plan.slots)].failure;
+      result.status = {failed.code(),
+                       "frame " + std::to_string(run.failedItem) + ": " + failed.message(),
+                       failed.systemError()};
     }
     return result;
   }
@@ -179,7 +183,7 @@ MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& pr
   } catch (const std::bad_alloc&) {
     MovieResult result;
     result.outputPath = MoviePath(request.settings.outputDirectory, request.gifPath);
-    result.error = "out of memory";
+    result.status = support::Failure::OutOfMemory;
     return result;
   }
 }

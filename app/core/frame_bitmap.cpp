@@ -32,8 +32,12 @@ swf::BgraPixels PixelsOf(const image::ImageBuffer& picture) {
           picture.Height()};
 }
 
-std::string ImageFailure(const char* what, image::ImageError error) {
-  return std::string(what) + ": " + image::ToString(error);
+const support::Status kOutOfMemory{support::Failure::OutOfMemory};
+
+support::Status jpegFailure(const image::ImageResult& failure) {
+  return {failure.code() == image::ImageError::OutOfMemory ? support::Failure::OutOfMemory
+                                                           : support::Failure::Write,
+          "cannot encode the JPEG: " + failure.message()};
 }
 
 // The size of the DefineBitsJPEG2 tag of a JPEG of `bytes` bytes: header, id and the marker
@@ -58,24 +62,19 @@ const image::ImageBuffer* FrameBitmapEncoder::Over(const image::ImageBuffer& pic
   return image::CompositeOver(picture, under, m_composited) ? &m_composited : nullptr;
 }
 
-bool FrameBitmapEncoder::EncodeJpeg(const image::ImageBuffer& frame, int index, FrameBitmap& out,
-                                    std::string& error) {
+support::Status FrameBitmapEncoder::EncodeJpeg(const image::ImageBuffer& frame, int index,
+                                               FrameBitmap& out) {
   const int quality = m_settings.jpegQuality;
-  image::ImageError failure = image::ImageError::None;
   if (!m_settings.keepTransparency && m_settings.scaleFilter == image::ResizeFilter::Bicubic) {
     // Over the background first, then resampled: what the movie shows of a resampled picture.
     const image::ImageBuffer* source =
         m_settings.background == kWhite ? &frame : Over(frame, m_settings.background);
     if (source == nullptr) {
-      error = "out of memory";
-      return false;
+      return kOutOfMemory;
     }
-    if (image::EncodeResizedJpeg(*source, m_settings.width, m_settings.height, quality, out.jpeg,
-                                 &failure)) {
-      return true;
-    }
-    error = ImageFailure("cannot encode the JPEG", failure);
-    return false;
+    const image::ImageResult encoded =
+        image::EncodeResizedJpeg(*source, m_settings.width, m_settings.height, quality, out.jpeg);
+    return encoded ? support::Status{} : jpegFailure(encoded);
   }
   const image::ImageBuffer* scaled = Scaled(frame);
   const image::ImageBuffer* colours =
@@ -83,34 +82,29 @@ bool FrameBitmapEncoder::EncodeJpeg(const image::ImageBuffer& frame, int index, 
           ? nullptr
           : Over(*scaled, m_settings.keepTransparency ? kBlack : m_settings.background);
   if (colours == nullptr) {
-    error = "out of memory";
-    return false;
+    return kOutOfMemory;
   }
-  if (!image::EncodeJpeg(*colours, quality, out.jpeg, &failure)) {
-    error = ImageFailure("cannot encode the JPEG", failure);
-    return false;
+  if (const image::ImageResult encoded = image::EncodeJpeg(*colours, quality, out.jpeg); !encoded) {
+    return jpegFailure(encoded);
   }
-  if (!m_settings.keepTransparency) return true;
+  if (!m_settings.keepTransparency) return {};
   if (!image::AlphaPlane(*scaled, m_alpha)) {
-    error = "out of memory";
-    return false;
+    return kOutOfMemory;
   }
   out.character = std::make_unique<swf::SwfJpegBitmap>(swf::frameBitmapId(index), out.jpeg, m_alpha,
                                                        swf::ZlibEffort::kSmall);
   out.jpeg.clear();
-  return true;
+  return {};
 }
 
-bool FrameBitmapEncoder::EncodeLossless(const image::ImageBuffer& frame, int index,
-                                        std::size_t smallerThan, FrameBitmap& out,
-                                        std::string& error) {
+support::Status FrameBitmapEncoder::EncodeLossless(const image::ImageBuffer& frame, int index,
+                                                   std::size_t smallerThan, FrameBitmap& out) {
   const image::ImageBuffer* scaled = Scaled(frame);
   const image::ImageBuffer* pixels = scaled == nullptr || m_settings.keepTransparency
                                          ? scaled
                                          : Over(*scaled, m_settings.background);
   if (pixels == nullptr) {
-    error = "out of memory";
-    return false;
+    return kOutOfMemory;
   }
   const swf::LosslessAlpha alpha =
       m_settings.keepTransparency ? swf::LosslessAlpha::kKeep : swf::LosslessAlpha::kIgnore;
@@ -119,7 +113,7 @@ bool FrameBitmapEncoder::EncodeLossless(const image::ImageBuffer& frame, int ind
       swf::EstimateLosslessSize(PixelsOf(*pixels), alpha, kSampleEvery, swf::ZlibEffort::kFast) /
               kAutoMarginPercent * 100 >
           smallerThan) {
-    return true;
+    return {};
   }
   swf::LosslessData& data = m_lossless;
   swf::PrepareLosslessData(PixelsOf(*pixels), alpha, data);
@@ -130,36 +124,33 @@ bool FrameBitmapEncoder::EncodeLossless(const image::ImageBuffer& frame, int ind
     bitmap = std::make_unique<swf::SwfLosslessBitmap>(swf::frameBitmapId(index), data,
                                                       swf::ZlibEffort::kSmall);
   }
-  if (!bitmap->isValid()) {
-    error = "cannot compress the lossless picture";
-    return false;
-  }
+  if (!bitmap->isValid()) return {support::Failure::Write, "cannot compress the lossless picture"};
   out.character = std::move(bitmap);
   out.jpeg.clear();
-  return true;
+  return {};
 }
 
-bool FrameBitmapEncoder::Encode(const image::ImageBuffer& frame, int index, FrameBitmap& out,
-                                std::string& error) {
+support::Status FrameBitmapEncoder::Encode(const image::ImageBuffer& frame, int index,
+                                           FrameBitmap& out) {
   out.character.reset();
   switch (m_settings.frameFormat) {
     case FrameFormat::Jpeg:
-      return EncodeJpeg(frame, index, out, error);
+      return EncodeJpeg(frame, index, out);
     case FrameFormat::Lossless:
-      return EncodeLossless(frame, index, SIZE_MAX, out, error);
+      return EncodeLossless(frame, index, SIZE_MAX, out);
     case FrameFormat::Auto:
       break;
   }
-  if (!EncodeJpeg(frame, index, out, error)) return false;
+  if (support::Status jpeg = EncodeJpeg(frame, index, out); !jpeg) return jpeg;
   const std::size_t jpegSize =
       out.character ? out.character->tagSize() : Jpeg2TagSize(out.jpeg.size());
   FrameBitmap lossless;
-  if (!EncodeLossless(frame, index, jpegSize, lossless, error)) return false;
+  if (support::Status made = EncodeLossless(frame, index, jpegSize, lossless); !made) return made;
   if (lossless.character && lossless.character->tagSize() < jpegSize) {
     out.character = std::move(lossless.character);
     out.jpeg.clear();
   }
-  return true;
+  return {};
 }
 
 uint64_t FrameBitmapEncoder::ExtraWorkingMemory(const OutputSettings& settings, int sourceWidth,

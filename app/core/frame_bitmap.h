@@ -7,6 +7,7 @@
 
 #include "app/core/output_settings.h"
 #include "image/image_buffer.h"
+#include "support/result.h"
 #include "swf/swf_character.h"
 #include "swf/swf_lossless_bitmap.h"
 
@@ -34,9 +35,9 @@ class FrameBitmapEncoder {
  public:
   explicit FrameBitmapEncoder(const OutputSettings& settings) : m_settings(settings) {}
 
-  // The bitmap of movie frame `index` (its id is swf::frameBitmapId(index)) from `frame`. False,
-  // with the reason in `error`, when encoding fails or memory runs out.
-  bool Encode(const image::ImageBuffer& frame, int index, FrameBitmap& out, std::string& error);
+  // The bitmap of movie frame `index` (its id is swf::frameBitmapId(index)) from `frame`. Fails,
+  // with the reason, when encoding fails or memory runs out.
+  support::Status Encode(const image::ImageBuffer& frame, int index, FrameBitmap& out);
 
   // The most working memory (bytes) one encoder asks for beyond image::ResizedJpegWorkingMemory,
   // for frames of sourceWidth x sourceHeight pixels: 0 for the default settings.
@@ -48,11 +49,11 @@ class FrameBitmapEncoder {
   const image::ImageBuffer* Scaled(const image::ImageBuffer& frame);
   // `picture` over the opaque `background`; `picture` itself when it is opaque already.
   const image::ImageBuffer* Over(const image::ImageBuffer& picture, const RgbColor& background);
-  bool EncodeJpeg(const image::ImageBuffer& frame, int index, FrameBitmap& out, std::string& error);
+  support::Status EncodeJpeg(const image::ImageBuffer& frame, int index, FrameBitmap& out);
   // The lossless form, unless a sample of it says it would be well above `smallerThan` bytes
   // (SIZE_MAX: always); `out` is then left as it was.
-  bool EncodeLossless(const image::ImageBuffer& frame, int index, std::size_t smallerThan,
-                      FrameBitmap& out, std::string& error);
+  support::Status EncodeLossless(const image::ImageBuffer& frame, int index,
+                                 std::size_t smallerThan, FrameBitmap& out);
 
   const OutputSettings& m_settings;
   image::ImageBuffer m_scaled;

@@ -11,49 +11,47 @@
 #include "app/core/output_settings.h"
 #include "image/gif_codec.h"
 #include "image/jpeg_codec.h"
+#include "support/paths.h"
 
 namespace core {
 
-bool FrameStore::Fail(std::string text) {
-  m_lastErrorText = std::move(text);
-  return false;
-}
-
-bool FrameStore::LoadGif(const std::string& path, const std::atomic<bool>* cancelled) {
+support::Status FrameStore::LoadGif(const std::string& path, const std::atomic<bool>* cancelled) {
   m_frames.Clear();
   m_frameCount = 0;
   m_gifPath = path;
   m_isLoaded = true;
   m_truncated = false;
-  m_lastErrorText.clear();
 
   try {
     // Counting frames is a walk over the blocks without decoding, so a GIF too long for a movie
     // is refused before any pixel is decoded.
     GifSource gif;
-    std::string error;
-    if (!gif.Open(path, {}, &error)) return Fail(error);
-    if (const std::string problem = CheckFrameCount(gif.summary().frameCount); !problem.empty()) {
-      return Fail(path + ": " + problem);
+    if (support::Status opened = gif.Open(path, {}); !opened) return opened;
+    if (support::Status counted = CheckFrameCount(gif.summary().frameCount); !counted) {
+      return {counted.code(), path + ": " + counted.message()};
     }
-    image::ImageError decodeError = image::ImageError::None;
-    if (!image::DecodeGifSequence(gif.bytes(), gif.file(), m_frames, cancelled, &decodeError)) {
-      return Fail(path + ": " +
-                  (decodeError == image::ImageError::None ? std::string("the loading was cancelled")
-                                                          : GifErrorText(decodeError)));
+    if (const image::ImageResult decoded =
+            image::DecodeGifSequence(gif.bytes(), gif.file(), m_frames, cancelled);
+        !decoded) {
+      const support::Status failure =
+          decoded.code() == image::ImageError::Cancelled
+              ? support::Status{support::Failure::Cancelled, decoded.message()}
+              : gifFailure(decoded);
+      return {failure.code(), path + ": " + failure.message()};
     }
     m_frameCount = m_frames.Count();
     m_truncated = gif.summary().truncated;
-    return true;
+    return {};
   } catch (const std::bad_alloc&) {
     m_frames.Clear();
-    return Fail(path + ": " + GifErrorText(image::ImageError::OutOfMemory));
+    return {support::Failure::OutOfMemory,
+            path + ": " + GifErrorText(image::ImageError::OutOfMemory)};
   }
 }
 
 void FrameStore::ClearTempFrames(const std::string& outputDirectory) const {
   const std::string directory = TempDirectory(outputDirectory);
-  if (!EnsureDirectory(directory, nullptr)) return;
+  if (!support::ensureDirectory(directory)) return;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
     std::error_code ignored;
@@ -69,28 +67,26 @@ std::string FrameStore::FramePath(const std::string& outputDirectory, int index)
   return TempFramePath(outputDirectory, m_gifPath, index);
 }
 
-bool FrameStore::WriteFrame(const std::string& outputDirectory, int index, int width, int height,
-                            std::string* error) const {
+support::Status FrameStore::WriteFrame(const std::string& outputDirectory, int index, int width,
+                                       int height) const {
   const image::ImageBuffer* frame = m_frames.At(index);
   if (frame == nullptr || index >= m_frameCount) {
-    if (error != nullptr) {
-      *error = "frame " + std::to_string(index) + " does not exist (" +
-               std::to_string(m_frameCount) + " frames held)";
-    }
-    return false;
+    return {support::Failure::Refused, "frame " + std::to_string(index) + " does not exist (" +
+                                           std::to_string(m_frameCount) + " frames held)"};
   }
-  if (!EnsureDirectory(TempDirectory(outputDirectory), error)) return false;
+  if (support::Status made = support::ensureDirectory(TempDirectory(outputDirectory)); !made) {
+    return made;
+  }
   const std::string path = FramePath(outputDirectory, index);
   // The JPEG the streaming conversion makes of the frame at this size, so that both give the
   // same movie.
   std::vector<uint8_t> jpeg;
-  image::ImageError encodeError = image::ImageError::None;
-  if (!image::EncodeResizedJpeg(*frame, width, height, image::kDefaultJpegQuality, jpeg,
-                                &encodeError)) {
-    if (error != nullptr) *error = SaveErrorText(path, encodeError, 0);
-    return false;
+  if (const image::ImageResult encoded =
+          image::EncodeResizedJpeg(*frame, width, height, image::kDefaultJpegQuality, jpeg);
+      !encoded) {
+    return {support::Failure::Write, image::saveFailure(path, encoded.code()).message()};
   }
-  return WriteFileBytes(path, jpeg, error, support::Durability::kCached);
+  return WriteFileBytes(path, jpeg, support::Durability::kCached);
 }
 
 }  // namespace core

@@ -1,6 +1,5 @@
 #include "app/core/gif_input.h"
 
-#include "app/core/file_io.h"
 #include "image/image_buffer.h"
 
 namespace core {
@@ -20,53 +19,29 @@ std::string GifErrorText(image::ImageError error) {
     default:
       break;
   }
-  return image::ToString(error);
+  return image::toString(error);
 }
 
-namespace {
-
-bool Parse(std::span<const uint8_t> bytes, image::GifFile& file, GifSummary& summary,
-           std::string* error, const image::GifParseProgress& progress = {}) {
-  if (bytes.empty()) {
-    if (error != nullptr) *error = "the file is empty";
-    return false;
-  }
-  image::ImageError failure = image::ImageError::None;
-  if (!image::ParseGif(bytes, &file, &failure, progress)) {
-    if (error != nullptr) *error = GifErrorText(failure);
-    return false;
-  }
-  summary.width = file.width;
-  summary.height = file.height;
-  summary.frameCount = static_cast<int>(file.frames.size());
-  summary.truncated = file.truncated;
-  return true;
+support::Status gifFailure(const image::ImageResult& failure) {
+  return {failure.code() == image::ImageError::OutOfMemory ? support::Failure::OutOfMemory
+                                                           : support::Failure::Refused,
+          GifErrorText(failure.code())};
 }
 
-}  // namespace
-
-bool SummarizeGif(std::span<const uint8_t> bytes, GifSummary& summary, std::string* error) {
-  image::GifFile file;
-  return Parse(bytes, file, summary, error);
-}
-
-bool GifSource::Open(const std::string& path, std::span<const uint8_t> bytes, std::string* error) {
+support::Status GifSource::Open(const std::string& path, std::span<const uint8_t> bytes) {
   m_bytes = bytes;
   if (m_bytes.empty()) {
-    const support::ReadResult read = m_mapped.open(path);
-    if (!read) {
-      if (error != nullptr) *error = ReadErrorText(path, read);
-      return false;
-    }
+    if (support::Status read = m_mapped.open(path); !read) return read;
     m_bytes = m_mapped.bytes();
   }
+  if (m_bytes.empty()) return {support::Failure::Refused, path + ": the file is empty"};
   const auto release = [this](std::size_t offset) { ReleaseBefore(offset); };
-  if (Parse(m_bytes, m_file, m_summary, error, release)) {
-    ReleaseBefore(m_bytes.size());
-    return true;
+  if (const image::ImageResult parsed = image::ParseGif(m_bytes, &m_file, release); !parsed) {
+    return {support::Failure::Refused, path + ": " + GifErrorText(parsed.code())};
   }
-  if (error != nullptr) *error = path + ": " + *error;
-  return false;
+  m_summary = image::gifInfoOf(m_file);
+  ReleaseBefore(m_bytes.size());
+  return {};
 }
 
 void GifSource::ReleaseBefore(std::size_t offset) const { m_mapped.release(0, offset); }

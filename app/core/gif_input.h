@@ -5,26 +5,19 @@
 #include <string>
 
 #include "image/gif/gif_parser.h"
+#include "image/gif/gif_stream_decoder.h"
 #include "image/image_error.h"
 #include "support/read_file.h"
+#include "support/result.h"
 
 namespace core {
 
-// What a conversion needs to know about a GIF before decoding any pixel.
-struct GifSummary {
-  int width = 0;  // logical screen, pixels
-  int height = 0;
-  int frameCount = 0;      // complete frames
-  bool truncated = false;  // the data ends before the trailer; frameCount counts what is whole
-};
-
-// Walks the blocks of the GIF in `bytes` without decoding pixels. False, with a sentence in
-// `error` (when given), for empty data, data that is not a GIF, ends before its first frame is
-// complete, holds no frame, or has a screen side of 0 or above image::kMaxDimension.
-bool SummarizeGif(std::span<const uint8_t> bytes, GifSummary& summary, std::string* error);
-
 // A sentence for a GIF decoding failure reported by the image layer.
 std::string GifErrorText(image::ImageError error);
+
+// A GIF decoding failure as the conversion reports it: OutOfMemory or Refused, with
+// GifErrorText.
+support::Status gifFailure(const image::ImageResult& failure);
 
 // A GIF to convert: its bytes (mapped from its file unless the caller has them already), parsed
 // once for everything that follows.
@@ -34,11 +27,12 @@ class GifSource {
   GifSource(const GifSource&) = delete;
   GifSource& operator=(const GifSource&) = delete;
 
-  // Takes `bytes` when not empty, otherwise maps the file at `path`, and parses them. False, with
-  // a sentence in `error` (when given), when the path is not a regular file or cannot be read
-  // (ReadErrorText), or SummarizeGif refuses the bytes ("<path>: <its sentence>"). Throws only
-  // std::bad_alloc.
-  bool Open(const std::string& path, std::span<const uint8_t> bytes, std::string* error);
+  // Takes `bytes` when not empty, otherwise maps the file at `path`, and parses them. Fails when
+  // the path is not a regular file or cannot be read (support::ReadWholeFile's message), or the
+  // bytes are not a usable GIF ("<path>: <GifErrorText>", Refused): empty, not a GIF, cut off
+  // before its first frame is complete, no frame, or a screen side of 0 or above
+  // image::kMaxDimension. Throws only std::bad_alloc.
+  support::Status Open(const std::string& path, std::span<const uint8_t> bytes);
 
   // Lets the memory of the file's bytes before `offset` go (see support::MappedFile::release);
   // what is read again later (the global colour table) comes back from the file. A decoder that
@@ -48,13 +42,13 @@ class GifSource {
 
   std::span<const uint8_t> bytes() const { return m_bytes; }
   const image::GifFile& file() const { return m_file; }
-  const GifSummary& summary() const { return m_summary; }
+  const image::GifInfo& summary() const { return m_summary; }
 
  private:
   support::MappedFile m_mapped;
   std::span<const uint8_t> m_bytes;
   image::GifFile m_file;
-  GifSummary m_summary;
+  image::GifInfo m_summary;
 };
 
 }  // namespace core

@@ -6,6 +6,7 @@
 #include "app/core/file_io.h"
 #include "app/core/file_names.h"
 #include "app/core/movie_checks.h"
+#include "support/read_file.h"
 #include "swf/bitmap_frame.h"
 #include "swf/swf_movie.h"
 
@@ -14,25 +15,28 @@ namespace core {
 MovieResult BuildMovie(const OutputSettings& settings, const std::string& gifPath, int frameCount) {
   MovieResult result;
   result.outputPath = MoviePath(settings.outputDirectory, gifPath);
-  result.error = CheckMovieRequest(settings, frameCount);
-  if (result.error.empty()) result.error = CheckNotInput(result.outputPath, gifPath);
-  if (!result.error.empty()) return result;
+  result.status = CheckMovieRequest(settings, frameCount);
+  if (result.status) result.status = CheckNotInput(result.outputPath, gifPath);
+  if (!result.status) return result;
 
   swf::SwfMovie movie;
-  if (!StartMovie(movie, settings, result.outputPath, result.error)) return result;
+  if (result.status = StartMovie(movie, settings, result.outputPath); !result.status) {
+    return result;
+  }
   const auto width = static_cast<float>(settings.width);
   const auto height = static_cast<float>(settings.height);
   std::vector<uint8_t> jpeg;
   for (int index = 0; index < frameCount; ++index) {
     const std::string framePath = TempFramePath(settings.outputDirectory, gifPath, index);
-    std::string error;
-    if (ReadFileBytes(framePath, jpeg, &error) && jpeg.empty()) error = framePath + " is empty";
-    if (error.empty() && !swf::appendBitmapFrame(movie, index, width, height, jpeg)) {
-      error = "cannot add " + framePath + " to the movie";
+    support::Status frame = support::ReadWholeFile(framePath, jpeg);
+    if (frame && jpeg.empty()) frame = {support::Failure::Read, framePath + " is empty"};
+    if (frame && !swf::appendBitmapFrame(movie, index, width, height, jpeg)) {
+      frame = {support::Failure::Write, "cannot add " + framePath + " to the movie"};
     }
-    if (!error.empty()) {
+    if (!frame) {
       result.failedFrame = index;
-      result.error = "frame " + std::to_string(index) + ": " + error;
+      result.status = {frame.code(), "frame " + std::to_string(index) + ": " + frame.message(),
+                       frame.systemError()};
       return result;
     }
   }

@@ -4,15 +4,17 @@
 #include <vector>
 
 #include "app/core/output_settings.h"
+#include "support/result.h"
 
 namespace core {
 
 // The outcome of writing one movie. On failure no movie was written and an earlier file of
 // that name is untouched.
 struct MovieResult {
-  bool ok = false;
+  // Success, or a sentence with the path and the reason. Starts as a failure: only a movie put
+  // in place makes it a success.
+  support::Status status{support::Failure::Write, "no movie was written"};
   std::string outputPath;  // the movie's path (also on failure: the path it would have had)
-  std::string error;       // a sentence with the path and the reason, empty on success
   int failedFrame = -1;    // the frame whose picture was missing or unreadable, else -1
   int jobs = 0;            // threads the streaming conversion ran on (the memory limit may
                            // have reduced them); 0 when it did not start

@@ -8,22 +8,22 @@
 
 namespace core {
 
-// Empty when a movie of `frameCount` frames can be written with `settings` (frame count, size
-// and rate within their limits); otherwise the first problem as a sentence.
-std::string CheckMovieRequest(const OutputSettings& settings, int frameCount);
+// Success when a movie of `frameCount` frames can be written with `settings` (frame count, size
+// and rate within their limits); otherwise Refused with the first problem as a sentence.
+support::Status CheckMovieRequest(const OutputSettings& settings, int frameCount);
 
 // Opens `movie` on `path` with the settings' stage and rate and appends the settings' background
-// colour (white unless another is chosen).
-// False with the path and the system's reason in `error` when the file cannot be created.
-bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings, const std::string& path,
-                std::string& error);
+// colour (white unless another is chosen). Fails with the path and the system's reason when the
+// file cannot be created.
+support::Status StartMovie(swf::SwfMovie& movie, const OutputSettings& settings,
+                           const std::string& path);
 // As above, with the header `format` gives (rate, frame count, compression) in place of the
 // settings' rate.
-bool StartMovie(swf::SwfMovie& movie, const OutputSettings& settings,
-                const swf::MovieFormat& format, const std::string& path, std::string& error);
+support::Status StartMovie(swf::SwfMovie& movie, const OutputSettings& settings,
+                           const swf::MovieFormat& format, const std::string& path);
 
-// Finishes `movie`, putting its file in place: `result` becomes ok, or takes the path and the
-// reason as its error (an earlier file of that name is then untouched).
+// Finishes `movie`, putting its file in place: `result`'s status becomes success, or takes the
+// path and the reason (an earlier file of that name is then untouched).
 void FinishMovie(swf::SwfMovie& movie, MovieResult& result);
 
 }  // namespace core

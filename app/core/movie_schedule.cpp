@@ -12,8 +12,8 @@ namespace {
 
 // With the GIF's own delays: the rate, passes and warnings of `planned` (its gifFrames set), the
 // movie frames of each placement in `showFrames`, and whether the movie loops.
-bool TimeOwnDelays(const image::GifFile& gif, MovieSchedule& planned, std::vector<int>& showFrames,
-                   bool& loops, std::string& error) {
+support::Status TimeOwnDelays(const image::GifFile& gif, MovieSchedule& planned,
+                              std::vector<int>& showFrames, bool& loops) {
   std::vector<int> delays;
   delays.reserve(static_cast<std::size_t>(planned.gifFrames));
   for (int i = 0; i < planned.gifFrames; ++i) {
@@ -31,8 +31,7 @@ bool TimeOwnDelays(const image::GifFile& gif, MovieSchedule& planned, std::vecto
     for (int pass = 0; pass < passes; ++pass) {
       allPasses.insert(allPasses.end(), delays.begin(), delays.end());
     }
-    std::string tooMany;
-    if (ChooseMovieTiming(allPasses, kMaxFrameRate, timing, tooMany)) planned.passes = passes;
+    if (ChooseMovieTiming(allPasses, kMaxFrameRate, timing)) planned.passes = passes;
   }
   if (passes > 1 && planned.passes == 1) {
     loops = true;
@@ -41,12 +40,14 @@ bool TimeOwnDelays(const image::GifFile& gif, MovieSchedule& planned, std::vecto
                                std::to_string(kMaxMovieFrameCount) +
                                "); the movie loops forever instead");
   }
-  if (planned.passes == 1 && !ChooseMovieTiming(delays, kMaxFrameRate, timing, error)) {
-    return false;
+  if (planned.passes == 1) {
+    if (support::Status timed = ChooseMovieTiming(delays, kMaxFrameRate, timing); !timed) {
+      return timed;
+    }
   }
   planned.frameRate8x8 = timing.frameRate8x8;
   showFrames = std::move(timing.movieFrames);
-  return true;
+  return {};
 }
 
 }  // namespace
@@ -55,14 +56,16 @@ bool RemovesShownPicture(const OutputSettings& settings, int passes) {
   return settings.keepTransparency || passes > 1;
 }
 
-bool PlanMovieSchedule(const OutputSettings& settings, const image::GifFile& gif, int frameCount,
-                       MovieSchedule& schedule, std::string& error) {
+support::Status PlanMovieSchedule(const OutputSettings& settings, const image::GifFile& gif,
+                                  int frameCount, MovieSchedule& schedule) {
   MovieSchedule planned;
   planned.gifFrames = std::clamp(frameCount, 0, static_cast<int>(gif.frames.size()));
   std::vector<int> showFrames;  // per placement
   bool loops = true;
   if (settings.gifTiming) {
-    if (!TimeOwnDelays(gif, planned, showFrames, loops, error)) return false;
+    if (support::Status timed = TimeOwnDelays(gif, planned, showFrames, loops); !timed) {
+      return timed;
+    }
   } else {
     planned.frameRate8x8 = static_cast<std::uint16_t>(settings.frameRate << 8);
     showFrames.assign(static_cast<std::size_t>(planned.gifFrames), 1);
@@ -82,7 +85,7 @@ bool PlanMovieSchedule(const OutputSettings& settings, const image::GifFile& gif
   }
   if (!loops) planned.placements.back().stop = true;
   schedule = std::move(planned);
-  return true;
+  return {};
 }
 
 swf::MovieFormat MovieFormatOf(const OutputSettings& settings, const MovieSchedule& schedule) {

@@ -6,6 +6,7 @@
 
 #include "app/core/output_settings.h"
 #include "image/gif/gif_parser.h"
+#include "support/result.h"
 #include "swf/bitmap_frame.h"
 #include "swf/swf_movie.h"
 
@@ -39,9 +40,9 @@ bool RemovesShownPicture(const OutputSettings& settings, int passes);
 //     pass looping forever; N, N passes. The movie stops on its last picture unless it loops.
 //     Passes that would need more movie frames than a movie can count become one pass looping
 //     forever, with a warning.
-// False with a sentence in `error` when no timing fits even one pass.
-bool PlanMovieSchedule(const OutputSettings& settings, const image::GifFile& gif, int frameCount,
-                       MovieSchedule& schedule, std::string& error);
+// Fails (Refused, with a sentence) when no timing fits even one pass.
+support::Status PlanMovieSchedule(const OutputSettings& settings, const image::GifFile& gif,
+                                  int frameCount, MovieSchedule& schedule);
 
 // The header of the scheduled movie: its rate and frame count, compressed as the settings say.
 swf::MovieFormat MovieFormatOf(const OutputSettings& settings, const MovieSchedule& schedule);

@@ -58,11 +58,10 @@ int EffectiveDelay(int storedDelayCentiseconds) {
   return storedDelayCentiseconds <= 1 ? 10 : storedDelayCentiseconds;
 }
 
-bool ChooseMovieTiming(std::span<const int> storedDelaysCentiseconds, int maxFramesPerSecond,
-                       MovieTiming& timing, std::string& error) {
+support::Status ChooseMovieTiming(std::span<const int> storedDelaysCentiseconds,
+                                  int maxFramesPerSecond, MovieTiming& timing) {
   if (storedDelaysCentiseconds.empty()) {
-    error = "the GIF has no frame to time";
-    return false;
+    return {support::Failure::Refused, "the GIF has no frame to time"};
   }
   std::vector<int> delays;
   delays.reserve(storedDelaysCentiseconds.size());
@@ -77,7 +76,7 @@ bool ChooseMovieTiming(std::span<const int> storedDelaysCentiseconds, int maxFra
     }
     if (TotalOf(frames) <= kMaxMovieFrameCount) {
       timing = {static_cast<std::uint16_t>(rate), std::move(frames), true};
-      return true;
+      return {};
     }
   }
 
@@ -96,12 +95,11 @@ bool ChooseMovieTiming(std::span<const int> storedDelaysCentiseconds, int maxFra
     timing = {static_cast<std::uint16_t>(fps * kOneFramePerSecond), std::move(frames), false};
   }
   if (bestError == std::numeric_limits<double>::infinity()) {
-    error = "the GIF's delays need " + std::to_string(needed) +
-            " movie frames, more than a movie can count (" + std::to_string(kMaxMovieFrameCount) +
-            ")";
-    return false;
+    return {support::Failure::Refused, "the GIF's delays need " + std::to_string(needed) +
+                                           " movie frames, more than a movie can count (" +
+                                           std::to_string(kMaxMovieFrameCount) + ")"};
   }
-  return true;
+  return {};
 }
 
 }  // namespace core

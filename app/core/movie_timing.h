@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/result.h"
+
 namespace core {
 
 // One frame rate for a whole movie and how many movie frames each GIF frame lasts at it, so
@@ -33,9 +35,9 @@ inline constexpr int kMaxMovieFrameCount = 65535;
 //     frame's end rounded from the running total of the delays, so that the error never builds
 //     up: a frame lasts within one movie frame of its delay and ends within half a movie frame
 //     of its time.
-// False, with a sentence in `error`, when there is no delay or every rate would need more than
+// Fails (Refused, with a sentence) when there is no delay or every rate would need more than
 // kMaxMovieFrameCount movie frames.
-bool ChooseMovieTiming(std::span<const int> storedDelaysCentiseconds, int maxFramesPerSecond,
-                       MovieTiming& timing, std::string& error);
+support::Status ChooseMovieTiming(std::span<const int> storedDelaysCentiseconds,
+                                  int maxFramesPerSecond, MovieTiming& timing);
 
 }  // namespace core

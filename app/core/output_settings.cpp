@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace core {
 namespace {
@@ -12,11 +13,15 @@ std::optional<int> Scaled(int value, int multiplier, int divisor) {
   return value > 0 ? std::max(value * multiplier / divisor, 1) : 0;
 }
 
-std::string CheckSide(const char* side, int value, int limit) {
-  if (value < 1) return std::string(side) + " " + std::to_string(value) + " is below 1";
+support::Status refused(std::string sentence) {
+  return {support::Failure::Refused, std::move(sentence)};
+}
+
+support::Status CheckSide(const char* side, int value, int limit) {
+  if (value < 1) return refused(std::string(side) + " " + std::to_string(value) + " is below 1");
   if (value > limit) {
-    return std::string(side) + " " + std::to_string(value) + " is above the limit of " +
-           std::to_string(limit);
+    return refused(std::string(side) + " " + std::to_string(value) + " is above the limit of " +
+                   std::to_string(limit));
   }
   return {};
 }
@@ -47,29 +52,29 @@ std::optional<std::pair<int, int>> SizeForOption(SizeMode mode, int sourceWidth,
   return std::make_pair(*width, *height);
 }
 
-std::string CheckCustomSize(int width, int height) {
-  std::string problem = CheckSide("width", width, kMaxWidth);
-  if (problem.empty()) problem = CheckSide("height", height, kMaxHeight);
+support::Status CheckCustomSize(int width, int height) {
+  support::Status problem = CheckSide("width", width, kMaxWidth);
+  if (problem) problem = CheckSide("height", height, kMaxHeight);
   return problem;
 }
 
-std::string CheckMovieSize(int width, int height) {
-  std::string problem = CheckSide("width", width, kMaxMovieSide);
-  if (problem.empty()) problem = CheckSide("height", height, kMaxMovieSide);
+support::Status CheckMovieSize(int width, int height) {
+  support::Status problem = CheckSide("width", width, kMaxMovieSide);
+  if (problem) problem = CheckSide("height", height, kMaxMovieSide);
   return problem;
 }
 
-std::string CheckFrameRate(int frameRate) {
+support::Status CheckFrameRate(int frameRate) {
   if (frameRate >= kMinFrameRate && frameRate <= kMaxFrameRate) return {};
-  return "frame rate " + std::to_string(frameRate) + " is outside " +
-         std::to_string(kMinFrameRate) + ".." + std::to_string(kMaxFrameRate);
+  return refused("frame rate " + std::to_string(frameRate) + " is outside " +
+                 std::to_string(kMinFrameRate) + ".." + std::to_string(kMaxFrameRate));
 }
 
-std::string CheckFrameCount(int frameCount) {
-  if (frameCount < 1) return "the GIF holds no frame";
+support::Status CheckFrameCount(int frameCount) {
+  if (frameCount < 1) return refused("the GIF holds no frame");
   if (frameCount > kMaxMovieFrames) {
-    return std::to_string(frameCount) + " frames are more than a movie can hold (" +
-           std::to_string(kMaxMovieFrames) + ": its character ids are 16-bit)";
+    return refused(std::to_string(frameCount) + " frames are more than a movie can hold (" +
+                   std::to_string(kMaxMovieFrames) + ": its character ids are 16-bit)");
   }
   return {};
 }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "image/image_buffer.h"
+#include "support/result.h"
 
 namespace core {
 
@@ -72,21 +73,22 @@ inline constexpr int kMaxMovieFrames = 32768;
 // int.
 std::optional<std::pair<int, int>> SizeForOption(SizeMode mode, int sourceWidth, int sourceHeight);
 
-// Empty when a custom size of width x height pixels lies within 1..kMaxWidth by 1..kMaxHeight;
-// otherwise a sentence naming the side and the limit it breaks, e.g. "width 1800 is above the
-// limit of 1600".
-std::string CheckCustomSize(int width, int height);
+// Success when a custom size of width x height pixels lies within 1..kMaxWidth by
+// 1..kMaxHeight; otherwise Refused with a sentence naming the side and the limit it breaks, e.g.
+// "width 1800 is above the limit of 1600".
+support::Status CheckCustomSize(int width, int height);
 
-// Empty when a movie of width x height pixels can be written: each side within 1..kMaxMovieSide;
-// otherwise a sentence as for CheckCustomSize, e.g. "width 17000 is above the limit of 16384".
-std::string CheckMovieSize(int width, int height);
+// Success when a movie of width x height pixels can be written: each side within
+// 1..kMaxMovieSide; otherwise Refused as for CheckCustomSize, e.g. "width 17000 is above the
+// limit of 16384".
+support::Status CheckMovieSize(int width, int height);
 
-// Empty when the rate lies within kMinFrameRate..kMaxFrameRate; otherwise a sentence naming the
-// range.
-std::string CheckFrameRate(int frameRate);
+// Success when the rate lies within kMinFrameRate..kMaxFrameRate; otherwise Refused with a
+// sentence naming the range.
+support::Status CheckFrameRate(int frameRate);
 
-// Empty when a GIF of `frameCount` frames can become a movie (1..kMaxMovieFrames); otherwise a
-// sentence saying why not.
-std::string CheckFrameCount(int frameCount);
+// Success when a GIF of `frameCount` frames can become a movie (1..kMaxMovieFrames); otherwise
+// Refused with a sentence saying why not.
+support::Status CheckFrameCount(int frameCount);
 
 }  // namespace core

@@ -1,6 +1,5 @@
 #include "app/core/sequence_export.h"
 
-#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -24,14 +23,14 @@ ExportResult Export(const ExportRequest& request, const ProgressCallback& progre
   GifSource opened;
   const GifSource* gif = request.source;
   if (gif == nullptr) {
-    if (!opened.Open(request.gifPath, {}, &result.error)) return result;
+    if (result.status = opened.Open(request.gifPath, {}); !result.status) return result;
     gif = &opened;
   }
   const image::ImageCodecFactory& factory = image::ImageCodecFactory::Instance();
   const std::unique_ptr<image::ImageCodec> codec =
       factory.CreateCodec(factory.TypeOf(request.extension));
   if (!codec) {
-    result.error = "no image format for " + request.extension;
+    result.status = {support::Failure::Refused, "no image format for " + request.extension};
     return result;
   }
   image::ImageOptions options;
@@ -39,7 +38,7 @@ ExportResult Export(const ExportRequest& request, const ProgressCallback& progre
 
   const std::string folder = SequenceFolder(request.outputDirectory);
   const bool folderExisted = support::DirectoryExists(folder);
-  if (!EnsureDirectory(folder, &result.error)) return result;
+  if (result.status = support::ensureDirectory(folder); !result.status) return result;
   const int total = gif->summary().frameCount;
   // Every frame waits, complete and on disk but without its name, until the last one is written.
   std::vector<support::ReplacingFile> staged;
@@ -50,59 +49,58 @@ ExportResult Export(const ExportRequest& request, const ProgressCallback& progre
     gif->ReleaseBefore(parsed.dataOffset + parsed.dataSize);
     const std::string path =
         SequenceFramePath(request.outputDirectory, request.gifPath, index, request.extension);
-    result.error = CheckNotInput(path, request.gifPath);
-    if (!result.error.empty()) return false;
-    if (!codec->SaveMemory({&frame}, options, encoded)) {
-      result.error = SaveErrorText(path, codec->LastError(), 0);
+    if (result.status = CheckNotInput(path, request.gifPath); !result.status) return false;
+    if (const image::ImageResult saved = codec->SaveMemory({&frame}, options, encoded); !saved) {
+      result.status = {support::Failure::Write, image::saveFailure(path, saved.code()).message()};
       return false;
     }
     support::ReplacingFile& file = staged.emplace_back();
-    if (!file.open(path) || !file.write(encoded) || !file.sync()) {
-      result.error = file.error();
-      return false;
-    }
+    result.status = file.open(path);
+    if (result.status) result.status = file.write(encoded);
+    if (result.status) result.status = file.sync();
+    if (!result.status) return false;
     if (index == 0) result.firstPath = path;
     result.lastPath = path;
     if (progress) progress(index + 1, total);
     return true;
   };
-  image::ImageError decodeError = image::ImageError::None;
   int delivered = 0;
-  if (!image::DecodeParsedGif(gif->bytes(), gif->file(), 1, sink, &decodeError, &delivered)) {
-    result.error = "frame " + std::to_string(delivered) + ": " + GifErrorText(decodeError);
+  const image::ImageResult decoded =
+      image::DecodeParsedGif(gif->bytes(), gif->file(), 1, sink, &delivered);
+  if (result.status && !decoded) {
+    const support::Status failure = gifFailure(decoded);
+    result.status = {failure.code(),
+                     "frame " + std::to_string(delivered) + ": " + failure.message()};
   }
-  if (result.error.empty()) {
+  if (result.status) {
     const support::DeferredTermination wholeSet;
     for (support::ReplacingFile& file : staged) {
-      if (!file.commit()) {
-        result.error = file.error();
-        break;
-      }
+      if (result.status = file.commit(); !result.status) break;
     }
   }
-  if (!result.error.empty()) {
+  if (!result.status) {
     staged.clear();
     std::error_code ignored;
     if (!folderExisted) std::filesystem::remove(folder, ignored);  // only while it is empty
     return result;
   }
-  result.ok = true;
   result.frameCount = static_cast<int>(staged.size());
   return result;
 }
 
 }  // namespace
 
-bool WriteSequenceFrame(const image::ImageBuffer& frame, const std::string& path,
-                        std::string* error) {
-  const std::size_t slash = path.rfind('/');
-  if (slash != std::string::npos && !EnsureDirectory(path.substr(0, slash + 1), error)) {
-    return false;
+support::Status WriteSequenceFrame(const image::ImageBuffer& frame, const std::string& path) {
+  if (const std::size_t slash = path.rfind('/'); slash != std::string::npos) {
+    if (support::Status made = support::ensureDirectory(path.substr(0, slash + 1)); !made) {
+      return made;
+    }
   }
-  errno = 0;
-  if (frame.Save(path, -1)) return true;
-  if (error != nullptr) *error = SaveErrorText(path, frame.LastError(), errno);
-  return false;
+  const image::ImageResult saved = frame.Save(path, -1);
+  if (saved) return {};
+  return {saved.code() == image::ImageError::FileOpen ? support::Failure::Open
+                                                      : support::Failure::Write,
+          saved.message(), saved.systemError()};
 }
 
 ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallback& progress) {
@@ -110,7 +108,7 @@ ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallb
     return Export(request, progress);
   } catch (const std::bad_alloc&) {
     ExportResult result;
-    result.error = "out of memory";
+    result.status = support::Failure::OutOfMemory;
     return result;
   }
 }

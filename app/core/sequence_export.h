@@ -7,16 +7,16 @@
 #include "app/core/gif_input.h"
 #include "app/core/progress.h"
 #include "image/image_buffer.h"
+#include "support/result.h"
 
 namespace core {
 
 // Writes one frame of an exported sequence to `path` (SequenceFramePath of file_names.h) with
 // the codec its extension selects and the codec default flag, at the frame's own size and
 // depth. Creates the path's folder ("quorvex/" under the output directory) when it is missing.
-// False, with the path and reason in `error` (when given), when the folder or file cannot be
-// written or the codec refuses the frame; no partial file is left.
-bool WriteSequenceFrame(const image::ImageBuffer& frame, const std::string& path,
-                        std::string* error);
+// Fails, with the path and reason, when the folder or file cannot be written or the codec
+// refuses the frame; no partial file is left.
+support::Status WriteSequenceFrame(const image::ImageBuffer& frame, const std::string& path);
 
 // One GIF whose frames are to be written as numbered image files.
 struct ExportRequest {
@@ -28,11 +28,11 @@ struct ExportRequest {
 
 // The outcome of a sequence export.
 struct ExportResult {
-  bool ok = false;
+  // Success, or the path or frame and the reason.
+  support::Status status;
   int frameCount = 0;     // files written
   std::string firstPath;  // the files of the first and last frame, on success
   std::string lastPath;
-  std::string error;  // the path or frame and the reason, on failure
 };
 
 // Decodes the GIF frame by frame and writes every frame, full canvas at 32 bits per pixel as

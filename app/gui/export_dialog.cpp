@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <atomic>
-#include <cerrno>
 #include <memory>
 #include <utility>
 
@@ -74,8 +73,9 @@ void CExportDialog::OnInitDialog() {
   auto failure = std::make_shared<std::string>();
   const std::string path = m_gifPath;
   const auto decode = [frames, failure, path](const std::atomic<bool>&) {
-    if (!path.empty() && !frames->Load(path)) {
-      *failure = "cannot read " + path + ": " + image::ToString(frames->LastError());
+    if (path.empty()) return;
+    if (const image::ImageResult loaded = frames->Load(path); !loaded) {
+      *failure = "cannot read " + path + ": " + image::toString(loaded.code());
     }
   };
   const auto finish = [this, frames, failure] {
@@ -101,9 +101,9 @@ void CExportDialog::OnTimer() {
   if (m_position < m_frameCount) {
     const std::string path =
         core::SequenceFramePath(m_outputDirectory, m_gifPath, m_position, m_extension);
-    std::string error;
-    if (!core::WriteSequenceFrame(*m_frames.At(m_position), path, &error)) {
-      if (m_failedCount == 0) m_firstFailure = error;
+    if (const support::Status written = core::WriteSequenceFrame(*m_frames.At(m_position), path);
+        !written) {
+      if (m_failedCount == 0) m_firstFailure = written.message();
       ++m_failedCount;
     }
     ++m_position;
@@ -136,15 +136,12 @@ void CExportDialog::ReportFailures() {
   if (!text.isEmpty() && hooks.showMessage) hooks.showMessage(parentWidget(), text);
 }
 
-bool ExportFrameCopy(const image::ImageBuffer& frame, int width, int height,
-                     const std::string& path, std::string* error) {
+image::ImageResult ExportFrameCopy(const image::ImageBuffer& frame, int width, int height,
+                                   const std::string& path) {
   image::ImageBuffer copy;
   copy.CopyFrom(frame);
   copy.Resize(width, height);
-  errno = 0;
-  if (copy.Save(path, -1)) return true;
-  if (error != nullptr) *error = core::SaveErrorText(path, copy.LastError(), errno);
-  return false;
+  return copy.Save(path, -1);
 }
 
 }  // namespace gui

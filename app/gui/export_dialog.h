@@ -90,10 +90,10 @@ class CExportDialog : public QDialog {
 
 // Writes a copy of `frame` resized to `width` x `height` pixels (palette frames
 // keep their size) to `path`, in the format the path's extension names, with the
-// codec default flag. False, with the path and reason in `error` (when given),
-// when the extension names no format or the file cannot be written; `frame` is
-// never changed and no partial file is left.
-bool ExportFrameCopy(const image::ImageBuffer& frame, int width, int height,
-                     const std::string& path, std::string* error);
+// codec default flag. Fails, with the path and reason, when the extension names no
+// format or the file cannot be written; `frame` is never changed and no partial
+// file is left.
+image::ImageResult ExportFrameCopy(const image::ImageBuffer& frame, int width, int height,
+                                   const std::string& path);
 
 }  // namespace gui

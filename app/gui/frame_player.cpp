@@ -120,11 +120,11 @@ void CFramePlayer::CaptureWorker(const CaptureJob& job, int frameCount) {
   for (int index = 0; index < frameCount; ++index) {
     currentIndex.store(index);
     if (!PaintAndWait(index)) return;
-    std::string error;
-    const bool written = m_store.WriteFrame(job.directory, index, job.width, job.height, &error);
+    const support::Status frame = m_store.WriteFrame(job.directory, index, job.width, job.height);
+    const bool written = static_cast<bool>(frame);
     if (!written) {
       std::lock_guard lock(m_mutex);
-      m_captureError = std::move(error);
+      m_captureError = frame.message();
     }
     // Emitted on the control's thread, in frame order.
     QMetaObject::invokeMethod(

@@ -112,7 +112,7 @@ class CMainDialog : public QDialog {
 
   // Opening a GIF.
   void StopForNewFile();
-  void FinishOpen(core::FrameStore& loaded, bool ok);
+  void FinishOpen(core::FrameStore& loaded, const support::Status& status);
   void ShowProperties();
   void ShowOpenFailure(const std::string& reason);
 

@@ -27,9 +27,10 @@ void CMainDialog::OnExportSingle() {
       ToLocalPath(ImageSavePath(choice->path, choice->filterIndex, choice->typedExtension));
   const image::ImageBuffer* frame = m_player->store().frames().At(m_player->CurrentIndex());
   if (frame == nullptr) return;
-  std::string error;
-  if (!ExportFrameCopy(*frame, m_settings.width, m_settings.height, m_singleExportPath, &error)) {
-    ShowMessage(QStringLiteral("The frame was not saved.\n%1").arg(FromLocalPath(error)));
+  if (const image::ImageResult saved =
+          ExportFrameCopy(*frame, m_settings.width, m_settings.height, m_singleExportPath);
+      !saved) {
+    ShowMessage(QStringLiteral("The frame was not saved.\n%1").arg(FromLocalPath(saved.message())));
   }
 }
 
@@ -39,11 +40,14 @@ void CMainDialog::OnExportTgaSequence() { ExportSequence(".tga"); }
 
 void CMainDialog::ExportSequence(const std::string& extension) {
   // A folder that cannot take the files is reported before the first frame.
-  if (std::string error;
-      !m_gifPath.empty() &&
-      !core::EnsureWritableDirectory(core::SequenceFolder(m_settings.outputDirectory), &error)) {
-    ShowMessage(QStringLiteral("The frames were not exported.\n%1").arg(FromLocalPath(error)));
-    return;
+  if (!m_gifPath.empty()) {
+    if (const support::Status writable =
+            core::EnsureWritableDirectory(core::SequenceFolder(m_settings.outputDirectory));
+        !writable) {
+      ShowMessage(QStringLiteral("The frames were not exported.\n%1")
+                      .arg(FromLocalPath(writable.message())));
+      return;
+    }
   }
   CExportDialog dialog(this, m_gifPath, m_settings.outputDirectory, extension);
   dialog.exec();

@@ -37,23 +37,23 @@ void CMainDialog::OpenGif(const QString& path) {
   UpdateControls();
   m_player->store().ClearTempFrames(m_settings.outputDirectory);
   auto loaded = std::make_shared<core::FrameStore>();
-  auto ok = std::make_shared<bool>(false);
+  auto status = std::make_shared<support::Status>();
   const std::string gifPath = m_gifPath;
   const bool started = m_backgroundJob.Start(
-      [loaded, ok, gifPath](const std::atomic<bool>& cancelled) {
-        *ok = loaded->LoadGif(gifPath, &cancelled);
+      [loaded, status, gifPath](const std::atomic<bool>& cancelled) {
+        *status = loaded->LoadGif(gifPath, &cancelled);
       },
-      [this, loaded, ok] { FinishOpen(*loaded, *ok); });
+      [this, loaded, status] { FinishOpen(*loaded, *status); });
   if (!started) {
-    *ok = loaded->LoadGif(gifPath);
-    FinishOpen(*loaded, *ok);
+    *status = loaded->LoadGif(gifPath);
+    FinishOpen(*loaded, *status);
   }
 }
 
-void CMainDialog::FinishOpen(core::FrameStore& loaded, bool ok) {
+void CMainDialog::FinishOpen(core::FrameStore& loaded, const support::Status& status) {
   m_isLoading = false;
-  if (!ok) {
-    ShowOpenFailure(loaded.LastErrorText());
+  if (!status) {
+    ShowOpenFailure(status.message());
     return;
   }
   const bool truncated = loaded.truncated();

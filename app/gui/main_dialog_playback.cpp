@@ -74,15 +74,17 @@ void CMainDialog::OnConvertToSwf() {
   if (m_gifPath.empty() || FrameCount() <= 0 || m_isConverting) return;
   // A size (or rate) no movie can have is known now; the capture pass would only
   // spend its time before the movie build refuses it.
-  if (const std::string problem = core::CheckMovieRequest(m_settings, FrameCount());
-      !problem.empty()) {
-    ShowMessage(MovieFailureText(core::MoviePath(m_settings.outputDirectory, m_gifPath), problem));
+  if (const support::Status problem = core::CheckMovieRequest(m_settings, FrameCount()); !problem) {
+    ShowMessage(MovieFailureText(core::MoviePath(m_settings.outputDirectory, m_gifPath),
+                                 problem.message()));
     return;
   }
   // A folder that cannot take the frame files is known now, not after the last frame.
-  if (std::string error;
-      !core::EnsureWritableDirectory(core::TempDirectory(m_settings.outputDirectory), &error)) {
-    ShowMessage(MovieFailureText(core::MoviePath(m_settings.outputDirectory, m_gifPath), error));
+  if (const support::Status writable =
+          core::EnsureWritableDirectory(core::TempDirectory(m_settings.outputDirectory));
+      !writable) {
+    ShowMessage(MovieFailureText(core::MoviePath(m_settings.outputDirectory, m_gifPath),
+                                 writable.message()));
     return;
   }
   BeginCapture();
@@ -123,7 +125,9 @@ void CMainDialog::FinishCapture() {
     *result = core::BuildMovie(settings, gifPath, frameCount);
   };
   const auto report = [this, result] {
-    FinishConversion(result->ok ? QString() : MovieFailureText(result->outputPath, result->error));
+    FinishConversion(result->status
+                         ? QString()
+                         : MovieFailureText(result->outputPath, result->status.message()));
   };
   if (!m_backgroundJob.Start(build, report)) {
     build(std::atomic<bool>{false});

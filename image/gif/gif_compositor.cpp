@@ -25,20 +25,16 @@ constexpr InterlacePass kInterlacePasses[] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
 
 }  // namespace
 
-bool GifCompositor::Start(const GifFile& file, ImageError* error) {
-  if (!m_canvas.Create(file.width, file.height, 32)) {
-    if (error != nullptr) {
-      *error =
-          m_canvas.LastError() == ImageError::None ? ImageError::OutOfMemory : m_canvas.LastError();
-    }
-    return false;
+ImageResult GifCompositor::Start(const GifFile& file) {
+  if (ImageResult created = m_canvas.Create(file.width, file.height, 32); !created) {
+    return created;
   }
   m_globalPaletteOffset = file.paletteOffset;
   m_globalPaletteSize = file.paletteSize;
   m_pendingDisposal = GifDisposal::Keep;
   m_pendingArea = Area{};
   m_saved.clear();
-  return true;
+  return {};
 }
 
 GifCompositor::Area GifCompositor::Clip(const GifFrame& frame) const {

@@ -25,9 +25,9 @@ namespace image {
 // nor a global colour table draws nothing.
 class GifCompositor {
  public:
-  // Starts a new animation for `file` with a transparent screen-sized canvas. False with
-  // `*error` (when given) OutOfMemory when the canvas cannot be made.
-  bool Start(const GifFile& file, ImageError* error);
+  // Starts a new animation for `file` with a transparent screen-sized canvas. Fails
+  // (OutOfMemory, TooLarge) when the canvas cannot be made.
+  ImageResult Start(const GifFile& file);
 
   // Disposes of the previous frame, then draws `frame` from `indices` (its LzwDecoder output);
   // `bytes` is the file `frame` and the GifFile given to Start were parsed from. Throws only

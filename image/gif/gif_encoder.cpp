@@ -44,13 +44,6 @@ struct ColorMapDeleter {
   void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
 };
 
-bool Fail(ImageError reason, ImageError* error) {
-  if (error != nullptr) {
-    *error = reason;
-  }
-  return false;
-}
-
 // Palette images: the indices as stored (1 and 4 bpp unpacked, most significant bits
 // first) and all 2^bpp palette entries.
 void TakePalette(const ImageBuffer& picture, IndexedPicture& indexed) {
@@ -127,28 +120,28 @@ void TakeRgba(const ImageBuffer& picture, std::vector<RgbaPixel>& rgba) {
   }
 }
 
-bool Quantise(const ImageBuffer& picture, IndexedPicture& indexed, ImageError* error) {
+ImageResult Quantise(const ImageBuffer& picture, IndexedPicture& indexed) {
   const std::size_t pixels = indexed.indices.size();
   std::vector<RgbaPixel> rgba(pixels);
   TakeRgba(picture, rgba);
 
   std::unique_ptr<liq_attr, LiqAttrDeleter> attr(liq_attr_create());
   if (!attr) {
-    return Fail(ImageError::OutOfMemory, error);
+    return ImageError::OutOfMemory;
   }
   std::unique_ptr<liq_image, LiqImageDeleter> image(
       liq_image_create_rgba(attr.get(), rgba.data(), picture.Width(), picture.Height(), 0.0));
   if (!image) {
-    return Fail(ImageError::Library, error);
+    return ImageError::Library;
   }
   liq_result* rawResult = nullptr;
   if (liq_image_quantize(image.get(), attr.get(), &rawResult) != LIQ_OK) {
-    return Fail(ImageError::Library, error);
+    return ImageError::Library;
   }
   std::unique_ptr<liq_result, LiqResultDeleter> result(rawResult);
   if (liq_write_remapped_image(result.get(), image.get(), indexed.indices.data(), pixels) !=
       LIQ_OK) {
-    return Fail(ImageError::Library, error);
+    return ImageError::Library;
   }
   const liq_palette* palette = liq_get_palette(result.get());
   const std::size_t count = std::min<std::size_t>(palette->count, 256);
@@ -172,9 +165,9 @@ bool Quantise(const ImageBuffer& picture, IndexedPicture& indexed, ImageError* e
     }
   }
   if (indexed.colors.empty()) {
-    return Fail(ImageError::Library, error);
+    return ImageError::Library;
   }
-  return true;
+  return {};
 }
 
 int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
@@ -190,8 +183,8 @@ int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
 // Writes header, screen descriptor with the global colour table, the graphic control
 // extension when a colour is transparent, one image descriptor, the LZW data and the
 // trailer, all through giflib.
-bool WriteGif(const IndexedPicture& indexed, int width, int height, std::vector<uint8_t>& out,
-              ImageError* error) {
+ImageResult WriteGif(const IndexedPicture& indexed, int width, int height,
+                     std::vector<uint8_t>& out) {
   // A colour table holds a power of two entries, 2 to 256; unused ones stay black.
   const int tableSize =
       static_cast<int>(std::bit_ceil(std::max<std::size_t>(indexed.colors.size(), 2)));
@@ -199,13 +192,13 @@ bool WriteGif(const IndexedPicture& indexed, int width, int height, std::vector<
   std::copy(indexed.colors.begin(), indexed.colors.end(), table.begin());
   std::unique_ptr<ColorMapObject, ColorMapDeleter> map(GifMakeMapObject(tableSize, table.data()));
   if (!map) {
-    return Fail(ImageError::OutOfMemory, error);
+    return ImageError::OutOfMemory;
   }
 
   int status = 0;
   GifFileType* gif = EGifOpen(&out, &WriteToVector, &status);
   if (gif == nullptr) {
-    return Fail(ImageError::Library, error);
+    return ImageError::Library;
   }
   EGifSetGifVersion(gif, true);
   bool ok = EGifPutScreenDesc(gif, width, height, map->BitsPerPixel, 0, map.get()) == GIF_OK;
@@ -229,33 +222,34 @@ bool WriteGif(const IndexedPicture& indexed, int width, int height, std::vector<
   }
   // Closing writes the trailer and frees the handle whatever happened before.
   ok = EGifCloseFile(gif, &status) == GIF_OK && ok;
-  return ok || Fail(ImageError::Library, error);
+  return ok ? ImageResult{} : ImageResult{ImageError::Library};
 }
 
 }  // namespace
 
-bool EncodeGif(const ImageBuffer& picture, std::vector<uint8_t>& out, ImageError* error) {
+ImageResult EncodeGif(const ImageBuffer& picture, std::vector<uint8_t>& out) {
   if (!picture.IsValid()) {
-    return Fail(ImageError::InvalidImage, error);
+    return ImageError::InvalidImage;
   }
   std::size_t pixels = 0;
   if (!checkedMul(static_cast<std::size_t>(picture.Width()),
                   static_cast<std::size_t>(picture.Height()), pixels)) {
-    return Fail(ImageError::TooLarge, error);
+    return ImageError::TooLarge;
   }
   IndexedPicture indexed;
   indexed.indices.resize(pixels);
   if (picture.BitsPerPixel() <= 8) {
     TakePalette(picture, indexed);
-  } else if (!Quantise(picture, indexed, error)) {
-    return false;
+  } else if (ImageResult quantised = Quantise(picture, indexed); !quantised) {
+    return quantised;
   }
   std::vector<uint8_t> encoded;
-  if (!WriteGif(indexed, picture.Width(), picture.Height(), encoded, error)) {
-    return false;
+  if (ImageResult written = WriteGif(indexed, picture.Width(), picture.Height(), encoded);
+      !written) {
+    return written;
   }
   out = std::move(encoded);
-  return true;
+  return {};
 }
 
 }  // namespace image

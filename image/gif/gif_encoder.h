@@ -14,8 +14,8 @@ namespace image {
 // 0 becomes the one transparent palette entry, announced in a graphic control extension, and
 // every other pixel is written opaque; an image whose alpha bytes are all 0 carries no alpha
 // (as in 32-bit BMP files) and is written opaque. The output is the same for the same image.
-// False, `out` unchanged, with `*error` (when given): InvalidImage for an invalid picture,
-// Library when libimagequant or giflib fails, OutOfMemory.
-bool EncodeGif(const ImageBuffer& picture, std::vector<uint8_t>& out, ImageError* error);
+// Fails, `out` unchanged: InvalidImage for an invalid picture, Library when libimagequant or
+// giflib fails, OutOfMemory.
+ImageResult EncodeGif(const ImageBuffer& picture, std::vector<uint8_t>& out);
 
 }  // namespace image

@@ -294,18 +294,12 @@ class Parser {
 
 }  // namespace
 
-bool ParseGif(std::span<const uint8_t> bytes, GifFile* file, ImageError* error,
-              const GifParseProgress& progress) {
+ImageResult ParseGif(std::span<const uint8_t> bytes, GifFile* file,
+                     const GifParseProgress& progress) {
   GifFile parsed;
   const ImageError result = Parser(bytes, &parsed, progress).Run();
-  if (error != nullptr) {
-    *error = result;
-  }
-  if (result != ImageError::None) {
-    return false;
-  }
-  *file = std::move(parsed);
-  return true;
+  if (result == ImageError::None) *file = std::move(parsed);
+  return result;
 }
 
 }  // namespace image

@@ -55,14 +55,12 @@ using GifParseProgress = std::function<void(std::size_t offset)>;
 
 // Parses the container in `bytes` into `file` without decoding pixels. Frames that the data
 // cuts off are dropped; the complete ones before them are kept, and an unknown block type
-// ends the file the same way. Returns false with `*error` (when given) set and `file` left
-// unchanged on failure: BadSignature (not "GIF87a"/"GIF89a"; Truncated for a cut-off one),
-// BadDimensions (a zero screen side), TooLarge (a screen or frame side above kMaxDimension),
-// Corrupt (an LZW minimum code size outside 1..8, or an unknown block before any frame), NoFrames
-// (a trailer with no frame before it), Truncated (the data ends before the first frame is
-// complete).
-// `progress` (may be empty) follows the walk.
-bool ParseGif(std::span<const uint8_t> bytes, GifFile* file, ImageError* error,
-              const GifParseProgress& progress = {});
+// ends the file the same way. Fails, `file` left unchanged, with: BadSignature (not
+// "GIF87a"/"GIF89a"; Truncated for a cut-off one), BadDimensions (a zero screen side), TooLarge (a
+// screen or frame side above kMaxDimension), Corrupt (an LZW minimum code size outside 1..8, or an
+// unknown block before any frame), NoFrames (a trailer with no frame before it), Truncated (the
+// data ends before the first frame is complete). `progress` (may be empty) follows the walk.
+ImageResult ParseGif(std::span<const uint8_t> bytes, GifFile* file,
+                     const GifParseProgress& progress = {});
 
 }  // namespace image

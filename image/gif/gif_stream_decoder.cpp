@@ -12,13 +12,6 @@ namespace {
 // More threads than this cannot help: frames are handed out one at a time under one lock.
 constexpr int kMaxThreads = 64;
 
-bool Fail(ImageError reason, ImageError* error) {
-  if (error != nullptr) {
-    *error = reason;
-  }
-  return false;
-}
-
 }  // namespace
 
 GifFrameDecoder::WorkingMemory GifFrameDecoder::MemoryFor(const GifFile& file) {
@@ -46,7 +39,7 @@ GifFrameDecoder::GifFrameDecoder(std::span<const uint8_t> bytes, const GifFile& 
       m_slots(static_cast<std::size_t>(std::max(slots, 1))),
       m_decoders(static_cast<std::size_t>(std::max(workers, 1))) {}
 
-bool GifFrameDecoder::Start(ImageError* error) { return m_compositor.Start(m_file, error); }
+ImageResult GifFrameDecoder::Start() { return m_compositor.Start(m_file); }
 
 void GifFrameDecoder::DecodeIndices(int index, int slot, int worker) {
   m_decoders[static_cast<std::size_t>(worker)].Decode(
@@ -61,77 +54,66 @@ support::PipelineStage GifFrameDecoder::IndexStage() {
           }};
 }
 
-bool GifFrameDecoder::Compose(int index, int slot, ImageError* error) {
+ImageResult GifFrameDecoder::Compose(int index, int slot) {
   const GifIndexBuffer& indices = m_slots[static_cast<std::size_t>(slot)];
-  if (indices.status == LzwStatus::Corrupt) return Fail(ImageError::Corrupt, error);
+  if (indices.status == LzwStatus::Corrupt) return ImageError::Corrupt;
   m_compositor.Compose(m_bytes, m_file.frames[static_cast<std::size_t>(index)], indices);
-  return true;
+  return {};
 }
 
-bool ReadGifInfo(std::span<const uint8_t> bytes, GifInfo* info, ImageError* error) {
+GifInfo gifInfoOf(const GifFile& file) {
+  return {file.width, file.height, static_cast<int>(file.frames.size()), file.truncated};
+}
+
+ImageResult ReadGifInfo(std::span<const uint8_t> bytes, GifInfo* info) {
   GifFile file;
   try {
-    if (!ParseGif(bytes, &file, error)) {
-      return false;
-    }
+    if (ImageResult parsed = ParseGif(bytes, &file); !parsed) return parsed;
   } catch (const std::bad_alloc&) {
-    return Fail(ImageError::OutOfMemory, error);
+    return ImageError::OutOfMemory;
   }
-  info->width = file.width;
-  info->height = file.height;
-  info->frameCount = static_cast<int>(file.frames.size());
-  return true;
+  *info = gifInfoOf(file);
+  return {};
 }
 
-bool DecodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file, int threads,
-                     const GifFrameSink& sink, ImageError* error, int* frameCount) {
+ImageResult DecodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file, int threads,
+                            const GifFrameSink& sink, int* frameCount) {
   int delivered = 0;
-  bool ok = false;
+  ImageResult result;
   try {
     threads = std::clamp(threads, 1, kMaxThreads);
     const int slots = threads > 1 ? 2 * threads : 1;
     GifFrameDecoder decoder(bytes, file, slots, threads);
-    ImageError failure = ImageError::None;
-    bool stopped = false;
     const std::array<support::PipelineStage, 2> stages = {{
         decoder.IndexStage(),
         {support::StageOrder::kSerial, true,
          [&](int index, int slot, int) {
-           if (!decoder.Compose(index, slot, &failure)) return false;
+           result = decoder.Compose(index, slot);
+           if (!result) return false;
            delivered = index + 1;
-           stopped = !sink(index, decoder.Canvas());
-           return !stopped;
+           return sink(index, decoder.Canvas());
          }},
     }};
-    ok = decoder.Start(error) &&
-         (support::RunOrderedPipeline(static_cast<int>(file.frames.size()), slots, threads, stages)
-              .ok ||
-          stopped || Fail(failure, error));
-  } catch (const std::bad_alloc&) {
-    ok = Fail(ImageError::OutOfMemory, error);
-  }
-  if (ok && error != nullptr) {
-    *error = ImageError::None;
-  }
-  if (frameCount != nullptr) {
-    *frameCount = delivered;
-  }
-  return ok;
-}
-
-bool DecodeGifFrames(std::span<const uint8_t> bytes, int threads, const GifFrameSink& sink,
-                     ImageError* error, int* frameCount) {
-  GifFile file;
-  try {
-    if (!ParseGif(bytes, &file, error)) {
-      if (frameCount != nullptr) *frameCount = 0;
-      return false;
+    if (result = decoder.Start(); result) {
+      support::RunOrderedPipeline(static_cast<int>(file.frames.size()), slots, threads, stages);
     }
   } catch (const std::bad_alloc&) {
-    if (frameCount != nullptr) *frameCount = 0;
-    return Fail(ImageError::OutOfMemory, error);
+    result = ImageError::OutOfMemory;
   }
-  return DecodeParsedGif(bytes, file, threads, sink, error, frameCount);
+  if (frameCount != nullptr) *frameCount = delivered;
+  return result;
+}
+
+ImageResult DecodeGifFrames(std::span<const uint8_t> bytes, int threads, const GifFrameSink& sink,
+                            int* frameCount) {
+  if (frameCount != nullptr) *frameCount = 0;
+  GifFile file;
+  try {
+    if (ImageResult parsed = ParseGif(bytes, &file); !parsed) return parsed;
+  } catch (const std::bad_alloc&) {
+    return ImageError::OutOfMemory;
+  }
+  return DecodeParsedGif(bytes, file, threads, sink, frameCount);
 }
 
 }  // namespace image

@@ -18,12 +18,16 @@ namespace image {
 struct GifInfo {
   int width = 0;  // logical screen, pixels
   int height = 0;
-  int frameCount = 0;  // complete frames
+  int frameCount = 0;      // complete frames
+  bool truncated = false;  // the data ends before the trailer; frameCount counts what is whole
 };
 
+// The summary of a parsed GIF.
+GifInfo gifInfoOf(const GifFile& file);
+
 // Fills `*info` from the container in `bytes` without decoding pixels (one pass over the
-// blocks). False, `*info` unchanged, with `*error` (when given) set as ParseGif does.
-bool ReadGifInfo(std::span<const uint8_t> bytes, GifInfo* info, ImageError* error = nullptr);
+// blocks). Fails, `*info` unchanged, as ParseGif does, or with OutOfMemory.
+ImageResult ReadGifInfo(std::span<const uint8_t> bytes, GifInfo* info);
 
 // The decoding of one parsed GIF in the two steps a pipeline runs (support::RunOrderedPipeline):
 // the LZW data of frame i into the index buffer of a slot, on any worker and in any order, then
@@ -43,8 +47,8 @@ class GifFrameDecoder {
   // least 1.
   GifFrameDecoder(std::span<const uint8_t> bytes, const GifFile& file, int slots, int workers);
 
-  // Makes the canvas; false with `*error` (when given) OutOfMemory or TooLarge without one.
-  bool Start(ImageError* error);
+  // Makes the canvas; fails with OutOfMemory or TooLarge without one.
+  ImageResult Start();
 
   // Decodes the LZW data of frame `index` into `slot` with worker `worker`'s decoder. Throws
   // only std::bad_alloc.
@@ -53,9 +57,9 @@ class GifFrameDecoder {
   // DecodeIndices as a parallel pipeline stage.
   support::PipelineStage IndexStage();
 
-  // Composites frame `index` (the next one) from `slot`. False with `*error` (when given)
-  // Corrupt when its LZW data holds an invalid code. Throws only std::bad_alloc.
-  bool Compose(int index, int slot, ImageError* error);
+  // Composites frame `index` (the next one) from `slot`. Fails with Corrupt when its LZW data
+  // holds an invalid code. Throws only std::bad_alloc.
+  ImageResult Compose(int index, int slot);
 
   // The full logical-screen canvas after the last Compose: 32 bpp B,G,R,A, alpha 0 where nothing
   // is drawn.
@@ -79,15 +83,14 @@ using GifFrameSink = std::function<bool(int index, const ImageBuffer& frame)>;
 // thread among them; at most 64). With more than one thread the others decode the LZW data of
 // the frames ahead, at most 2 * threads frames ahead of the sink, so memory does not grow with
 // the frame count. The frames are the same for any thread count.
-// Returns true when every frame was delivered or the sink stopped the decode; `*frameCount`
-// (when given) is the number of frames the sink received either way. False with `*error`
-// (when given): Corrupt for an invalid LZW code (the frames before it have been delivered),
-// OutOfMemory.
-bool DecodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file, int threads,
-                     const GifFrameSink& sink, ImageError* error, int* frameCount);
+// Succeeds when every frame was delivered or the sink stopped the decode; fails with Corrupt for
+// an invalid LZW code (the frames before it have been delivered) or OutOfMemory. `*frameCount`
+// (when given) is the number of frames the sink received either way.
+ImageResult DecodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file, int threads,
+                            const GifFrameSink& sink, int* frameCount);
 
-// ParseGif, then DecodeParsedGif; false also with the ParseGif errors.
-bool DecodeGifFrames(std::span<const uint8_t> bytes, int threads, const GifFrameSink& sink,
-                     ImageError* error, int* frameCount);
+// ParseGif, then DecodeParsedGif; fails also with the ParseGif errors.
+ImageResult DecodeGifFrames(std::span<const uint8_t> bytes, int threads, const GifFrameSink& sink,
+                            int* frameCount);
 
 }  // namespace image

@@ -27,8 +27,7 @@ TEST(ParseSizeOption, TakesTheNamesAndCustomSizesWithinTheCustomLimits) {
   };
   for (const auto& [text, mode, width, height] : rows) {
     SizeChoice size;
-    std::string error;
-    EXPECT_TRUE(ParseSizeOption(text, size, error)) << error;
+    EXPECT_TRUE(ParseSizeOption(text, size));
     EXPECT_EQ(std::tuple(size.mode, size.width, size.height), std::tuple(mode, width, height));
   }
   const std::string notASize = "' is not half, original, double, triple or WxH";
@@ -43,9 +42,7 @@ TEST(ParseSizeOption, TakesTheNamesAndCustomSizesWithinTheCustomLimits) {
   };
   for (const auto& [text, message] : refused) {
     SizeChoice size{SizeMode::HalfSize, 7, 7};
-    std::string error;
-    EXPECT_FALSE(ParseSizeOption(text, size, error));
-    EXPECT_EQ(error, message);
+    EXPECT_EQ(ParseSizeOption(text, size).message(), message);
     EXPECT_EQ(size.width, 7);
   }
 }
@@ -61,16 +58,15 @@ TEST(ParseMemorySize, TakesBytesAndBinaryUnits) {
   };
   for (const auto& [text, bytes] : rows) {
     uint64_t parsed = 0;
-    std::string error;
-    EXPECT_TRUE(ParseMemorySize(text, parsed, error)) << text << ": " << error;
+    EXPECT_TRUE(ParseMemorySize(text, parsed)) << text;
     EXPECT_EQ(parsed, bytes) << text;
   }
   for (const char* text : {"", "0", "M", "1.5G", "-1G", "2X", "99999999999999999999"}) {
     uint64_t parsed = 7;
-    std::string error;
-    EXPECT_FALSE(ParseMemorySize(text, parsed, error)) << text;
+    const support::Status memory = ParseMemorySize(text, parsed);
     EXPECT_EQ(parsed, 7U) << text;
-    EXPECT_NE(error.find("is not a positive number of bytes"), std::string::npos) << error;
+    EXPECT_NE(memory.message().find("is not a positive number of bytes"), std::string::npos)
+        << text;
   }
 }
 

@@ -29,15 +29,15 @@ std::string Folder(const testutil::TempDir& dir) { return dir.Path().string() + 
 // The window's way: every frame written by WriteFrame, then the movie built from the files.
 std::vector<uint8_t> CaptureAndBuild(const std::string& gif, const OutputSettings& settings) {
   FrameStore store;
-  EXPECT_TRUE(store.LoadGif(gif)) << store.LastErrorText();
+  const support::Status loaded = store.LoadGif(gif);
+  EXPECT_TRUE(loaded) << loaded.message();
   for (int i = 0; i < store.frameCount(); ++i) {
-    std::string error;
-    EXPECT_TRUE(
-        store.WriteFrame(settings.outputDirectory, i, settings.width, settings.height, &error))
-        << error;
+    const support::Status written =
+        store.WriteFrame(settings.outputDirectory, i, settings.width, settings.height);
+    EXPECT_TRUE(written) << written.message();
   }
   const MovieResult result = BuildMovie(settings, gif, store.frameCount());
-  EXPECT_TRUE(result.ok) << result.error;
+  EXPECT_TRUE(result.status) << result.status.message();
   return testutil::ReadFile(result.outputPath);
 }
 
@@ -75,7 +75,7 @@ TEST(StreamingConversion, WritesTheBytesOfWriteFrameAndBuildMovieForAnyJobs) {
     settings.outputDirectory = Folder(streamed);
     for (const int jobs : {1, 2, 4}) {
       const MovieResult result = Stream(gif, settings, jobs);
-      ASSERT_TRUE(result.ok) << result.error;
+      ASSERT_TRUE(result.status) << result.status.message();
       EXPECT_TRUE(testutil::ReadFile(result.outputPath) == expected) << jobs << " jobs";
     }
   }
@@ -139,7 +139,7 @@ TEST(StreamingConversion, MoviesKeepTheBytesTheyHadBeforeStreaming) {
       SCOPED_TRACE(row.gif + " at " + std::to_string(width) + "x" + std::to_string(height) + ", " +
                    std::to_string(jobs) + " jobs");
       const MovieResult result = Stream(row.gif, settings, jobs);
-      ASSERT_TRUE(result.ok) << result.error;
+      ASSERT_TRUE(result.status) << result.status.message();
       EXPECT_EQ(Fingerprint(testutil::ReadFile(result.outputPath)), row.fingerprint);
     }
   }
@@ -150,21 +150,22 @@ TEST(StreamingConversion, FailuresWriteNoMovieAndKeepAnEarlierOne) {
   const std::string gif = dir.File("clip.gif");
   testutil::WriteFile(gif, MakeGif(4, 4, {FilledFrame(4, 4, 1)}));
   OutputSettings settings{SizeMode::ActualSize, 4, 4, 4, 4, 10, Folder(dir)};
-  ASSERT_TRUE(Stream(gif, settings, 1).ok);
+  ASSERT_TRUE(Stream(gif, settings, 1).status);
   const std::vector<uint8_t> earlier = testutil::ReadFile(MoviePath(Folder(dir), gif));
   settings.width = 16385;
-  EXPECT_EQ(Stream(gif, settings, 1).error, "width 16385 is above the limit of 16384");
+  EXPECT_EQ(Stream(gif, settings, 1).status.message(), "width 16385 is above the limit of 16384");
   EXPECT_EQ(testutil::ReadFile(MoviePath(Folder(dir), gif)), earlier);
   settings.width = 4;
   settings.outputDirectory = Folder(dir) + "gone/";
-  EXPECT_NE(Stream(gif, settings, 1).error.find(Folder(dir) + "gone/"), std::string::npos);
+  EXPECT_NE(Stream(gif, settings, 1).status.message().find(Folder(dir) + "gone/"),
+            std::string::npos);
 
   // More frames than 16-bit ids allow: refused before any frame is decoded.
   const std::string longGif = dir.File("long.gif");
   testutil::WriteFile(longGif, MakeGif(1, 1, std::vector(32769, FilledFrame(1, 1, 7))));
   int calls = 0;
   const MovieResult refused = Stream(longGif, settings, 2, [&calls](int, int) { ++calls; });
-  EXPECT_EQ(refused.error,
+  EXPECT_EQ(refused.status.message(),
             "32769 frames are more than a movie can hold (32768: its character ids are 16-bit)");
   EXPECT_EQ(calls, 0);
 }
@@ -186,10 +187,10 @@ TEST(StreamingConversion, AFrameThatDoesNotDecodeIsNamedAndNothingIsLeft) {
     const MovieResult result =
         Stream(gif, {SizeMode::CustomSize, 16, 16, 8, 8, 10, Folder(dir)}, jobs);
     EXPECT_EQ(result.failedFrame, 7);
-    EXPECT_EQ(result.error, "frame 7: the data is corrupt");
+    EXPECT_EQ(result.status.message(), "frame 7: the data is corrupt");
   }
   const ExportResult exported = ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {});
-  EXPECT_EQ(exported.error, "frame 7: the data is corrupt");
+  EXPECT_EQ(exported.status.message(), "frame 7: the data is corrupt");
   EXPECT_EQ(dir.Entries(), std::set<std::string>{"broken.gif"});
 }
 
@@ -204,7 +205,7 @@ TEST(StreamingConversion, TheMemoryLimitReducesJobsNotBytes) {
   testutil::WriteFile(gif, MakeGif(640, 480, frames));
   const OutputSettings settings{SizeMode::ActualSize, 640, 480, 640, 480, 10, Folder(dir)};
   const MovieResult reference = Stream(gif, settings, 4);
-  ASSERT_TRUE(reference.ok) << reference.error;
+  ASSERT_TRUE(reference.status) << reference.status.message();
   EXPECT_EQ(reference.jobs, 4);
   const std::vector<uint8_t> expected = testutil::ReadFile(reference.outputPath);
   int previousJobs = 4;
@@ -215,13 +216,14 @@ TEST(StreamingConversion, TheMemoryLimitReducesJobsNotBytes) {
     const MovieResult result = Stream(gif, settings, 4, {}, uint64_t(mebibytes) << 20);
     EXPECT_LE(result.jobs, previousJobs);
     previousJobs = result.jobs;
-    if (!result.ok) {
+    if (!result.status) {
       EXPECT_EQ(result.jobs, 0);
-      EXPECT_EQ(result.error.rfind("converting it needs about ", 0), 0U) << result.error;
-      EXPECT_NE(result.error.find("of working memory, more than the limit of " +
-                                  std::to_string(mebibytes) + " MiB"),
+      EXPECT_EQ(result.status.message().rfind("converting it needs about ", 0), 0U)
+          << result.status.message();
+      EXPECT_NE(result.status.message().find("of working memory, more than the limit of " +
+                                             std::to_string(mebibytes) + " MiB"),
                 std::string::npos)
-          << result.error;
+          << result.status.message();
       EXPECT_EQ(dir.Entries(), std::set<std::string>{"wide.gif"});
       continue;
     }
@@ -238,7 +240,7 @@ TEST(StreamingConversion, AGifNamedLikeItsMovieIsNotWrittenOver) {
   const std::vector<uint8_t> bytes = MakeGif(4, 4, {FilledFrame(4, 4, 1)});
   testutil::WriteFile(gif, bytes);
   const MovieResult result = Stream(gif, {SizeMode::ActualSize, 4, 4, 4, 4, 10, Folder(dir)}, 1);
-  EXPECT_EQ(result.error,
+  EXPECT_EQ(result.status.message(),
             Folder(dir) + "clip.swf is the GIF being converted; it is not written over");
   EXPECT_EQ(testutil::ReadFile(gif), bytes);
 }
@@ -249,7 +251,7 @@ TEST(SequenceExport, AFailedExportLeavesAnEarlierOneAsItWas) {
   testutil::TempDir dir;
   const std::string gif = dir.File("seq.gif");
   testutil::WriteFile(gif, MakeGif(2, 2, std::vector(4, FilledFrame(2, 2, 5))));
-  ASSERT_TRUE(ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {}).ok);
+  ASSERT_TRUE(ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {}).status);
   const auto frameFiles = [&] {
     std::vector<std::vector<uint8_t>> files;
     for (int i = 0; i < 4; ++i) {
@@ -265,7 +267,7 @@ TEST(SequenceExport, AFailedExportLeavesAnEarlierOneAsItWas) {
   broken[parsed.frames[2].dataOffset + 2] = 0xFF;  // frame 2: code 511, defined by nothing
   broken[parsed.frames[2].dataOffset + 3] = 0xFF;
   testutil::WriteFile(gif, broken);
-  EXPECT_EQ(ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {}).error,
+  EXPECT_EQ(ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {}).status.message(),
             "frame 2: the data is corrupt");
   EXPECT_TRUE(frameFiles() == earlier);
   EXPECT_EQ(testutil::TempDir::EntriesOf(SequenceFolder(Folder(dir))).size(), 4U);
@@ -274,7 +276,7 @@ TEST(SequenceExport, AFailedExportLeavesAnEarlierOneAsItWas) {
   const std::string fifth = SequenceFramePath(Folder(dir), gif, 4, ".bmp");
   std::filesystem::create_directories(fifth);
   const ExportResult failed = ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {});
-  EXPECT_EQ(failed.error, "cannot replace '" + fifth + "': Is a directory");
+  EXPECT_EQ(failed.status.message(), "cannot replace '" + fifth + "': Is a directory");
   EXPECT_TRUE(frameFiles() == earlier);
 }
 

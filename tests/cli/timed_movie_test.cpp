@@ -70,7 +70,7 @@ TEST(TimedMovie, EachFrameLastsItsDelayAndTheLoopCountSetsThePasses) {
     for (const bool compress : {false, true}) {
       settings.compress = compress;
       const MovieResult result = ConvertGif({path, {}, settings, 2, 0}, {});
-      ASSERT_TRUE(result.ok) << result.error;
+      ASSERT_TRUE(result.status) << result.status.message();
       const std::vector<uint8_t> bytes = testutil::ReadFile(result.outputPath);
       const swftest::WalkedMovie movie =
           swftest::walkSwf(compress ? testutil::InflateCws(bytes) : bytes);

@@ -31,7 +31,7 @@ TEST_F(FrameStoreTest, LoadsEveryFrameAsAFullCanvasReplacingEarlierFrames) {
   ASSERT_TRUE(store.LoadGif(Gif("a.gif", MakeGif(3, 3, {FilledFrame(3, 3, 5)}))));
   const std::string path =
       Gif("walk.cycle.gif", MakeGif(8, 6, {FilledFrame(8, 6, 10), {2, 1, 2, 2, {40, 41, 42, 43}}}));
-  ASSERT_TRUE(store.LoadGif(path)) << store.LastErrorText();
+  ASSERT_TRUE(store.LoadGif(path));
   EXPECT_EQ(store.gifPath(), path);
   ASSERT_EQ(store.frameCount(), 2);
   ASSERT_EQ(store.frames().Count(), 2);
@@ -63,23 +63,26 @@ TEST_F(FrameStoreTest, FailedLoadsLeaveNoFrameAndNameThePathAndReason) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);
     ASSERT_TRUE(store.LoadGif(Gif("good.gif", MakeGif(4, 4, {FilledFrame(4, 4, 1)}))));
-    EXPECT_FALSE(store.LoadGif(row.path));
+    const support::Status loaded = store.LoadGif(row.path);
+    EXPECT_FALSE(loaded);
     EXPECT_EQ(store.frameCount(), 0);
     EXPECT_EQ(store.frames().Count(), 0);
     EXPECT_EQ(store.gifPath(), row.path);
-    EXPECT_NE(store.LastErrorText().find(row.path + ": "), std::string::npos);
-    EXPECT_NE(store.LastErrorText().find(row.reason), std::string::npos) << store.LastErrorText();
+    EXPECT_NE(loaded.message().find(row.path + ": "), std::string::npos);
+    EXPECT_NE(loaded.message().find(row.reason), std::string::npos) << loaded.message();
   }
 }
 
 TEST_F(FrameStoreTest, TruncatedGifKeepsItsCompleteFramesAndCancelledLoadKeepsNone) {
   std::vector<uint8_t> cut = MakeGif(4, 4, std::vector(3, FilledFrame(4, 4, 1)));
   cut.resize(cut.size() - 8);
-  ASSERT_TRUE(store.LoadGif(Gif("cut.gif", cut))) << store.LastErrorText();
+  ASSERT_TRUE(store.LoadGif(Gif("cut.gif", cut)));
   EXPECT_TRUE(store.truncated());
   EXPECT_EQ(store.frameCount(), 2);
   const std::atomic<bool> cancelled{true};
-  EXPECT_FALSE(store.LoadGif(Gif("whole.gif", MakeGif(4, 4, {FilledFrame(4, 4, 1)})), &cancelled));
+  EXPECT_EQ(
+      store.LoadGif(Gif("whole.gif", MakeGif(4, 4, {FilledFrame(4, 4, 1)})), &cancelled).code(),
+      support::Failure::Cancelled);
   EXPECT_FALSE(store.truncated());
   EXPECT_EQ(store.frames().Count(), 0);
 }
@@ -90,26 +93,23 @@ TEST_F(FrameStoreTest, WriteFrameSavesTheResizedJpegAndNeverChangesTheHeldFrame)
   const std::string output = Output() + "out/";
   const std::string path = store.FramePath(output, 1);
   EXPECT_EQ(path, output + "quorvex/Temp/clip00001.jpg");
-  std::string error;
-  ASSERT_TRUE(store.WriteFrame(output, 1, 16, 12, &error)) << error;
+  ASSERT_TRUE(store.WriteFrame(output, 1, 16, 12));
   const std::vector<uint8_t> first = testutil::ReadFile(path);
   image::ImageBuffer written;
   ASSERT_TRUE(written.LoadFirstFrame(path));
   EXPECT_EQ(written.Height(), 12);
   EXPECT_FALSE(std::filesystem::exists(store.FramePath(output, 0)));
   // Writing at another size in between changes nothing of what the first size gives.
-  ASSERT_TRUE(store.WriteFrame(output, 1, 4, 3, &error)) << error;
+  ASSERT_TRUE(store.WriteFrame(output, 1, 4, 3));
   EXPECT_EQ(store.frames().At(1)->Width(), 8);
-  ASSERT_TRUE(store.WriteFrame(output, 1, 16, 12, &error)) << error;
+  ASSERT_TRUE(store.WriteFrame(output, 1, 16, 12));
   EXPECT_EQ(testutil::ReadFile(path), first);
 
-  EXPECT_FALSE(store.WriteFrame(output, 2, 4, 4, &error));
-  EXPECT_EQ(error, "frame 2 does not exist (2 frames held)");
-  EXPECT_FALSE(store.WriteFrame(output, -1, 4, 4, nullptr));
+  EXPECT_EQ(store.WriteFrame(output, 2, 4, 4).message(), "frame 2 does not exist (2 frames held)");
+  EXPECT_FALSE(store.WriteFrame(output, -1, 4, 4));
   // A file where the output directory should be: the folder cannot be made.
   testutil::WriteFile(dir.File("blocked"), std::vector<uint8_t>{1});
-  EXPECT_FALSE(store.WriteFrame(dir.File("blocked") + "/", 0, 4, 4, &error));
-  EXPECT_EQ(error,
+  EXPECT_EQ(store.WriteFrame(dir.File("blocked") + "/", 0, 4, 4).message(),
             "cannot create directory " + dir.File("blocked") + "/quorvex/Temp/: Not a directory");
 }
 

@@ -47,7 +47,7 @@ class MovieBuildTest : public ::testing::Test {
 TEST_F(MovieBuildTest, OneFrameMovieHasTheExactTagSequence) {
   WriteFrames(1);
   const MovieResult result = BuildMovie(settings, kGif, 1);
-  ASSERT_TRUE(result.ok) << result.error;
+  ASSERT_TRUE(result.status) << result.status.message();
   EXPECT_EQ(result.outputPath, settings.outputDirectory + "walk.cycle.swf");
   const std::vector<uint8_t> file = Movie();
   const swftest::WalkedMovie movie = swftest::walkSwf(file);
@@ -73,7 +73,7 @@ TEST_F(MovieBuildTest, OneFrameMovieHasTheExactTagSequence) {
 
 TEST_F(MovieBuildTest, Frame1000UsesIds2001And2000AtDepth1001) {
   WriteFrames(1001);
-  ASSERT_TRUE(BuildMovie(settings, kGif, 1001).ok);
+  ASSERT_TRUE(BuildMovie(settings, kGif, 1001).status);
   const swftest::WalkedMovie movie = swftest::walkSwf(Movie());
   ASSERT_TRUE(movie.ok) << movie.error;
   EXPECT_EQ(movie.frameCount, 1001);
@@ -93,15 +93,16 @@ TEST_F(MovieBuildTest, AMissingOrEmptyFrameFileFailsNamingItAndKeepsTheEarlierMo
   const std::string missing = TempFramePath(settings.outputDirectory, kGif, 2);
   std::filesystem::remove(missing);
   MovieResult result = BuildMovie(settings, kGif, 4);
-  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.status);
   EXPECT_EQ(result.failedFrame, 2);
-  EXPECT_EQ(result.error, "frame 2: cannot open " + missing + ": No such file or directory");
+  EXPECT_EQ(result.status.message(),
+            "frame 2: cannot open " + missing + ": No such file or directory");
 
   const std::string empty = TempFramePath(settings.outputDirectory, kGif, 1);
   testutil::WriteFile(empty, {});
   result = BuildMovie(settings, kGif, 2);
   EXPECT_EQ(result.failedFrame, 1);
-  EXPECT_EQ(result.error, "frame 1: " + empty + " is empty");
+  EXPECT_EQ(result.status.message(), "frame 1: " + empty + " is empty");
   EXPECT_EQ(Movie(), earlier);
   EXPECT_EQ(dir.Entries(), (std::set<std::string>{"quorvex", "walk.cycle.swf"}));
 }
@@ -124,8 +125,8 @@ TEST_F(MovieBuildTest, RefusesBadRequestsBeforeWritingAnything) {
     settings.height = row.height;
     settings.frameRate = row.rate;
     const MovieResult result = BuildMovie(settings, kGif, row.frames);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, row.error);
+    EXPECT_FALSE(result.status);
+    EXPECT_EQ(result.status.message(), row.error);
     EXPECT_EQ(result.failedFrame, -1);
   }
   EXPECT_TRUE(dir.Entries().empty());

@@ -78,8 +78,7 @@ TEST(MovieSchedule, PlacementsTable) {
     gif.loopCount = row.loopCount;
     const std::size_t frames = row.delays.size();
     MovieSchedule schedule;
-    std::string error;
-    ASSERT_TRUE(PlanMovieSchedule(settings, gif, static_cast<int>(frames), schedule, error));
+    ASSERT_TRUE(PlanMovieSchedule(settings, gif, static_cast<int>(frames), schedule));
     EXPECT_EQ(schedule.passes, row.passes);
     EXPECT_EQ(schedule.warnings.empty() ? "" : schedule.warnings.front(), row.warning);
     const double fps = row.gifTiming ? schedule.frameRate8x8 / 256.0 : 12;

@@ -30,8 +30,7 @@ TEST(MovieTiming, RateAndFramesTable) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     MovieTiming timing;
-    std::string error;
-    ASSERT_TRUE(ChooseMovieTiming(row.delays, 50, timing, error)) << error;
+    ASSERT_TRUE(ChooseMovieTiming(row.delays, 50, timing));
     const double fps = timing.frameRate8x8 / 256.0;
     if (row.framesPerSecond > 0) {
       EXPECT_EQ(fps, row.framesPerSecond);
@@ -63,13 +62,10 @@ TEST(MovieTiming, RateAndFramesTable) {
 
 TEST(MovieTiming, RefusesWhatNoMovieCanCount) {
   MovieTiming timing;
-  std::string error;
-  EXPECT_FALSE(ChooseMovieTiming({}, 50, timing, error));
-  EXPECT_EQ(error, "the GIF has no frame to time");
+  EXPECT_EQ(ChooseMovieTiming({}, 50, timing).message(), "the GIF has no frame to time");
   // 20 000 frames of 655 s each: even at 1 fps, 13 million movie frames.
   const std::vector<int> delays(20000, 65535);
-  EXPECT_FALSE(ChooseMovieTiming(delays, 50, timing, error));
-  EXPECT_EQ(error,
+  EXPECT_EQ(ChooseMovieTiming(delays, 50, timing).message(),
             "the GIF's delays need 13107000 movie frames, more than a movie can count "
             "(65535)");
 }

@@ -49,11 +49,11 @@ TEST(SizeForOption, DerivesEachOptionFromTheSourceSize) {
 // The refusals and their messages are checked where they are met: BuildMovie, ConvertGif and
 // the size option of the command line.
 TEST(SettingChecks, AcceptTheirBoundaries) {
-  EXPECT_EQ(CheckCustomSize(1600, 1400), "");
-  EXPECT_EQ(CheckMovieSize(16384, 16384), "");
-  EXPECT_EQ(CheckFrameRate(1) + CheckFrameRate(50), "");
-  EXPECT_EQ(CheckFrameCount(32768), "");
-  EXPECT_EQ(CheckFrameCount(-1), "the GIF holds no frame");
+  EXPECT_TRUE(CheckCustomSize(1600, 1400));
+  EXPECT_TRUE(CheckMovieSize(16384, 16384));
+  EXPECT_TRUE(CheckFrameRate(1) && CheckFrameRate(50));
+  EXPECT_TRUE(CheckFrameCount(32768));
+  EXPECT_EQ(CheckFrameCount(-1).message(), "the GIF holds no frame");
 }
 
 }  // namespace

@@ -25,15 +25,15 @@ using image::ImageError;
 
 std::vector<uint8_t> Encode(const ImageBuffer& picture) {
   std::vector<uint8_t> out;
-  ImageError error = ImageError::None;
-  EXPECT_TRUE(image::EncodeGif(picture, out, &error)) << image::ToString(error);
+  const image::ImageResult encoded = image::EncodeGif(picture, out);
+  EXPECT_TRUE(encoded) << encoded.message();
   return out;
 }
 
 ImageBuffer DecodeFirst(const std::vector<uint8_t>& bytes) {
   image::GifCodec codec;
   image::ImageSequence frames;
-  EXPECT_TRUE(codec.LoadMemory(bytes, frames)) << image::ToString(codec.LastError());
+  EXPECT_TRUE(codec.LoadMemory(bytes, frames));
   ImageBuffer first;
   if (frames.Count() > 0) first.CopyFrom(*frames.At(0));
   return first;
@@ -176,9 +176,7 @@ TEST(GifEncoder, AlphaZeroBecomesTransparentAndAllZeroAlphaMeansOpaque) {
 
 TEST(GifEncoder, InvalidImageFailsAndLeavesOutputAlone) {
   std::vector<uint8_t> out = {1, 2, 3};
-  ImageError error = ImageError::None;
-  EXPECT_FALSE(image::EncodeGif(ImageBuffer(), out, &error));
-  EXPECT_EQ(error, ImageError::InvalidImage);
+  EXPECT_EQ(image::EncodeGif(ImageBuffer(), out).code(), ImageError::InvalidImage);
   EXPECT_EQ(out, (std::vector<uint8_t>{1, 2, 3}));
 }
 
@@ -189,7 +187,7 @@ TEST(GifCodec, SavesThroughImageBufferAndLoadsBack) {
   ImageBuffer picture;
   ASSERT_TRUE(picture.Create(3, 3, 8));
   picture.RowPointer(1)[1] = 255;
-  ASSERT_TRUE(picture.Save(path, -1)) << image::ToString(picture.LastError());
+  ASSERT_TRUE(picture.Save(path, -1));
   image::ImageSequence frames;
   ASSERT_TRUE(frames.Load(path));
   ASSERT_TRUE(frames.Load(path));

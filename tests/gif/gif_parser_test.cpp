@@ -38,8 +38,8 @@ const std::vector<uint8_t> kTrailer = {0x3B};
 
 GifFile Parse(const std::vector<uint8_t>& bytes) {
   GifFile file;
-  ImageError error = ImageError::None;
-  EXPECT_TRUE(image::ParseGif(bytes, &file, &error)) << image::ToString(error);
+  const image::ImageResult parsed = image::ParseGif(bytes, &file);
+  EXPECT_TRUE(parsed) << parsed.message();
   return file;
 }
 
@@ -133,12 +133,10 @@ TEST(GifParser, FailureLeavesTheResultUnchanged) {
   file.width = 7;
   image::GifInfo info;
   info.frameCount = 77;
-  ImageError error = ImageError::None;
-  EXPECT_FALSE(image::ParseGif(Join({kScreen, kTrailer}), &file, &error));
-  EXPECT_EQ(error, ImageError::NoFrames);
-  EXPECT_FALSE(image::ReadGifInfo(std::vector<uint8_t>{'G', 'I', 'F', '8'}, &info, &error));
-  EXPECT_EQ(error, ImageError::Truncated);
-  EXPECT_FALSE(image::ParseGif({}, &file, nullptr));
+  EXPECT_EQ(image::ParseGif(Join({kScreen, kTrailer}), &file).code(), ImageError::NoFrames);
+  EXPECT_EQ(image::ReadGifInfo(std::vector<uint8_t>{'G', 'I', 'F', '8'}, &info).code(),
+            ImageError::Truncated);
+  EXPECT_FALSE(image::ParseGif({}, &file));
   EXPECT_EQ(file.width, 7);
   EXPECT_EQ(info.frameCount, 77);
 }
@@ -182,8 +180,7 @@ TEST_P(GifMalformedTest, LoadAndStreamingDecodeFailWithTheErrorAndLeaveFramesAlo
   image::ImageSequence frames;
   frames.Append(std::make_unique<image::ImageBuffer>());
   image::GifCodec codec;
-  EXPECT_FALSE(codec.LoadMemory(bytes, frames));
-  EXPECT_EQ(codec.LastError(), GetParam().error) << image::ToString(codec.LastError());
+  EXPECT_EQ(codec.LoadMemory(bytes, frames).code(), GetParam().error);
   EXPECT_EQ(frames.Count(), 1);
   for (int threads : {0, 2}) {
     ImageError error = ImageError::None;
@@ -239,8 +236,7 @@ TEST(GifMalformed, RefusesAnimationsTooLargeToHoldInMemory) {
   EXPECT_EQ(info.frameCount, 5);
   image::GifCodec codec;
   image::ImageSequence frames;
-  EXPECT_FALSE(codec.LoadMemory(bytes, frames));
-  EXPECT_EQ(codec.LastError(), ImageError::TooLarge);
+  EXPECT_EQ(codec.LoadMemory(bytes, frames).code(), ImageError::TooLarge);
 }
 
 }  // namespace

@@ -104,17 +104,14 @@ inline ::testing::AssertionResult SamePixels(std::span<const uint8_t> actual,
 inline std::vector<std::vector<uint8_t>> DecodeAll(std::span<const uint8_t> bytes, int threads,
                                                    image::ImageError* error = nullptr) {
   std::vector<std::vector<uint8_t>> frames;
-  image::ImageError reason = image::ImageError::None;
   int count = 0;
   const auto sink = [&](int, const image::ImageBuffer& frame) {
     frames.push_back(ToRgba(frame));
     return true;
   };
-  if (!image::DecodeGifFrames(bytes, threads, sink, &reason, &count)) {
-    EXPECT_NE(reason, image::ImageError::None);
-    EXPECT_EQ(count, static_cast<int>(frames.size()));
-  }
-  if (error != nullptr) *error = reason;
+  const image::ImageResult decoded = image::DecodeGifFrames(bytes, threads, sink, &count);
+  EXPECT_EQ(count, static_cast<int>(frames.size()));
+  if (error != nullptr) *error = decoded.code();
   return frames;
 }
 

@@ -80,7 +80,7 @@ QByteArray StreamedMovie(const QString& gif, core::OutputSettings settings) {
   request.gifPath = gif.toStdString();
   request.settings = settings;
   const core::MovieResult result = core::ConvertGif(request, {});
-  return result.ok ? ReadAll(QString::fromStdString(result.outputPath)) : QByteArray();
+  return result.status ? ReadAll(QString::fromStdString(result.outputPath)) : QByteArray();
 }
 
 }  // namespace

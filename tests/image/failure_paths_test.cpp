@@ -59,15 +59,13 @@ TEST(MalformedInputTest, EachFileFailsWithItsErrorAndLeavesTheTargetAlone) {
       frames.At(0)->CopyFrom(held);
       const std::unique_ptr<ImageCodec> codec = factory.CreateCodec(factory.TypeOf(file));
       ASSERT_NE(codec, nullptr);
-      EXPECT_EQ(codec->LoadFile(CorpusPath(file), frames), error == ImageError::None);
-      EXPECT_EQ(codec->LastError(), error) << ToString(codec->LastError());
+      EXPECT_EQ(codec->LoadFile(CorpusPath(file), frames).code(), error);
       EXPECT_EQ(frames.Count(), error == ImageError::None ? 2 : 1);
       EXPECT_TRUE(test::SameBytes(test::Block(*frames.At(0)), test::Block(held)));
       if (error == ImageError::None) continue;
 
       ImageBuffer target = test::MakePicture(1, 1, 32);
-      EXPECT_FALSE(target.LoadFirstFrame(CorpusPath(file)));
-      EXPECT_EQ(target.LastError(), error);
+      EXPECT_EQ(target.LoadFirstFrame(CorpusPath(file)).code(), error);
       EXPECT_TRUE(test::SameBytes(test::Block(target), test::Block(test::MakePicture(1, 1, 32))));
     }
   }
@@ -82,8 +80,7 @@ TEST(MalformedInputTest, EmptyMissingAndUnreadableFiles) {
                                     {"folder.ico", ImageError::FileRead}}) {
     SCOPED_TRACE(file);
     ImageSequence frames;
-    EXPECT_FALSE(frames.Load(dir.File(file)));
-    EXPECT_EQ(frames.LastError(), error);
+    EXPECT_EQ(frames.Load(dir.File(file)).code(), error);
     const ImageCodecFactory& factory = ImageCodecFactory::Instance();
     EXPECT_FALSE(factory.CreateCodec(factory.TypeOf(file))->LoadMemory({}, frames));
     EXPECT_EQ(frames.Count(), 0);
@@ -104,8 +101,10 @@ TEST(ImageSaveTest, FailuresCreateNoFileAndKeepAnEarlierOne) {
     SCOPED_TRACE(file);
     test::TempDir dir;
     const ImageBuffer picture = test::MakePicture(2, 2, depth);
-    EXPECT_FALSE(picture.Save(dir.File(file), -1));
-    EXPECT_EQ(picture.LastError(), error);
+    const ImageResult saved = picture.Save(dir.File(file), -1);
+    EXPECT_EQ(saved.code(), error);
+    EXPECT_EQ(saved.message().rfind("cannot write " + dir.File(file) + ": ", 0), 0U)
+        << saved.message();
     EXPECT_EQ(dir.Entries(), Names{});
   }
 
@@ -123,8 +122,8 @@ TEST(ImageSaveTest, InvalidImageOrEmptyListWritesNothing) {
   const ImageBuffer empty;
   for (const std::vector<const ImageBuffer*>& images :
        {std::vector<const ImageBuffer*>{}, {nullptr}, {&empty}}) {
-    EXPECT_FALSE(codec.Save(dir.File("a.tga"), images, ImageOptions{}));
-    EXPECT_EQ(codec.LastError(), ImageError::InvalidImage);
+    EXPECT_EQ(codec.Save(dir.File("a.tga"), images, ImageOptions{}).code(),
+              ImageError::InvalidImage);
     std::vector<uint8_t> out = {7};
     EXPECT_FALSE(codec.SaveMemory(images, ImageOptions{}, out));
     EXPECT_EQ(out, std::vector<uint8_t>{7});

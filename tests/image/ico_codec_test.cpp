@@ -74,7 +74,7 @@ TEST(IcoCodecTest, EveryEntryBecomesOneFrameInOrder) {
   };
   IcoCodec codec;
   ImageSequence frames;
-  ASSERT_TRUE(codec.LoadMemory(file, frames)) << ToString(codec.LastError());
+  ASSERT_TRUE(codec.LoadMemory(file, frames));
   ASSERT_EQ(frames.Count(), static_cast<int>(expected.size()));
   for (int i = 0; i < frames.Count(); ++i) {
     SCOPED_TRACE("frame " + std::to_string(i));

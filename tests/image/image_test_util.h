@@ -120,7 +120,8 @@ inline Bytes AsBgra(const ImageBuffer& picture) {
 // The single frame `codec` decodes from `bytes`, or an invalid picture.
 inline ImageBuffer DecodeOne(ImageCodec& codec, std::span<const uint8_t> bytes) {
   ImageSequence frames;
-  EXPECT_TRUE(codec.LoadMemory(bytes, frames)) << ToString(codec.LastError());
+  const ImageResult loaded = codec.LoadMemory(bytes, frames);
+  EXPECT_TRUE(loaded) << loaded.message();
   EXPECT_EQ(frames.Count(), 1);
   ImageBuffer frame;
   if (frames.Count() == 1) frame.CopyFrom(*frames.At(0));
@@ -130,7 +131,8 @@ inline ImageBuffer DecodeOne(ImageCodec& codec, std::span<const uint8_t> bytes) 
 // What `codec` encodes `picture` to; empty when it fails.
 inline Bytes Encode(ImageCodec& codec, const ImageBuffer& picture) {
   Bytes bytes;
-  EXPECT_TRUE(codec.SaveMemory({&picture}, ImageOptions{}, bytes)) << ToString(codec.LastError());
+  const ImageResult saved = codec.SaveMemory({&picture}, ImageOptions{}, bytes);
+  EXPECT_TRUE(saved) << saved.message();
   return bytes;
 }
 
@@ -158,8 +160,8 @@ inline void ExpectEachFails(ImageCodec& codec, const std::vector<MalformedCase>&
     SCOPED_TRACE(row.name);
     ImageSequence frames;
     frames.Append(std::make_unique<ImageBuffer>());
-    EXPECT_FALSE(codec.LoadMemory(row.bytes, frames));
-    EXPECT_EQ(codec.LastError(), row.error) << ToString(codec.LastError());
+    const ImageResult loaded = codec.LoadMemory(row.bytes, frames);
+    EXPECT_EQ(loaded.code(), row.error) << loaded.message();
     EXPECT_EQ(frames.Count(), 1);
   }
 }

@@ -41,7 +41,7 @@ Bytes ExpectedLuminanceTable(int quality) {
 
 Bytes Jpeg(const ImageBuffer& picture, int quality) {
   Bytes jpeg;
-  EXPECT_TRUE(EncodeJpeg(picture, quality, jpeg, nullptr));
+  EXPECT_TRUE(EncodeJpeg(picture, quality, jpeg));
   return jpeg;
 }
 
@@ -151,9 +151,7 @@ TEST(JpegCodecTest, RejectsDataThatIsNotJpegAndDecodesDataCutInsideTheScan) {
   EXPECT_EQ(cut.Height(), 64);
 
   Bytes out = {1, 2, 3};
-  ImageError error = ImageError::None;
-  EXPECT_FALSE(EncodeJpeg(ImageBuffer{}, 80, out, &error));
-  EXPECT_EQ(error, ImageError::InvalidImage);
+  EXPECT_EQ(EncodeJpeg(ImageBuffer{}, 80, out).code(), ImageError::InvalidImage);
   EXPECT_EQ(out, (Bytes{1, 2, 3}));
 }
 

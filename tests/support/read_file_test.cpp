@@ -23,16 +23,17 @@ TEST(ReadWholeFile, ReadsEveryByteAndNamesTheFailingStep) {
   EXPECT_EQ(bytes, written);
 
   std::vector<uint8_t> untouched{9};
-  const support::ReadResult missing = support::ReadWholeFile(dir.File("missing"), untouched);
-  EXPECT_EQ(missing.failure, support::ReadFailure::kOpen);
-  EXPECT_EQ(missing.errorNumber, ENOENT);
+  const support::Status missing = support::ReadWholeFile(dir.File("missing"), untouched);
+  EXPECT_EQ(missing.code(), support::Failure::Open);
+  EXPECT_EQ(missing.message(),
+            "cannot open " + dir.File("missing") + ": No such file or directory");
   EXPECT_EQ(untouched, std::vector<uint8_t>{9});
 
   support::MappedFile mapped;
   ASSERT_TRUE(mapped.open(path));
   EXPECT_TRUE(
       std::equal(written.begin(), written.end(), mapped.bytes().begin(), mapped.bytes().end()));
-  EXPECT_EQ(mapped.open(dir.File("missing")).failure, support::ReadFailure::kOpen);
+  EXPECT_EQ(mapped.open(dir.File("missing")).code(), support::Failure::Open);
   EXPECT_TRUE(mapped.bytes().empty());
 }
 
@@ -49,11 +50,12 @@ TEST(ReadWholeFile, RefusesWhatIsNotARegularFile) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.path);
     std::vector<uint8_t> bytes;
-    const support::ReadResult read = support::ReadWholeFile(row.path, bytes);
-    EXPECT_EQ(read.failure, support::ReadFailure::kNotRegular);
-    EXPECT_STREQ(read.kind, row.kind);
+    const support::Status read = support::ReadWholeFile(row.path, bytes);
+    EXPECT_EQ(read.code(), support::Failure::NotRegular);
+    EXPECT_EQ(read.message(),
+              "cannot read " + row.path + ": it is " + row.kind + ", not a regular file");
     support::MappedFile mapped;
-    EXPECT_EQ(mapped.open(row.path).failure, support::ReadFailure::kNotRegular);
+    EXPECT_EQ(mapped.open(row.path).code(), support::Failure::NotRegular);
   }
 }
 
@@ -62,9 +64,9 @@ TEST(ReadWholeFile, AFileShorterThanItsLengthIsAFailedRead) {
   const std::string path = "/sys/devices/system/cpu/online";
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "no sysfs here";
   std::vector<uint8_t> bytes;
-  const support::ReadResult read = support::ReadWholeFile(path, bytes);
-  EXPECT_EQ(read.failure, support::ReadFailure::kRead);
-  EXPECT_EQ(read.errorNumber, EIO);
+  const support::Status read = support::ReadWholeFile(path, bytes);
+  EXPECT_EQ(read.code(), support::Failure::Read);
+  EXPECT_EQ(read.systemError(), EIO);
   EXPECT_TRUE(bytes.empty());
 }
 

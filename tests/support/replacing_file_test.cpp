@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -41,16 +42,16 @@ TEST(ReplacingFile, CommitReplacesTheTargetWithTheUsualPermissions) {
   testutil::WriteFile(dir.File("out.bin"), kOld);
   const mode_t previous = ::umask(022);
   support::ReplacingFile file;
-  const bool opened = file.open(dir.File("out.bin"));
+  const support::Status opened = file.open(dir.File("out.bin"));
   ::umask(previous);
-  ASSERT_TRUE(opened) << file.error();
+  ASSERT_TRUE(opened) << opened.message();
   EXPECT_TRUE(file.isOpen());
   EXPECT_EQ(dir.Entries().size(), 1U) << "the new file has no name before commit";
   EXPECT_EQ(testutil::ReadFile(dir.File("out.bin")), kOld) << "nothing replaced before commit";
   ASSERT_TRUE(file.write(std::span(kNew).first(2)));
   ASSERT_TRUE(file.write(std::span(kNew).subspan(2)));
   ASSERT_TRUE(file.write({}));
-  ASSERT_TRUE(file.commit()) << file.error();
+  ASSERT_TRUE(file.commit());
   EXPECT_FALSE(file.isOpen());
   EXPECT_EQ(dir.Entries(), std::set<std::string>{"out.bin"});
   EXPECT_EQ(testutil::ReadFile(dir.File("out.bin")), kNew);
@@ -66,8 +67,7 @@ TEST(ReplacingFile, CommitReplacesTheTargetWithTheUsualPermissions) {
 
 TEST_F(ReplacingFileFailure, MissingDirectoryNamesTheTargetAndTheReason) {
   const std::string missing = dir_.File("missing/out.bin");
-  EXPECT_FALSE(file_.open(missing));
-  EXPECT_EQ(file_.error(),
+  EXPECT_EQ(file_.open(missing).message(),
             "cannot create a temporary file beside '" + missing + "': No such file or directory");
   EXPECT_FALSE(file_.isOpen());
   EXPECT_FALSE(file_.write(kNew));
@@ -81,18 +81,17 @@ TEST_F(ReplacingFileFailure, UnwritableDirectory) {
       dir_.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   {
     const testutil::PermissionBitsBind bind;
-    EXPECT_FALSE(file_.open(target_));
+    EXPECT_EQ(file_.open(target_).message(),
+              "cannot create a temporary file beside '" + target_ + "': Permission denied");
   }
-  EXPECT_EQ(file_.error(),
-            "cannot create a temporary file beside '" + target_ + "': Permission denied");
   std::filesystem::permissions(dir_.Path(), std::filesystem::perms::owner_all);
   ExpectTargetUntouched();
 }
 
 TEST_F(ReplacingFileFailure, SecondOpenKeepsTheFirstFile) {
   ASSERT_TRUE(file_.open(target_));
-  EXPECT_FALSE(file_.open(dir_.File("second.bin")));
-  EXPECT_NE(file_.error().find("already open"), std::string::npos) << file_.error();
+  EXPECT_EQ(file_.open(dir_.File("second.bin")).message(),
+            "a file is already open: '" + target_ + "'");
   EXPECT_TRUE(file_.isOpen());
   file_.discard();
   EXPECT_FALSE(file_.isOpen());
@@ -113,8 +112,7 @@ TEST_F(ReplacingFileFailure, FailedNamingNamesTheTarget) {
   std::filesystem::create_directory(dir_.File("gone"));
   ASSERT_TRUE(file_.open(gone));
   std::filesystem::remove(dir_.File("gone"));  // empty: the new file has no name yet
-  EXPECT_FALSE(file_.commit());
-  EXPECT_EQ(file_.error(), "cannot replace '" + gone + "': No such file or directory");
+  EXPECT_EQ(file_.commit().message(), "cannot replace '" + gone + "': No such file or directory");
   ExpectTargetUntouched();
 }
 
@@ -123,11 +121,11 @@ TEST_F(ReplacingFileFailure, TargetNamesUpToTheLimitAndHeaderPatches) {
   const std::string longName = dir_.File(std::string(255, 'n'));
   for (int round = 0; round < 2; ++round) {  // new, then replacing
     SCOPED_TRACE(round);
-    ASSERT_TRUE(file_.open(longName)) << file_.error();
+    ASSERT_TRUE(file_.open(longName));
     ASSERT_TRUE(file_.write(kNew));
     EXPECT_TRUE(file_.writeAt(1, std::span(kOld).first(2)));
     EXPECT_EQ(file_.size(), kNew.size());
-    ASSERT_TRUE(file_.commit()) << file_.error();
+    ASSERT_TRUE(file_.commit());
     EXPECT_EQ(testutil::ReadFile(longName), (std::vector<std::uint8_t>{'n', 'o', 'l', '!'}));
   }
   ASSERT_TRUE(file_.open(target_));
@@ -141,8 +139,7 @@ TEST_F(ReplacingFileFailure, AFolderAsTargetIsRefusedAtOpen) {
   const std::string folder = dir_.File("folder");
   std::filesystem::create_directory(folder);
   testutil::WriteFile(folder + "/inside", kOld);
-  EXPECT_FALSE(file_.open(folder));
-  EXPECT_EQ(file_.error(), "cannot replace '" + folder + "': Is a directory");
+  EXPECT_EQ(file_.open(folder).message(), "cannot replace '" + folder + "': Is a directory");
   std::filesystem::remove_all(folder);
   ExpectTargetUntouched();
 }
@@ -156,16 +153,15 @@ TEST_F(ReplacingFileFailure, FailedWriteReportsTheReasonAndCommitGivesUp) {
   rlimit small = previous;
   small.rlim_cur = 1000;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = file_.write(std::vector<std::uint8_t>(4000, 0x5A));
+  const support::Status written = file_.write(std::vector<std::uint8_t>(4000, 0x5A));
   ::setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, previousHandler);
 
-  EXPECT_FALSE(written);
-  EXPECT_NE(file_.error().find("File too large"), std::string::npos) << file_.error();
+  EXPECT_EQ(written.systemError(), EFBIG);
+  EXPECT_NE(written.message().find("File too large"), std::string::npos) << written.message();
   EXPECT_TRUE(file_.isOpen()) << "left open for commit or discard to clean up";
-  EXPECT_FALSE(file_.write(kNew)) << "nothing more after a failed write";
-  EXPECT_FALSE(file_.commit());
-  EXPECT_NE(file_.error().find("File too large"), std::string::npos) << file_.error();
+  EXPECT_EQ(file_.write(kNew).message(), written.message()) << "nothing more after a failed write";
+  EXPECT_EQ(file_.commit().message(), written.message());
   ExpectTargetUntouched();
 }
 

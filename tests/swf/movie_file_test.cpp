@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -62,12 +63,12 @@ TEST_F(MovieFile, OneConvertedFrameHasTheKnownLayout) {
   const std::vector<std::uint8_t> jpeg = fakeJpeg(1000);
   testutil::WriteFile(path("frame.jpg"), jpeg);
   swf::SwfMovie movie;
-  ASSERT_TRUE(movie.open(path("walk.swf"), 100, 50, 12)) << movie.lastError();
+  ASSERT_TRUE(movie.open(path("walk.swf"), 100, 50, 12));
   movie.setBackgroundColor(0xFF, 0xFF, 0xFF);
   ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 100, 50, swf::SwfJpegBitmap(1, path("frame.jpg"))));
   swf::SwfMovie fromMemory;
   ASSERT_TRUE(swf::appendBitmapFrame(fromMemory, 0, 100, 50, jpeg));
-  ASSERT_TRUE(movie.finish()) << movie.lastError();
+  ASSERT_TRUE(movie.finish());
   EXPECT_EQ(entries(), (std::set<std::string>{"frame.jpg", "walk.swf"}));
 
   const std::vector<std::uint8_t> data = testutil::ReadFile(path("walk.swf"));
@@ -174,8 +175,8 @@ TEST_F(MovieFile, FinishReplacesAnEarlierFileAndCanBeRepeatedAfterAnotherOpen) {
 TEST_F(MovieFile, OpenInAMissingDirectoryFailsAndFinishWritesNothing) {
   swf::SwfMovie movie;
   const std::string target = path("missing/out.swf");
-  EXPECT_FALSE(movie.open(target, 10, 10, 12));
-  EXPECT_NE(movie.lastError().find(target), std::string::npos) << movie.lastError();
+  const support::Status opened = movie.open(target, 10, 10, 12);
+  EXPECT_NE(opened.message().find(target), std::string::npos) << opened.message();
   movie.showFrame();
   EXPECT_FALSE(movie.finish());
   EXPECT_TRUE(entries().empty());
@@ -186,9 +187,8 @@ TEST_F(MovieFile, OpenInAnUnwritableDirectoryFails) {
   swf::SwfMovie movie;
   {
     const testutil::PermissionBitsBind bind;
-    EXPECT_FALSE(movie.open(path("out.swf"), 10, 10, 12));
+    EXPECT_EQ(movie.open(path("out.swf"), 10, 10, 12).systemError(), EACCES);
   }
-  EXPECT_NE(movie.lastError().find("Permission denied"), std::string::npos) << movie.lastError();
   EXPECT_FALSE(movie.finish());
   EXPECT_TRUE(entries().empty());
 }
@@ -208,8 +208,7 @@ TEST_F(MovieFile, SecondOpenFailsAndKeepsTheFirstFile) {
 TEST_F(MovieFile, FinishWithoutOpenFailsAndWritesNothing) {
   swf::SwfMovie movie;
   movie.showFrame();
-  EXPECT_FALSE(movie.finish());
-  EXPECT_FALSE(movie.lastError().empty());
+  EXPECT_EQ(movie.finish().message(), "finish without an open file");
   EXPECT_TRUE(entries().empty());
 }
 
@@ -231,8 +230,8 @@ TEST_F(MovieFile, FailedNamingNamesTheMovie) {
   swf::SwfMovie movie;
   ASSERT_TRUE(movie.open(path("gone/out.swf"), 10, 10, 12));
   fs::remove(path("gone"));  // empty: the movie has no name yet
-  EXPECT_FALSE(movie.finish());
-  EXPECT_NE(movie.lastError().find("gone/out.swf"), std::string::npos) << movie.lastError();
+  EXPECT_EQ(movie.finish().message(),
+            "cannot replace '" + path("gone/out.swf") + "': No such file or directory");
   EXPECT_TRUE(entries().empty());
 }
 
@@ -246,7 +245,7 @@ TEST_F(MovieFile, HeaderIsCompletedForAMovieOfManyFrames) {
     ASSERT_TRUE(swf::appendBitmapFrame(movie, index, 10, 10, fakeJpeg(index % 2 ? 300000 : 40)));
   }
   EXPECT_TRUE(movie.tags().empty()) << "nothing is held in memory";
-  ASSERT_TRUE(movie.finish()) << movie.lastError();
+  ASSERT_TRUE(movie.finish());
   const std::vector<std::uint8_t> data = testutil::ReadFile(path("many.swf"));
   const swftest::WalkedMovie walked = swftest::walkSwf(data);
   ASSERT_TRUE(walked.ok) << walked.error;
@@ -269,9 +268,9 @@ TEST_F(MovieFile, CompressedMovieInflatesToTheUncompressedOne) {
       EXPECT_TRUE(swf::appendBitmapFrame(movie, index, 30, 20, fakeJpeg(size),
                                          {-1, index + 1, index + 1 == frames}));
     }
-    const bool finished = movie.finish();
-    if (error != nullptr) *error = movie.lastError();
-    return finished;
+    const support::Status finished = movie.finish();
+    if (error != nullptr) *error = finished.message();
+    return static_cast<bool>(finished);
   };
   ASSERT_TRUE(write("plain.swf", false, 2));
   ASSERT_TRUE(write("packed.swf", true, 2));
@@ -309,12 +308,12 @@ TEST_F(MovieFile, FailedWriteLeavesTheEarlierFileAndNoTemporaryFile) {
   rlimit small = previous;
   small.rlim_cur = 1000;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool finished = movie.finish();
+  const support::Status finished = movie.finish();
   ::setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, previousHandler);
 
-  EXPECT_FALSE(finished);
-  EXPECT_NE(movie.lastError().find("File too large"), std::string::npos) << movie.lastError();
+  EXPECT_EQ(finished.systemError(), EFBIG);
+  EXPECT_NE(finished.message().find("File too large"), std::string::npos) << finished.message();
   EXPECT_EQ(entries(), std::set<std::string>{"out.swf"});
   EXPECT_EQ(readText("out.swf"), "old");
 }
