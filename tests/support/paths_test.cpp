@@ -79,24 +79,28 @@ TEST_F(TempDir, CreateDirectoryTreeReportsOnlyWhatThisCallCreated) {
   EXPECT_FALSE(support::CreateDirectoryTree(""));
 }
 
-TEST_F(TempDir, CreateDirectoryTreeWithoutASlashCreatesNothing) {
+// Both directory helpers share the rule that a drive such as "C:" is a root, present even where
+// the system has no such folder: "C:/q" is then attempted alone and fails, where a "C:" taken for a
+// missing parent would be made in the current directory first.
+TEST_F(TempDir, DrivesCountAsPresentRootsAndBareNamesAsNoParent) {
   const fs::path previous = fs::current_path();
   fs::current_path(root_);
   EXPECT_FALSE(support::CreateDirectoryTree("newdir"));
-  EXPECT_FALSE(fs::exists(root_ / "newdir"));
+  EXPECT_FALSE(support::CreateDirectoryTree("C:/q"));
+  const support::Status drive = support::ensureDirectory("C:/q");
+  EXPECT_EQ(drive.message(), "cannot create directory C:/q: No such file or directory");
+  EXPECT_TRUE(fs::is_empty(root_));
+  EXPECT_TRUE(support::ensureDirectory("made/here/"));
   fs::current_path(previous);
+  EXPECT_TRUE(support::DirectoryExists(Path("made/here")));
 }
 
 TEST_F(TempDir, CreateDirectoryTreeStopsAtALevelThatCannotBeCreated) {
   std::ofstream(Path("blocker")) << "x";
   EXPECT_FALSE(support::CreateDirectoryTree(Path("blocker/sub/")));
+  EXPECT_EQ(support::ensureDirectory(Path("blocker/sub/")).message(),
+            "cannot create directory " + Path("blocker/sub/") + ": Not a directory");
   EXPECT_FALSE(fs::exists(Path("blocker/sub")));
-}
-
-TEST(CreateDirectoryTree, TreatsDriveLikeParentsAsPresent) {
-  // "C:" counts as a present root, so only "C:/q" itself is attempted; here that is a
-  // relative folder that cannot be created because "C:" does not exist on this system.
-  EXPECT_FALSE(support::CreateDirectoryTree("C:/q"));
 }
 
 }  // namespace
