@@ -16,6 +16,8 @@
 
 #include "image/checked_math.h"
 #include "image/pixel_rows.h"
+#include "image/resize.h"
+#include "image/scratch_block.h"
 
 namespace image {
 namespace {

@@ -53,14 +53,26 @@ std::array<uint8_t, 4> RowConverter::Pixel(const uint8_t* row, int x) const {
       return {m_blue.Expand(word), m_green.Expand(word), m_red.Expand(word), 255};
     }
     default: {
-      // Packed indexes, most significant bits first.
-      const auto bitOffset = index * static_cast<std::size_t>(m_depth);
-      const int shift = 8 - m_depth - static_cast<int>(bitOffset % 8);
-      const auto entry = (row[bitOffset / 8] >> shift) & ((1 << m_depth) - 1);
-      const RgbQuad& colour = m_palette[static_cast<std::size_t>(entry)];
+      const RgbQuad& colour = m_palette[Index(row, x)];
       return {colour.blue, colour.green, colour.red, 255};
     }
   }
+}
+
+std::size_t RowConverter::Index(const uint8_t* row, int x) const {
+  const auto bitOffset = static_cast<std::size_t>(x) * static_cast<std::size_t>(m_depth);
+  const int shift = 8 - m_depth - static_cast<int>(bitOffset % 8);
+  return static_cast<std::size_t>((row[bitOffset / 8] >> shift) & ((1 << m_depth) - 1));
+}
+
+void RowConverter::ToIndexes(int y, uint8_t* out) const {
+  const uint8_t* row = m_image.RowPointer(y);
+  for (int x = 0; x < m_image.Width(); ++x) out[x] = static_cast<uint8_t>(Index(row, x));
+}
+
+std::span<const RgbQuad> RowConverter::Palette() const {
+  if (m_depth > 8) return {};
+  return std::span(m_palette).first(std::size_t{1} << m_depth);
 }
 
 void RowConverter::ToBgr(int y, uint8_t* out) const {

@@ -3,8 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <new>
+#include <span>
 #include <vector>
 
 #include "image/image_buffer.h"
@@ -29,8 +28,10 @@ class MaskField {
 };
 
 // Reads the rows of one image as 8-bit B,G,R or B,G,R,A samples, whatever its depth: palette
-// indexes go through the palette, 16-bit words through the masks. Used by encoders of formats
-// that store only true colour. The image must stay alive and unchanged while this is used.
+// indexes go through the palette, 16-bit words through the masks. The one converter of the
+// program's pixel formats: encoders of formats that store only true colour, the quantiser, the
+// window's preview and the icon decoder all read pixels through it. The image must stay alive
+// and unchanged while this is used.
 class RowConverter {
  public:
   explicit RowConverter(const ImageBuffer& image);
@@ -41,10 +42,16 @@ class RowConverter {
   void ToBgr(int y, uint8_t* out) const;
   // Writes row y as Width() B,G,R,A quads to `out`; alpha is 255 below 32 bpp.
   void ToBgra(int y, uint8_t* out) const;
+  // Writes row y of a palette image (1, 4 or 8 bpp) as Width() palette indexes, one byte each.
+  void ToIndexes(int y, uint8_t* out) const;
+  // The 2^bpp palette entries of a palette image; empty above 8 bpp.
+  std::span<const RgbQuad> Palette() const;
 
  private:
   // The B,G,R,A of pixel x of `row`.
   std::array<uint8_t, 4> Pixel(const uint8_t* row, int x) const;
+  // The palette index of pixel x of `row` (packed indexes, most significant bits first).
+  std::size_t Index(const uint8_t* row, int x) const;
 
   const ImageBuffer& m_image;
   int m_depth = 0;
@@ -74,62 +81,5 @@ bool CompositeOver(const ImageBuffer& source, const RgbQuad& background, ImageBu
 // `out` becomes the alpha of `source`, one byte per pixel, rows from the top (255 throughout
 // below 32 bpp). False for an invalid source or when memory runs out.
 bool AlphaPlane(const ImageBuffer& source, std::vector<uint8_t>& out);
-
-// Blocks of working memory up to this size are kept by their thread (see ScratchBlock).
-inline constexpr std::size_t kKeptScratchBytes = std::size_t{32} << 20;
-
-// A block of working memory that a thread keeps between calls, declared thread_local by its
-// user; its contents are not kept.
-template <typename T>
-struct KeptBlock {
-  std::unique_ptr<T[]> data;
-  std::size_t size = 0;
-};
-
-// Working memory for one call, taken from a block the calling thread keeps for the next call:
-// frames of an animation come one after another at the same size, and a fresh block of
-// megabytes costs page faults and zeroing each time. A request above kKeptScratchBytes gets a
-// block of its own, freed with this object, so one huge picture does not pin its memory for the
-// thread's life.
-template <typename T>
-class ScratchBlock {
- public:
-  // `count` elements, not initialised, from `kept` (the thread's block, replaced by a larger
-  // one when too small; null for none) or of their own; null when memory runs out.
-  T* Allocate(std::size_t count, KeptBlock<T>* kept) {
-    try {
-      if (kept != nullptr && count <= kKeptScratchBytes / sizeof(T)) {
-        if (kept->size < count) {
-          kept->data.reset();
-          kept->size = 0;
-          kept->data = std::make_unique_for_overwrite<T[]>(count);
-          kept->size = count;
-        }
-        return kept->data.get();
-      }
-      m_owned = std::make_unique_for_overwrite<T[]>(count);
-      return m_owned.get();
-    } catch (const std::bad_alloc&) {
-      return nullptr;
-    }
-  }
-
- private:
-  std::unique_ptr<T[]> m_owned;
-};
-
-// One plane of 8-bit samples: `height` rows of `width` samples, `stride` bytes apart.
-struct SamplePlane {
-  uint8_t* data = nullptr;
-  int width = 0;
-  int height = 0;
-  int stride = 0;
-};
-
-// Resamples `source` into `target` (each side at least 1) with the filter ImageBuffer::Resize
-// applies to each colour channel. `slot` (0 or 1) picks one of two scalers the thread keeps, so
-// planes of two sizes can take turns without the scalers being rebuilt. False when memory runs
-// out or the scaler cannot be set up.
-bool ResamplePlane(const SamplePlane& source, const SamplePlane& target, int slot);
 
 }  // namespace image

@@ -1,3 +1,5 @@
+#include "image/resize.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -17,6 +19,7 @@ extern "C" {
 #include "image/checked_math.h"
 #include "image/image_buffer.h"
 #include "image/pixel_rows.h"
+#include "image/scratch_block.h"
 
 // Resampling runs through libswscale's bicubic filter on one grey plane per colour channel.
 // Scaling grey planes keeps the samples exact: packed and planar RGB formats would be taken

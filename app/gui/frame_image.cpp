@@ -1,7 +1,5 @@
 #include "app/gui/frame_image.h"
 
-#include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -12,56 +10,31 @@
 namespace gui {
 namespace {
 
-// The 8-bit value of the channel that `mask` selects from a 16-bit pixel, scaled up
-// from the mask's width.
-uint8_t MaskedChannel(uint32_t pixel, uint32_t mask) {
-  if (mask == 0) return 0;
-  const int shift = std::countr_zero(mask);
-  const int bits = std::popcount(mask);
-  const uint32_t value = (pixel & mask) >> shift;
-  const uint32_t maximum = (uint32_t{1} << bits) - 1;
-  return static_cast<uint8_t>((value * 255 + maximum / 2) / maximum);
-}
-
+// Through the image layer's converter: 16-bit words by their masks, palette indexes as they
+// are, with the palette as the colour table.
 QImage FromMasked16(const image::ImageBuffer& frame) {
   QImage out(frame.Width(), frame.Height(), QImage::Format_RGB32);
-  const uint32_t* masks = frame.Masks();
+  const image::RowConverter rows(frame);
+  std::vector<uint8_t> bgra(4 * static_cast<std::size_t>(frame.Width()));
   for (int y = 0; y < frame.Height(); ++y) {
-    const uint8_t* row = frame.RowPointer(y);
+    rows.ToBgra(y, bgra.data());
     auto* target = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < frame.Width(); ++x) {
-      const uint8_t* bytes = row + ptrdiff_t{2} * x;
-      const uint32_t pixel = uint32_t{bytes[0]} | (uint32_t{bytes[1]} << 8);
-      target[x] = qRgb(MaskedChannel(pixel, masks[0]), MaskedChannel(pixel, masks[1]),
-                       MaskedChannel(pixel, masks[2]));
+    for (std::size_t x = 0; x < static_cast<std::size_t>(frame.Width()); ++x) {
+      target[x] = qRgb(bgra[4 * x + 2], bgra[4 * x + 1], bgra[4 * x]);
     }
   }
   return out;
 }
 
 QImage FromPalette(const image::ImageBuffer& frame) {
-  const int bits = frame.BitsPerPixel();
-  const int entries = 1 << bits;
-  std::vector<image::RgbQuad> palette(static_cast<size_t>(entries));
-  if (!frame.GetPalette(0, entries, palette.data())) return QImage();
+  const image::RowConverter rows(frame);
   QList<QRgb> colours;
-  colours.reserve(entries);
-  for (const image::RgbQuad& entry : palette) {
+  for (const image::RgbQuad& entry : rows.Palette()) {
     colours.push_back(qRgb(entry.red, entry.green, entry.blue));
   }
   QImage out(frame.Width(), frame.Height(), QImage::Format_Indexed8);
   out.setColorTable(colours);
-  const int perByte = 8 / bits;
-  const auto mask = static_cast<uint8_t>((1 << bits) - 1);
-  for (int y = 0; y < frame.Height(); ++y) {
-    const uint8_t* row = frame.RowPointer(y);
-    uchar* target = out.scanLine(y);
-    for (int x = 0; x < frame.Width(); ++x) {
-      // Packed indexes are stored most significant bits first.
-      const int shift = 8 - bits * (x % perByte + 1);
-      target[x] = static_cast<uchar>((row[x / perByte] >> shift) & mask);
-    }
-  }
+  for (int y = 0; y < frame.Height(); ++y) rows.ToIndexes(y, out.scanLine(y));
   return out;
 }
 

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "image/checked_math.h"
+#include "image/pixel_rows.h"
 
 namespace image {
 namespace {
@@ -44,78 +45,37 @@ struct ColorMapDeleter {
   void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
 };
 
-// Palette images: the indices as stored (1 and 4 bpp unpacked, most significant bits
-// first) and all 2^bpp palette entries.
+// Palette images: the indices as stored (1 and 4 bpp unpacked) and all 2^bpp palette entries.
 void TakePalette(const ImageBuffer& picture, IndexedPicture& indexed) {
-  const int bits = picture.BitsPerPixel();
-  const int entries = 1 << bits;
-  std::vector<RgbQuad> palette(static_cast<std::size_t>(entries));
-  picture.GetPalette(0, entries, palette.data());
-  indexed.colors.reserve(palette.size());
-  for (const RgbQuad& entry : palette) {
+  const RowConverter rows(picture);
+  for (const RgbQuad& entry : rows.Palette()) {
     indexed.colors.push_back(GifColorType{entry.red, entry.green, entry.blue});
   }
-  const int width = picture.Width();
-  const int perByte = 8 / bits;
-  const unsigned valueMask = (1u << bits) - 1;
-  uint8_t* target = indexed.indices.data();
+  const auto width = static_cast<std::size_t>(picture.Width());
   for (int y = 0; y < picture.Height(); ++y) {
-    const uint8_t* row = picture.RowPointer(y);
-    for (int x = 0; x < width; ++x) {
-      const int shift = 8 - bits * (x % perByte + 1);
-      *target++ = static_cast<uint8_t>((row[x / perByte] >> shift) & valueMask);
-    }
+    rows.ToIndexes(y, indexed.indices.data() + width * static_cast<std::size_t>(y));
   }
 }
 
-// One 16-bit channel scaled to 0..255.
-uint8_t Channel16(unsigned word, uint32_t mask) {
-  if (mask == 0) {
-    return 0;
-  }
-  const int shift = std::countr_zero(mask);
-  const uint32_t maximum = mask >> shift;
-  const uint32_t value = (word & mask) >> shift;
-  return static_cast<uint8_t>((value * 255 + maximum / 2) / maximum);
-}
-
-// True-colour images as R,G,B,A for the quantiser, alpha reduced to 0 or 255.
+// True-colour images as R,G,B,A for the quantiser, alpha reduced to 0 or 255. A 32-bit picture
+// whose alpha bytes are all 0 carries no alpha (as in 32-bit BMP files) and counts as opaque.
 void TakeRgba(const ImageBuffer& picture, std::vector<RgbaPixel>& rgba) {
-  const int bits = picture.BitsPerPixel();
   const int width = picture.Width();
   bool alphaUsed = false;
-  if (bits == 32) {
+  if (picture.BitsPerPixel() == 32) {
     for (int y = 0; y < picture.Height() && !alphaUsed; ++y) {
       const uint8_t* row = picture.RowPointer(y);
-      for (int x = 0; x < width; ++x) {
-        if (row[4 * x + 3] != 0) {
-          alphaUsed = true;
-          break;
-        }
-      }
+      for (int x = 0; x < width && !alphaUsed; ++x) alphaUsed = row[4 * x + 3] != 0;
     }
   }
-  const uint32_t* masks = picture.Masks();
+  const RowConverter rows(picture);
+  std::vector<uint8_t> bgra(4 * static_cast<std::size_t>(width));
   RgbaPixel* target = rgba.data();
   for (int y = 0; y < picture.Height(); ++y) {
-    const uint8_t* p = picture.RowPointer(y);
-    for (int x = 0; x < width; ++x, ++target) {
-      if (bits == 16) {
-        const unsigned word = static_cast<unsigned>(p[0] | (p[1] << 8));
-        *target = {Channel16(word, masks[0]), Channel16(word, masks[1]), Channel16(word, masks[2]),
-                   255};
-        p += 2;
-      } else if (bits == 24) {
-        *target = {p[2], p[1], p[0], 255};
-        p += 3;
-      } else {
-        if (alphaUsed && p[3] == 0) {
-          *target = {0, 0, 0, 0};
-        } else {
-          *target = {p[2], p[1], p[0], 255};
-        }
-        p += 4;
-      }
+    rows.ToBgra(y, bgra.data());
+    for (const uint8_t* p = bgra.data(); p != bgra.data() + bgra.size(); p += 4, ++target) {
+      const bool transparent = alphaUsed && p[3] == 0;
+      *target = transparent ? RgbaPixel{0, 0, 0, 0} : RgbaPixel{p[2], p[1], p[0], 255};
     }
   }
 }
