@@ -135,11 +135,126 @@ void compositeOverWhite(const uint8_t* row, std::size_t width, uint8_t* out) {
   }
 }
 
+// Where the planes of one resized encoding lie: Y, Cb and Cr at the source's size, then the
+// target's Y at width x height (read by the library to even sides, so an odd last column or row
+// is repeated) and its Cb and Cr at the half size 4:2:0 keeps. Rows are padded to multiples of 64
+// bytes, so each starts as aligned as its block.
+struct YccLayout {
+  int sourceWidth = 0;
+  int sourceHeight = 0;
+  int sourceStride = 0;
+  int width = 0;
+  int height = 0;
+  int lumaWidth = 0;  // width and height rounded up to even
+  int lumaHeight = 0;
+  int lumaStride = 0;
+  int chromaWidth = 0;
+  int chromaHeight = 0;
+  int chromaStride = 0;
+  std::size_t sourcePlane = 0;  // bytes of one source plane
+  std::size_t lumaPlane = 0;
+  std::size_t chromaPlane = 0;
+
+  std::size_t SourceBytes() const { return 3 * sourcePlane; }
+  std::size_t TargetBytes() const { return lumaPlane + 2 * chromaPlane; }
+};
+
 // `width` rounded up to a multiple of 64, so that plane rows start as aligned as their block.
 bool alignedStride(int width, int& stride) {
   const int64_t rounded = (int64_t{width} + 63) / 64 * 64;
   stride = static_cast<int>(rounded);
   return rounded <= INT_MAX;
+}
+
+// The layout for a sourceWidth x sourceHeight picture encoded at width x height; false when a
+// size does not fit memory's counts.
+bool planYcc(int sourceWidth, int sourceHeight, int width, int height, YccLayout& layout) {
+  layout.sourceWidth = sourceWidth;
+  layout.sourceHeight = sourceHeight;
+  layout.width = width;
+  layout.height = height;
+  layout.lumaWidth = width + (width & 1);
+  layout.lumaHeight = height + (height & 1);
+  layout.chromaWidth = layout.lumaWidth / 2;
+  layout.chromaHeight = layout.lumaHeight / 2;
+  std::size_t bytes = 0;
+  return alignedStride(sourceWidth, layout.sourceStride) &&
+         alignedStride(layout.lumaWidth, layout.lumaStride) &&
+         alignedStride(layout.chromaWidth, layout.chromaStride) &&
+         checkedMul(static_cast<std::size_t>(layout.sourceStride),
+                    static_cast<std::size_t>(sourceHeight), layout.sourcePlane) &&
+         checkedMul(static_cast<std::size_t>(layout.lumaStride),
+                    static_cast<std::size_t>(layout.lumaHeight), layout.lumaPlane) &&
+         checkedMul(static_cast<std::size_t>(layout.chromaStride),
+                    static_cast<std::size_t>(layout.chromaHeight), layout.chromaPlane) &&
+         checkedMul(layout.sourcePlane, 3, bytes) && checkedMul(layout.chromaPlane, 2, bytes) &&
+         bytes <= SIZE_MAX - layout.lumaPlane;
+}
+
+using YccPlanes = std::array<uint8_t*, 3>;
+
+// Colour conversion: every row of `image` (24 or 32 bpp) into the source planes, transparent
+// pixels over white first (with the movie's white behind it, that is what resampling
+// premultiplied colour and then compositing gives). `composited` holds one 24-bit row.
+void toYccPlanes(const ImageBuffer& image, const YccLayout& layout, const YccPlanes& planes,
+                 uint8_t* composited) {
+  const auto width = static_cast<std::size_t>(layout.sourceWidth);
+  for (int y = 0; y < layout.sourceHeight; ++y) {
+    const uint8_t* row = image.RowPointer(y);
+    const auto offset = static_cast<std::size_t>(layout.sourceStride) * static_cast<std::size_t>(y);
+    if (image.BitsPerPixel() == 24) {
+      rowToYCbCr24(row, width, planes[0] + offset, planes[1] + offset, planes[2] + offset);
+    } else if (rowToYCbCr32(row, width, planes[0] + offset, planes[1] + offset,
+                            planes[2] + offset) != 255) {
+      // A transparent pixel: the row again, over white.
+      compositeOverWhite(row, width, composited);
+      rowToYCbCr24(composited, width, planes[0] + offset, planes[1] + offset, planes[2] + offset);
+    }
+    // The scaler reads a little past a row narrower than its filter.
+    for (uint8_t* plane : planes) {
+      std::fill(plane + offset + width, plane + offset + layout.sourceStride, uint8_t{0});
+    }
+  }
+}
+
+// Resampling: Y to width x height, Cb and Cr straight to the chroma size, whose sample centres
+// fall between the luma pairs as JFIF places them; then the odd last column and row of Y
+// repeated to the even size the library reads.
+bool resampleYcc(const YccLayout& layout, const YccPlanes& source, const YccPlanes& target) {
+  const auto from = [&](std::size_t plane) {
+    return SamplePlane{source[plane], layout.sourceWidth, layout.sourceHeight, layout.sourceStride};
+  };
+  const SamplePlane luma{target[0], layout.width, layout.height, layout.lumaStride};
+  const auto chroma = [&](std::size_t plane) {
+    return SamplePlane{target[plane], layout.chromaWidth, layout.chromaHeight, layout.chromaStride};
+  };
+  if (!ResamplePlane(from(0), luma, 0) || !ResamplePlane(from(1), chroma(1), 1) ||
+      !ResamplePlane(from(2), chroma(2), 1)) {
+    return false;
+  }
+  const auto lumaRow = [&](int y) {
+    return target[0] + static_cast<std::size_t>(layout.lumaStride) * static_cast<std::size_t>(y);
+  };
+  for (int y = 0; y < layout.height && layout.width < layout.lumaWidth; ++y) {
+    lumaRow(y)[layout.width] = lumaRow(y)[layout.width - 1];
+  }
+  if (layout.height < layout.lumaHeight) {
+    std::memcpy(lumaRow(layout.height), lumaRow(layout.height - 1),
+                static_cast<std::size_t>(layout.lumaWidth));
+  }
+  return true;
+}
+
+// Compression: the target planes through TurboJPEG, which then only transforms and codes them.
+ImageResult compressYcc(const YccLayout& layout, const YccPlanes& target, int quality,
+                        std::vector<uint8_t>& out) {
+  std::array<const unsigned char*, 3> planes = {target[0], target[1], target[2]};
+  const std::array<int, 3> strides = {layout.lumaStride, layout.chromaStride, layout.chromaStride};
+  const auto run = [&](tjhandle handle, unsigned char** jpeg, unsigned long* size, int flags) {
+    return tjCompressFromYUVPlanes(handle, planes.data(), layout.width, strides.data(),
+                                   layout.height, TJSAMP_420, jpeg, size, quality, flags);
+  };
+  return compressWith(layout.width, layout.height, run, out);
 }
 
 }  // namespace
@@ -207,103 +322,34 @@ ImageResult EncodeResizedJpeg(const ImageBuffer& image, int width, int height, i
     copy.Resize(width, height);
     return EncodeJpeg(copy, quality, out);
   }
-  // The picture becomes Y, Cb and Cr planes at its own size (transparent pixels over white
-  // first: with the movie's white behind it, that is what resampling premultiplied colour and
-  // then compositing gives); Y is resampled to width x height and Cb and Cr straight to the
-  // half size JPEG keeps of them (4:2:0), whose sample centres fall between the luma pairs as
-  // JFIF places them; the library then only transforms and codes the planes. It reads luma to
-  // an even size, so an odd last column or row is repeated.
-  const int sourceWidth = image.Width();
-  const int sourceHeight = image.Height();
-  const int lumaWidth = width + (width & 1);
-  const int lumaHeight = height + (height & 1);
-  const int chromaWidth = lumaWidth / 2;
-  const int chromaHeight = lumaHeight / 2;
-  int sourceStride = 0;
-  int lumaStride = 0;
-  int chromaStride = 0;
-  std::size_t sourcePlane = 0;
-  std::size_t lumaPlane = 0;
-  std::size_t chromaPlane = 0;
-  std::size_t sourceTotal = 0;
-  std::size_t targetTotal = 0;
-  if (!alignedStride(sourceWidth, sourceStride) || !alignedStride(lumaWidth, lumaStride) ||
-      !alignedStride(chromaWidth, chromaStride) ||
-      !checkedMul(static_cast<std::size_t>(sourceStride), static_cast<std::size_t>(sourceHeight),
-                  sourcePlane) ||
-      !checkedMul(static_cast<std::size_t>(lumaStride), static_cast<std::size_t>(lumaHeight),
-                  lumaPlane) ||
-      !checkedMul(static_cast<std::size_t>(chromaStride), static_cast<std::size_t>(chromaHeight),
-                  chromaPlane) ||
-      !checkedMul(sourcePlane, 3, sourceTotal) || !checkedMul(chromaPlane, 2, targetTotal) ||
-      targetTotal > SIZE_MAX - lumaPlane) {
+  YccLayout layout;
+  if (!planYcc(image.Width(), image.Height(), width, height, layout)) {
     return ImageError::TooLarge;
   }
-  targetTotal += lumaPlane;
   thread_local KeptBlock<uint8_t> keptSource;
   thread_local KeptBlock<uint8_t> keptTarget;
   ScratchBlock<uint8_t> sourceBlock;
   ScratchBlock<uint8_t> targetBlock;
-  uint8_t* source = sourceBlock.Allocate(sourceTotal, &keptSource);
-  uint8_t* target = targetBlock.Allocate(targetTotal, &keptTarget);
+  uint8_t* source = sourceBlock.Allocate(layout.SourceBytes(), &keptSource);
+  uint8_t* target = targetBlock.Allocate(layout.TargetBytes(), &keptTarget);
   std::vector<uint8_t> composited;
   try {
-    composited.resize(depth == 32 ? 3 * static_cast<std::size_t>(sourceWidth) : 0);
+    composited.resize(depth == 32 ? 3 * static_cast<std::size_t>(layout.sourceWidth) : 0);
   } catch (const std::bad_alloc&) {
     source = nullptr;
   }
   if (source == nullptr || target == nullptr) {
     return ImageError::OutOfMemory;
   }
-
-  const auto sourceWidthPx = static_cast<std::size_t>(sourceWidth);
-  const std::array<uint8_t*, 3> planes = {source, source + sourcePlane, source + 2 * sourcePlane};
-  for (int y = 0; y < sourceHeight; ++y) {
-    const uint8_t* row = image.RowPointer(y);
-    const auto offset = static_cast<std::size_t>(sourceStride) * static_cast<std::size_t>(y);
-    if (depth == 24) {
-      rowToYCbCr24(row, sourceWidthPx, planes[0] + offset, planes[1] + offset, planes[2] + offset);
-    } else if (rowToYCbCr32(row, sourceWidthPx, planes[0] + offset, planes[1] + offset,
-                            planes[2] + offset) != 255) {
-      // A transparent pixel: the row again, over white.
-      compositeOverWhite(row, sourceWidthPx, composited.data());
-      rowToYCbCr24(composited.data(), sourceWidthPx, planes[0] + offset, planes[1] + offset,
-                   planes[2] + offset);
-    }
-    // The scaler reads a little past a row narrower than its filter.
-    for (uint8_t* plane : planes) {
-      std::fill(plane + offset + sourceWidthPx, plane + offset + sourceStride, uint8_t{0});
-    }
-  }
-  uint8_t* luma = target;
-  uint8_t* blue = target + lumaPlane;
-  uint8_t* red = blue + chromaPlane;
-  const auto from = [&](std::size_t plane) {
-    return SamplePlane{planes[plane], sourceWidth, sourceHeight, sourceStride};
-  };
-  if (!ResamplePlane(from(0), {luma, width, height, lumaStride}, 0) ||
-      !ResamplePlane(from(1), {blue, chromaWidth, chromaHeight, chromaStride}, 1) ||
-      !ResamplePlane(from(2), {red, chromaWidth, chromaHeight, chromaStride}, 1)) {
+  const YccPlanes sourcePlanes = {source, source + layout.sourcePlane,
+                                  source + 2 * layout.sourcePlane};
+  const YccPlanes targetPlanes = {target, target + layout.lumaPlane,
+                                  target + layout.lumaPlane + layout.chromaPlane};
+  toYccPlanes(image, layout, sourcePlanes, composited.data());
+  if (!resampleYcc(layout, sourcePlanes, targetPlanes)) {
     return ImageError::OutOfMemory;
   }
-  for (int y = 0; y < height && width < lumaWidth; ++y) {
-    uint8_t* row = luma + static_cast<std::size_t>(lumaStride) * static_cast<std::size_t>(y);
-    row[width] = row[width - 1];
-  }
-  if (height < lumaHeight) {
-    std::memcpy(luma + static_cast<std::size_t>(lumaStride) * static_cast<std::size_t>(height),
-                luma + static_cast<std::size_t>(lumaStride) * static_cast<std::size_t>(height - 1),
-                static_cast<std::size_t>(lumaWidth));
-  }
-
-  quality = std::clamp(quality, 1, 100);
-  std::array<const unsigned char*, 3> yuv = {luma, blue, red};
-  const std::array<int, 3> strides = {lumaStride, chromaStride, chromaStride};
-  const auto run = [&](tjhandle handle, unsigned char** jpeg, unsigned long* size, int flags) {
-    return tjCompressFromYUVPlanes(handle, yuv.data(), width, strides.data(), height, TJSAMP_420,
-                                   jpeg, size, quality, flags);
-  };
-  return compressWith(width, height, run, out);
+  return compressYcc(layout, targetPlanes, std::clamp(quality, 1, 100), out);
 }
 
 uint64_t ResizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, int height) {
