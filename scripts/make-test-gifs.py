@@ -103,6 +103,44 @@ def lzw_encode(indices, min_code_size, clear_when_full=True):
     return bytes(out)
 
 
+def lzw_tokens(indices, min_code_size):
+    """The greedy parse lzw_encode makes with a table that is never cleared: (start, code) per
+    code sent, and the table from strings to codes."""
+    table = {(v,): v for v in range(1 << min_code_size)}
+    next_code = (1 << min_code_size) + 2
+    tokens = []
+    i = 0
+    while i < len(indices):
+        j = i + 1
+        while j < len(indices) and tuple(indices[i:j + 1]) in table:
+            j += 1
+        tokens.append((i, table[tuple(indices[i:j])]))
+        if j < len(indices) and next_code < 4096:
+            table[tuple(indices[i:j + 1])] = next_code
+            next_code += 1
+        i = j
+    return tokens, table
+
+
+def last_entry_reused(width=120, height=90):
+    """16-colour noise that fills the 4096-entry table, then, with the table full and no clear
+    sent, the string of its last entry, so that the data really holds code 4095."""
+    rng = random.Random(3)
+    noise = [rng.randrange(16) for _ in range(width * height)]
+    tokens, table = lzw_tokens(noise, 4)
+    filled = 4095 - 18  # the code sent when entry 4095 is made (one entry per code from 18 on)
+    last = [v for v in next(string for string, code in table.items() if code == 4095)]
+    # A boundary after the fill where the string before it does not run on into the new data.
+    for n in range(filled + 2, len(tokens)):
+        start, end = tokens[n - 1][0], tokens[n][0]
+        if tuple(noise[start:end]) + (last[0],) not in table:
+            pixels = (noise[:end] + last + noise[end:])[:width * height]
+            break
+    sent = [code for _, code in lzw_tokens(pixels, 4)[0]]
+    assert 4095 in sent[filled + 1:], "code 4095 is not sent after the fill"
+    return pixels
+
+
 def sub_blocks(data, size=255):
     out = bytearray()
     for start in range(0, len(data), size):
@@ -410,6 +448,10 @@ def pillow_checked_files():
                                           photo_palette(16, 4))
     frame = Frame(0, 0, 120, 90, None, lzw=lzw_encode(noise, 4, clear_when_full=False))
     files["table_full_deferred"] = build_gif(120, 90, [frame], photo_palette(16, 4))
+    files["table_full_reused"] = build_gif(120, 90, [Frame(0, 0, 120, 90, None,
+                                                       lzw=lzw_encode(last_entry_reused(), 4,
+                                                                      clear_when_full=False))],
+                                           photo_palette(16, 4))
     # Two colours with the smallest code size GIF encoders write.
     two = [rng.randrange(2) for _ in range(33 * 17)]
     files["two_colours"] = build_gif(33, 17, [Frame(0, 0, 33, 17, two)],

@@ -52,6 +52,7 @@ inline constexpr TestFile kFiles[] = {
     {"photo_interlaced", 61, 47, 2},
     {"table_full_clear", 120, 90, 1},
     {"table_full_deferred", 120, 90, 1},
+    {"table_full_reused", 120, 90, 1},
     {"two_colours", 33, 17, 1},
 };
 
