@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "image/image_buffer.h"
+#include "image/jpeg_codec.h"
 #include "image_test_util.h"
 
 namespace image {
@@ -67,7 +68,8 @@ ImageBuffer Resized(const ImageBuffer& source, int width, int height) {
 TEST(ResizeTest, DoublingAndHalvingFollowTheReferenceBicubic) {
   for (int depth : {24, 32}) {
     const ImageBuffer source = Pattern(24, 18, depth);
-    for (const auto& [width, height] : {std::pair{48, 36}, {12, 9}, {7, 29}}) {
+    // Both sides, and one side alone: the other must keep its size and its pixels.
+    for (const auto& [width, height] : {std::pair{48, 36}, {12, 9}, {7, 29}, {24, 37}, {41, 18}}) {
       SCOPED_TRACE(std::to_string(depth) + " bpp to " + std::to_string(width) + " x " +
                    std::to_string(height));
       const ImageBuffer resized = Resized(source, width, height);
@@ -211,6 +213,72 @@ TEST(ResizeTest, SixteenBitPicturesKeepTheirMasks) {
       previous = word >> greenShift;
     }
     EXPECT_EQ(previous, greenMax);
+  }
+}
+
+// The converter's one-step encoding looks like Resize followed by EncodeJpeg: the colour
+// conversion is affine and the resampling linear, so the two ways of making the JPEG differ by
+// rounding, and where transparent pixels meet opaque ones by the order of compositing and
+// resampling. Checked on photo-like, flat and partly transparent pictures, also with one side
+// kept and at odd sizes, whose last column and row the library reads past the picture.
+TEST(ResizeTest, ResizedJpegLooksLikeResizeThenEncode) {
+  // Smooth gradients with seeded noise of a few levels, as in photographs.
+  ImageBuffer photo = test::Picture(30, 20, 32);
+  uint32_t seed = 12345;
+  for (int i = 0; i < 30 * 20; ++i) {
+    seed = seed * 1103515245 + 12345;
+    const int noise = static_cast<int>(seed >> 28) - 8;
+    const int x = i % 30;
+    const int y = i / 30;
+    const std::array<uint8_t, 4> bgra = {uint8_t(40 + 5 * x + noise), uint8_t(60 + 6 * y - noise),
+                                         uint8_t(200 - 3 * x - 2 * y + noise), 255};
+    std::copy(bgra.begin(), bgra.end(), photo.PixelAddress(x, y));
+  }
+  ImageBuffer flat = test::Picture(30, 20, 24);
+  std::fill_n(flat.Pixels(), flat.PixelBytes(), 0xE8);
+  ImageBuffer transparent;
+  transparent.CopyFrom(photo);
+  for (int y = 5; y < 15; ++y) {
+    for (int x = 8; x < 20; ++x) transparent.PixelAddress(x, y)[3] = uint8_t(x * 12);
+  }
+  // Least PSNR (dB) and most mean difference of the last column or row (levels).
+  const struct {
+    const char* name;
+    const ImageBuffer& picture;
+    double psnr;
+    double edge;
+  } pictures[] = {{"photo-like", photo, 38.0, 4.5},
+                  {"flat", flat, 80.0, 0.5},
+                  {"transparent", transparent, 33.0, 4.5}};
+  JpegCodec codec;
+  for (const auto& [name, source, leastPsnr, mostEdge] : pictures) {
+    for (const auto& [width, height] :
+         {std::pair{60, 40}, {15, 10}, {30, 61}, {41, 20}, {41, 31}}) {
+      SCOPED_TRACE(testing::Message() << name << " to " << width << " x " << height);
+      std::vector<uint8_t> direct;
+      std::vector<uint8_t> reference;
+      ASSERT_TRUE(EncodeResizedJpeg(source, width, height, 80, direct));
+      ASSERT_TRUE(EncodeJpeg(Resized(source, width, height), 80, reference));
+      const ImageBuffer got = test::DecodeOne(codec, direct);
+      const ImageBuffer want = test::DecodeOne(codec, reference);
+      ASSERT_EQ(std::pair(got.Width(), got.Height()), std::pair(width, height));
+      double squares = 0.0;
+      std::array<double, 2> edges{};  // last column, last row: summed differences
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+          for (int c = 0; c < 3; ++c) {
+            const double difference = got.PixelAddress(x, y)[c] - want.PixelAddress(x, y)[c];
+            squares += difference * difference;
+            if (x == width - 1) edges[0] += std::fabs(difference) / (3.0 * height);
+            if (y == height - 1) edges[1] += std::fabs(difference) / (3.0 * width);
+          }
+        }
+      }
+      const double meanSquare = std::max(squares / (3.0 * width * height), 1e-9);
+      EXPECT_GE(10.0 * std::log10(255.0 * 255.0 / meanSquare), leastPsnr);
+      EXPECT_LE(edges[0], mostEdge);
+      EXPECT_LE(edges[1], mostEdge);
+    }
   }
 }
 
