@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/test_gif.h"
 #include "gif/gif_test_files.h"
 #include "image/gif/gif_parser.h"
 #include "image/gif/gif_stream_decoder.h"
@@ -63,6 +64,25 @@ TEST(GifDecode, TruncatedFileKeepsCompleteFrames) {
     EXPECT_TRUE(gif_test::SamePixels(
         gif_test::ToRgba(*frames.At(i)),
         std::span(expected).subspan(frameBytes * static_cast<std::size_t>(i), frameBytes), 61));
+  }
+}
+
+// A frame reaching past the right edge from a left offset is cut at the edge: exactly its first
+// two columns show, and nothing spills into the rows above it (stored after it in memory).
+TEST(GifDecode, AFrameCrossingTheRightEdgeIsCutAtTheEdge) {
+  const std::vector<uint8_t> bytes = testutil::MakeGif(
+      6, 4, {testutil::FilledFrame(6, 4, 1), {4, 2, 4, 2, {10, 11, 12, 13, 20, 21, 22, 23}}});
+  const auto frames = gif_test::DecodeAll(bytes, 0);
+  ASSERT_EQ(frames.size(), 2u);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 6; ++x) {
+      const int index = x < 4 || y < 2 ? 1 : 10 * (y - 1) + x - 4;
+      const std::array<uint8_t, 3> colour = testutil::TestPaletteColour(index);
+      const std::size_t at = 4 * static_cast<std::size_t>(6 * y + x);
+      EXPECT_EQ((std::vector<uint8_t>(frames[1].begin() + at, frames[1].begin() + at + 3)),
+                (std::vector<uint8_t>(colour.begin(), colour.end())))
+          << "pixel " << x << "," << y;
+    }
   }
 }
 
