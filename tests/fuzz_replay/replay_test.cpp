@@ -1,12 +1,20 @@
+// The committed malformed files of one decoder through its fuzz entry point, under the
+// sanitizers of the build, and through its codec, which must refuse each file with the error the
+// corpus table gives it; a file without a row fails.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <memory>
+#include <string>
 #include <vector>
+
+#include "common/malformed_corpus.h"
+#include "common/temp_dir.h"
+#include "image/image_codec_factory.h"
+#include "image/image_sequence.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -14,21 +22,26 @@ namespace {
 
 // One test per decoder, named after it (FuzzReplay.bmp, FuzzReplay.gif, ...).
 TEST(FuzzReplay, QUORVEX_REPLAY_DECODER) {
-  std::vector<std::filesystem::path> files;
+  const std::vector<testutil::MalformedFile> rows = testutil::MalformedFiles(QUORVEX_REPLAY_NAME);
+  std::vector<std::string> listed;
+  for (const auto& row : rows) listed.push_back(std::filesystem::path(row.path).filename());
   for (const auto& entry : std::filesystem::directory_iterator(QUORVEX_REPLAY_DIR)) {
-    if (entry.is_regular_file()) {
-      files.push_back(entry.path());
-    }
+    const std::string name = entry.path().filename();
+    EXPECT_NE(std::find(listed.begin(), listed.end(), name), listed.end())
+        << name << " has no expected error in tests/common/malformed_corpus.h";
   }
-  std::sort(files.begin(), files.end());
-  ASSERT_FALSE(files.empty()) << "no files in " << QUORVEX_REPLAY_DIR;
-  for (const auto& file : files) {
-    SCOPED_TRACE(file.filename().string());
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                     std::istreambuf_iterator<char>()};
-    // Sanitizer reports abort the process; a clean return is the pass condition.
+  ASSERT_FALSE(rows.empty());
+  const image::ImageCodecFactory& factory = image::ImageCodecFactory::Instance();
+  for (const testutil::MalformedFile& row : rows) {
+    SCOPED_TRACE(row.path);
+    const std::vector<uint8_t> bytes = testutil::ReadFile(testutil::MalformedPath(row));
+    // Sanitizer reports abort the process.
     EXPECT_EQ(LLVMFuzzerTestOneInput(bytes.data(), bytes.size()), 0);
+    const std::unique_ptr<image::ImageCodec> codec = factory.CreateCodec(factory.TypeOf(row.path));
+    ASSERT_NE(codec, nullptr);
+    image::ImageSequence frames;
+    const image::ImageResult loaded = codec->LoadMemory(bytes, frames);
+    EXPECT_EQ(loaded.code(), row.error) << loaded.message();
   }
 }
 

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "common/malformed_corpus.h"
 #include "gif/gif_test_files.h"
 #include "image/gif/gif_stream_decoder.h"
 #include "image/gif_codec.h"
@@ -141,41 +143,19 @@ TEST(GifParser, FailureLeavesTheResultUnchanged) {
   EXPECT_EQ(info.frameCount, 77);
 }
 
-struct MalformedFile {
-  const char* name;
-  ImageError error;
-};
+// The refused files of tests/data/malformed/gif.
+std::vector<testutil::MalformedFile> RefusedGifs() {
+  std::vector<testutil::MalformedFile> rows = testutil::MalformedFiles("gif");
+  std::erase_if(rows,
+                [](const testutil::MalformedFile& row) { return row.error == ImageError::None; });
+  return rows;
+}
 
-// Files of tests/data/malformed/gif (made by scripts/make-test-gifs.py).
-const MalformedFile kMalformed[] = {
-    {"bad_signature", ImageError::BadSignature},
-    {"not_gif", ImageError::BadSignature},
-    {"only_signature", ImageError::Truncated},
-    {"zero_width", ImageError::BadDimensions},
-    {"zero_height", ImageError::BadDimensions},
-    {"huge_screen", ImageError::TooLarge},
-    {"huge_frame", ImageError::TooLarge},
-    {"min_code_size_0", ImageError::Corrupt},
-    {"min_code_size_9", ImageError::Corrupt},
-    {"min_code_size_12", ImageError::Corrupt},
-    {"code_out_of_range", ImageError::Corrupt},
-    {"code_undefined_first", ImageError::Corrupt},
-    {"code_out_of_range_second_frame", ImageError::Corrupt},
-    {"trailer_only", ImageError::NoFrames},
-    {"unknown_block", ImageError::Corrupt},
-    {"cut_in_global_table", ImageError::Truncated},
-    {"cut_in_descriptor", ImageError::Truncated},
-    {"cut_in_lzw_data", ImageError::Truncated},
-    {"cut_before_terminator", ImageError::Truncated},
-};
-
-void PrintTo(const MalformedFile& file, std::ostream* out) { *out << file.name; }
-
-class GifMalformedTest : public testing::TestWithParam<MalformedFile> {};
+class GifMalformedTest : public testing::TestWithParam<testutil::MalformedFile> {};
 
 TEST_P(GifMalformedTest, LoadAndStreamingDecodeFailWithTheErrorAndLeaveFramesAlone) {
-  const std::string name = GetParam().name;
-  const auto bytes = gif_test::ReadData("malformed/gif/" + name + ".gif");
+  const std::string name = std::filesystem::path(GetParam().path).stem();
+  const auto bytes = testutil::ReadFile(testutil::MalformedPath(GetParam()));
   ASSERT_FALSE(bytes.empty());
   image::ImageSequence frames;
   frames.Append(std::make_unique<image::ImageBuffer>());
@@ -191,9 +171,9 @@ TEST_P(GifMalformedTest, LoadAndStreamingDecodeFailWithTheErrorAndLeaveFramesAlo
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, GifMalformedTest, testing::ValuesIn(kMalformed),
-                         [](const testing::TestParamInfo<MalformedFile>& param) {
-                           return std::string(param.param.name);
+INSTANTIATE_TEST_SUITE_P(Files, GifMalformedTest, testing::ValuesIn(RefusedGifs()),
+                         [](const testing::TestParamInfo<testutil::MalformedFile>& param) {
+                           return std::filesystem::path(param.param.path).stem().string();
                          });
 
 // Prefixes of a valid file either fail as cut off or yield a leading run of the whole file's
