@@ -5,8 +5,8 @@
 #include <limits>
 #include <memory>
 
-#include "image/byte_io.h"
 #include "image/checked_math.h"
+#include "support/byte_io.h"
 
 namespace image {
 namespace {
@@ -19,17 +19,17 @@ constexpr std::size_t kMasksSize = 12;
 BitmapInfoHeader ReadInfoHeader(std::span<const uint8_t> bytes) {
   const std::size_t at = kFileHeaderSize;
   BitmapInfoHeader header;
-  header.biSize = readLe32(bytes, at);
-  header.biWidth = static_cast<int32_t>(readLe32(bytes, at + 4));
-  header.biHeight = static_cast<int32_t>(readLe32(bytes, at + 8));
-  header.biPlanes = readLe16(bytes, at + 12);
-  header.biBitCount = readLe16(bytes, at + 14);
-  header.biCompression = readLe32(bytes, at + 16);
-  header.biSizeImage = readLe32(bytes, at + 20);
-  header.biXPelsPerMeter = static_cast<int32_t>(readLe32(bytes, at + 24));
-  header.biYPelsPerMeter = static_cast<int32_t>(readLe32(bytes, at + 28));
-  header.biClrUsed = readLe32(bytes, at + 32);
-  header.biClrImportant = readLe32(bytes, at + 36);
+  header.biSize = support::readLe32(bytes, at);
+  header.biWidth = static_cast<int32_t>(support::readLe32(bytes, at + 4));
+  header.biHeight = static_cast<int32_t>(support::readLe32(bytes, at + 8));
+  header.biPlanes = support::readLe16(bytes, at + 12);
+  header.biBitCount = support::readLe16(bytes, at + 14);
+  header.biCompression = support::readLe32(bytes, at + 16);
+  header.biSizeImage = support::readLe32(bytes, at + 20);
+  header.biXPelsPerMeter = static_cast<int32_t>(support::readLe32(bytes, at + 24));
+  header.biYPelsPerMeter = static_cast<int32_t>(support::readLe32(bytes, at + 28));
+  header.biClrUsed = support::readLe32(bytes, at + 32);
+  header.biClrImportant = support::readLe32(bytes, at + 36);
   return header;
 }
 
@@ -46,7 +46,7 @@ ImageResult BmpCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
   if (bytes[0] != 'B' || bytes[1] != 'M') {
     return ImageError::BadSignature;
   }
-  const uint32_t offBits = readLe32(bytes, 10);
+  const uint32_t offBits = support::readLe32(bytes, 10);
   if (offBits >= bytes.size() || bytes.size() < kHeadersSize) {
     return ImageError::Truncated;
   }
@@ -69,7 +69,7 @@ ImageResult BmpCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
       return ImageError::Truncated;
     }
     for (std::size_t i = 0; i < masks.size(); ++i) {
-      masks[i] = readLe32(bytes, kHeadersSize + 4 * i);
+      masks[i] = support::readLe32(bytes, kHeadersSize + 4 * i);
     }
   }
   auto picture = std::make_unique<ImageBuffer>();
@@ -125,10 +125,10 @@ ImageResult BmpCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /
   out.reserve(fileSize);
   out.push_back('B');
   out.push_back('M');
-  appendLe32(out, static_cast<uint32_t>(fileSize));
-  appendLe16(out, 0);
-  appendLe16(out, 0);
-  appendLe32(out, static_cast<uint32_t>(offBits));
+  support::appendLe32(out, static_cast<uint32_t>(fileSize));
+  support::appendLe16(out, 0);
+  support::appendLe16(out, 0);
+  support::appendLe32(out, static_cast<uint32_t>(offBits));
   const auto infoEnd = info.begin() + static_cast<std::ptrdiff_t>(kInfoHeaderSize + extra);
   out.insert(out.end(), info.begin(), infoEnd);
   out.insert(out.end(), picture.Pixels(), picture.Pixels() + picture.PixelBytes());

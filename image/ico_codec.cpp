@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "image/bmp_codec.h"
-#include "image/byte_io.h"
 #include "image/checked_math.h"
 #include "image/pixel_rows.h"
 #include "image/png_codec.h"
+#include "support/byte_io.h"
 
 // Icon file layout, little-endian:
 //
@@ -58,7 +58,7 @@ ImageResult parseDib(std::span<const uint8_t> data, DibLayout& dib) {
   if (data.size() < kInfoHeaderSize) {
     return ImageError::Truncated;
   }
-  dib.headerSize = readLe32(data, 0);
+  dib.headerSize = support::readLe32(data, 0);
   if (dib.headerSize < kInfoHeaderSize) {
     return ImageError::UnsupportedDepth;
   }
@@ -66,11 +66,11 @@ ImageResult parseDib(std::span<const uint8_t> data, DibLayout& dib) {
     return ImageError::Truncated;
   }
   BitmapInfoHeader& header = dib.header;
-  header.biWidth = static_cast<int32_t>(readLe32(data, 4));
-  const auto fullHeight = static_cast<int32_t>(readLe32(data, 8));
-  header.biBitCount = readLe16(data, 14);
-  header.biCompression = readLe32(data, 16);
-  const uint32_t coloursUsed = readLe32(data, 32);
+  header.biWidth = static_cast<int32_t>(support::readLe32(data, 4));
+  const auto fullHeight = static_cast<int32_t>(support::readLe32(data, 8));
+  header.biBitCount = support::readLe16(data, 14);
+  header.biCompression = support::readLe32(data, 16);
+  const uint32_t coloursUsed = support::readLe32(data, 32);
   // Negative (top-down) heights do not occur in icons.
   if (header.biWidth <= 0 || fullHeight < 2) {
     return ImageError::BadDimensions;
@@ -118,17 +118,17 @@ std::vector<uint8_t> buildBitmapFile(std::span<const uint8_t> data, const DibLay
   file.reserve(pixelOffset + dib.colourBytes);
   file.push_back('B');
   file.push_back('M');
-  appendLe32(file, static_cast<uint32_t>(pixelOffset + dib.colourBytes));
-  appendLe32(file, 0);
-  appendLe32(file, static_cast<uint32_t>(pixelOffset));
-  appendLe32(file, static_cast<uint32_t>(kInfoHeaderSize));
-  appendLe32(file, static_cast<uint32_t>(dib.header.biWidth));
-  appendLe32(file, static_cast<uint32_t>(dib.header.biHeight));
-  appendLe16(file, 1);
-  appendLe16(file, static_cast<uint32_t>(depth));
-  appendLe32(file, sixteenBitMasks ? kBiBitfields : kBiRgb);
+  support::appendLe32(file, static_cast<uint32_t>(pixelOffset + dib.colourBytes));
+  support::appendLe32(file, 0);
+  support::appendLe32(file, static_cast<uint32_t>(pixelOffset));
+  support::appendLe32(file, static_cast<uint32_t>(kInfoHeaderSize));
+  support::appendLe32(file, static_cast<uint32_t>(dib.header.biWidth));
+  support::appendLe32(file, static_cast<uint32_t>(dib.header.biHeight));
+  support::appendLe16(file, 1);
+  support::appendLe16(file, static_cast<uint32_t>(depth));
+  support::appendLe32(file, sixteenBitMasks ? kBiBitfields : kBiRgb);
   for (int field = 0; field < 5; ++field) {  // image size, resolutions, colours used/important
-    appendLe32(file, 0);
+    support::appendLe32(file, 0);
   }
   if (depth <= 8) {
     const auto palette = data.subspan(dib.headerSize, 4 * dib.paletteCount);
@@ -243,11 +243,11 @@ ImageResult IcoCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
   if (bytes.size() < kDirectorySize) {
     return ImageError::Truncated;
   }
-  const uint16_t type = readLe16(bytes, 2);
-  if (readLe16(bytes, 0) != 0 || (type != 1 && type != 2)) {
+  const uint16_t type = support::readLe16(bytes, 2);
+  if (support::readLe16(bytes, 0) != 0 || (type != 1 && type != 2)) {
     return ImageError::BadSignature;
   }
-  const std::size_t count = readLe16(bytes, 4);
+  const std::size_t count = support::readLe16(bytes, 4);
   if (count == 0) {
     return ImageError::NoFrames;
   }
@@ -257,8 +257,8 @@ ImageResult IcoCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
   std::size_t totalBytes = 0;
   for (std::size_t index = 0; index < count; ++index) {
     const std::size_t entry = kDirectorySize + index * kEntrySize;
-    const std::size_t size = readLe32(bytes, entry + 8);
-    const std::size_t offset = readLe32(bytes, entry + 12);
+    const std::size_t size = support::readLe32(bytes, entry + 8);
+    const std::size_t offset = support::readLe32(bytes, entry + 12);
     if (offset > bytes.size() || size > bytes.size() - offset) {
       return ImageError::Truncated;
     }

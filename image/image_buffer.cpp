@@ -7,11 +7,11 @@
 #include <string>
 #include <utility>
 
-#include "image/byte_io.h"
 #include "image/checked_math.h"
 #include "image/image_codec_factory.h"
 #include "image/image_options.h"
 #include "image/image_sequence.h"
+#include "support/byte_io.h"
 
 namespace image {
 namespace {
@@ -209,24 +209,24 @@ std::vector<uint8_t> ImageBuffer::BitmapInfo() const {
     return info;
   }
   info.reserve(40 + 4 * m_palette.size() + 12);
-  appendLe32(info, m_header.biSize);
-  appendLe32(info, static_cast<uint32_t>(m_header.biWidth));
-  appendLe32(info, static_cast<uint32_t>(m_header.biHeight));
-  appendLe16(info, m_header.biPlanes);
-  appendLe16(info, m_header.biBitCount);
-  appendLe32(info, m_header.biCompression);
-  appendLe32(info, m_header.biSizeImage);
-  appendLe32(info, static_cast<uint32_t>(m_header.biXPelsPerMeter));
-  appendLe32(info, static_cast<uint32_t>(m_header.biYPelsPerMeter));
-  appendLe32(info, m_header.biClrUsed);
-  appendLe32(info, m_header.biClrImportant);
+  support::appendLe32(info, m_header.biSize);
+  support::appendLe32(info, static_cast<uint32_t>(m_header.biWidth));
+  support::appendLe32(info, static_cast<uint32_t>(m_header.biHeight));
+  support::appendLe16(info, m_header.biPlanes);
+  support::appendLe16(info, m_header.biBitCount);
+  support::appendLe32(info, m_header.biCompression);
+  support::appendLe32(info, m_header.biSizeImage);
+  support::appendLe32(info, static_cast<uint32_t>(m_header.biXPelsPerMeter));
+  support::appendLe32(info, static_cast<uint32_t>(m_header.biYPelsPerMeter));
+  support::appendLe32(info, m_header.biClrUsed);
+  support::appendLe32(info, m_header.biClrImportant);
   if (!m_palette.empty()) {
     for (const RgbQuad& entry : m_palette) {
       info.insert(info.end(), {entry.blue, entry.green, entry.red, entry.reserved});
     }
   } else {
     for (uint32_t mask : m_masks) {
-      appendLe32(info, mask);
+      support::appendLe32(info, mask);
     }
   }
   return info;

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string_view>
 
-#include "image/byte_io.h"
 #include "image/checked_math.h"
+#include "support/byte_io.h"
 
 namespace image {
 namespace {
@@ -36,11 +36,11 @@ TgaHeader ReadHeader(std::span<const uint8_t> bytes) {
   header.idLength = bytes[0];
   header.colourMapType = bytes[1];
   header.imageType = bytes[2];
-  header.colourMapFirst = readLe16(bytes, 3);
-  header.colourMapLength = readLe16(bytes, 5);
+  header.colourMapFirst = support::readLe16(bytes, 3);
+  header.colourMapLength = support::readLe16(bytes, 5);
   header.colourMapEntryBits = bytes[7];
-  header.width = readLe16(bytes, 12);
-  header.height = readLe16(bytes, 14);
+  header.width = support::readLe16(bytes, 12);
+  header.height = support::readLe16(bytes, 14);
   header.depth = bytes[16] == 15 ? 16 : bytes[16];
   header.descriptor = bytes[17];
   return header;
@@ -202,13 +202,13 @@ ImageResult TgaCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /
   out.push_back(static_cast<uint8_t>(kImageId.size()));
   out.push_back(mapped ? 1 : 0);
   out.push_back(mapped ? 1 : 2);
-  appendLe16(out, 0);
-  appendLe16(out, kColourMapEntries);
+  support::appendLe16(out, 0);
+  support::appendLe16(out, kColourMapEntries);
   out.push_back(24);
-  appendLe16(out, 0);
-  appendLe16(out, 0);
-  appendLe16(out, static_cast<uint32_t>(picture.Width()));
-  appendLe16(out, static_cast<uint32_t>(picture.Height()));
+  support::appendLe16(out, 0);
+  support::appendLe16(out, 0);
+  support::appendLe16(out, static_cast<uint32_t>(picture.Width()));
+  support::appendLe16(out, static_cast<uint32_t>(picture.Height()));
   out.push_back(static_cast<uint8_t>(depth));
   out.push_back(kTopLeftOrigin);
   out.insert(out.end(), kImageId.begin(), kImageId.end());

@@ -3,7 +3,7 @@
 #include <limits>
 #include <utility>
 
-#include "swf/byte_writer.h"
+#include "support/byte_io.h"
 #include "swf/swf_constants.h"
 #include "swf/tag_header.h"
 
@@ -21,7 +21,7 @@ void SwfActionList::stop() { append(kActionStop); }
 
 void SwfActionList::gotoFrame(std::uint16_t frame) {
   std::vector<std::uint8_t> payload;
-  appendU16(payload, frame);
+  support::appendLe16(payload, frame);
   append(kActionGotoFrame, std::move(payload));
 }
 
@@ -31,8 +31,8 @@ bool SwfActionList::getUrl(const std::string& url, const std::string& target) {
 
 void SwfActionList::waitForFrame(std::uint16_t frame, std::uint8_t skipCount) {
   std::vector<std::uint8_t> payload;
-  appendU16(payload, frame);
-  appendU8(payload, skipCount);
+  support::appendLe16(payload, frame);
+  payload.push_back(skipCount);
   append(kActionWaitForFrame, std::move(payload));
 }
 
@@ -70,12 +70,12 @@ bool SwfActionList::appendStrings(std::uint8_t code,
 const std::vector<std::uint8_t>& SwfActionList::serialise() {
   std::vector<std::uint8_t> records;
   for (const Action& action : actions_) {
-    appendU8(records, action.code);
+    records.push_back(action.code);
     if (action.code < kActionHasPayload) continue;
-    appendU16(records, static_cast<std::uint16_t>(action.payload.size()));
-    appendBytes(records, action.payload);
+    support::appendLe16(records, static_cast<std::uint16_t>(action.payload.size()));
+    support::appendBytes(records, action.payload);
   }
-  appendU8(records, kActionEnd);
+  records.push_back(kActionEnd);
 
   output_.clear();
   if (bare_) {

@@ -2,8 +2,8 @@
 
 #include <limits>
 
+#include "support/byte_io.h"
 #include "support/read_file.h"
-#include "swf/byte_writer.h"
 #include "swf/swf_constants.h"
 #include "swf/tag_header.h"
 #include "swf/zlib_data.h"
@@ -36,8 +36,8 @@ std::vector<std::uint8_t> jpegBitmapTagHead(std::uint16_t id, std::size_t jpegSi
   }
   writeTagHeader(head, TagCode::kDefineBitsJpeg2,
                  static_cast<std::uint32_t>(jpegSize + kWrapBytes));
-  appendU16(head, id);
-  appendBytes(head, kJpegPrefix);
+  support::appendLe16(head, id);
+  support::appendBytes(head, kJpegPrefix);
   return head;
 }
 
@@ -45,9 +45,9 @@ void SwfJpegBitmap::build(std::span<const std::uint8_t> jpeg) {
   const std::vector<std::uint8_t> head = jpegBitmapTagHead(id(), jpeg.size());
   if (head.empty()) return;
   tag_.reserve(head.size() + jpeg.size() + kJpegSuffix.size());
-  appendBytes(tag_, head);
-  appendBytes(tag_, jpeg);
-  appendBytes(tag_, kJpegSuffix);
+  support::appendBytes(tag_, head);
+  support::appendBytes(tag_, jpeg);
+  support::appendBytes(tag_, kJpegSuffix);
   valid_ = true;
 }
 
@@ -58,12 +58,12 @@ void SwfJpegBitmap::buildWithAlpha(std::span<const std::uint8_t> jpeg,
                                    std::span<const std::uint8_t> alphaPlane, ZlibEffort effort) {
   constexpr std::size_t kWrapBytes = kJpegPrefix.size() + kJpegSuffix.size();
   std::vector<std::uint8_t> body;
-  appendU16(body, id());
+  support::appendLe16(body, id());
   if (jpeg.size() > std::numeric_limits<std::uint32_t>::max() - kWrapBytes) return;
-  appendU32(body, static_cast<std::uint32_t>(jpeg.size() + kWrapBytes));
-  appendBytes(body, kJpegPrefix);
-  appendBytes(body, jpeg);
-  appendBytes(body, kJpegSuffix);
+  support::appendLe32(body, static_cast<std::uint32_t>(jpeg.size() + kWrapBytes));
+  support::appendBytes(body, kJpegPrefix);
+  support::appendBytes(body, jpeg);
+  support::appendBytes(body, kJpegSuffix);
   if (!appendZlib(body, alphaPlane, effort)) return;
   valid_ = appendTag(tag_, TagCode::kDefineBitsJpeg3, body);
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "swf/byte_writer.h"
+#include "support/byte_io.h"
 #include "swf/swf_constants.h"
 #include "swf/tag_header.h"
 #include "swf/zlib_data.h"
@@ -206,12 +206,12 @@ void SwfLosslessBitmap::build(const LosslessData& data, ZlibEffort effort) {
   const TagCode code = data.alpha == LosslessAlpha::kKeep ? TagCode::kDefineBitsLossless2
                                                           : TagCode::kDefineBitsLossless;
   writeTagHeader(tag_, code, 0);
-  appendU16(tag_, id());
-  appendU8(tag_, data.format);
-  appendU16(tag_, static_cast<std::uint16_t>(data.widthPx));
-  appendU16(tag_, static_cast<std::uint16_t>(data.heightPx));
+  support::appendLe16(tag_, id());
+  tag_.push_back(data.format);
+  support::appendLe16(tag_, static_cast<std::uint16_t>(data.widthPx));
+  support::appendLe16(tag_, static_cast<std::uint16_t>(data.heightPx));
   if (data.format == kLosslessColorMapped) {
-    appendU8(tag_, static_cast<std::uint8_t>(data.colorCount - 1));
+    tag_.push_back(static_cast<std::uint8_t>(data.colorCount - 1));
   }
   const std::size_t bodyLength = tag_.size() - kLongTagHeaderBytes;
   if (!appendZlib(tag_, data.bytes, effort) ||
@@ -221,7 +221,7 @@ void SwfLosslessBitmap::build(const LosslessData& data, ZlibEffort effort) {
     return;
   }
   std::vector<std::uint8_t> length;
-  appendU32(length, static_cast<std::uint32_t>(tag_.size() - kLongTagHeaderBytes));
+  support::appendLe32(length, static_cast<std::uint32_t>(tag_.size() - kLongTagHeaderBytes));
   std::copy(length.begin(), length.end(), tag_.begin() + 2);
   format_ = data.format;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "swf/byte_writer.h"
+#include "support/byte_io.h"
 #include "swf/swf_constants.h"
 #include "swf/swf_jpeg_bitmap.h"
 #include "swf/swf_matrix.h"
@@ -43,7 +43,7 @@ void SwfMovie::out(std::span<const std::uint8_t> bytes) {
   if (output_.isOpen()) {
     output_.write(bytes);
   } else {
-    appendBytes(tags_, bytes);
+    support::appendBytes(tags_, bytes);
   }
 }
 
@@ -83,9 +83,9 @@ void SwfMovie::placeCharacter(const SwfCharacter* character, std::uint16_t depth
   std::uint8_t flags = kPlaceHasMatrix | (newPlacement ? kPlaceHasCharacter : kPlaceMove);
   if (colorTransform != nullptr) flags |= kPlaceHasColorTransform;
   std::vector<std::uint8_t> body;
-  appendU8(body, flags);
-  appendU16(body, depth);
-  if (newPlacement) appendU16(body, character->id());
+  body.push_back(flags);
+  support::appendLe16(body, depth);
+  if (newPlacement) support::appendLe16(body, character->id());
   const auto* shape = dynamic_cast<const SwfShape*>(character);
   (shape != nullptr ? shape->placementMatrix() : SwfMatrix()).appendTo(body);
   if (colorTransform != nullptr) colorTransform->appendTo(body);
@@ -96,7 +96,7 @@ void SwfMovie::placeCharacter(const SwfCharacter* character, std::uint16_t depth
 
 void SwfMovie::removeDepth(std::uint16_t depth) {
   std::vector<std::uint8_t> body;
-  appendU16(body, depth);
+  support::appendLe16(body, depth);
   std::vector<std::uint8_t> tag;
   appendTag(tag, TagCode::kRemoveObject2, body);
   out(tag);
@@ -130,12 +130,12 @@ void SwfMovie::showFrame() {
 // and, in an uncompressed movie, FrameCount.
 std::vector<std::uint8_t> SwfMovie::header() const {
   std::vector<std::uint8_t> out;
-  appendBytes(out, format_.compressed ? kCompressedSignature : kSignature);
-  appendU8(out, format_.compressed ? kCompressedVersion : kVersion);
-  appendU32(out, 0);
-  appendBytes(out, frameSize_.encode());
-  appendU16(out, format_.frameRate);
-  appendU16(out, format_.frameCount);
+  support::appendBytes(out, format_.compressed ? kCompressedSignature : kSignature);
+  out.push_back(format_.compressed ? kCompressedVersion : kVersion);
+  support::appendLe32(out, 0);
+  support::appendBytes(out, frameSize_.encode());
+  support::appendLe16(out, format_.frameRate);
+  support::appendLe16(out, format_.frameCount);
   return out;
 }
 
@@ -145,11 +145,11 @@ support::Status SwfMovie::finish() {
   writeTagHeader(end, TagCode::kEnd, 0);
   output_.write(end);
   std::vector<std::uint8_t> length;
-  appendU32(length, static_cast<std::uint32_t>(output_.size()));
+  support::appendLe32(length, static_cast<std::uint32_t>(output_.size()));
   output_.patch(kFileLengthOffset, length);
   if (!format_.compressed) {
     std::vector<std::uint8_t> count;
-    appendU16(count, frameCount_);
+    support::appendLe16(count, frameCount_);
     output_.patch(headerBytes_ - count.size(), count);
   } else if (frameCount_ != format_.frameCount) {
     output_.fail("the header says " + std::to_string(format_.frameCount) +

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "support/byte_io.h"
 #include "swf/bit_width.h"
-#include "swf/byte_writer.h"
 #include "swf/swf_constants.h"
 #include "swf/tag_header.h"
 #include "swf/units.h"
@@ -18,20 +18,20 @@ constexpr double kRadiansPerDegree = 0.017453292222222222;
 constexpr double kRightAngleNudgeDegrees = 0.05;
 
 void appendColor(std::vector<std::uint8_t>& out, SwfColor color) {
-  appendU8(out, color.red);
-  appendU8(out, color.green);
-  appendU8(out, color.blue);
-  appendU8(out, color.alpha);
+  out.push_back(color.red);
+  out.push_back(color.green);
+  out.push_back(color.blue);
+  out.push_back(color.alpha);
 }
 
 // FILLSTYLEARRAY / LINESTYLEARRAY count: one byte below 255, else FF and a 16-bit count.
 void appendStyleCount(std::vector<std::uint8_t>& out, std::size_t count) {
   if (count < kStyleCountEscape) {
-    appendU8(out, static_cast<std::uint8_t>(count));
+    out.push_back(static_cast<std::uint8_t>(count));
     return;
   }
-  appendU8(out, kStyleCountEscape);
-  appendU16(out, static_cast<std::uint16_t>(count));
+  out.push_back(kStyleCountEscape);
+  support::appendLe16(out, static_cast<std::uint16_t>(count));
 }
 
 void appendMatrix(std::vector<std::uint8_t>& out, const std::array<float, 6>& inputs) {
@@ -181,33 +181,33 @@ void SwfShape::setRotation(float degrees) {
 //   u8 NumFillBits << 4 | NumLineBits | SHAPERECORDs ending in the end record
 void SwfShape::buildTag() const {
   std::vector<std::uint8_t> body;
-  appendU16(body, id());
+  support::appendLe16(body, id());
   bounds_.appendTo(body);
   appendStyleCount(body, fills_.size());
   for (const FillStyle& fill : fills_) {
-    appendU8(body, fill.type);
+    body.push_back(fill.type);
     if (fill.type == kFillSolid) {
       appendColor(body, fill.color);
     } else if (isBitmapFill(fill.type)) {
-      appendU16(body, fill.bitmapId);
+      support::appendLe16(body, fill.bitmapId);
       appendMatrix(body, fill.matrixInputs);
     } else {
       appendMatrix(body, fill.matrixInputs);
-      appendU8(body, static_cast<std::uint8_t>(fill.gradient.size()));
+      body.push_back(static_cast<std::uint8_t>(fill.gradient.size()));
       for (const SwfGradientRecord& record : fill.gradient) {
-        appendU8(body, record.ratio);
+        body.push_back(record.ratio);
         appendColor(body, record.color);
       }
     }
   }
   appendStyleCount(body, lines_.size());
   for (const LineStyle& line : lines_) {
-    appendU16(body, line.widthTwips);
+    support::appendLe16(body, line.widthTwips);
     appendColor(body, line.color);
   }
   const unsigned fillBits = unsignedWidth(static_cast<std::uint32_t>(fills_.size()));
   const unsigned lineBits = unsignedWidth(static_cast<std::uint32_t>(lines_.size()));
-  appendU8(body, static_cast<std::uint8_t>((fillBits << 4) | lineBits));
+  body.push_back(static_cast<std::uint8_t>((fillBits << 4) | lineBits));
   appendShapeRecords(body, records_, fillBits, lineBits);
 
   tag_.clear();

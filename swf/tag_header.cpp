@@ -3,7 +3,7 @@
 #include <cassert>
 #include <limits>
 
-#include "swf/byte_writer.h"
+#include "support/byte_io.h"
 
 namespace swf {
 
@@ -12,11 +12,12 @@ void writeTagHeader(std::vector<std::uint8_t>& out, TagCode code, std::uint32_t 
       static_cast<std::uint16_t>(static_cast<std::uint16_t>(code) << kTagCodeShift);
   if (tagHeaderForm(code) == TagHeaderForm::kShort) {
     assert(bodyLength <= kMaxShortLength);
-    appendU16(out, static_cast<std::uint16_t>(codeBits | (bodyLength & kLongLengthMarker)));
+    support::appendLe16(out,
+                        static_cast<std::uint16_t>(codeBits | (bodyLength & kLongLengthMarker)));
     return;
   }
-  appendU16(out, longTagHeaderWord(code));
-  appendU32(out, bodyLength);
+  support::appendLe16(out, longTagHeaderWord(code));
+  support::appendLe32(out, bodyLength);
 }
 
 bool appendTag(std::vector<std::uint8_t>& out, TagCode code, std::span<const std::uint8_t> body) {
