@@ -11,8 +11,9 @@ namespace {
 // A frame as GIFs hold them: at most 256 colours (3-3-2 bits of a photo-like picture with some
 // noise, so neighbours often differ) or, with `flat`, large areas of a few colours. B, G, R, A
 // rows from the top.
-std::vector<uint8_t> GifLikeFrame(int width, int height, bool flat) {
-  std::vector<uint8_t> pixels(4 * static_cast<std::size_t>(width) * height);
+std::vector<uint8_t> gifLikeFrame(int width, int height, bool flat) {
+  std::vector<uint8_t> pixels(4 * static_cast<std::size_t>(width) *
+                              static_cast<std::size_t>(height));
   uint32_t seed = 12345;
   uint8_t* pixel = pixels.data();
   for (int y = 0; y < height; ++y) {
@@ -31,20 +32,20 @@ std::vector<uint8_t> GifLikeFrame(int width, int height, bool flat) {
 
 // A lossless frame of 1000 x 800 pixels; arguments: compression effort (0 fast, 1 small), flat
 // (1) or photo-like (0) content.
-void LosslessFrame(benchmark::State& state) {
+void losslessFrame(benchmark::State& state) {
   const swf::ZlibEffort effort =
-      state.range(0) == 0 ? swf::ZlibEffort::kFast : swf::ZlibEffort::kSmall;
-  const std::vector<uint8_t> pixels = GifLikeFrame(1000, 800, state.range(1) == 1);
+      state.range(0) == 0 ? swf::ZlibEffort::Fast : swf::ZlibEffort::Small;
+  const std::vector<uint8_t> pixels = gifLikeFrame(1000, 800, state.range(1) == 1);
   const swf::BgraPixels view{pixels.data(), 4000, 1000, 800};
   std::uint32_t bytes = 0;
   for (auto _ : state) {
-    const swf::SwfLosslessBitmap bitmap(1, view, swf::LosslessAlpha::kIgnore, effort);
+    const swf::SwfLosslessBitmap bitmap(1, view, swf::LosslessAlpha::Ignore, effort);
     bytes = bitmap.tagSize();
     benchmark::DoNotOptimize(bitmap.tagBytes().data());
   }
   state.counters["bytes"] = bytes;
   state.counters["MP/s"] = benchmark::Counter(0.8, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(LosslessFrame)->ArgsProduct({{1, 2, 4, 6}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(losslessFrame)->ArgsProduct({{1, 2, 4, 6}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 }  // namespace

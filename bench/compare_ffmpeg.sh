@@ -23,18 +23,7 @@ if [[ ! -f $gifs/noise-large.gif ]]; then
   /usr/bin/python3 bench/make_bench_gifs.py "$gifs"
 fi
 
-# Wall time of one command in seconds, its output discarded.
-seconds() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null
-  end=$(date +%s%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f\n", (b - a) / 1e9 }'
-}
-
-median() {
-  sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+source bench/timing.sh
 
 printf '%-14s %-9s %-10s %10s %10s %7s  %s\n' case size pixels quorvex ffmpeg ratio goal
 failed=0

@@ -25,17 +25,7 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-seconds() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null
-  end=$(date +%s%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f\n", (b - a) / 1e9 }'
-}
-
-median() {
-  sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+source bench/timing.sh
 
 printf '%-22s %-9s %9s %7s %12s\n' gif frames time ratio bytes
 failed=0

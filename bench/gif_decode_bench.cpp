@@ -20,7 +20,7 @@ constexpr int kWidth = 500;
 constexpr int kHeight = 400;
 constexpr int kFrames = 120;
 
-int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
+int writeToVector(GifFileType* gif, const GifByteType* data, int length) {
   auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
   out->insert(out->end(), data, data + length);
   return length;
@@ -29,7 +29,7 @@ int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
 // Smooth gradients and a moving wave plus seeded noise, mapped onto a 6 x 7 x 6 colour cube
 // and four greys (256 colours): the noise flips neighbouring pixels between cube cells the
 // way dithering does in GIFs made from photographs. Full frames, no transparency.
-std::vector<uint8_t> MakeAnimation() {
+std::vector<uint8_t> makeAnimation() {
   std::vector<GifColorType> colors;
   for (int r = 0; r < 6; ++r) {
     for (int g = 0; g < 7; ++g) {
@@ -46,7 +46,7 @@ std::vector<uint8_t> MakeAnimation() {
 
   std::vector<uint8_t> out;
   int status = 0;
-  GifFileType* gif = EGifOpen(&out, &WriteToVector, &status);
+  GifFileType* gif = EGifOpen(&out, &writeToVector, &status);
   ColorMapObject* map = GifMakeMapObject(256, colors.data());
   EGifSetGifVersion(gif, true);
   EGifPutScreenDesc(gif, kWidth, kHeight, 8, 0, map);
@@ -81,18 +81,18 @@ std::vector<uint8_t> MakeAnimation() {
   return out;
 }
 
-const std::vector<uint8_t>& Animation() {
-  static const std::vector<uint8_t> bytes = MakeAnimation();
+const std::vector<uint8_t>& animation() {
+  static const std::vector<uint8_t> bytes = makeAnimation();
   return bytes;
 }
 
 // "time/frame" is printed in seconds with a unit prefix (e.g. 1.45m = 1.45 ms); it follows
 // the CPU time unless the benchmark uses real time.
-void SetFrameTime(benchmark::State& state) {
+void setFrameTime(benchmark::State& state) {
   state.counters["time/frame"] = benchmark::Counter(
       kFrames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   state.counters["KiB/frame"] =
-      static_cast<double>(Animation().size()) / 1024.0 / static_cast<double>(kFrames);
+      static_cast<double>(animation().size()) / 1024.0 / static_cast<double>(kFrames);
 }
 
 struct MemorySource {
@@ -100,7 +100,7 @@ struct MemorySource {
   std::size_t position;
 };
 
-int ReadMemory(GifFileType* gif, GifByteType* buffer, int length) {
+int readMemory(GifFileType* gif, GifByteType* buffer, int length) {
   auto* source = static_cast<MemorySource*>(gif->UserData);
   const std::size_t count =
       std::min(source->bytes->size() - source->position, static_cast<std::size_t>(length));
@@ -110,27 +110,27 @@ int ReadMemory(GifFileType* gif, GifByteType* buffer, int length) {
 }
 
 // giflib: every frame's indices, de-interlaced, in its SavedImages.
-void GiflibSlurp(benchmark::State& state) {
-  const std::vector<uint8_t>& bytes = Animation();
+void giflibSlurp(benchmark::State& state) {
+  const std::vector<uint8_t>& bytes = animation();
   for (auto _ : state) {
     MemorySource source{&bytes, 0};
     int status = 0;
-    GifFileType* gif = DGifOpen(&source, &ReadMemory, &status);
+    GifFileType* gif = DGifOpen(&source, &readMemory, &status);
     if (DGifSlurp(gif) != GIF_OK || gif->ImageCount != kFrames) {
       state.SkipWithError("giflib failed");
     }
     benchmark::DoNotOptimize(gif->SavedImages[kFrames - 1].RasterBits[0]);
     DGifCloseFile(gif, &status);
   }
-  SetFrameTime(state);
+  setFrameTime(state);
 }
-BENCHMARK(GiflibSlurp)->Unit(benchmark::kMillisecond);
+BENCHMARK(giflibSlurp)->Unit(benchmark::kMillisecond);
 
 // Our LZW decoder alone, one thread, every frame into the same index buffer.
-void OurLzw(benchmark::State& state) {
-  const std::vector<uint8_t>& bytes = Animation();
+void ourLzw(benchmark::State& state) {
+  const std::vector<uint8_t>& bytes = animation();
   image::GifFile file;
-  if (!image::ParseGif(bytes, &file)) {
+  if (!image::parseGif(bytes, &file)) {
     state.SkipWithError("parse failed");
     return;
   }
@@ -138,25 +138,25 @@ void OurLzw(benchmark::State& state) {
   image::GifIndexBuffer indices;
   for (auto _ : state) {
     for (const image::GifFrame& frame : file.frames) {
-      decoder.Decode(bytes, frame, indices);
+      decoder.decode(bytes, frame, indices);
       benchmark::DoNotOptimize(indices.indices.data());
     }
   }
-  SetFrameTime(state);
+  setFrameTime(state);
 }
-BENCHMARK(OurLzw)->Unit(benchmark::kMillisecond);
+BENCHMARK(ourLzw)->Unit(benchmark::kMillisecond);
 
 // The whole streaming decode (parse, LZW, compositing into 32-bit canvases) with the given
 // number of worker threads; 0 decodes on the calling thread.
-void OurStream(benchmark::State& state) {
-  const std::vector<uint8_t>& bytes = Animation();
+void ourStream(benchmark::State& state) {
+  const std::vector<uint8_t>& bytes = animation();
   const int threads = static_cast<int>(state.range(0));
   for (auto _ : state) {
     int count = 0;
-    const image::ImageResult decoded = image::DecodeGifFrames(
+    const image::ImageResult decoded = image::decodeGifFrames(
         bytes, threads,
         [](int, const image::ImageBuffer& frame) {
-          benchmark::DoNotOptimize(frame.Pixels());
+          benchmark::DoNotOptimize(frame.pixels());
           return true;
         },
         &count);
@@ -164,8 +164,8 @@ void OurStream(benchmark::State& state) {
       state.SkipWithError("decode failed");
     }
   }
-  SetFrameTime(state);
+  setFrameTime(state);
 }
-BENCHMARK(OurStream)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ourStream)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 
 // A photo-like frame: smooth colour gradients with some seeded noise, so the encoder and the
 // resampler see neither flat areas nor pure noise. 32 bpp, opaque.
-image::ImageBuffer PhotoFrame(int width, int height) {
+image::ImageBuffer photoFrame(int width, int height) {
   image::ImageBuffer frame;
   if (!frame.Create(width, height, 32)) return frame;
   uint32_t seed = 12345;
@@ -35,15 +35,15 @@ image::ImageBuffer PhotoFrame(int width, int height) {
   return frame;
 }
 
-void SetPixelRate(benchmark::State& state, int width, int height) {
+void setPixelRate(benchmark::State& state, int width, int height) {
   state.counters["MP/s"] = benchmark::Counter(static_cast<double>(width) * height / 1e6,
                                               benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // The capture step's resize: a 500 x 400 frame to twice its size. Argument 1 gives the frame
 // transparent pixels, which take the premultiplied 16-bit path.
-void ResizeDouble(benchmark::State& state) {
-  image::ImageBuffer source = PhotoFrame(500, 400);
+void resizeDouble(benchmark::State& state) {
+  image::ImageBuffer source = photoFrame(500, 400);
   if (state.range(0) == 1) {
     for (int y = 0; y < 400; y += 2) {
       source.PixelAddress(y, y)[3] = 0;
@@ -53,17 +53,17 @@ void ResizeDouble(benchmark::State& state) {
   for (auto _ : state) {
     frame.CopyFrom(source);
     frame.Resize(1000, 800);
-    benchmark::DoNotOptimize(frame.Pixels());
+    benchmark::DoNotOptimize(frame.pixels());
   }
-  SetPixelRate(state, 1000, 800);
+  setPixelRate(state, 1000, 800);
 }
-BENCHMARK(ResizeDouble)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(resizeDouble)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The capture step's JPEG frame file at quality 80; arguments: width, height, bits per pixel.
-void JpegEncode(benchmark::State& state) {
+void jpegEncode(benchmark::State& state) {
   const int width = static_cast<int>(state.range(0));
   const int height = static_cast<int>(state.range(1));
-  image::ImageBuffer frame = PhotoFrame(width, height);
+  image::ImageBuffer frame = photoFrame(width, height);
   if (state.range(2) == 24) {
     image::ImageBuffer opaque;
     if (!opaque.Create(width, height, 24)) {
@@ -80,13 +80,13 @@ void JpegEncode(benchmark::State& state) {
   }
   std::vector<uint8_t> jpeg;
   for (auto _ : state) {
-    if (!image::EncodeJpeg(frame, 80, jpeg)) state.SkipWithError("encoding failed");
+    if (!image::encodeJpeg(frame, 80, jpeg)) state.SkipWithError("encoding failed");
     benchmark::DoNotOptimize(jpeg.data());
   }
-  SetPixelRate(state, width, height);
+  setPixelRate(state, width, height);
   state.counters["bytes"] = static_cast<double>(jpeg.size());
 }
-BENCHMARK(JpegEncode)
+BENCHMARK(jpegEncode)
     ->Args({500, 400, 32})
     ->Args({1000, 800, 32})
     ->Args({500, 400, 24})
@@ -95,17 +95,17 @@ BENCHMARK(JpegEncode)
 
 // The converter's frame encoding: a 500 x 400 frame to a 1000 x 800 JPEG at quality 80 in one
 // step (Y, Cb, Cr planes resampled at their own sizes); compare ResizeDouble + JpegEncode.
-void EncodeResizedDouble(benchmark::State& state) {
-  const image::ImageBuffer frame = PhotoFrame(500, 400);
+void encodeResizedDouble(benchmark::State& state) {
+  const image::ImageBuffer frame = photoFrame(500, 400);
   std::vector<uint8_t> jpeg;
   for (auto _ : state) {
-    if (!image::EncodeResizedJpeg(frame, 1000, 800, 80, jpeg)) {
+    if (!image::encodeResizedJpeg(frame, 1000, 800, 80, jpeg)) {
       state.SkipWithError("encoding failed");
     }
     benchmark::DoNotOptimize(jpeg.data());
   }
-  SetPixelRate(state, 1000, 800);
+  setPixelRate(state, 1000, 800);
 }
-BENCHMARK(EncodeResizedDouble)->Unit(benchmark::kMillisecond);
+BENCHMARK(encodeResizedDouble)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -36,21 +36,21 @@ struct SizeOption {
 };
 constexpr SizeOption kSizes[] = {{"original", OriginalSizeOption}, {"double", DoubleSizeOption}};
 
-void SetPeakRss(benchmark::State& state) {
+void setPeakRss(benchmark::State& state) {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-void WaitUntilStopped(const gui::CMainDialog& window) {
-  while (window.State() != State::Stopped) {
+void waitUntilStopped(const gui::CMainDialog& window) {
+  while (window.windowState() != State::Stopped) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
   }
 }
 
 // A shown window with `gif` chosen in its open dialog and `folder` as its output folder.
-std::unique_ptr<gui::CMainDialog> OpenWindow(const QString& gif, const QString& folder) {
-  gui::UiHooks& hooks = gui::Hooks();
+std::unique_ptr<gui::CMainDialog> openWindow(const QString& gif, const QString& folder) {
+  gui::UiHooks& hooks = gui::uiHooks();
   hooks.chooseGifFile = [gif](QWidget*) { return std::optional<QString>(gif); };
   hooks.chooseDirectory = [folder](QWidget*, const QString&) {
     return std::optional<QString>(folder);
@@ -62,39 +62,39 @@ std::unique_ptr<gui::CMainDialog> OpenWindow(const QString& gif, const QString& 
   window->show();
   window->OnCommand(BrowseOutputButton);
   window->OnCommand(OpenFileButton);
-  WaitUntilStopped(*window);
+  waitUntilStopped(*window);
   return window;
 }
 
-void Open(benchmark::State& state, const QString& gif) {
+void open(benchmark::State& state, const QString& gif) {
   QTemporaryDir out;
-  for (auto _ : state) OpenWindow(gif, out.path());
-  SetPeakRss(state);
+  for (auto _ : state) openWindow(gif, out.path());
+  setPeakRss(state);
 }
 
-void Window(benchmark::State& state, const QString& gif, SizeOption size) {
+void window(benchmark::State& state, const QString& gif, SizeOption size) {
   QTemporaryDir out;
-  const std::unique_ptr<gui::CMainDialog> window = OpenWindow(gif, out.path());
+  const std::unique_ptr<gui::CMainDialog> window = openWindow(gif, out.path());
   qobject_cast<QAbstractButton*>(window->item(size.id))->click();
   for (auto _ : state) {
     window->OnCommand(ConvertButton);
-    WaitUntilStopped(*window);
+    waitUntilStopped(*window);
   }
-  SetPeakRss(state);
+  setPeakRss(state);
 }
 
-void Streaming(benchmark::State& state, const QString& gif, SizeOption size) {
+void streaming(benchmark::State& state, const QString& gif, SizeOption size) {
   QTemporaryDir out;
-  const std::unique_ptr<gui::CMainDialog> window = OpenWindow(gif, out.path());
+  const std::unique_ptr<gui::CMainDialog> window = openWindow(gif, out.path());
   qobject_cast<QAbstractButton*>(window->item(size.id))->click();
   core::ConvertRequest request;
   request.gifPath = gif.toStdString();
   request.settings = window->settings();
   request.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   for (auto _ : state) {
-    if (!core::ConvertGif(request, {}).status) state.SkipWithError("the conversion failed");
+    if (!core::convertGif(request, {}).status) state.SkipWithError("the conversion failed");
   }
-  SetPeakRss(state);
+  setPeakRss(state);
 }
 
 }  // namespace
@@ -109,12 +109,12 @@ int main(int argc, char** argv) {
   for (const QFileInfo& file : gifs) {
     const QString gif = file.absoluteFilePath();
     const std::string name = file.completeBaseName().toStdString();
-    benchmark::RegisterBenchmark(("Open/" + name).c_str(), Open, gif)
+    benchmark::RegisterBenchmark(("Open/" + name).c_str(), open, gif)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     for (const SizeOption& size : kSizes) {
       using Run = void (*)(benchmark::State&, const QString&, SizeOption);
-      const std::pair<std::string, Run> runs[] = {{"Window/", Window}, {"Streaming/", Streaming}};
+      const std::pair<std::string, Run> runs[] = {{"Window/", window}, {"Streaming/", streaming}};
       for (const auto& [kind, run] : runs) {
         benchmark::RegisterBenchmark((kind + name + "/" + size.name).c_str(), run, gif, size)
             ->Unit(benchmark::kMillisecond)

@@ -13,7 +13,7 @@ namespace {
 
 // An export holds every frame's file open until the last one is written; the soft limit on open
 // files (often 1024) goes up to what the system allows.
-void AllowAllOpenFiles() {
+void allowAllOpenFiles() {
   rlimit limit{};
   if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
     limit.rlim_cur = limit.rlim_max;
@@ -27,12 +27,12 @@ int main(int argc, char** argv) {
   const unsigned cores = std::thread::hardware_concurrency();
   const int defaultJobs =
       cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, cli::kMaxJobs));
-  const cli::ParseResult parsed = cli::ParseCommandLine(argc, argv, defaultJobs);
+  const cli::ParseResult parsed = cli::parseCommandLine(argc, argv, defaultJobs);
   if (!parsed.run) {
     std::fputs(parsed.output.c_str(), parsed.exitCode == 0 ? stdout : stderr);
     return parsed.exitCode;
   }
-  support::RemoveTempFilesOnSignals();
-  AllowAllOpenFiles();
-  return cli::RunConversions(parsed.options, stdout, stderr, ::isatty(STDERR_FILENO) == 1);
+  support::removeTempFilesOnSignals();
+  allowAllOpenFiles();
+  return cli::runConversions(parsed.options, stdout, stderr, ::isatty(STDERR_FILENO) == 1);
 }

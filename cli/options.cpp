@@ -20,14 +20,14 @@ constexpr const char* kSizeHelp =
     "WxH pixels (W 1..1600, H 1..1400)";
 
 // Decimal digits only, no sign, no spaces; false when empty or out of int range.
-bool ParseDecimal(std::string_view text, int& value) {
+bool parseDecimal(std::string_view text, int& value) {
   if (text.empty() || text.front() < '0' || text.front() > '9') return false;
   const char* end = text.data() + text.size();
   const auto [stop, code] = std::from_chars(text.data(), end, value);
   return code == std::errc() && stop == end;
 }
 
-std::string WithTrailingSlash(std::string directory) {
+std::string withTrailingSlash(std::string directory) {
   if (directory.empty()) return "./";
   if (directory.back() != '/') directory += '/';
   return directory;
@@ -39,7 +39,7 @@ support::Status refused(std::string sentence) {
 
 }  // namespace
 
-support::Status ParseSizeOption(const std::string& text, SizeChoice& size) {
+support::Status parseSizeOption(const std::string& text, SizeChoice& size) {
   static const std::pair<const char*, core::SizeMode> kNames[] = {
       {"half", core::SizeMode::HalfSize},
       {"original", core::SizeMode::ActualSize},
@@ -54,18 +54,18 @@ support::Status ParseSizeOption(const std::string& text, SizeChoice& size) {
   const std::size_t cross = text.find('x');
   int width = 0;
   int height = 0;
-  if (cross == std::string::npos || !ParseDecimal(std::string_view(text).substr(0, cross), width) ||
-      !ParseDecimal(std::string_view(text).substr(cross + 1), height)) {
+  if (cross == std::string::npos || !parseDecimal(std::string_view(text).substr(0, cross), width) ||
+      !parseDecimal(std::string_view(text).substr(cross + 1), height)) {
     return refused("size '" + text + "' is not half, original, double, triple or WxH");
   }
-  if (const support::Status problem = core::CheckCustomSize(width, height); !problem) {
+  if (const support::Status problem = core::checkCustomSize(width, height); !problem) {
     return refused("size " + text + ": " + problem.message());
   }
   size = SizeChoice{core::SizeMode::CustomSize, width, height};
   return {};
 }
 
-support::Status ParseMemorySize(const std::string& text, uint64_t& bytes) {
+support::Status parseMemorySize(const std::string& text, uint64_t& bytes) {
   std::size_t digits = 0;
   while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
   std::string unit = text.substr(digits);
@@ -89,7 +89,7 @@ support::Status ParseMemorySize(const std::string& text, uint64_t& bytes) {
   return {};
 }
 
-support::Status ParseColor(const std::string& text, core::RgbColor& color) {
+support::Status parseColor(const std::string& text, core::RgbColor& color) {
   const std::string_view digits = std::string_view(text).substr(text.starts_with('#') ? 1 : 0);
   uint32_t value = 0;
   const char* end = digits.data() + digits.size();
@@ -106,7 +106,7 @@ support::Status ParseColor(const std::string& text, core::RgbColor& color) {
   return {};
 }
 
-ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs) {
+ParseResult parseCommandLine(int argc, const char* const* argv, int defaultJobs) {
   ParseResult result;
   Options& options = result.options;
   options.jobs = defaultJobs;
@@ -202,7 +202,7 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
     result.output = "quorvex-convert: " + message + "\nRun with --help for more information.\n";
     return result;
   };
-  if (const support::Status size = ParseSizeOption(sizeText, options.size); !size) {
+  if (const support::Status size = parseSizeOption(sizeText, options.size); !size) {
     return usageError("--size: " + size.message());
   }
   for (const CLI::Option* option : pictureOptions) {
@@ -211,7 +211,7 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
     }
   }
   if (!backgroundText.empty()) {
-    if (const support::Status color = ParseColor(backgroundText, options.background); !color) {
+    if (const support::Status color = parseColor(backgroundText, options.background); !color) {
       return usageError("--background: " + color.message());
     }
   }
@@ -219,7 +219,7 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
   if (framesText == "auto") options.frameFormat = core::FrameFormat::Auto;
   if (filterText == "nearest") options.scaleFilter = image::ResizeFilter::Nearest;
   if (!memoryText.empty()) {
-    if (const support::Status memory = ParseMemorySize(memoryText, options.memoryLimit); !memory) {
+    if (const support::Status memory = parseMemorySize(memoryText, options.memoryLimit); !memory) {
       return usageError("--memory-limit: " + memory.message());
     }
   }
@@ -230,7 +230,7 @@ ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs)
   if (options.gifTiming && rate->count() > 0) {
     return usageError("--fps cannot be used with --timing gif: the GIF's delays set the rate");
   }
-  options.outputDirectory = WithTrailingSlash(outputDirectory);
+  options.outputDirectory = withTrailingSlash(outputDirectory);
   if (exportText == "bmp") options.exportFormat = ExportFormat::Bmp;
   if (exportText == "tga") options.exportFormat = ExportFormat::Tga;
   result.run = true;

@@ -55,19 +55,19 @@ inline constexpr const char* kVersionText = "quorvex-convert 1.0";
 
 // Parses "half", "original", "double", "triple" or "WxH" (W 1..1600, H 1..1400, decimal). Fails
 // (Refused, with a sentence) for anything else.
-support::Status ParseSizeOption(const std::string& text, SizeChoice& size);
+support::Status parseSizeOption(const std::string& text, SizeChoice& size);
 
 // Parses a memory size: a positive decimal number of bytes, or of KiB, MiB, GiB or TiB with the
 // suffix K, M, G or T (either case, "iB" or "B" may follow: "512M", "2GiB", "1g"). Fails
 // (Refused, with a sentence) for anything else.
-support::Status ParseMemorySize(const std::string& text, uint64_t& bytes);
+support::Status parseMemorySize(const std::string& text, uint64_t& bytes);
 
 // Parses a colour written as six hexadecimal digits RRGGBB, with or without a leading '#'
 // ("00FF00", "#ff8000"). Fails (Refused, with a sentence) for anything else.
-support::Status ParseColor(const std::string& text, core::RgbColor& color);
+support::Status parseColor(const std::string& text, core::RgbColor& color);
 
 // Reads argv. `defaultJobs` is the --jobs value when none is given. Never throws; every usage
 // error comes back as exitCode 2 with a message naming the option.
-ParseResult ParseCommandLine(int argc, const char* const* argv, int defaultJobs);
+ParseResult parseCommandLine(int argc, const char* const* argv, int defaultJobs);
 
 }  // namespace cli

@@ -9,7 +9,7 @@ constexpr int kCells = 30;
 
 }  // namespace
 
-std::string FormatProgress(const std::string& label, int done, int total) {
+std::string formatProgress(const std::string& label, int done, int total) {
   const int clamped = std::clamp(done, 0, std::max(total, 0));
   const int filled =
       total < 1 ? 0 : static_cast<int>(static_cast<long long>(clamped) * kCells / total);
@@ -18,16 +18,16 @@ std::string FormatProgress(const std::string& label, int done, int total) {
          "/" + std::to_string(total);
 }
 
-void ProgressBar::Update(const std::string& label, int done, int total) {
+void ProgressBar::update(const std::string& label, int done, int total) {
   if (!m_enabled) return;
-  std::string text = FormatProgress(label, done, total);
+  std::string text = formatProgress(label, done, total);
   if (text == m_shown) return;
   std::fprintf(m_stream, "\r%s\033[K", text.c_str());
   std::fflush(m_stream);
   m_shown = std::move(text);
 }
 
-void ProgressBar::Clear() {
+void ProgressBar::clear() {
   if (!m_enabled || m_shown.empty()) return;
   std::fputs("\r\033[K", m_stream);
   std::fflush(m_stream);

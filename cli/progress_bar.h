@@ -13,10 +13,10 @@ class ProgressBar {
   ProgressBar(std::FILE* stream, bool enabled) : m_stream(stream), m_enabled(enabled) {}
 
   // Draws the bar for `label` at done of total frames; redraws only when the text changes.
-  void Update(const std::string& label, int done, int total);
+  void update(const std::string& label, int done, int total);
 
   // Erases the bar's line, so that the next message starts on a clean line.
-  void Clear();
+  void clear();
 
  private:
   std::FILE* m_stream;
@@ -26,6 +26,6 @@ class ProgressBar {
 
 // The bar's text without the carriage return: label, 30 cells of '#' and '-', and done/total.
 // "a.gif [###############---------------] 5/10". A total below 1 shows an empty bar.
-std::string FormatProgress(const std::string& label, int done, int total);
+std::string formatProgress(const std::string& label, int done, int total);
 
 }  // namespace cli

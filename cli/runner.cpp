@@ -17,7 +17,7 @@
 namespace cli {
 namespace {
 
-const char* SizeName(core::SizeMode mode) {
+const char* sizeName(core::SizeMode mode) {
   switch (mode) {
     case core::SizeMode::HalfSize:
       return "half";
@@ -34,19 +34,19 @@ const char* SizeName(core::SizeMode mode) {
 }
 
 // The movie size for this GIF, or a sentence naming the limit it breaks.
-support::Status MovieSize(const SizeChoice& choice, const image::GifInfo& gif, int& width,
+support::Status movieSize(const SizeChoice& choice, const image::GifInfo& gif, int& width,
                           int& height) {
   if (choice.mode == core::SizeMode::CustomSize) {
     width = choice.width;
     height = choice.height;
     return {};
   }
-  const auto size = core::SizeForOption(choice.mode, gif.width, gif.height);
+  const auto size = core::sizeForOption(choice.mode, gif.width, gif.height);
   const support::Status problem =
-      size ? core::CheckMovieSize(size->first, size->second)
+      size ? core::checkMovieSize(size->first, size->second)
            : support::Status{support::Failure::Refused, "the size does not fit an int"};
   if (!problem) {
-    return {support::Failure::Refused, std::string(SizeName(choice.mode)) + " size of " +
+    return {support::Failure::Refused, std::string(sizeName(choice.mode)) + " size of " +
                                            std::to_string(gif.width) + "x" +
                                            std::to_string(gif.height) + ": " + problem.message()};
   }
@@ -61,31 +61,31 @@ class Runner {
       : m_options(options), m_out(out), m_err(err), m_bar(err, showProgress && !options.quiet) {}
 
   // Converts one file; memory running out fails this file only.
-  bool Convert(const std::string& path) {
+  bool convert(const std::string& path) {
     try {
-      return ConvertFile(path);
+      return convertFile(path);
     } catch (const std::bad_alloc&) {
-      return Fail(path + ": out of memory");
+      return fail(path + ": out of memory");
     }
   }
 
  private:
-  bool ConvertFile(const std::string& path) {
+  bool convertFile(const std::string& path) {
     const auto start = std::chrono::steady_clock::now();
     core::GifSource source;
-    if (const support::Status opened = source.Open(path, {}); !opened) {
-      return Fail(opened.message());
+    if (const support::Status opened = source.open(path, {}); !opened) {
+      return fail(opened.message());
     }
     const image::GifInfo& gif = source.summary();
     if (gif.truncated) {
       // Browsers show the complete frames of a cut file; so does the movie, but the user hears
       // about the loss.
-      Warn(path + ": the file ends early; only its " + std::to_string(gif.frameCount) +
+      warn(path + ": the file ends early; only its " + std::to_string(gif.frameCount) +
            " complete frames are used");
     }
 
     const std::string label = support::GetBaseName(path);
-    auto progress = [this, &label](int done, int total) { m_bar.Update(label, done, total); };
+    auto progress = [this, &label](int done, int total) { m_bar.update(label, done, total); };
     std::string target;
     std::string detail;
     if (m_options.exportFormat == ExportFormat::Movie) {
@@ -107,20 +107,25 @@ class Runner {
       request.settings.gifTiming = m_options.gifTiming;
       request.settings.compress = m_options.compress;
       if (const support::Status sized =
-              MovieSize(m_options.size, gif, request.settings.width, request.settings.height);
+              movieSize(m_options.size, gif, request.settings.width, request.settings.height);
           !sized) {
-        return Fail(path + ": " + sized.message());
+        return fail(path + ": " + sized.message());
       }
-      target = core::MoviePath(m_options.outputDirectory, path);
-      if (const support::Status claimed = Claim(target, path); !claimed) {
-        return Fail(path + ": " + claimed.message());
+      target = core::moviePath(m_options.outputDirectory, path);
+      if (const support::Status claimed = claim(target, path); !claimed) {
+        return fail(path + ": " + claimed.message());
       }
-      const core::MovieResult result = core::ConvertGif(request, progress);
-      m_bar.Clear();
-      if (!result.status) return Fail(path + ": " + result.status.message());
-      for (const std::string& warning : result.warnings) Warn(path + ": " + warning);
+      const core::MovieResult result = core::convertGif(request, progress);
+      m_bar.clear();
+      if (!result.status) return fail(path + ": " + result.status.message());
+      for (const std::string& warning : result.warnings) {
+        std::string line = path;
+        line += ": ";
+        line += warning;
+        warn(line);
+      }
       if (result.jobs < request.jobs) {
-        Warn(path + ": converted on " + std::to_string(result.jobs) + " of " +
+        warn(path + ": converted on " + std::to_string(result.jobs) + " of " +
              std::to_string(request.jobs) + " jobs to stay within the memory limit");
       }
       detail = std::to_string(request.settings.width) + "x" +
@@ -131,13 +136,13 @@ class Runner {
       request.source = &source;
       request.outputDirectory = m_options.outputDirectory;
       request.extension = m_options.exportFormat == ExportFormat::Bmp ? ".bmp" : ".tga";
-      target = core::SequenceFramePath(request.outputDirectory, path, 0, request.extension);
-      if (const support::Status claimed = Claim(target, path); !claimed) {
-        return Fail(path + ": " + claimed.message());
+      target = core::sequenceFramePath(request.outputDirectory, path, 0, request.extension);
+      if (const support::Status claimed = claim(target, path); !claimed) {
+        return fail(path + ": " + claimed.message());
       }
-      const core::ExportResult result = core::ExportGifSequence(request, progress);
-      m_bar.Clear();
-      if (!result.status) return Fail(path + ": " + result.status.message());
+      const core::ExportResult result = core::exportGifSequence(request, progress);
+      m_bar.clear();
+      if (!result.status) return fail(path + ": " + result.status.message());
       detail = std::to_string(gif.width) + "x" + std::to_string(gif.height) + ", " +
                result.firstPath + " .. " + support::GetBaseName(result.lastPath) +
                request.extension;
@@ -153,20 +158,20 @@ class Runner {
 
   // Two inputs with the same base name would write the same output; the later one is refused
   // rather than silently replacing what the earlier one wrote in this run.
-  support::Status Claim(const std::string& target, const std::string& path) {
+  support::Status claim(const std::string& target, const std::string& path) {
     const auto [entry, added] = m_claimed.emplace(target, path);
     if (added) return {};
     return {support::Failure::Refused,
             "its output " + target + " was already written for " + entry->second};
   }
 
-  void Warn(const std::string& message) {
+  void warn(const std::string& message) {
     std::fprintf(m_err, "quorvex-convert: warning: %s\n", message.c_str());
     std::fflush(m_err);
   }
 
-  bool Fail(const std::string& message) {
-    m_bar.Clear();
+  bool fail(const std::string& message) {
+    m_bar.clear();
     std::fprintf(m_err, "quorvex-convert: %s\n", message.c_str());
     std::fflush(m_err);
     return false;
@@ -181,11 +186,11 @@ class Runner {
 
 }  // namespace
 
-int RunConversions(const Options& options, std::FILE* out, std::FILE* err, bool showProgress) {
+int runConversions(const Options& options, std::FILE* out, std::FILE* err, bool showProgress) {
   Runner runner(options, out, err, showProgress);
   bool allConverted = true;
   for (const std::string& path : options.inputs) {
-    if (!runner.Convert(path)) allConverted = false;
+    if (!runner.convert(path)) allConverted = false;
   }
   return allConverted ? 0 : 1;
 }

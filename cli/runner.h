@@ -10,6 +10,6 @@ namespace cli {
 // (each naming the file) to `err`, the progress bar to `err` when `showProgress`. A failing
 // file leaves nothing behind and does not stop the others. Returns the exit status: 0 when
 // every file succeeded, 1 otherwise.
-int RunConversions(const Options& options, std::FILE* out, std::FILE* err, bool showProgress);
+int runConversions(const Options& options, std::FILE* out, std::FILE* err, bool showProgress);
 
 }  // namespace cli

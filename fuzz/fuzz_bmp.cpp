@@ -5,6 +5,6 @@
 #include "image/bmp_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  image::fuzz::DecodeAndReencode<image::BmpCodec>(data, size);
+  image::fuzz::decodeAndReencode<image::BmpCodec>(data, size);
   return 0;
 }

@@ -20,10 +20,10 @@ constexpr std::uint64_t kMaxDecodedBytes = std::uint64_t{8} << 20;
 // Re-encoding quantises with libimagequant; it is kept to small pictures for speed.
 constexpr std::size_t kMaxReencodeBytes = std::size_t{1} << 20;
 
-std::uint64_t Hash(const image::ImageBuffer& frame) {
+std::uint64_t hash(const image::ImageBuffer& frame) {
   std::uint64_t hash = 14695981039346656037ull;
-  const uint8_t* p = frame.Pixels();
-  const std::size_t size = frame.PixelBytes();
+  const uint8_t* p = frame.pixels();
+  const std::size_t size = frame.pixelBytes();
   for (std::size_t i = 0; i < size; i += 8) {
     std::uint64_t word = 0;
     std::memcpy(&word, p + i, std::min<std::size_t>(8, size - i));
@@ -37,7 +37,7 @@ std::uint64_t Hash(const image::ImageBuffer& frame) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> bytes(data, size);
   image::GifInfo info;
-  if (!image::ReadGifInfo(bytes, &info)) {
+  if (!image::readGifInfo(bytes, &info)) {
     image::GifCodec codec;
     image::ImageSequence frames;
     if (codec.LoadMemory(bytes, frames)) {
@@ -53,20 +53,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::vector<std::uint64_t> hashes;
   int inlineCount = 0;
-  const image::ImageResult inlineResult = image::DecodeGifFrames(
+  const image::ImageResult inlineResult = image::decodeGifFrames(
       bytes, 0,
       [&](int, const image::ImageBuffer& frame) {
-        hashes.push_back(Hash(frame));
+        hashes.push_back(hash(frame));
         return true;
       },
       &inlineCount);
 
   int threadedCount = 0;
-  const image::ImageResult threadedResult = image::DecodeGifFrames(
+  const image::ImageResult threadedResult = image::decodeGifFrames(
       bytes, 2,
       [&](int index, const image::ImageBuffer& frame) {
         if (static_cast<std::size_t>(index) >= hashes.size() ||
-            hashes[static_cast<std::size_t>(index)] != Hash(frame)) {
+            hashes[static_cast<std::size_t>(index)] != hash(frame)) {
           __builtin_trap();
         }
         return true;
@@ -81,9 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (static_cast<bool>(codec.LoadMemory(bytes, frames)) != static_cast<bool>(inlineResult)) {
     __builtin_trap();
   }
-  if (frames.Count() > 0 && frames.At(0)->PixelBytes() <= kMaxReencodeBytes) {
+  if (frames.Count() > 0 && frames.At(0)->pixelBytes() <= kMaxReencodeBytes) {
     std::vector<uint8_t> encoded;
-    if (!codec.SaveMemory({frames.At(0)}, image::ImageOptions{}, encoded)) {
+    if (!codec.saveMemory({frames.At(0)}, image::ImageOptions{}, encoded)) {
       __builtin_trap();
     }
   }

@@ -14,7 +14,7 @@ namespace image::fuzz {
 // codec. Re-encoding is skipped for pictures above 64 MiB: a 16384-pixel-wide BMP header is a
 // valid file, and writing it out would spend the time budget without reaching new code.
 template <typename Codec>
-void DecodeAndReencode(const uint8_t* data, std::size_t size) {
+void decodeAndReencode(const uint8_t* data, std::size_t size) {
   constexpr std::size_t kMaxReencodeBytes = std::size_t{64} << 20;
   Codec codec;
   ImageSequence frames;
@@ -23,12 +23,12 @@ void DecodeAndReencode(const uint8_t* data, std::size_t size) {
   }
   for (int i = 0; i < frames.Count(); ++i) {
     const ImageBuffer* frame = frames.At(i);
-    if (frame->PixelBytes() > kMaxReencodeBytes) {
+    if (frame->pixelBytes() > kMaxReencodeBytes) {
       continue;
     }
     std::vector<uint8_t> encoded;
     // Refusing to encode is an answer too; only a crash or a sanitizer report fails.
-    static_cast<void>(codec.SaveMemory({frame}, ImageOptions{}, encoded));
+    static_cast<void>(codec.saveMemory({frame}, ImageOptions{}, encoded));
   }
 }
 

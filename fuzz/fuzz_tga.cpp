@@ -5,6 +5,6 @@
 #include "image/tga_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  image::fuzz::DecodeAndReencode<image::TgaCodec>(data, size);
+  image::fuzz::decodeAndReencode<image::TgaCodec>(data, size);
   return 0;
 }

@@ -16,7 +16,7 @@ constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 constexpr std::size_t kMasksSize = 12;
 
-BitmapInfoHeader ReadInfoHeader(std::span<const uint8_t> bytes) {
+BitmapInfoHeader readInfoHeader(std::span<const uint8_t> bytes) {
   const std::size_t at = kFileHeaderSize;
   BitmapInfoHeader header;
   header.biSize = support::readLe32(bytes, at);
@@ -50,7 +50,7 @@ ImageResult BmpCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
   if (offBits >= bytes.size() || bytes.size() < kHeadersSize) {
     return ImageError::Truncated;
   }
-  const BitmapInfoHeader header = ReadInfoHeader(bytes);
+  const BitmapInfoHeader header = readInfoHeader(bytes);
   // Smaller headers (the 12-byte OS/2 core header) lay their fields out differently.
   if (header.biSize < kInfoHeaderSize) {
     return ImageError::Corrupt;
@@ -87,9 +87,9 @@ ImageResult BmpCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
     }
     picture->SetPalette(0, static_cast<int>(count), palette.data());
   }
-  const std::size_t pixelBytes = std::min(picture->PixelBytes(), bytes.size() - offBits);
-  std::memcpy(picture->Pixels(), bytes.data() + offBits, pixelBytes);
-  decoded.Append(std::move(picture));
+  const std::size_t pixelBytes = std::min(picture->pixelBytes(), bytes.size() - offBits);
+  std::memcpy(picture->pixels(), bytes.data() + offBits, pixelBytes);
+  decoded.append(std::move(picture));
   return {};
 }
 
@@ -113,12 +113,12 @@ ImageResult BmpCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /
   std::size_t extra = 0;
   if (depth <= 8) {
     extra = 4 * (std::size_t{1} << depth);
-  } else if (picture.Header().biCompression == kBiBitfields) {
+  } else if (picture.header().biCompression == kBiBitfields) {
     extra = kMasksSize;
   }
   const std::size_t offBits = kHeadersSize + extra;
   std::size_t fileSize = 0;
-  if (!checkedAdd(offBits, picture.PixelBytes(), fileSize) ||
+  if (!checkedAdd(offBits, picture.pixelBytes(), fileSize) ||
       fileSize > std::numeric_limits<uint32_t>::max()) {
     return ImageError::TooLarge;
   }
@@ -131,7 +131,7 @@ ImageResult BmpCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /
   support::appendLe32(out, static_cast<uint32_t>(offBits));
   const auto infoEnd = info.begin() + static_cast<std::ptrdiff_t>(kInfoHeaderSize + extra);
   out.insert(out.end(), info.begin(), infoEnd);
-  out.insert(out.end(), picture.Pixels(), picture.Pixels() + picture.PixelBytes());
+  out.insert(out.end(), picture.pixels(), picture.pixels() + picture.pixelBytes());
   return {};
 }
 

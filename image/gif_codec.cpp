@@ -9,7 +9,7 @@
 
 namespace image {
 
-ImageResult DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file,
+ImageResult decodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file,
                               ImageSequence& decoded, const std::atomic<bool>* cancelled) {
   const auto frameCount = static_cast<std::uint64_t>(file.frames.size());
   const std::uint64_t frameBytes =
@@ -23,7 +23,7 @@ ImageResult DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& fil
   ImageSequence frames;
   bool copied = true;
   bool stopped = false;
-  const ImageResult result = DecodeParsedGif(
+  ImageResult result = decodeParsedGif(
       bytes, file, threads,
       [&](int, const ImageBuffer& frame) {
         if (cancelled != nullptr && cancelled->load()) {
@@ -36,26 +36,26 @@ ImageResult DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& fil
           copied = false;
           return false;
         }
-        frames.Append(std::move(copy));
+        frames.append(std::move(copy));
         return true;
       },
       nullptr);
   if (stopped) return ImageError::Cancelled;
   if (!result) return result;
   if (!copied) return ImageError::OutOfMemory;
-  decoded.AppendAll(frames);
+  decoded.appendAll(frames);
   return {};
 }
 
 ImageResult GifCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
   GifFile file;
-  if (ImageResult parsed = ParseGif(bytes, &file); !parsed) return parsed;
-  return DecodeGifSequence(bytes, file, decoded, nullptr);
+  if (ImageResult parsed = parseGif(bytes, &file); !parsed) return parsed;
+  return decodeGifSequence(bytes, file, decoded, nullptr);
 }
 
 ImageResult GifCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& /*options*/,
                                std::vector<uint8_t>& out) {
-  return EncodeGif(picture, out);
+  return encodeGif(picture, out);
 }
 
 }  // namespace image

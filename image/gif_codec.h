@@ -30,7 +30,7 @@ class GifCodec final : public ImageCodec {
 // does and appends them to `decoded`. `cancelled` (may be null) is read before each frame is
 // kept; once it is true the decode stops. Fails, `decoded` unchanged, when cancelled
 // (Cancelled) or when the frames do not decode (Corrupt, TooLarge, OutOfMemory).
-ImageResult DecodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file,
+ImageResult decodeGifSequence(std::span<const uint8_t> bytes, const GifFile& file,
                               ImageSequence& decoded, const std::atomic<bool>* cancelled);
 
 }  // namespace image

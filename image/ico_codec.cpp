@@ -154,7 +154,7 @@ ImageResult toBgra(const ImageBuffer& source, ImageBuffer& target) {
   }
   const RowConverter rows(source);
   for (int y = 0; y < source.Height(); ++y) {
-    rows.ToBgra(y, target.RowPointer(y));
+    rows.toBgra(y, target.RowPointer(y));
   }
   return {};
 }
@@ -203,7 +203,7 @@ std::size_t pngPixelCount(std::span<const uint8_t> data) {
 // the file's frames and is checked before anything is decoded.
 ImageResult decodeEntry(std::span<const uint8_t> data, std::size_t& totalBytes,
                         ImageBuffer& frame) {
-  const bool isPng = HasPngSignature(data);
+  const bool isPng = hasPngSignature(data);
   DibLayout dib;
   std::size_t pixels = 0;
   if (isPng) {
@@ -270,7 +270,7 @@ ImageResult IcoCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
         !result) {
       return result;
     }
-    decoded.Append(std::move(frame));
+    decoded.append(std::move(frame));
   }
   return {};
 }

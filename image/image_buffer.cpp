@@ -16,7 +16,7 @@
 namespace image {
 namespace {
 
-bool IsSupportedDepth(int bitsPerPixel) {
+bool isSupportedDepth(int bitsPerPixel) {
   switch (bitsPerPixel) {
     case 1:
     case 4:
@@ -30,7 +30,7 @@ bool IsSupportedDepth(int bitsPerPixel) {
   }
 }
 
-int PaletteSize(int bitsPerPixel) { return bitsPerPixel <= 8 ? 1 << bitsPerPixel : 0; }
+int paletteSize(int bitsPerPixel) { return bitsPerPixel <= 8 ? 1 << bitsPerPixel : 0; }
 
 }  // namespace
 
@@ -51,7 +51,7 @@ ImageResult ImageBuffer::CreateFromHeader(const BitmapInfoHeader& header, const 
   }
   const int depth = header.biBitCount;
   if ((header.biCompression != kBiRgb && header.biCompression != kBiBitfields) ||
-      !IsSupportedDepth(depth)) {
+      !isSupportedDepth(depth)) {
     return ImageError::UnsupportedDepth;
   }
   // Stride = ((width * bpp + 31) / 32) * 4, computed without overflow.
@@ -70,7 +70,7 @@ ImageResult ImageBuffer::CreateFromHeader(const BitmapInfoHeader& header, const 
   try {
     fresh.m_pixels.assign(total, 0);
     fresh.m_rows.resize(static_cast<std::size_t>(header.biHeight));
-    fresh.m_palette.resize(static_cast<std::size_t>(PaletteSize(depth)));
+    fresh.m_palette.resize(static_cast<std::size_t>(paletteSize(depth)));
   } catch (const std::bad_alloc&) {
     return ImageError::OutOfMemory;
   }
@@ -86,18 +86,18 @@ ImageResult ImageBuffer::CreateFromHeader(const BitmapInfoHeader& header, const 
   }
   // Grey ramp: step 255 / (n - 1) gives 255 at 1 bpp, 17 at 4 bpp and 1 at 8 bpp.
   if (!fresh.m_palette.empty()) {
-    const int step = 255 / (PaletteSize(depth) - 1);
+    const int step = 255 / (paletteSize(depth) - 1);
     for (std::size_t i = 0; i < fresh.m_palette.size(); ++i) {
       const auto level = static_cast<uint8_t>(static_cast<int>(i) * step);
       fresh.m_palette[i] = RgbQuad{level, level, level, 0};
     }
   }
-  fresh.BuildRowTable();
+  fresh.buildRowTable();
   *this = std::move(fresh);
   return {};
 }
 
-void ImageBuffer::BuildRowTable() {
+void ImageBuffer::buildRowTable() {
   // Storage is bottom-up: the top row is the last one in the block.
   const auto stride = static_cast<std::size_t>(m_stride);
   const std::size_t height = m_rows.size();
@@ -121,7 +121,7 @@ ImageBuffer& ImageBuffer::CopyFrom(const ImageBuffer& source) {
   copy.m_header = source.m_header;
   copy.m_masks = source.m_masks;
   copy.m_stride = source.m_stride;
-  copy.BuildRowTable();
+  copy.buildRowTable();
   *this = std::move(copy);
   return *this;
 }
@@ -145,9 +145,9 @@ int ImageBuffer::BitsPerPixel() const { return IsValid() ? m_header.biBitCount :
 
 int ImageBuffer::Stride() const { return IsValid() ? m_stride : 0; }
 
-const BitmapInfoHeader& ImageBuffer::Header() const { return m_header; }
+const BitmapInfoHeader& ImageBuffer::header() const { return m_header; }
 
-const uint32_t* ImageBuffer::Masks() const { return m_masks.data(); }
+const uint32_t* ImageBuffer::masks() const { return m_masks.data(); }
 
 uint8_t* ImageBuffer::RowPointer(int y) {
   return const_cast<uint8_t*>(std::as_const(*this).RowPointer(y));
@@ -173,11 +173,11 @@ const uint8_t* ImageBuffer::PixelAddress(int x, int y) const {
   return row + bitOffset / 8;
 }
 
-uint8_t* ImageBuffer::Pixels() { return IsValid() ? m_pixels.data() : nullptr; }
+uint8_t* ImageBuffer::pixels() { return IsValid() ? m_pixels.data() : nullptr; }
 
-const uint8_t* ImageBuffer::Pixels() const { return IsValid() ? m_pixels.data() : nullptr; }
+const uint8_t* ImageBuffer::pixels() const { return IsValid() ? m_pixels.data() : nullptr; }
 
-std::size_t ImageBuffer::PixelBytes() const { return m_pixels.size(); }
+std::size_t ImageBuffer::pixelBytes() const { return m_pixels.size(); }
 
 bool ImageBuffer::GetPalette(int first, int count, RgbQuad* out) const {
   if (!IsValid() || m_palette.empty() || first < 0 || out == nullptr) {
@@ -233,13 +233,13 @@ std::vector<uint8_t> ImageBuffer::BitmapInfo() const {
 }
 
 ImageResult ImageBuffer::Save(const std::string& path, int flag) const {
-  const ImageCodecFactory& factory = ImageCodecFactory::Instance();
+  const ImageCodecFactory& factory = ImageCodecFactory::instance();
   std::unique_ptr<ImageCodec> codec = factory.CreateCodec(factory.TypeOf(path));
   if (!IsValid() || !codec) {
     return saveFailure(path, IsValid() ? ImageError::NoCodec : ImageError::InvalidImage);
   }
   ImageOptions options;
-  options.Set(kSaveFlag, std::to_string(flag));
+  options.set(kSaveFlag, std::to_string(flag));
   return codec->Save(path, {this}, options);
 }
 

@@ -90,9 +90,9 @@ class ImageBuffer {
   int Height() const;
   int BitsPerPixel() const;
   int Stride() const;
-  const BitmapInfoHeader& Header() const;
+  const BitmapInfoHeader& header() const;
   // The three 16-bit channel masks red, green, blue (meaningful at 16 bpp only).
-  const uint32_t* Masks() const;
+  const uint32_t* masks() const;
 
   // Start of row y counted from the top; null when y is outside 0..Height()-1.
   uint8_t* RowPointer(int y);
@@ -102,10 +102,10 @@ class ImageBuffer {
   uint8_t* PixelAddress(int x, int y);
   const uint8_t* PixelAddress(int x, int y) const;
   // The bottom-up pixel block, Stride() * Height() bytes; null for an invalid image.
-  uint8_t* Pixels();
-  const uint8_t* Pixels() const;
+  uint8_t* pixels();
+  const uint8_t* pixels() const;
   // Size of the pixel block in bytes.
-  std::size_t PixelBytes() const;
+  std::size_t pixelBytes() const;
 
   // Copies palette entries first..first+count-1 to out[0..count-1] (GetPalette) or from
   // entries[0..count-1] (SetPalette), skipping indexes >= 2^bpp. False when the image is
@@ -139,7 +139,7 @@ class ImageBuffer {
   void Resize(int newWidth, int newHeight, ResizeFilter filter = ResizeFilter::Bicubic);
 
  private:
-  void BuildRowTable();
+  void buildRowTable();
 
   BitmapInfoHeader m_header;
   std::array<uint32_t, 3> m_masks{0x7C00, 0x03E0, 0x001F};

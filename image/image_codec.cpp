@@ -34,7 +34,7 @@ ImageResult ImageCodec::finishLoad(ImageResult decoded, ImageSequence& decodedFr
   if (!decoded) return decoded;
   if (decodedFrames.Count() == 0) return ImageError::NoFrames;
   return guarded([&] {
-    frames.AppendAll(decodedFrames);
+    frames.appendAll(decodedFrames);
     return ImageResult{};
   });
 }
@@ -48,20 +48,20 @@ ImageResult ImageCodec::Save(const std::string& path, const std::vector<const Im
   return saved ? saved : saveFailure(path, saved.code(), saved.systemError());
 }
 
-ImageResult ImageCodec::SaveMemory(const std::vector<const ImageBuffer*>& images,
+ImageResult ImageCodec::saveMemory(const std::vector<const ImageBuffer*>& images,
                                    const ImageOptions& options, std::vector<uint8_t>& out) {
   if (images.empty() || images.front() == nullptr || !images.front()->IsValid()) {
     return ImageError::InvalidImage;
   }
   std::vector<uint8_t> encoded;
-  const ImageResult result = guarded([&] { return OnEncode(*images.front(), options, encoded); });
+  ImageResult result = guarded([&] { return OnEncode(*images.front(), options, encoded); });
   if (result) out = std::move(encoded);
   return result;
 }
 
 ImageResult ImageCodec::OnLoadFile(const std::string& path, ImageSequence& decoded) {
   std::vector<uint8_t> bytes;
-  if (const support::Status read = support::ReadWholeFile(path, bytes); !read) {
+  if (const support::Status read = support::readWholeFile(path, bytes); !read) {
     return {read.code() == support::Failure::Open ? ImageError::FileOpen : ImageError::FileRead,
             read.message(), read.systemError()};
   }

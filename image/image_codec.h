@@ -46,7 +46,7 @@ class ImageCodec {
 
   // Encodes images[0] into `out` (replacing its contents) exactly as Save would write it.
   // Fails, `out` unchanged, with the same errors as Save apart from the file ones.
-  ImageResult SaveMemory(const std::vector<const ImageBuffer*>& images, const ImageOptions& options,
+  ImageResult saveMemory(const std::vector<const ImageBuffer*>& images, const ImageOptions& options,
                          std::vector<uint8_t>& out);
 
  private:

@@ -30,7 +30,7 @@ constexpr std::array kExtensions{
 };
 
 template <typename Codec>
-std::unique_ptr<ImageCodec> MakeCodec() {
+std::unique_ptr<ImageCodec> makeCodec() {
   return std::make_unique<Codec>();
 }
 
@@ -41,20 +41,20 @@ struct CodecEntry {
 
 // One row per type that has a codec; types without a row (pcx, psd, xpm, oxo) have none.
 constexpr std::array kCodecs{
-    CodecEntry{ImageType::Bmp, &MakeCodec<BmpCodec>},
-    CodecEntry{ImageType::Gif, &MakeCodec<GifCodec>},
-    CodecEntry{ImageType::Tga, &MakeCodec<TgaCodec>},
-    CodecEntry{ImageType::Jpeg, &MakeCodec<JpegCodec>},
-    CodecEntry{ImageType::Png, &MakeCodec<PngCodec>},
-    CodecEntry{ImageType::Tiff, &MakeCodec<TiffCodec>},
-    CodecEntry{ImageType::Ico, &MakeCodec<IcoCodec>},
+    CodecEntry{ImageType::Bmp, &makeCodec<BmpCodec>},
+    CodecEntry{ImageType::Gif, &makeCodec<GifCodec>},
+    CodecEntry{ImageType::Tga, &makeCodec<TgaCodec>},
+    CodecEntry{ImageType::Jpeg, &makeCodec<JpegCodec>},
+    CodecEntry{ImageType::Png, &makeCodec<PngCodec>},
+    CodecEntry{ImageType::Tiff, &makeCodec<TiffCodec>},
+    CodecEntry{ImageType::Ico, &makeCodec<IcoCodec>},
 };
 
-char ToLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char toLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
-ImageCodecFactory& ImageCodecFactory::Instance() {
+ImageCodecFactory& ImageCodecFactory::instance() {
   static ImageCodecFactory instance;
   return instance;
 }
@@ -66,7 +66,7 @@ ImageType ImageCodecFactory::TypeOf(const std::string& path) const {
   }
   std::string extension = path.substr(dot + 1);
   for (char& c : extension) {
-    c = ToLowerAscii(c);
+    c = toLowerAscii(c);
   }
   for (const ExtensionEntry& entry : kExtensions) {
     if (entry.extension == extension) {

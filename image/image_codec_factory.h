@@ -14,7 +14,7 @@ namespace image {
 class ImageCodecFactory {
  public:
   // The one instance, created on first use and destroyed at process exit.
-  static ImageCodecFactory& Instance();
+  static ImageCodecFactory& instance();
 
   // The type named by the text after the last '.' of the whole path, compared after ASCII
   // lower-casing; Unknown for a path without '.' or an extension not in the table.

@@ -2,7 +2,7 @@
 
 namespace image {
 
-void ImageOptions::Set(int key, std::string value) {
+void ImageOptions::set(int key, std::string value) {
   for (auto& entry : m_entries) {
     if (entry.first == key) {
       entry.second = std::move(value);
@@ -12,7 +12,7 @@ void ImageOptions::Set(int key, std::string value) {
   m_entries.emplace_back(key, std::move(value));
 }
 
-std::string ImageOptions::Get(int key) const {
+std::string ImageOptions::get(int key) const {
   for (const auto& entry : m_entries) {
     if (entry.first == key) {
       return entry.second;

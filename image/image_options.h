@@ -16,9 +16,9 @@ inline constexpr int kJpegQualityTag = 20496;
 class ImageOptions {
  public:
   // Stores `value` under `key`, replacing the text of a key that is already present.
-  void Set(int key, std::string value);
+  void set(int key, std::string value);
   // The text stored under `key`; the empty text when the key is absent.
-  std::string Get(int key) const;
+  std::string get(int key) const;
 
  private:
   std::vector<std::pair<int, std::string>> m_entries;

@@ -7,7 +7,7 @@
 namespace image {
 
 ImageResult ImageSequence::Load(const std::string& path) {
-  const ImageCodecFactory& factory = ImageCodecFactory::Instance();
+  const ImageCodecFactory& factory = ImageCodecFactory::instance();
   std::unique_ptr<ImageCodec> codec = factory.CreateCodec(factory.TypeOf(path));
   if (!codec) return ImageError::NoCodec;
   return codec->LoadFile(path, *this);
@@ -23,13 +23,13 @@ const ImageBuffer* ImageSequence::At(int i) const {
   return i < 0 || i >= Count() ? nullptr : m_frames[static_cast<std::size_t>(i)].get();
 }
 
-void ImageSequence::Append(std::unique_ptr<ImageBuffer> frame) {
+void ImageSequence::append(std::unique_ptr<ImageBuffer> frame) {
   if (frame) {
     m_frames.push_back(std::move(frame));
   }
 }
 
-void ImageSequence::AppendAll(ImageSequence& source) {
+void ImageSequence::appendAll(ImageSequence& source) {
   if (&source == this) {
     return;
   }
@@ -40,6 +40,6 @@ void ImageSequence::AppendAll(ImageSequence& source) {
   source.m_frames.clear();
 }
 
-void ImageSequence::Clear() { m_frames.clear(); }
+void ImageSequence::clear() { m_frames.clear(); }
 
 }  // namespace image

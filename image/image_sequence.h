@@ -30,12 +30,12 @@ class ImageSequence {
   const ImageBuffer* At(int i) const;
 
   // Takes ownership of `frame` and puts it last; a null frame is ignored.
-  void Append(std::unique_ptr<ImageBuffer> frame);
+  void append(std::unique_ptr<ImageBuffer> frame);
   // Moves every frame of `source`, in order, to the end of this sequence; `source` is left
   // empty.
-  void AppendAll(ImageSequence& source);
+  void appendAll(ImageSequence& source);
   // Destroys every frame.
-  void Clear();
+  void clear();
 
  private:
   std::vector<std::unique_ptr<ImageBuffer>> m_frames;

@@ -59,7 +59,7 @@ ImageResult compressWith(int width, int height, const Run& run, std::vector<uint
   ScratchBlock<unsigned char> block;
   const unsigned long bound = tjBufSize(width, height, TJSAMP_420);
   if (bound != static_cast<unsigned long>(-1) && bound <= kKeptScratchBytes) {
-    jpeg = block.Allocate(bound, &kept);
+    jpeg = block.allocate(bound, &kept);
     jpegSize = bound;
   }
   const bool ownBuffer = jpeg != nullptr;
@@ -129,9 +129,9 @@ inline uint8_t toYCbCr(const uint8_t* pixels, std::size_t width, uint8_t* luma, 
 void compositeOverWhite(const uint8_t* row, std::size_t width, uint8_t* out) {
   for (std::size_t x = 0; x < width; ++x) {
     const uint8_t alpha = row[4 * x + 3];
-    out[3 * x] = OverWhite(row[4 * x], alpha);
-    out[3 * x + 1] = OverWhite(row[4 * x + 1], alpha);
-    out[3 * x + 2] = OverWhite(row[4 * x + 2], alpha);
+    out[3 * x] = overWhite(row[4 * x], alpha);
+    out[3 * x + 1] = overWhite(row[4 * x + 1], alpha);
+    out[3 * x + 2] = overWhite(row[4 * x + 2], alpha);
   }
 }
 
@@ -155,8 +155,8 @@ struct YccLayout {
   std::size_t lumaPlane = 0;
   std::size_t chromaPlane = 0;
 
-  std::size_t SourceBytes() const { return 3 * sourcePlane; }
-  std::size_t TargetBytes() const { return lumaPlane + 2 * chromaPlane; }
+  std::size_t sourceBytes() const { return 3 * sourcePlane; }
+  std::size_t targetBytes() const { return lumaPlane + 2 * chromaPlane; }
 };
 
 // `width` rounded up to a multiple of 64, so that plane rows start as aligned as their block.
@@ -228,8 +228,8 @@ bool resampleYcc(const YccLayout& layout, const YccPlanes& source, const YccPlan
   const auto chroma = [&](std::size_t plane) {
     return SamplePlane{target[plane], layout.chromaWidth, layout.chromaHeight, layout.chromaStride};
   };
-  if (!ResamplePlane(from(0), luma, 0) || !ResamplePlane(from(1), chroma(1), 1) ||
-      !ResamplePlane(from(2), chroma(2), 1)) {
+  if (!resamplePlane(from(0), luma, 0) || !resamplePlane(from(1), chroma(1), 1) ||
+      !resamplePlane(from(2), chroma(2), 1)) {
     return false;
   }
   const auto lumaRow = [&](int y) {
@@ -259,10 +259,10 @@ ImageResult compressYcc(const YccLayout& layout, const YccPlanes& target, int qu
 
 }  // namespace
 
-int JpegQualityFromOptions(const ImageOptions& options) {
-  std::string text = options.Get(kSaveFlag);
+int jpegQualityFromOptions(const ImageOptions& options) {
+  std::string text = options.get(kSaveFlag);
   if (text.empty()) {
-    text = options.Get(kJpegQualityTag);
+    text = options.get(kJpegQualityTag);
   }
   if (text.empty() || text == "-1") {
     return kDefaultJpegQuality;
@@ -272,7 +272,7 @@ int JpegQualityFromOptions(const ImageOptions& options) {
   return static_cast<int>(std::clamp(parsed, 1L, 100L));
 }
 
-ImageResult EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out) {
+ImageResult encodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out) {
   if (!image.IsValid()) {
     return ImageError::InvalidImage;
   }
@@ -280,8 +280,8 @@ ImageResult EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_
   const int width = image.Width();
   const int height = image.Height();
   // 24-bit and opaque 32-bit pictures go to the library as they are stored.
-  if (image.BitsPerPixel() == 24 || (image.BitsPerPixel() == 32 && IsOpaque(image))) {
-    return compress(image.Pixels(), image.BitsPerPixel() == 24 ? TJPF_BGR : TJPF_BGRX, width,
+  if (image.BitsPerPixel() == 24 || (image.BitsPerPixel() == 32 && isOpaque(image))) {
+    return compress(image.pixels(), image.BitsPerPixel() == 24 ? TJPF_BGR : TJPF_BGRX, width,
                     image.Stride(), height, quality, TJFLAG_BOTTOMUP, out);
   }
   std::size_t rowBytes = 0;
@@ -299,18 +299,18 @@ ImageResult EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_
   }
   const RowConverter rows(image);
   for (int y = 0; y < height; ++y) {
-    rows.ToBgr(y, bgr.get() + rowBytes * static_cast<std::size_t>(y));
+    rows.toBgr(y, bgr.get() + rowBytes * static_cast<std::size_t>(y));
   }
   return compress(bgr.get(), TJPF_BGR, width, static_cast<int>(rowBytes), height, quality, 0, out);
 }
 
-ImageResult EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
+ImageResult encodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
                               std::vector<uint8_t>& out) {
   const int depth = image.BitsPerPixel();
   const bool resizes = image.IsValid() && depth >= 16 && width >= 1 && height >= 1 &&
                        (width != image.Width() || height != image.Height());
   if (!resizes) {
-    return EncodeJpeg(image, quality, out);
+    return encodeJpeg(image, quality, out);
   }
   if (depth == 16) {
     // Rare enough not to deserve a path of its own.
@@ -320,7 +320,7 @@ ImageResult EncodeResizedJpeg(const ImageBuffer& image, int width, int height, i
       return ImageError::OutOfMemory;
     }
     copy.Resize(width, height);
-    return EncodeJpeg(copy, quality, out);
+    return encodeJpeg(copy, quality, out);
   }
   YccLayout layout;
   if (!planYcc(image.Width(), image.Height(), width, height, layout)) {
@@ -330,8 +330,8 @@ ImageResult EncodeResizedJpeg(const ImageBuffer& image, int width, int height, i
   thread_local KeptBlock<uint8_t> keptTarget;
   ScratchBlock<uint8_t> sourceBlock;
   ScratchBlock<uint8_t> targetBlock;
-  uint8_t* source = sourceBlock.Allocate(layout.SourceBytes(), &keptSource);
-  uint8_t* target = targetBlock.Allocate(layout.TargetBytes(), &keptTarget);
+  uint8_t* source = sourceBlock.allocate(layout.sourceBytes(), &keptSource);
+  uint8_t* target = targetBlock.allocate(layout.targetBytes(), &keptTarget);
   std::vector<uint8_t> composited;
   try {
     composited.resize(depth == 32 ? 3 * static_cast<std::size_t>(layout.sourceWidth) : 0);
@@ -352,7 +352,7 @@ ImageResult EncodeResizedJpeg(const ImageBuffer& image, int width, int height, i
   return compressYcc(layout, targetPlanes, std::clamp(quality, 1, 100), out);
 }
 
-uint64_t ResizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, int height) {
+uint64_t resizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, int height) {
   const auto plane = [](int w, int h) {
     return static_cast<uint64_t>((w + 63) / 64 * 64) * static_cast<uint64_t>(std::max(h, 1));
   };
@@ -370,7 +370,7 @@ uint64_t ResizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, 
 
 ImageResult JpegCodec::OnEncode(const ImageBuffer& picture, const ImageOptions& options,
                                 std::vector<uint8_t>& out) {
-  return EncodeJpeg(picture, JpegQualityFromOptions(options), out);
+  return encodeJpeg(picture, jpegQualityFromOptions(options), out);
 }
 
 ImageResult JpegCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
@@ -404,12 +404,12 @@ ImageResult JpegCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequenc
   // leave a complete picture and are accepted, as other viewers do; fatal errors are not.
   // The scan limit stops progressive files built to take unbounded time.
   const int result =
-      tjDecompress2(handle.get(), bytes.data(), bytes.size(), frame->Pixels(), width,
+      tjDecompress2(handle.get(), bytes.data(), bytes.size(), frame->pixels(), width,
                     frame->Stride(), height, TJPF_BGR, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS);
   if (result != 0 && tjGetErrorCode(handle.get()) != TJERR_WARNING) {
     return ImageError::Corrupt;
   }
-  decoded.Append(std::move(frame));
+  decoded.append(std::move(frame));
   return {};
 }
 

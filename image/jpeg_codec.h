@@ -26,13 +26,13 @@ class JpegCodec final : public ImageCodec {
 // kJpegQualityTag when that is empty; kDefaultJpegQuality when the text is empty or "-1";
 // otherwise its leading decimal integer (0 when it does not begin with one), clamped to
 // 1..100.
-int JpegQualityFromOptions(const ImageOptions& options);
+int jpegQualityFromOptions(const ImageOptions& options);
 
 // Encodes `image` (any depth; palette and 16-bit pixels are expanded, 32-bit pixels are
 // composited over white) as a baseline 4:2:0 JPEG at `quality`, clamped to 1..100, replacing
 // the contents of `out`. Fails, `out` unchanged, for an invalid image (InvalidImage), a failure
 // of the library (Library) or of memory (OutOfMemory).
-ImageResult EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out);
+ImageResult encodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_t>& out);
 
 // Encodes `image` resized to width x height pixels as a baseline 4:2:0 JPEG at `quality`,
 // replacing the contents of `out`: the picture (transparent pixels over white) is turned into
@@ -42,7 +42,7 @@ ImageResult EncodeJpeg(const ImageBuffer& image, int quality, std::vector<uint8_
 // exactly EncodeJpeg(image) when Resize would change nothing (same size, a size below 1, a
 // palette image), and EncodeJpeg of the resized copy for 16-bit images. Deterministic. Failures
 // as for EncodeJpeg, plus TooLarge or OutOfMemory when the planes cannot be had.
-ImageResult EncodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
+ImageResult encodeResizedJpeg(const ImageBuffer& image, int width, int height, int quality,
                               std::vector<uint8_t>& out);
 
 // The most working memory (bytes) EncodeResizedJpeg of a 32-bit sourceWidth x sourceHeight
@@ -50,6 +50,6 @@ ImageResult EncodeResizedJpeg(const ImageBuffer& image, int width, int height, i
 // transparent picture at its own size, or the planes when resizing, and the library's output
 // buffer. A thread keeps blocks up to 32 MiB
 // of it for its next picture.
-uint64_t ResizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, int height);
+uint64_t resizedJpegWorkingMemory(int sourceWidth, int sourceHeight, int width, int height);
 
 }  // namespace image

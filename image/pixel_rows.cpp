@@ -18,7 +18,7 @@ MaskField::MaskField(uint32_t mask) : m_mask(mask & 0xFFFF) {
   }
 }
 
-uint8_t MaskField::Expand(uint32_t word) const {
+uint8_t MaskField::expand(uint32_t word) const {
   if (m_max == 0) {
     return 0;
   }
@@ -26,22 +26,22 @@ uint8_t MaskField::Expand(uint32_t word) const {
   return static_cast<uint8_t>((field * 255 + m_max / 2) / m_max);
 }
 
-uint32_t MaskField::Pack(uint8_t value) const {
+uint32_t MaskField::pack(uint8_t value) const {
   return (((value * m_max + 127) / 255) << m_shift) & m_mask;
 }
 
 RowConverter::RowConverter(const ImageBuffer& image)
     : m_image(image),
       m_depth(image.BitsPerPixel()),
-      m_red(image.Masks()[0]),
-      m_green(image.Masks()[1]),
-      m_blue(image.Masks()[2]) {
+      m_red(image.masks()[0]),
+      m_green(image.masks()[1]),
+      m_blue(image.masks()[2]) {
   if (m_depth <= 8) {
     image.GetPalette(0, 1 << m_depth, m_palette.data());
   }
 }
 
-std::array<uint8_t, 4> RowConverter::Pixel(const uint8_t* row, int x) const {
+std::array<uint8_t, 4> RowConverter::bgraAt(const uint8_t* row, int x) const {
   const auto index = static_cast<std::size_t>(x);
   switch (m_depth) {
     case 32:
@@ -50,32 +50,32 @@ std::array<uint8_t, 4> RowConverter::Pixel(const uint8_t* row, int x) const {
       return {row[3 * index], row[3 * index + 1], row[3 * index + 2], 255};
     case 16: {
       const uint32_t word = row[2 * index] | (static_cast<uint32_t>(row[2 * index + 1]) << 8);
-      return {m_blue.Expand(word), m_green.Expand(word), m_red.Expand(word), 255};
+      return {m_blue.expand(word), m_green.expand(word), m_red.expand(word), 255};
     }
     default: {
-      const RgbQuad& colour = m_palette[Index(row, x)];
+      const RgbQuad& colour = m_palette[indexAt(row, x)];
       return {colour.blue, colour.green, colour.red, 255};
     }
   }
 }
 
-std::size_t RowConverter::Index(const uint8_t* row, int x) const {
+std::size_t RowConverter::indexAt(const uint8_t* row, int x) const {
   const auto bitOffset = static_cast<std::size_t>(x) * static_cast<std::size_t>(m_depth);
   const int shift = 8 - m_depth - static_cast<int>(bitOffset % 8);
   return static_cast<std::size_t>((row[bitOffset / 8] >> shift) & ((1 << m_depth) - 1));
 }
 
-void RowConverter::ToIndexes(int y, uint8_t* out) const {
+void RowConverter::toIndexes(int y, uint8_t* out) const {
   const uint8_t* row = m_image.RowPointer(y);
-  for (int x = 0; x < m_image.Width(); ++x) out[x] = static_cast<uint8_t>(Index(row, x));
+  for (int x = 0; x < m_image.Width(); ++x) out[x] = static_cast<uint8_t>(indexAt(row, x));
 }
 
-std::span<const RgbQuad> RowConverter::Palette() const {
+std::span<const RgbQuad> RowConverter::palette() const {
   if (m_depth > 8) return {};
   return std::span(m_palette).first(std::size_t{1} << m_depth);
 }
 
-void RowConverter::ToBgr(int y, uint8_t* out) const {
+void RowConverter::toBgr(int y, uint8_t* out) const {
   const uint8_t* row = m_image.RowPointer(y);
   const int width = m_image.Width();
   if (m_depth == 24) {
@@ -84,19 +84,19 @@ void RowConverter::ToBgr(int y, uint8_t* out) const {
   }
   if (m_depth == 32) {
     for (int x = 0; x < width; ++x, row += 4, out += 3) {
-      out[0] = OverWhite(row[0], row[3]);
-      out[1] = OverWhite(row[1], row[3]);
-      out[2] = OverWhite(row[2], row[3]);
+      out[0] = overWhite(row[0], row[3]);
+      out[1] = overWhite(row[1], row[3]);
+      out[2] = overWhite(row[2], row[3]);
     }
     return;
   }
   for (int x = 0; x < width; ++x, out += 3) {
-    const std::array<uint8_t, 4> pixel = Pixel(row, x);
+    const std::array<uint8_t, 4> pixel = bgraAt(row, x);
     std::memcpy(out, pixel.data(), 3);
   }
 }
 
-void RowConverter::ToBgra(int y, uint8_t* out) const {
+void RowConverter::toBgra(int y, uint8_t* out) const {
   const uint8_t* row = m_image.RowPointer(y);
   const int width = m_image.Width();
   if (m_depth == 32) {
@@ -104,12 +104,12 @@ void RowConverter::ToBgra(int y, uint8_t* out) const {
     return;
   }
   for (int x = 0; x < width; ++x, out += 4) {
-    const std::array<uint8_t, 4> pixel = Pixel(row, x);
+    const std::array<uint8_t, 4> pixel = bgraAt(row, x);
     std::memcpy(out, pixel.data(), 4);
   }
 }
 
-bool IsOpaque(const ImageBuffer& image) {
+bool isOpaque(const ImageBuffer& image) {
   if (!image.IsValid()) {
     return false;
   }
@@ -135,13 +135,13 @@ bool IsOpaque(const ImageBuffer& image) {
   return true;
 }
 
-uint8_t OverWhite(uint8_t value, uint8_t alpha) { return OverColor(value, alpha, 255); }
+uint8_t overWhite(uint8_t value, uint8_t alpha) { return overColor(value, alpha, 255); }
 
-uint8_t OverColor(uint8_t value, uint8_t alpha, uint8_t background) {
+uint8_t overColor(uint8_t value, uint8_t alpha, uint8_t background) {
   return static_cast<uint8_t>(divide255(value * alpha + background * (255U - alpha)));
 }
 
-bool CompositeOver(const ImageBuffer& source, const RgbQuad& background, ImageBuffer& out) {
+bool compositeOver(const ImageBuffer& source, const RgbQuad& background, ImageBuffer& out) {
   if (!source.IsValid()) {
     out.Destroy();
     return false;
@@ -156,16 +156,16 @@ bool CompositeOver(const ImageBuffer& source, const RgbQuad& background, ImageBu
   const std::array<uint8_t, 3> under = {background.blue, background.green, background.red};
   for (int y = 0; y < height; ++y) {
     uint8_t* pixel = out.RowPointer(y);
-    rows.ToBgra(y, pixel);
+    rows.toBgra(y, pixel);
     for (int x = 0; x < width; ++x, pixel += 4) {
-      for (std::size_t c = 0; c < 3; ++c) pixel[c] = OverColor(pixel[c], pixel[3], under[c]);
+      for (std::size_t c = 0; c < 3; ++c) pixel[c] = overColor(pixel[c], pixel[3], under[c]);
       pixel[3] = 255;
     }
   }
   return true;
 }
 
-bool AlphaPlane(const ImageBuffer& source, std::vector<uint8_t>& out) {
+bool alphaPlane(const ImageBuffer& source, std::vector<uint8_t>& out) {
   if (!source.IsValid()) return false;
   const auto width = static_cast<std::size_t>(source.Width());
   try {

@@ -90,8 +90,8 @@ class PngHandle {
     }
   }
   bool IsValid() const { return m_png != nullptr && m_info != nullptr; }
-  png_structp Png() const { return m_png; }
-  png_infop Info() const { return m_info; }
+  png_structp png() const { return m_png; }
+  png_infop info() const { return m_info; }
 
  private:
   png_structp m_png = nullptr;
@@ -173,7 +173,7 @@ bool writeImage(png_structp png, png_infop info, const ImageBuffer& image,
   }
   for (int y = 0; y < image.Height(); ++y) {
     if (layout.convertRows) {
-      rows.ToBgr(y, scratch);
+      rows.toBgr(y, scratch);
       png_write_row(png, scratch);
     } else {
       png_write_row(png, image.RowPointer(y));
@@ -191,13 +191,13 @@ uint32_t readBe32(std::span<const uint8_t> bytes, std::size_t offset) {
 
 }  // namespace
 
-bool HasPngSignature(std::span<const uint8_t> bytes) {
+bool hasPngSignature(std::span<const uint8_t> bytes) {
   return bytes.size() >= kSignature.size() &&
          std::equal(kSignature.begin(), kSignature.end(), bytes.begin());
 }
 
 ImageResult PngCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence& decoded) {
-  if (!HasPngSignature(bytes)) {
+  if (!hasPngSignature(bytes)) {
     return ImageError::BadSignature;
   }
   // The IHDR chunk must come first: check its size here to report TooLarge and zero sizes
@@ -224,13 +224,13 @@ ImageResult PngCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
     return ImageError::Library;
   }
   ReadSource source{bytes};
-  png_set_read_fn(handle.Png(), &source, readFromSource);
-  png_set_user_limits(handle.Png(), kMaxDimension, kMaxDimension);
-  png_set_chunk_malloc_max(handle.Png(), kMaxChunkBytes);
-  png_set_chunk_cache_max(handle.Png(), kMaxCachedChunks);
+  png_set_read_fn(handle.png(), &source, readFromSource);
+  png_set_user_limits(handle.png(), kMaxDimension, kMaxDimension);
+  png_set_chunk_malloc_max(handle.png(), kMaxChunkBytes);
+  png_set_chunk_cache_max(handle.png(), kMaxCachedChunks);
 
   ReadLayout layout;
-  if (!readHeader(handle.Png(), handle.Info(), layout)) {
+  if (!readHeader(handle.png(), handle.info(), layout)) {
     return source.truncated ? ImageError::Truncated : ImageError::Corrupt;
   }
   if ((layout.channels != 3 && layout.channels != 4) ||
@@ -246,10 +246,10 @@ ImageResult PngCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
   for (std::size_t y = 0; y < rows.size(); ++y) {
     rows[y] = frame->RowPointer(static_cast<int>(y));
   }
-  if (!readRows(handle.Png(), rows.data())) {
+  if (!readRows(handle.png(), rows.data())) {
     return source.truncated ? ImageError::Truncated : ImageError::Corrupt;
   }
-  decoded.Append(std::move(frame));
+  decoded.append(std::move(frame));
   return {};
 }
 
@@ -299,9 +299,9 @@ ImageResult PngCodec::OnEncode(const ImageBuffer& picture, const ImageOptions&,
     return ImageError::Library;
   }
   WriteSink sink{&out};
-  png_set_write_fn(handle.Png(), &sink, writeToSink, flushSink);
+  png_set_write_fn(handle.png(), &sink, writeToSink, flushSink);
   const RowConverter rows(picture);
-  if (!writeImage(handle.Png(), handle.Info(), picture, layout, palette.data(), rows,
+  if (!writeImage(handle.png(), handle.info(), picture, layout, palette.data(), rows,
                   scratch.data())) {
     out.clear();
     return sink.outOfMemory ? ImageError::OutOfMemory : ImageError::Library;

@@ -21,6 +21,6 @@ class PngCodec final : public ImageCodec {
 };
 
 // True when `bytes` starts with the 8-byte PNG signature.
-bool HasPngSignature(std::span<const uint8_t> bytes);
+bool hasPngSignature(std::span<const uint8_t> bytes);
 
 }  // namespace image

@@ -48,7 +48,7 @@ struct PixelRows {
   uint8_t* top = nullptr;
   std::ptrdiff_t step = 0;
 
-  uint8_t* Row(int y) const { return top + step * y; }
+  uint8_t* row(int y) const { return top + step * y; }
 };
 
 // Plane rows are padded to a multiple of 64 bytes, so each starts as aligned as the block the
@@ -75,7 +75,7 @@ class Planes {
   // Takes the samples from the thread's block `kept` (see ScratchBlock) when given, else
   // allocates them. The padding after each row is cleared: the scaler reads a little past the
   // row when it is narrower than its filter.
-  bool Allocate(int width, int height, int count, KeptBlock<T>* kept = nullptr) {
+  bool allocate(int width, int height, int count, KeptBlock<T>* kept = nullptr) {
     const std::size_t perRow = kRowAlignment / sizeof(T);
     m_stride = (static_cast<std::size_t>(width) + perRow - 1) / perRow * perRow;
     std::size_t total = 0;
@@ -86,23 +86,23 @@ class Planes {
         !checkedMul(total, sizeof(T), bytes)) {
       return false;
     }
-    m_samples = m_block.Allocate(total, kept);
+    m_samples = m_block.allocate(total, kept);
     if (m_samples == nullptr) {
       return false;
     }
     const auto used = static_cast<std::size_t>(width);
     for (int plane = 0; plane < count; ++plane) {
       for (int y = 0; y < height; ++y) {
-        std::fill(Row(plane, y) + used, Row(plane, y) + m_stride, T{0});
+        std::fill(row(plane, y) + used, row(plane, y) + m_stride, T{0});
       }
     }
     return true;
   }
-  T* Row(int plane, int y) const {
+  T* row(int plane, int y) const {
     return m_samples + m_plane * static_cast<std::size_t>(plane) +
            m_stride * static_cast<std::size_t>(y);
   }
-  int StrideBytes() const { return static_cast<int>(m_stride * sizeof(T)); }
+  int strideBytes() const { return static_cast<int>(m_stride * sizeof(T)); }
 
  private:
   ScratchBlock<T> m_block;
@@ -150,9 +150,9 @@ int scaleGrey(SwsContext* context, const uint8_t* in, int inStride, int y, int r
 template <typename T>
 int scaleSlice(SwsContext* context, const Planes<T>& source, int plane, int y, int rows,
                const Planes<T>& target) {
-  return scaleGrey(context, reinterpret_cast<const uint8_t*>(source.Row(plane, y)),
-                   source.StrideBytes(), y, rows, reinterpret_cast<uint8_t*>(target.Row(plane, 0)),
-                   target.StrideBytes());
+  return scaleGrey(context, reinterpret_cast<const uint8_t*>(source.row(plane, y)),
+                   source.strideBytes(), y, rows, reinterpret_cast<uint8_t*>(target.row(plane, 0)),
+                   target.strideBytes());
 }
 
 // One libswscale pass over every plane of `source` into `target`.
@@ -199,7 +199,7 @@ bool scalePlanes(const Planes<T>& source, int sourceWidth, int sourceHeight,
       return scalePass(*from, width, height, target, targetWidth, targetHeight, count);
     }
     Planes<T> next;
-    if (!next.Allocate(nextWidth, nextHeight, count) ||
+    if (!next.allocate(nextWidth, nextHeight, count) ||
         !scalePass(*from, width, height, next, nextWidth, nextHeight, count)) {
       return false;
     }
@@ -230,8 +230,8 @@ Outcome resamplePlanes(int sourceWidth, int sourceHeight, int targetWidth, int t
                        int count, const Split& split, const Merge& merge) {
   Planes<T> in;
   Planes<T> out;
-  if (!in.Allocate(sourceWidth, sourceHeight, count, &keptSamples<T>(0)) ||
-      !out.Allocate(targetWidth, targetHeight, count, &keptSamples<T>(1))) {
+  if (!in.allocate(sourceWidth, sourceHeight, count, &keptSamples<T>(0)) ||
+      !out.allocate(targetWidth, targetHeight, count, &keptSamples<T>(1))) {
     return Outcome::Failed;
   }
   if (nextSize(sourceWidth, targetWidth) != targetWidth ||
@@ -350,13 +350,13 @@ Outcome resizeColour(const ImageBuffer& source, int targetWidthPx, int targetHei
   const auto targetWidth = static_cast<std::size_t>(targetWidthPx);
   const int depth = source.BitsPerPixel();
   const std::array<MaskField, 3> fields = {
-      MaskField(source.Masks()[2]), MaskField(source.Masks()[1]), MaskField(source.Masks()[0])};
+      MaskField(source.masks()[2]), MaskField(source.masks()[1]), MaskField(source.masks()[0])};
   const auto split = [&](int y0, int y1, const Planes<uint8_t>& in) {
     for (int y = y0; y < y1; ++y) {
       const uint8_t* row = source.RowPointer(y);
-      uint8_t* blue = in.Row(0, y);
-      uint8_t* green = in.Row(1, y);
-      uint8_t* red = in.Row(2, y);
+      uint8_t* blue = in.row(0, y);
+      uint8_t* green = in.row(1, y);
+      uint8_t* red = in.row(2, y);
       if (depth == 32) {
         if (splitPacked<4>(row, width, blue, green, red) != 255) {
           return false;
@@ -366,9 +366,9 @@ Outcome resizeColour(const ImageBuffer& source, int targetWidthPx, int targetHei
       } else {
         for (std::size_t x = 0; x < width; ++x) {
           const uint32_t word = row[2 * x] | (static_cast<uint32_t>(row[2 * x + 1]) << 8);
-          blue[x] = fields[0].Expand(word);
-          green[x] = fields[1].Expand(word);
-          red[x] = fields[2].Expand(word);
+          blue[x] = fields[0].expand(word);
+          green[x] = fields[1].expand(word);
+          red[x] = fields[2].expand(word);
         }
       }
     }
@@ -376,10 +376,10 @@ Outcome resizeColour(const ImageBuffer& source, int targetWidthPx, int targetHei
   };
   const auto merge = [&](int y0, int y1, const Planes<uint8_t>& out) {
     for (int y = y0; y < y1; ++y) {
-      uint8_t* row = target.Row(y);
-      const uint8_t* blue = out.Row(0, y);
-      const uint8_t* green = out.Row(1, y);
-      const uint8_t* red = out.Row(2, y);
+      uint8_t* row = target.row(y);
+      const uint8_t* blue = out.row(0, y);
+      const uint8_t* green = out.row(1, y);
+      const uint8_t* red = out.row(2, y);
       if (depth == 32) {
         mergePacked<4>(blue, green, red, targetWidth, row);
       } else if (depth == 24) {
@@ -387,7 +387,7 @@ Outcome resizeColour(const ImageBuffer& source, int targetWidthPx, int targetHei
       } else {
         for (std::size_t x = 0; x < targetWidth; ++x) {
           const uint32_t word =
-              fields[0].Pack(blue[x]) | fields[1].Pack(green[x]) | fields[2].Pack(red[x]);
+              fields[0].pack(blue[x]) | fields[1].pack(green[x]) | fields[2].pack(red[x]);
           row[2 * x] = static_cast<uint8_t>(word & 0xFF);
           row[2 * x + 1] = static_cast<uint8_t>(word >> 8);
         }
@@ -413,6 +413,8 @@ void premultiplyRow(const uint8_t* row, std::size_t width, uint16_t* blue, uint1
 
 // premultiplied / (alpha / 257), rounded; the filter's overshoot above alpha is clamped.
 uint32_t unpremultiply(uint16_t premultiplied, float scale) {
+  // Rounding half up in float arithmetic, as the movies' bytes have always been made.
+  // NOLINTNEXTLINE(bugprone-incorrect-roundings)
   const auto colour = static_cast<int32_t>(static_cast<float>(premultiplied) * scale + 0.5F);
   return static_cast<uint32_t>(std::min(colour, 255));
 }
@@ -440,15 +442,15 @@ bool resizeWithAlpha(const ImageBuffer& source, int targetWidthPx, int targetHei
   const auto targetWidth = static_cast<std::size_t>(targetWidthPx);
   const auto split = [&](int y0, int y1, const Planes<uint16_t>& in) {
     for (int y = y0; y < y1; ++y) {
-      premultiplyRow(source.RowPointer(y), width, in.Row(0, y), in.Row(1, y), in.Row(2, y),
-                     in.Row(3, y));
+      premultiplyRow(source.RowPointer(y), width, in.row(0, y), in.row(1, y), in.row(2, y),
+                     in.row(3, y));
     }
     return true;
   };
   const auto merge = [&](int y0, int y1, const Planes<uint16_t>& out) {
     for (int y = y0; y < y1; ++y) {
-      unpremultiplyRow(out.Row(0, y), out.Row(1, y), out.Row(2, y), out.Row(3, y), targetWidth,
-                       target.Row(y));
+      unpremultiplyRow(out.row(0, y), out.row(1, y), out.row(2, y), out.row(3, y), targetWidth,
+                       target.row(y));
     }
   };
   return resamplePlanes<uint16_t>(source.Width(), source.Height(), targetWidthPx, targetHeight, 4,
@@ -479,7 +481,7 @@ void sampleNearest(const ImageBuffer& source, int width, int height, const Pixel
     const int sourceY =
         static_cast<int>((2 * int64_t{y} + 1) * source.Height() / (2 * int64_t{height}));
     const uint8_t* from = source.RowPointer(sourceY);
-    uint8_t* to = target.Row(y);
+    uint8_t* to = target.row(y);
     for (const std::size_t column : columns) {
       std::memcpy(to, from + column, bytes);
       to += bytes;
@@ -489,7 +491,7 @@ void sampleNearest(const ImageBuffer& source, int width, int height, const Pixel
 
 }  // namespace
 
-bool ResamplePlane(const SamplePlane& source, const SamplePlane& target, int slot) {
+bool resamplePlane(const SamplePlane& source, const SamplePlane& target, int slot) {
   if (nextSize(source.width, target.width) == target.width &&
       nextSize(source.height, target.height) == target.height) {
     SwsContext* context = planeScaler<uint8_t>(kPictureScalers + slot, source.width, source.height,
@@ -500,19 +502,19 @@ bool ResamplePlane(const SamplePlane& source, const SamplePlane& target, int slo
   // Large reductions go in steps through planes of their own.
   Planes<uint8_t> in;
   Planes<uint8_t> out;
-  if (!in.Allocate(source.width, source.height, 1) ||
-      !out.Allocate(target.width, target.height, 1)) {
+  if (!in.allocate(source.width, source.height, 1) ||
+      !out.allocate(target.width, target.height, 1)) {
     return false;
   }
   const auto width = static_cast<std::size_t>(source.width);
   for (int y = 0; y < source.height; ++y) {
-    std::memcpy(in.Row(0, y), source.data + static_cast<std::ptrdiff_t>(source.stride) * y, width);
+    std::memcpy(in.row(0, y), source.data + static_cast<std::ptrdiff_t>(source.stride) * y, width);
   }
   if (!scalePlanes(in, source.width, source.height, out, target.width, target.height, 1)) {
     return false;
   }
   for (int y = 0; y < target.height; ++y) {
-    std::memcpy(target.data + static_cast<std::ptrdiff_t>(target.stride) * y, out.Row(0, y),
+    std::memcpy(target.data + static_cast<std::ptrdiff_t>(target.stride) * y, out.row(0, y),
                 static_cast<std::size_t>(target.width));
   }
   return true;
@@ -525,11 +527,11 @@ void ImageBuffer::Resize(int newWidth, int newHeight, ResizeFilter filter) {
   if (newWidth == Width() && newHeight == Height()) {
     return;
   }
-  BitmapInfoHeader header = Header();
-  header.biWidth = newWidth;
-  header.biHeight = newHeight;
+  BitmapInfoHeader resizedHeader = header();
+  resizedHeader.biWidth = newWidth;
+  resizedHeader.biHeight = newHeight;
   ImageBuffer resized;
-  if (!resized.CreateFromHeader(header, Masks())) {
+  if (!resized.CreateFromHeader(resizedHeader, masks())) {
     return;
   }
   // Stored bottom-up: row y from the top lies one stride below row y - 1 in memory.

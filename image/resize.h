@@ -19,6 +19,6 @@ struct SamplePlane {
 // applies to each colour channel (bicubic, widened when shrinking). `slot` (0 or 1) picks one of
 // two scalers the thread keeps, so planes of two sizes can take turns without the scalers being
 // rebuilt. False when memory runs out or the scaler cannot be set up.
-bool ResamplePlane(const SamplePlane& source, const SamplePlane& target, int slot);
+bool resamplePlane(const SamplePlane& source, const SamplePlane& target, int slot);
 
 }  // namespace image

@@ -27,7 +27,7 @@ class ScratchBlock {
  public:
   // `count` elements, not initialised, from `kept` (the thread's block, replaced by a larger
   // one when too small; null for none) or of their own; null when memory runs out.
-  T* Allocate(std::size_t count, KeptBlock<T>* kept) {
+  T* allocate(std::size_t count, KeptBlock<T>* kept) {
     try {
       if (kept != nullptr && count <= kKeptScratchBytes / sizeof(T)) {
         if (kept->size < count) {

@@ -31,7 +31,7 @@ struct TgaHeader {
   uint8_t descriptor = 0;
 };
 
-TgaHeader ReadHeader(std::span<const uint8_t> bytes) {
+TgaHeader readHeader(std::span<const uint8_t> bytes) {
   TgaHeader header;
   header.idLength = bytes[0];
   header.colourMapType = bytes[1];
@@ -46,13 +46,13 @@ TgaHeader ReadHeader(std::span<const uint8_t> bytes) {
   return header;
 }
 
-bool IsRunLength(uint8_t imageType) { return imageType >= 9 && imageType <= 11; }
+bool isRunLength(uint8_t imageType) { return imageType >= 9 && imageType <= 11; }
 
 // Reads one run-length encoded row: a packet byte c covers (c & 0x7F) + 1 pixels, one value
 // repeated (bit 0x80 set) or that many literal values. A packet that runs past the end of the
 // row is clipped: its surplus pixels are skipped, and the next row starts with a new packet.
 // False when the data ends inside a packet.
-bool DecodeRunLengthRow(std::span<const uint8_t> bytes, std::size_t& pos, std::size_t pixelBytes,
+bool decodeRunLengthRow(std::span<const uint8_t> bytes, std::size_t& pos, std::size_t pixelBytes,
                         std::size_t width, uint8_t* row) {
   std::size_t x = 0;
   while (x < width) {
@@ -90,7 +90,7 @@ ImageResult TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
   if (bytes.size() <= kHeaderSize) {
     return ImageError::Truncated;
   }
-  const TgaHeader header = ReadHeader(bytes);
+  const TgaHeader header = readHeader(bytes);
   if (header.colourMapEntryBits == 15 || header.colourMapEntryBits == 16) {
     return ImageError::BadPalette;
   }
@@ -133,7 +133,7 @@ ImageResult TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
   const auto height = static_cast<std::size_t>(header.height);
   const std::size_t rowBytes = width * pixelBytes;
   const std::size_t leastPixelData =
-      IsRunLength(header.imageType)
+      isRunLength(header.imageType)
           ? height * ((width + kMaxRunPixels - 1) / kMaxRunPixels) * (1 + pixelBytes)
           : height * rowBytes;
   if (leastPixelData > bytes.size() - pos) {
@@ -149,8 +149,8 @@ ImageResult TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
   const bool topDown = (header.descriptor & kTopLeftOrigin) != 0;
   for (int j = 0; j < header.height; ++j) {
     uint8_t* row = picture->RowPointer(topDown ? j : header.height - 1 - j);
-    if (IsRunLength(header.imageType)) {
-      if (!DecodeRunLengthRow(bytes, pos, pixelBytes, width, row)) {
+    if (isRunLength(header.imageType)) {
+      if (!decodeRunLengthRow(bytes, pos, pixelBytes, width, row)) {
         return ImageError::Truncated;
       }
     } else {
@@ -158,7 +158,7 @@ ImageResult TgaCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequence
       pos += rowBytes;
     }
   }
-  decoded.Append(std::move(picture));
+  decoded.append(std::move(picture));
   return {};
 }
 

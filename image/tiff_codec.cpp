@@ -191,9 +191,9 @@ void fileRow(const ImageBuffer& picture, const RowConverter& rows, int y,
   }
   const std::size_t channels = depth == 32 ? 4 : 3;
   if (channels == 4) {
-    rows.ToBgra(y, line.data());
+    rows.toBgra(y, line.data());
   } else {
-    rows.ToBgr(y, line.data());
+    rows.toBgr(y, line.data());
   }
   for (std::size_t i = 0; i < line.size(); i += channels) {
     std::swap(line[i], line[i + 2]);
@@ -218,7 +218,7 @@ ImageResult encodeTiff(const ImageBuffer& picture, std::vector<uint8_t>& bytes) 
   std::vector<uint8_t> line((lineBits + 7) / 8);
 
   TiffMemory file(bytes);
-  TIFF* tiff = file.Get();
+  TIFF* tiff = file.get();
   if (tiff == nullptr) {
     return ImageError::Library;
   }
@@ -248,10 +248,10 @@ ImageResult encodeTiff(const ImageBuffer& picture, std::vector<uint8_t>& bytes) 
     fileRow(picture, rows, static_cast<int>(y), line);
     ok = TIFFWriteScanline(tiff, line.data(), y, 0) >= 0;
   }
-  if (ok && TIFFWriteDirectory(tiff) != 0 && !file.Failed()) {
+  if (ok && TIFFWriteDirectory(tiff) != 0 && !file.failed()) {
     return {};
   }
-  return file.OutOfMemory() ? ImageError::OutOfMemory : ImageError::Library;
+  return file.outOfMemory() ? ImageError::OutOfMemory : ImageError::Library;
 }
 
 }  // namespace
@@ -261,17 +261,17 @@ ImageResult TiffCodec::OnLoadMemory(std::span<const uint8_t> bytes, ImageSequenc
     return bytes.size() < 4 ? ImageError::Truncated : ImageError::BadSignature;
   }
   TiffMemory file(bytes);
-  if (file.Get() == nullptr) {
+  if (file.get() == nullptr) {
     return ImageError::Corrupt;
   }
   std::size_t totalBytes = 0;
   do {
     auto frame = std::make_unique<ImageBuffer>();
-    if (ImageResult result = decodePage(file.Get(), *frame, totalBytes); !result) {
+    if (ImageResult result = decodePage(file.get(), *frame, totalBytes); !result) {
       return result;
     }
-    decoded.Append(std::move(frame));
-  } while (TIFFReadDirectory(file.Get()) != 0);
+    decoded.append(std::move(frame));
+  } while (TIFFReadDirectory(file.get()) != 0);
   return {};
 }
 

@@ -104,16 +104,16 @@ struct OptionsDeleter {
 
 TiffMemory::TiffMemory(std::span<const uint8_t> input) {
   m_stream.input = input;
-  Open("r");
+  open("r");
 }
 
 TiffMemory::TiffMemory(std::vector<uint8_t>& output) {
   output.clear();
   m_stream.output = &output;
-  Open("w");
+  open("w");
 }
 
-void TiffMemory::Open(const char* mode) {
+void TiffMemory::open(const char* mode) {
   std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
   if (!options) {
     m_stream.failed = true;
@@ -132,10 +132,10 @@ TiffMemory::~TiffMemory() {
   }
 }
 
-TIFF* TiffMemory::Get() const { return m_tiff; }
+TIFF* TiffMemory::get() const { return m_tiff; }
 
-bool TiffMemory::Failed() const { return m_stream.failed; }
+bool TiffMemory::failed() const { return m_stream.failed; }
 
-bool TiffMemory::OutOfMemory() const { return m_stream.outOfMemory; }
+bool TiffMemory::outOfMemory() const { return m_stream.outOfMemory; }
 
 }  // namespace image

@@ -22,11 +22,11 @@ class TiffMemory {
   TiffMemory& operator=(const TiffMemory&) = delete;
   ~TiffMemory();
 
-  TIFF* Get() const;
+  TIFF* get() const;
   // True once libtiff has reported an error on this handle.
-  bool Failed() const;
+  bool failed() const;
   // True when growing the output ran out of memory.
-  bool OutOfMemory() const;
+  bool outOfMemory() const;
 
   // The stream state libtiff's procedures work on; public for those procedures only.
   struct Stream {
@@ -38,7 +38,7 @@ class TiffMemory {
   };
 
  private:
-  void Open(const char* mode);
+  void open(const char* mode);
 
   Stream m_stream;
   TIFF* m_tiff = nullptr;

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build pkg-config git clang libclang-rt-14-dev clang-format
+  build-essential cmake ninja-build pkg-config git clang libclang-rt-14-dev clang-format clang-tidy
   # core libraries
   libgif-dev libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libimagequant-dev
   libswscale-dev libavutil-dev libcli11-dev libdeflate-dev libisal-dev zlib1g-dev

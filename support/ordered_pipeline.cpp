@@ -19,10 +19,10 @@ class Pipeline {
         m_slots(static_cast<std::size_t>(slots)),
         m_nextSerialItem(stages.size(), 0) {}
 
-  void Work(int worker) {
+  void work(int worker) {
     std::unique_lock lock(m_mutex);
     for (;;) {
-      Slot* slot = NextTask(worker);
+      Slot* slot = nextTask(worker);
       if (slot == nullptr) {
         if (m_stopped || m_finished == m_itemCount) return;
         m_changed.wait(lock);
@@ -47,7 +47,7 @@ class Pipeline {
         m_stopped = true;
         m_result.ok = false;
       } else {
-        if (m_stages[stage].order == StageOrder::kSerial) ++m_nextSerialItem[stage];
+        if (m_stages[stage].order == StageOrder::Serial) ++m_nextSerialItem[stage];
         if (++slot->stage == m_stages.size()) {
           slot->item = -1;
           ++m_finished;
@@ -57,7 +57,7 @@ class Pipeline {
     }
   }
 
-  PipelineResult Result() const {
+  PipelineResult result() const {
     if (m_error) std::rethrow_exception(m_error);
     return m_result;
   }
@@ -72,14 +72,14 @@ class Pipeline {
   // The task `worker` runs next, under the lock: the latest stage any waiting item may enter (so
   // that items leave the pipeline before new ones come in), then the oldest item; a new item
   // enters when nothing else can run and its slot is free. Null when nothing can run now.
-  Slot* NextTask(int worker) {
+  Slot* nextTask(int worker) {
     if (m_stopped) return nullptr;
     Slot* best = nullptr;
     for (Slot& slot : m_slots) {
       if (slot.item < 0 || slot.running) continue;
       const PipelineStage& stage = m_stages[slot.stage];
       if (stage.onCaller && worker != 0) continue;
-      const bool serial = stage.order == StageOrder::kSerial;
+      const bool serial = stage.order == StageOrder::Serial;
       if (serial && m_nextSerialItem[slot.stage] != slot.item) continue;
       if (best == nullptr || slot.stage > best->stage ||
           (slot.stage == best->stage && slot.item < best->item)) {
@@ -89,7 +89,7 @@ class Pipeline {
     if (best != nullptr || m_admitted == m_itemCount) return best;
     Slot& next = m_slots[static_cast<std::size_t>(m_admitted) % m_slots.size()];
     if (next.item >= 0) return nullptr;
-    if ((m_stages[0].order == StageOrder::kSerial && m_nextSerialItem[0] != m_admitted) ||
+    if ((m_stages[0].order == StageOrder::Serial && m_nextSerialItem[0] != m_admitted) ||
         (m_stages[0].onCaller && worker != 0)) {
       return nullptr;
     }
@@ -113,7 +113,7 @@ class Pipeline {
 
 }  // namespace
 
-PipelineResult RunOrderedPipeline(int itemCount, int slots, int threads,
+PipelineResult runOrderedPipeline(int itemCount, int slots, int threads,
                                   std::span<const PipelineStage> stages) {
   if (itemCount <= 0 || stages.empty()) return {};
   Pipeline pipeline(itemCount, std::max(slots, 1), stages);
@@ -122,14 +122,14 @@ PipelineResult RunOrderedPipeline(int itemCount, int slots, int threads,
   helpers.reserve(static_cast<std::size_t>(helperCount));
   for (int worker = 1; worker <= helperCount; ++worker) {
     try {
-      helpers.emplace_back([&pipeline, worker] { pipeline.Work(worker); });
+      helpers.emplace_back([&pipeline, worker] { pipeline.work(worker); });
     } catch (const std::system_error&) {
       break;  // fewer threads only take longer
     }
   }
-  pipeline.Work(0);
+  pipeline.work(0);
   for (std::thread& helper : helpers) helper.join();
-  return pipeline.Result();
+  return pipeline.result();
 }
 
 }  // namespace support

@@ -5,13 +5,13 @@
 
 namespace support {
 
-// How a pipeline stage takes its items: kSerial runs one item at a time, in item order (a
-// compositor, a file writer); kParallel runs any number at once, in any order (decoders,
+// How a pipeline stage takes its items: Serial runs one item at a time, in item order (a
+// compositor, a file writer); Parallel runs any number at once, in any order (decoders,
 // encoders).
-enum class StageOrder { kSerial, kParallel };
+enum class StageOrder { Serial, Parallel };
 
 struct PipelineStage {
-  StageOrder order = StageOrder::kSerial;
+  StageOrder order = StageOrder::Serial;
   // A serial stage that must run on the calling thread (it calls back into code that expects
   // that thread); the other threads leave it alone.
   bool onCaller = false;
@@ -34,7 +34,7 @@ struct PipelineResult {
 // completion is visible to the item's next stage. A stage that returns false stops the run: no
 // item starts a stage after that. A stage that throws stops it the same way, and the exception is
 // rethrown on the calling thread once every thread has stopped.
-PipelineResult RunOrderedPipeline(int itemCount, int slots, int threads,
+PipelineResult runOrderedPipeline(int itemCount, int slots, int threads,
                                   std::span<const PipelineStage> stages);
 
 }  // namespace support

@@ -10,14 +10,14 @@
 namespace support {
 namespace {
 
-std::string ExecutablePath() {
+std::string executablePath() {
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? std::string() : self.string();
 }
 
 // "/", "C:" and "C:/" (and their '\\' forms) are roots that always exist.
-bool IsFilesystemRoot(const std::string& path) {
+bool isFilesystemRoot(const std::string& path) {
   if (path == "/" || path == "\\") return true;
   const bool drive = path.size() >= 2 && path[1] == ':' &&
                      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
@@ -33,7 +33,7 @@ int makeTree(const std::string& path, bool bareNames) {
   if (slash == std::string::npos && !bareNames) return ENOENT;
   if (slash != std::string::npos) {
     const std::string parent = path.substr(0, slash);
-    const bool present = parent.empty() || IsFilesystemRoot(parent) || DirectoryExists(parent);
+    const bool present = parent.empty() || isFilesystemRoot(parent) || DirectoryExists(parent);
     if (!present) {
       if (const int made = makeTree(parent, bareNames); made != 0) return made;
     }
@@ -45,7 +45,7 @@ int makeTree(const std::string& path, bool bareNames) {
 
 std::string GetAppDirectory() {
   static const std::string directory = [] {
-    std::string path = ExecutablePath();
+    std::string path = executablePath();
     std::replace(path.begin(), path.end(), '\\', '/');
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

@@ -14,16 +14,16 @@ namespace {
 
 class FileDescriptor {
  public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
+  explicit FileDescriptor(int fd) : m_fd(fd) {}
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
+    if (m_fd >= 0) ::close(m_fd);
   }
-  int get() const { return fd_; }
+  int get() const { return m_fd; }
 
  private:
-  int fd_;
+  int m_fd;
 };
 
 const char* kindOf(mode_t mode) {
@@ -59,10 +59,10 @@ Status openRegular(const std::string& path, int& fd, struct stat& info) {
 
 }  // namespace
 
-Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+Status readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   int fd = -1;
   struct stat info {};
-  const Status opened = openRegular(path, fd, info);
+  Status opened = openRegular(path, fd, info);
   const FileDescriptor file(fd);
   if (!opened) return opened;
 
@@ -86,43 +86,43 @@ Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) 
 MappedFile::~MappedFile() { close(); }
 
 void MappedFile::close() {
-  if (mapping_ != nullptr) ::munmap(mapping_, mappedSize_);
-  mapping_ = nullptr;
-  mappedSize_ = 0;
-  copy_.clear();
-  bytes_ = {};
+  if (m_mapping != nullptr) ::munmap(m_mapping, m_mappedSize);
+  m_mapping = nullptr;
+  m_mappedSize = 0;
+  m_copy.clear();
+  m_bytes = {};
 }
 
 void MappedFile::release(std::size_t begin, std::size_t end) const {
-  if (mapping_ == nullptr) return;
+  if (m_mapping == nullptr) return;
   const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
   begin = (begin + page - 1) / page * page;
-  end = std::min(end, mappedSize_) / page * page;
+  end = std::min(end, m_mappedSize) / page * page;
   if (begin >= end) return;
-  ::madvise(static_cast<std::uint8_t*>(mapping_) + begin, end - begin, MADV_DONTNEED);
+  ::madvise(static_cast<std::uint8_t*>(m_mapping) + begin, end - begin, MADV_DONTNEED);
 }
 
 Status MappedFile::open(const std::string& path) {
   close();
   int fd = -1;
   struct stat info {};
-  const Status opened = openRegular(path, fd, info);
+  Status opened = openRegular(path, fd, info);
   const FileDescriptor file(fd);
   if (!opened) return opened;
   const auto size = static_cast<std::size_t>(info.st_size);
   if (size == 0) return {};
   void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
   if (mapping == MAP_FAILED) {
-    Status read = ReadWholeFile(path, copy_);
-    bytes_ = copy_;
+    Status read = readWholeFile(path, m_copy);
+    m_bytes = m_copy;
     return read;
   }
   // The decoder reads front to back (a few frames apart on several threads).
   ::madvise(mapping, size, MADV_SEQUENTIAL);
   ::madvise(mapping, size, MADV_WILLNEED);
-  mapping_ = mapping;
-  mappedSize_ = size;
-  bytes_ = {static_cast<const std::uint8_t*>(mapping), size};
+  m_mapping = mapping;
+  m_mappedSize = size;
+  m_bytes = {static_cast<const std::uint8_t*>(mapping), size};
   return {};
 }
 

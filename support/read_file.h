@@ -17,7 +17,7 @@ namespace support {
 // device or a socket, refused before anything is read (a FIFO without a writer would wait
 // forever, a device such as /dev/zero never ends): "cannot read <path>: it is a FIFO, not a
 // regular file".
-Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+Status readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 
 // The bytes of a regular file, mapped into memory rather than copied, so that a large input
 // costs neither a zero-filled buffer nor a read of pages the reader never touches. Files that
@@ -33,7 +33,7 @@ class MappedFile {
   // Maps the file at `path`, replacing what was held; fails as ReadWholeFile does.
   Status open(const std::string& path);
 
-  std::span<const std::uint8_t> bytes() const { return bytes_; }
+  std::span<const std::uint8_t> bytes() const { return m_bytes; }
 
   // Gives back the memory of the bytes from `begin` to `end` (whole pages inside that range),
   // which the reader is done with: they leave the process's resident memory and are read from
@@ -44,10 +44,10 @@ class MappedFile {
  private:
   void close();
 
-  void* mapping_ = nullptr;
-  std::size_t mappedSize_ = 0;
-  std::vector<std::uint8_t> copy_;
-  std::span<const std::uint8_t> bytes_;
+  void* m_mapping = nullptr;
+  std::size_t m_mappedSize = 0;
+  std::vector<std::uint8_t> m_copy;
+  std::span<const std::uint8_t> m_bytes;
 };
 
 }  // namespace support

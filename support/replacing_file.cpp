@@ -59,13 +59,13 @@ int linkUnnamed(int fd, const std::string& path) {
 ReplacingFile::~ReplacingFile() { discard(); }
 
 ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      size_(other.size_),
-      target_(std::move(other.target_)),
-      temporary_(std::move(other.temporary_)),
-      writeFailure_(std::move(other.writeFailure_)) {
-  if (!temporary_.empty()) guard_.guard(temporary_);
-  other.guard_.release();
+    : m_fd(std::exchange(other.m_fd, -1)),
+      m_size(other.m_size),
+      m_target(std::move(other.m_target)),
+      m_temporary(std::move(other.m_temporary)),
+      m_writeFailure(std::move(other.m_writeFailure)) {
+  if (!m_temporary.empty()) m_guard.guard(m_temporary);
+  other.m_guard.release();
 }
 
 namespace {
@@ -77,7 +77,7 @@ const Status kNothingOpen{Failure::Write, "no file is open"};
 // Mode 0666 rather than mkstemp's 0600, which would outlive the rename: the file gets 0666 less
 // the umask, as one written in place would.
 Status ReplacingFile::open(const std::string& target) {
-  if (isOpen()) return {Failure::Open, "a file is already open: '" + target_ + "'"};
+  if (isOpen()) return {Failure::Open, "a file is already open: '" + m_target + "'"};
   if (target.empty()) return {Failure::Open, "no file name given"};
   // A folder of that name could never be replaced; better to know before anything is written.
   struct stat existing {};
@@ -94,45 +94,45 @@ Status ReplacingFile::open(const std::string& target) {
       fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       return fd >= 0 ? 0 : errno;
     });
-    if (result == 0) guard_.guard(temporary);
+    if (result == 0) m_guard.guard(temporary);
   }
   if (result != 0) {
     return fail(Failure::Open, "cannot create a temporary file beside", target, result);
   }
-  fd_ = fd;
-  writeFailure_ = {};
-  size_ = 0;
-  target_ = target;
-  temporary_ = std::move(temporary);
+  m_fd = fd;
+  m_writeFailure = {};
+  m_size = 0;
+  m_target = target;
+  m_temporary = std::move(temporary);
   return {};
 }
 
 Status ReplacingFile::writeFailed(int errorNumber) {
-  writeFailure_ =
-      fail(Failure::Write, "cannot write", temporary_.empty() ? target_ : temporary_, errorNumber);
-  return writeFailure_;
+  m_writeFailure = fail(Failure::Write, "cannot write",
+                        m_temporary.empty() ? m_target : m_temporary, errorNumber);
+  return m_writeFailure;
 }
 
 Status ReplacingFile::write(std::span<const std::uint8_t> bytes) {
   if (!isOpen()) return kNothingOpen;
   // The failed write is named again: the file cannot become whole.
-  if (!writeFailure_) return writeFailure_;
+  if (!m_writeFailure) return m_writeFailure;
   while (!bytes.empty()) {
-    const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+    const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return writeFailed(written < 0 ? errno : EIO);
     bytes = bytes.subspan(static_cast<std::size_t>(written));
-    size_ += static_cast<std::uint64_t>(written);
+    m_size += static_cast<std::uint64_t>(written);
   }
   return {};
 }
 
 Status ReplacingFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   if (!isOpen()) return kNothingOpen;
-  if (!writeFailure_) return writeFailure_;
-  if (offset > size_ || bytes.size() > size_ - offset) return writeFailed(EINVAL);
+  if (!m_writeFailure) return m_writeFailure;
+  if (offset > m_size || bytes.size() > m_size - offset) return writeFailed(EINVAL);
   while (!bytes.empty()) {
-    const ssize_t written = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    const ssize_t written = ::pwrite(m_fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return writeFailed(written < 0 ? errno : EIO);
     bytes = bytes.subspan(static_cast<std::size_t>(written));
@@ -143,26 +143,26 @@ Status ReplacingFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t
 
 Status ReplacingFile::sync() {
   if (!isOpen()) return kNothingOpen;
-  if (!writeFailure_) return writeFailure_;
-  return ::fsync(fd_) == 0 ? Status{} : writeFailed(errno);
+  if (!m_writeFailure) return m_writeFailure;
+  return ::fsync(m_fd) == 0 ? Status{} : writeFailed(errno);
 }
 
 int ReplacingFile::publish() {
-  if (!temporary_.empty()) {
-    return std::rename(temporary_.c_str(), target_.c_str()) == 0 ? 0 : errno;
+  if (!m_temporary.empty()) {
+    return std::rename(m_temporary.c_str(), m_target.c_str()) == 0 ? 0 : errno;
   }
   // Linking straight to the target is atomic but cannot replace an earlier file; that takes a
   // named link, guarded for the moment until the rename.
-  const int direct = linkUnnamed(fd_, target_);
+  const int direct = linkUnnamed(m_fd, m_target);
   if (direct != EEXIST) return direct;
   std::string link;
   TempFileGuard linkGuard;
-  const int linked = withFreeName(folderOf(target_), link, [&](const std::string& name) {
+  const int linked = withFreeName(folderOf(m_target), link, [&](const std::string& name) {
     linkGuard.guard(name);
-    return linkUnnamed(fd_, name);
+    return linkUnnamed(m_fd, name);
   });
   if (linked != 0) return linked;
-  if (std::rename(link.c_str(), target_.c_str()) == 0) return 0;
+  if (std::rename(link.c_str(), m_target.c_str()) == 0) return 0;
   const int renameError = errno;
   ::unlink(link.c_str());
   return renameError;
@@ -170,35 +170,35 @@ int ReplacingFile::publish() {
 
 Status ReplacingFile::commit(Durability durability) {
   if (!isOpen()) return kNothingOpen;
-  if (!writeFailure_) {
-    const Status failed = writeFailure_;
+  if (!m_writeFailure) {
+    Status failed = m_writeFailure;
     discard();
     return failed;
   }
-  if (durability == Durability::kFlushed && ::fsync(fd_) != 0) {
-    const Status failed = fail(Failure::Write, "cannot flush", target_, errno);
+  if (durability == Durability::Flushed && ::fsync(m_fd) != 0) {
+    Status failed = fail(Failure::Write, "cannot flush", m_target, errno);
     discard();
     return failed;
   }
   if (const int published = publish(); published != 0) {
     discard();
-    return fail(Failure::Write, "cannot replace", target_, published);
+    return fail(Failure::Write, "cannot replace", m_target, published);
   }
   // The bytes are on disk and in place; what close might still report changes nothing.
-  ::close(fd_);
-  fd_ = -1;
-  temporary_.clear();
-  guard_.release();
+  ::close(m_fd);
+  m_fd = -1;
+  m_temporary.clear();
+  m_guard.release();
   return {};
 }
 
 void ReplacingFile::discard() {
   if (!isOpen()) return;
-  ::close(fd_);
-  fd_ = -1;
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
-  temporary_.clear();
-  guard_.release();
+  ::close(m_fd);
+  m_fd = -1;
+  if (!m_temporary.empty()) ::unlink(m_temporary.c_str());
+  m_temporary.clear();
+  m_guard.release();
 }
 
 Status ReplacingFile::fail(Failure code, const std::string& what, const std::string& path,

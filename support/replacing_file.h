@@ -10,8 +10,8 @@
 namespace support {
 
 // Whether ReplacingFile::commit flushes the file to disk before the file takes the target's name:
-// kCached spares the flush for files that need not survive a system crash (temporary files).
-enum class Durability { kFlushed, kCached };
+// Cached spares the flush for files that need not survive a system crash (temporary files).
+enum class Durability { Flushed, Cached };
 
 // Writes a file so that its target is either replaced whole or left untouched. On Linux the bytes
 // go to an unnamed file in the target's folder (O_TMPFILE), which gets its name only after every
@@ -36,7 +36,7 @@ class ReplacingFile {
   Status open(const std::string& target);
 
   // True between a successful open() and the following commit() or discard().
-  bool isOpen() const { return fd_ >= 0; }
+  bool isOpen() const { return m_fd >= 0; }
 
   // Appends bytes to the new file. Fails (Write) when nothing is open or this or an earlier write
   // failed, naming the failed write; the file then stays open so that commit() or discard()
@@ -52,13 +52,13 @@ class ReplacingFile {
   Status sync();
 
   // Bytes appended so far.
-  std::uint64_t size() const { return size_; }
+  std::uint64_t size() const { return m_size; }
 
-  // Flushes the new file to disk (unless `durability` is kCached), gives it the target's name
+  // Flushes the new file to disk (unless `durability` is Cached), gives it the target's name
   // (replacing an earlier file) and closes it. Fails (Write) when nothing is open, an earlier write
   // failed, or any of these steps fails; the new file is then discarded and the target left as it
   // was.
-  Status commit(Durability durability = Durability::kFlushed);
+  Status commit(Durability durability = Durability::Flushed);
 
   // Closes and discards the new file, if any.
   void discard();
@@ -71,12 +71,12 @@ class ReplacingFile {
   // Gives the file its name; 0 or the errno of the failing step.
   int publish();
 
-  int fd_ = -1;
-  std::uint64_t size_ = 0;
-  std::string target_;
-  std::string temporary_;  // the named temporary file; empty for an unnamed one
-  TempFileGuard guard_;
-  Status writeFailure_;  // the failed write that keeps the file from becoming whole
+  int m_fd = -1;
+  std::uint64_t m_size = 0;
+  std::string m_target;
+  std::string m_temporary;  // the named temporary file; empty for an unnamed one
+  TempFileGuard m_guard;
+  Status m_writeFailure;  // the failed write that keeps the file from becoming whole
 };
 
 }  // namespace support

@@ -17,7 +17,7 @@ namespace {
 constexpr int kSlots = 4096;
 std::array<std::atomic<char*>, kSlots> guardedPaths{};
 
-extern "C" void RemoveAndReraise(int signalNumber) {
+extern "C" void removeAndReraise(int signalNumber) {
   for (std::atomic<char*>& slot : guardedPaths) {
     if (const char* path = slot.load()) ::unlink(path);
   }
@@ -34,18 +34,18 @@ void TempFileGuard::guard(const std::string& path) {
   for (int i = 0; i < kSlots; ++i) {
     char* empty = nullptr;
     if (guardedPaths[static_cast<std::size_t>(i)].compare_exchange_strong(empty, copy.get())) {
-      slot_ = i;
-      path_ = std::move(copy);
+      m_slot = i;
+      m_path = std::move(copy);
       return;
     }
   }
 }
 
 void TempFileGuard::release() {
-  if (slot_ < 0) return;
-  guardedPaths[static_cast<std::size_t>(slot_)].store(nullptr);
-  slot_ = -1;
-  path_.reset();
+  if (m_slot < 0) return;
+  guardedPaths[static_cast<std::size_t>(m_slot)].store(nullptr);
+  m_slot = -1;
+  m_path.reset();
 }
 
 DeferredTermination::DeferredTermination() {
@@ -53,15 +53,15 @@ DeferredTermination::DeferredTermination() {
   sigemptyset(&held);
   sigaddset(&held, SIGINT);
   sigaddset(&held, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &held, &previous_);
+  pthread_sigmask(SIG_BLOCK, &held, &m_previous);
 }
 
-DeferredTermination::~DeferredTermination() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+DeferredTermination::~DeferredTermination() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
 
-void RemoveTempFilesOnSignals() {
+void removeTempFilesOnSignals() {
   static const bool installed = [] {
     struct sigaction action {};
-    action.sa_handler = RemoveAndReraise;
+    action.sa_handler = removeAndReraise;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);

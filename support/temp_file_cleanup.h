@@ -25,14 +25,14 @@ class TempFileGuard {
   void release();
 
  private:
-  int slot_ = -1;
-  std::unique_ptr<char[]> path_;
+  int m_slot = -1;
+  std::unique_ptr<char[]> m_path;
 };
 
 // Installs handlers for SIGINT and SIGTERM that remove every guarded file and then end the
 // program as the signal would have. Called once by a program, before its first conversion;
 // later calls do nothing.
-void RemoveTempFilesOnSignals();
+void removeTempFilesOnSignals();
 
 // Holds SIGINT and SIGTERM back from the calling thread while it lives, for steps that must not
 // stop halfway (giving a set of files their names); a signal that came meanwhile takes effect
@@ -45,7 +45,7 @@ class DeferredTermination {
   DeferredTermination& operator=(const DeferredTermination&) = delete;
 
  private:
-  sigset_t previous_;
+  sigset_t m_previous;
 };
 
 }  // namespace support

@@ -2,7 +2,7 @@
 
 namespace swf {
 
-BitWriter::BitWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+BitWriter::BitWriter(std::vector<std::uint8_t>& out) : m_out(out) {}
 
 BitWriter::~BitWriter() { align(); }
 
@@ -13,19 +13,20 @@ void BitWriter::writeSBits(unsigned width, std::int32_t value) {
 }
 
 void BitWriter::writeBit(bool flag) {
-  pending_ = static_cast<std::uint8_t>((static_cast<unsigned>(pending_) << 1U) | (flag ? 1U : 0U));
-  if (++pendingBits_ == 8) {
-    out_.push_back(pending_);
-    pending_ = 0;
-    pendingBits_ = 0;
+  m_pending =
+      static_cast<std::uint8_t>((static_cast<unsigned>(m_pending) << 1U) | (flag ? 1U : 0U));
+  if (++m_pendingBits == 8) {
+    m_out.push_back(m_pending);
+    m_pending = 0;
+    m_pendingBits = 0;
   }
 }
 
 void BitWriter::align() {
-  if (pendingBits_ == 0) return;
-  out_.push_back(static_cast<std::uint8_t>(pending_ << (8 - pendingBits_)));
-  pending_ = 0;
-  pendingBits_ = 0;
+  if (m_pendingBits == 0) return;
+  m_out.push_back(static_cast<std::uint8_t>(m_pending << (8 - m_pendingBits)));
+  m_pending = 0;
+  m_pendingBits = 0;
 }
 
 void BitWriter::writeBits(unsigned width, std::uint64_t value) {

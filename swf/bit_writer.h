@@ -32,9 +32,9 @@ class BitWriter {
  private:
   void writeBits(unsigned width, std::uint64_t value);
 
-  std::vector<std::uint8_t>& out_;
-  std::uint8_t pending_ = 0;
-  unsigned pendingBits_ = 0;
+  std::vector<std::uint8_t>& m_out;
+  std::uint8_t m_pending = 0;
+  unsigned m_pendingBits = 0;
 };
 
 }  // namespace swf

@@ -25,10 +25,10 @@ struct DeflateStream::State {
 };
 
 DeflateStream::DeflateStream(Sink sink)
-    : state_(std::make_unique<State>()), sink_(std::move(sink)) {
-  state_->started = deflateInit(&state_->stream, Z_DEFAULT_COMPRESSION) == Z_OK;
-  ok_ = state_->started;
-  if (ok_) state_->output.resize(kOutputBytes);
+    : m_state(std::make_unique<State>()), m_sink(std::move(sink)) {
+  m_state->started = deflateInit(&m_state->stream, Z_DEFAULT_COMPRESSION) == Z_OK;
+  m_ok = m_state->started;
+  if (m_ok) m_state->output.resize(kOutputBytes);
 }
 
 DeflateStream::~DeflateStream() = default;
@@ -37,15 +37,15 @@ bool DeflateStream::write(std::span<const std::uint8_t> bytes) { return run(byte
 
 bool DeflateStream::finish() {
   const bool finished = run({}, true);
-  ok_ = false;
+  m_ok = false;
   return finished;
 }
 
 // zlib takes at most 4 GiB - 1 at a time; larger pieces go in parts.
 bool DeflateStream::run(std::span<const std::uint8_t> bytes, bool last) {
-  if (!ok_) return false;
-  z_stream& stream = state_->stream;
-  std::vector<std::uint8_t>& output = state_->output;
+  if (!m_ok) return false;
+  z_stream& stream = m_state->stream;
+  std::vector<std::uint8_t>& output = m_state->output;
   do {
     const std::size_t part = std::min<std::size_t>(bytes.size(), std::numeric_limits<uInt>::max());
     stream.next_in = bytes.data();
@@ -58,8 +58,9 @@ bool DeflateStream::run(std::span<const std::uint8_t> bytes, bool last) {
       stream.avail_out = static_cast<uInt>(output.size());
       status = deflate(&stream, flush);
       const std::size_t produced = output.size() - stream.avail_out;
-      if (status == Z_STREAM_ERROR || (produced > 0 && !sink_(std::span(output).first(produced)))) {
-        ok_ = false;
+      if (status == Z_STREAM_ERROR ||
+          (produced > 0 && !m_sink(std::span(output).first(produced)))) {
+        m_ok = false;
         return false;
       }
     } while (stream.avail_out == 0 || (flush == Z_FINISH && status != Z_STREAM_END));

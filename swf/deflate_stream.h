@@ -31,9 +31,9 @@ class DeflateStream {
   struct State;
   bool run(std::span<const std::uint8_t> bytes, bool last);
 
-  std::unique_ptr<State> state_;
-  Sink sink_;
-  bool ok_ = true;
+  std::unique_ptr<State> m_state;
+  Sink m_sink;
+  bool m_ok = true;
 };
 
 }  // namespace swf

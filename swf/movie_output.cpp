@@ -13,20 +13,20 @@ constexpr std::size_t kBufferBytes = std::size_t{256} << 10;
 
 }  // namespace
 
-MovieOutput::MovieOutput() : file_(std::make_unique<support::ReplacingFile>()) {}
+MovieOutput::MovieOutput() : m_file(std::make_unique<support::ReplacingFile>()) {}
 MovieOutput::~MovieOutput() = default;
 
-bool MovieOutput::isOpen() const { return file_->isOpen(); }
+bool MovieOutput::isOpen() const { return m_file->isOpen(); }
 
 support::Status MovieOutput::open(const std::string& path, bool compressed) {
-  status_ = {};
-  size_ = 0;
-  buffer_.clear();
-  deflate_.reset();
-  if (support::Status opened = file_->open(path); !opened) return opened;
+  m_status = {};
+  m_size = 0;
+  m_buffer.clear();
+  m_deflate.reset();
+  if (support::Status opened = m_file->open(path); !opened) return opened;
   if (compressed) {
-    deflate_ = std::make_unique<DeflateStream>([this](std::span<const std::uint8_t> out) {
-      status_ = file_->write(out);
+    m_deflate = std::make_unique<DeflateStream>([this](std::span<const std::uint8_t> out) {
+      m_status = m_file->write(out);
       return ok();
     });
   }
@@ -35,54 +35,54 @@ support::Status MovieOutput::open(const std::string& path, bool compressed) {
 
 void MovieOutput::write(std::span<const std::uint8_t> bytes) {
   if (!ok()) return;
-  if (bytes.size() > kMaxBytes - size_) return fail("movie larger than 4 GiB");
-  if (deflate_) return writeCompressed(bytes);
-  size_ += bytes.size();
-  if (buffer_.size() + bytes.size() <= kBufferBytes) {
-    if (buffer_.capacity() < kBufferBytes) buffer_.reserve(kBufferBytes);
-    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+  if (bytes.size() > kMaxBytes - m_size) return fail("movie larger than 4 GiB");
+  if (m_deflate) return writeCompressed(bytes);
+  m_size += bytes.size();
+  if (m_buffer.size() + bytes.size() <= kBufferBytes) {
+    if (m_buffer.capacity() < kBufferBytes) m_buffer.reserve(kBufferBytes);
+    m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
     return;
   }
-  if (flush()) status_ = file_->write(bytes);
+  if (flush()) m_status = m_file->write(bytes);
 }
 
 // The prefix is written as it comes (once per movie, a few bytes), ahead of any compressed byte.
 void MovieOutput::writeCompressed(std::span<const std::uint8_t> bytes) {
   const std::size_t prefix =
-      size_ < kUncompressedPrefixBytes
-          ? std::min<std::size_t>(bytes.size(), kUncompressedPrefixBytes - size_)
+      m_size < kUncompressedPrefixBytes
+          ? std::min<std::size_t>(bytes.size(), kUncompressedPrefixBytes - m_size)
           : 0;
-  size_ += bytes.size();
-  if (prefix > 0 && !(status_ = file_->write(bytes.first(prefix)))) return;
-  if (!deflate_->write(bytes.subspan(prefix))) fail("cannot compress the movie: out of memory");
+  m_size += bytes.size();
+  if (prefix > 0 && !(m_status = m_file->write(bytes.first(prefix)))) return;
+  if (!m_deflate->write(bytes.subspan(prefix))) fail("cannot compress the movie: out of memory");
 }
 
 bool MovieOutput::flush() {
   if (!ok()) return false;
-  if (!buffer_.empty()) status_ = file_->write(buffer_);
-  buffer_.clear();
+  if (!m_buffer.empty()) m_status = m_file->write(m_buffer);
+  m_buffer.clear();
   return ok();
 }
 
 void MovieOutput::patch(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  if (deflate_ &&
+  if (m_deflate &&
       (offset > kUncompressedPrefixBytes || bytes.size() > kUncompressedPrefixBytes - offset)) {
     return fail("cannot change compressed bytes of the movie");
   }
-  if (flush()) status_ = file_->writeAt(offset, bytes);
+  if (flush()) m_status = m_file->writeAt(offset, bytes);
 }
 
 support::Status MovieOutput::commit() {
-  if (deflate_ && ok() && !deflate_->finish()) fail("cannot compress the movie: out of memory");
-  if (flush()) status_ = file_->commit();
-  if (!ok()) file_->discard();
-  return status_;
+  if (m_deflate && ok() && !m_deflate->finish()) fail("cannot compress the movie: out of memory");
+  if (flush()) m_status = m_file->commit();
+  if (!ok()) m_file->discard();
+  return m_status;
 }
 
 void MovieOutput::discard() {
-  buffer_.clear();
-  deflate_.reset();
-  file_->discard();
+  m_buffer.clear();
+  m_deflate.reset();
+  m_file->discard();
 }
 
 }  // namespace swf

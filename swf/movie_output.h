@@ -46,7 +46,7 @@ class MovieOutput {
 
   // Fails the movie for `reason` (kept as for a failed write).
   void fail(const std::string& reason) {
-    if (ok()) status_ = {support::Failure::Write, reason};
+    if (ok()) m_status = {support::Failure::Write, reason};
   }
 
   // Overwrites bytes already written, from `offset` on (header fields; in a compressed movie
@@ -54,11 +54,11 @@ class MovieOutput {
   void patch(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
   // Bytes appended so far, before compression.
-  std::uint64_t size() const { return size_; }
+  std::uint64_t size() const { return m_size; }
 
-  bool ok() const { return static_cast<bool>(status_); }
+  bool ok() const { return static_cast<bool>(m_status); }
   // The failure that stopped the movie; success while ok().
-  const support::Status& status() const { return status_; }
+  const support::Status& status() const { return m_status; }
 
   // Writes what is buffered and gives the file its name; fails when anything failed, the file
   // then discarded.
@@ -72,11 +72,11 @@ class MovieOutput {
   void writeCompressed(std::span<const std::uint8_t> bytes);
 
   // Held apart so that users of the movie writer need not see the file writer.
-  std::unique_ptr<support::ReplacingFile> file_;
-  std::unique_ptr<DeflateStream> deflate_;
-  std::vector<std::uint8_t> buffer_;
-  std::uint64_t size_ = 0;
-  support::Status status_;
+  std::unique_ptr<support::ReplacingFile> m_file;
+  std::unique_ptr<DeflateStream> m_deflate;
+  std::vector<std::uint8_t> m_buffer;
+  std::uint64_t m_size = 0;
+  support::Status m_status;
 };
 
 }  // namespace swf

@@ -23,7 +23,7 @@ void appendCurve(std::vector<ShapeRecord>& records, std::int64_t cx, std::int64_
                  std::int64_t ex, std::int64_t ey) {
   if (fitsEdge(cx) && fitsEdge(cy) && fitsEdge(ex - cx) && fitsEdge(ey - cy)) {
     ShapeRecord record;
-    record.kind = ShapeRecord::Kind::kCurvedEdge;
+    record.kind = ShapeRecord::Kind::CurvedEdge;
     record.values[0] = narrow(cx);
     record.values[1] = narrow(cy);
     record.values[2] = narrow(ex - cx);
@@ -65,7 +65,7 @@ void writeStyleChange(BitWriter& bits, const ShapeRecord& record, unsigned fillB
 }
 
 void writeEdge(BitWriter& bits, const ShapeRecord& record) {
-  const bool straight = record.kind == ShapeRecord::Kind::kStraightEdge;
+  const bool straight = record.kind == ShapeRecord::Kind::StraightEdge;
   const std::size_t count = straight ? 2 : 4;
   const unsigned width =
       straight
@@ -90,7 +90,7 @@ void appendStraightEdge(std::vector<ShapeRecord>& records, std::int32_t dx, std:
     const std::int64_t toX = std::int64_t{dx} * piece / pieces;
     const std::int64_t toY = std::int64_t{dy} * piece / pieces;
     ShapeRecord record;
-    record.kind = ShapeRecord::Kind::kStraightEdge;
+    record.kind = ShapeRecord::Kind::StraightEdge;
     record.values[0] = narrow(toX - doneX);
     record.values[1] = narrow(toY - doneY);
     records.push_back(record);
@@ -109,7 +109,7 @@ void appendShapeRecords(std::vector<std::uint8_t>& out, const std::vector<ShapeR
                         unsigned fillBits, unsigned lineBits) {
   BitWriter bits(out);
   for (const ShapeRecord& record : records) {
-    if (record.kind == ShapeRecord::Kind::kStyleChange) {
+    if (record.kind == ShapeRecord::Kind::StyleChange) {
       writeStyleChange(bits, record, fillBits, lineBits);
     } else {
       writeEdge(bits, record);

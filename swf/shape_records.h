@@ -8,9 +8,9 @@
 namespace swf {
 
 struct ShapeRecord {
-  enum class Kind : std::uint8_t { kStyleChange, kStraightEdge, kCurvedEdge };
+  enum class Kind : std::uint8_t { StyleChange, StraightEdge, CurvedEdge };
 
-  Kind kind = Kind::kStyleChange;
+  Kind kind = Kind::StyleChange;
   // Style change: move-to x, y (when hasMove). Straight edge: dx, dy. Curved edge: control dx,
   // control dy, anchor dx, anchor dy (anchor relative to the control point).
   std::array<std::int32_t, 4> values{};

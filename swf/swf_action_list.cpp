@@ -9,7 +9,7 @@
 
 namespace swf {
 
-SwfActionList::SwfActionList(bool bare) : bare_(bare) {}
+SwfActionList::SwfActionList(bool bare) : m_bare(bare) {}
 
 void SwfActionList::next() { append(kActionNextFrame); }
 
@@ -45,7 +45,7 @@ bool SwfActionList::goToLabel(const std::string& label) {
 }
 
 void SwfActionList::append(std::uint8_t code, std::vector<std::uint8_t> payload) {
-  actions_.push_back({code, std::move(payload)});
+  m_actions.push_back({code, std::move(payload)});
 }
 
 // Each string is stored with a terminating zero byte.
@@ -69,7 +69,7 @@ bool SwfActionList::appendStrings(std::uint8_t code,
 //   u8 0 (end of actions)
 const std::vector<std::uint8_t>& SwfActionList::serialise() {
   std::vector<std::uint8_t> records;
-  for (const Action& action : actions_) {
+  for (const Action& action : m_actions) {
     records.push_back(action.code);
     if (action.code < kActionHasPayload) continue;
     support::appendLe16(records, static_cast<std::uint16_t>(action.payload.size()));
@@ -77,13 +77,13 @@ const std::vector<std::uint8_t>& SwfActionList::serialise() {
   }
   records.push_back(kActionEnd);
 
-  output_.clear();
-  if (bare_) {
-    output_ = std::move(records);
+  m_output.clear();
+  if (m_bare) {
+    m_output = std::move(records);
   } else {
-    appendTag(output_, TagCode::kDoAction, records);
+    appendTag(m_output, TagCode::DoAction, records);
   }
-  return output_;
+  return m_output;
 }
 
 }  // namespace swf

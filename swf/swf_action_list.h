@@ -41,7 +41,7 @@ class SwfActionList {
   const std::vector<std::uint8_t>& serialise();
 
   // The byte count of the last serialisation (0 before the first).
-  std::uint32_t size() const { return static_cast<std::uint32_t>(output_.size()); }
+  std::uint32_t size() const { return static_cast<std::uint32_t>(m_output.size()); }
 
  private:
   // One action record: the code, and for codes from 0x80 up the payload after its length.
@@ -53,9 +53,9 @@ class SwfActionList {
   void append(std::uint8_t code, std::vector<std::uint8_t> payload = {});
   bool appendStrings(std::uint8_t code, const std::vector<const std::string*>& strings);
 
-  bool bare_;
-  std::vector<Action> actions_;
-  std::vector<std::uint8_t> output_;
+  bool m_bare;
+  std::vector<Action> m_actions;
+  std::vector<std::uint8_t> m_output;
 };
 
 }  // namespace swf

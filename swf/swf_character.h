@@ -6,7 +6,7 @@
 namespace swf {
 
 // What a character is; the movie places shapes and never places bitmaps.
-enum class CharacterKind : std::uint8_t { kShape = 0, kBitmap = 2 };
+enum class CharacterKind : std::uint8_t { Shape = 0, Bitmap = 2 };
 
 // Base of everything a movie can define. A character produces its complete definition tag,
 // header included; `SwfMovie::addCharacter` copies those bytes, so the character may be
@@ -22,26 +22,26 @@ class SwfCharacter {
   // The byte count of the tag that tagBytes returns.
   virtual std::uint32_t tagSize() const = 0;
 
-  CharacterKind kind() const { return kind_; }
+  CharacterKind kind() const { return m_kind; }
 
   // The character id the tag defines; the caller keeps ids unique within a movie.
-  std::uint16_t id() const { return id_; }
+  std::uint16_t id() const { return m_id; }
 
   // The depth the character is meant to be placed at (meaningful for shapes only).
-  std::uint16_t depth() const { return depth_; }
+  std::uint16_t depth() const { return m_depth; }
 
  protected:
   SwfCharacter(CharacterKind kind, std::uint16_t id, std::uint16_t depth)
-      : kind_(kind), id_(id), depth_(depth) {}
+      : m_kind(kind), m_id(id), m_depth(depth) {}
   SwfCharacter(const SwfCharacter&) = default;
   SwfCharacter& operator=(const SwfCharacter&) = default;
   SwfCharacter(SwfCharacter&&) = default;
   SwfCharacter& operator=(SwfCharacter&&) = default;
 
  private:
-  CharacterKind kind_;
-  std::uint16_t id_;
-  std::uint16_t depth_;
+  CharacterKind m_kind;
+  std::uint16_t m_id;
+  std::uint16_t m_depth;
 };
 
 }  // namespace swf

@@ -12,20 +12,20 @@ SwfColorTransform::SwfColorTransform() = default;
 SwfColorTransform::SwfColorTransform(float multiplyRed, float multiplyGreen, float multiplyBlue,
                                      float multiplyAlpha, float addRed, float addGreen,
                                      float addBlue, float addAlpha)
-    : multiply_{fixed8FromFloat(multiplyRed), fixed8FromFloat(multiplyGreen),
-                fixed8FromFloat(multiplyBlue), fixed8FromFloat(multiplyAlpha)},
-      add_{colorAddFromFloat(addRed), colorAddFromFloat(addGreen), colorAddFromFloat(addBlue),
-           colorAddFromFloat(addAlpha)} {}
+    : m_multiply{fixed8FromFloat(multiplyRed), fixed8FromFloat(multiplyGreen),
+                 fixed8FromFloat(multiplyBlue), fixed8FromFloat(multiplyAlpha)},
+      m_add{colorAddFromFloat(addRed), colorAddFromFloat(addGreen), colorAddFromFloat(addBlue),
+            colorAddFromFloat(addAlpha)} {}
 
 void SwfColorTransform::appendTo(std::vector<std::uint8_t>& out) const {
-  const unsigned width = signedWidth(
-      {multiply_[0], multiply_[1], multiply_[2], multiply_[3], add_[0], add_[1], add_[2], add_[3]});
+  const unsigned width = signedWidth({m_multiply[0], m_multiply[1], m_multiply[2], m_multiply[3],
+                                      m_add[0], m_add[1], m_add[2], m_add[3]});
   BitWriter bits(out);
   bits.writeBit(true);
   bits.writeBit(true);
   bits.writeUBits(kColorTransformWidthBits, width);
-  for (const std::int32_t term : multiply_) bits.writeSBits(width, term);
-  for (const std::int32_t term : add_) bits.writeSBits(width, term);
+  for (const std::int32_t term : m_multiply) bits.writeSBits(width, term);
+  for (const std::int32_t term : m_add) bits.writeSBits(width, term);
 }
 
 std::vector<std::uint8_t> SwfColorTransform::encode() const {

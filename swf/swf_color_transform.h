@@ -27,8 +27,8 @@ class SwfColorTransform {
   std::vector<std::uint8_t> encode() const;
 
  private:
-  std::array<std::int32_t, 4> multiply_{};
-  std::array<std::int32_t, 4> add_{};
+  std::array<std::int32_t, 4> m_multiply{};
+  std::array<std::int32_t, 4> m_add{};
 };
 
 }  // namespace swf

@@ -28,18 +28,18 @@ inline constexpr float kDefaultStagePixels = 200.0F;
 inline constexpr std::uint16_t kDefaultFrameRate = 0x0C00;
 
 enum class TagCode : std::uint16_t {
-  kEnd = 0,
-  kShowFrame = 1,
-  kSetBackgroundColor = 9,
-  kDoAction = 12,
-  kDefineBitsLossless = 20,
-  kDefineBitsJpeg2 = 21,
-  kPlaceObject2 = 26,
-  kRemoveObject2 = 28,
-  kDefineShape3 = 32,
-  kDefineBitsJpeg3 = 35,
-  kDefineBitsLossless2 = 36,
-  kFrameLabel = 43,
+  End = 0,
+  ShowFrame = 1,
+  SetBackgroundColor = 9,
+  DoAction = 12,
+  DefineBitsLossless = 20,
+  DefineBitsJpeg2 = 21,
+  PlaceObject2 = 26,
+  RemoveObject2 = 28,
+  DefineShape3 = 32,
+  DefineBitsJpeg3 = 35,
+  DefineBitsLossless2 = 36,
+  FrameLabel = 43,
 };
 
 // A tag header is the word code * 64 + length. The short form keeps a length of 0..62 in the low
@@ -49,18 +49,18 @@ inline constexpr std::uint16_t kLongLengthMarker = 0x3F;
 inline constexpr std::uint32_t kMaxShortLength = 62;
 inline constexpr std::uint32_t kLongTagHeaderBytes = 6;
 
-enum class TagHeaderForm { kShort, kLong };
+enum class TagHeaderForm { Short, Long };
 
 // The header form belongs to the tag type, not to the body length: only the three control tags
 // use the short form, so every definition and placement tag carries a 32-bit length.
 constexpr TagHeaderForm tagHeaderForm(TagCode code) {
   switch (code) {
-    case TagCode::kEnd:
-    case TagCode::kShowFrame:
-    case TagCode::kSetBackgroundColor:
-      return TagHeaderForm::kShort;
+    case TagCode::End:
+    case TagCode::ShowFrame:
+    case TagCode::SetBackgroundColor:
+      return TagHeaderForm::Short;
     default:
-      return TagHeaderForm::kLong;
+      return TagHeaderForm::Long;
   }
 }
 
@@ -70,15 +70,15 @@ constexpr std::uint16_t longTagHeaderWord(TagCode code) {
                                     kLongLengthMarker);
 }
 
-static_assert(longTagHeaderWord(TagCode::kDefineShape3) == 0x083F);
-static_assert(longTagHeaderWord(TagCode::kDefineBitsJpeg2) == 0x057F);
-static_assert(longTagHeaderWord(TagCode::kPlaceObject2) == 0x06BF);
-static_assert(longTagHeaderWord(TagCode::kRemoveObject2) == 0x073F);
-static_assert(longTagHeaderWord(TagCode::kDoAction) == 0x033F);
-static_assert(longTagHeaderWord(TagCode::kFrameLabel) == 0x0AFF);
-static_assert(longTagHeaderWord(TagCode::kDefineBitsLossless) == 0x053F);
-static_assert(longTagHeaderWord(TagCode::kDefineBitsJpeg3) == 0x08FF);
-static_assert(longTagHeaderWord(TagCode::kDefineBitsLossless2) == 0x093F);
+static_assert(longTagHeaderWord(TagCode::DefineShape3) == 0x083F);
+static_assert(longTagHeaderWord(TagCode::DefineBitsJpeg2) == 0x057F);
+static_assert(longTagHeaderWord(TagCode::PlaceObject2) == 0x06BF);
+static_assert(longTagHeaderWord(TagCode::RemoveObject2) == 0x073F);
+static_assert(longTagHeaderWord(TagCode::DoAction) == 0x033F);
+static_assert(longTagHeaderWord(TagCode::FrameLabel) == 0x0AFF);
+static_assert(longTagHeaderWord(TagCode::DefineBitsLossless) == 0x053F);
+static_assert(longTagHeaderWord(TagCode::DefineBitsJpeg3) == 0x08FF);
+static_assert(longTagHeaderWord(TagCode::DefineBitsLossless2) == 0x093F);
 
 // Bit-field widths of the records: RECT, MATRIX and the MoveTo of a style change store their
 // value width in 5 bits, CXFORMWITHALPHA in 4, an edge stores width - 2 in 4 bits.

@@ -10,19 +10,19 @@
 
 namespace swf {
 SwfJpegBitmap::SwfJpegBitmap(std::uint16_t id, const std::string& path)
-    : SwfCharacter(CharacterKind::kBitmap, id, 0) {
+    : SwfCharacter(CharacterKind::Bitmap, id, 0) {
   std::vector<std::uint8_t> jpeg;
-  if (support::ReadWholeFile(path, jpeg)) build(jpeg);
+  if (support::readWholeFile(path, jpeg)) build(jpeg);
 }
 
 SwfJpegBitmap::SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg)
-    : SwfCharacter(CharacterKind::kBitmap, id, 0) {
+    : SwfCharacter(CharacterKind::Bitmap, id, 0) {
   build(jpeg);
 }
 
 SwfJpegBitmap::SwfJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg,
                              std::span<const std::uint8_t> alphaPlane, ZlibEffort effort)
-    : SwfCharacter(CharacterKind::kBitmap, id, 0) {
+    : SwfCharacter(CharacterKind::Bitmap, id, 0) {
   buildWithAlpha(jpeg, alphaPlane, effort);
 }
 
@@ -34,8 +34,7 @@ std::vector<std::uint8_t> jpegBitmapTagHead(std::uint16_t id, std::size_t jpegSi
   if (jpegSize > std::numeric_limits<std::uint32_t>::max() - kWrapBytes - kLongTagHeaderBytes) {
     return head;
   }
-  writeTagHeader(head, TagCode::kDefineBitsJpeg2,
-                 static_cast<std::uint32_t>(jpegSize + kWrapBytes));
+  writeTagHeader(head, TagCode::DefineBitsJpeg2, static_cast<std::uint32_t>(jpegSize + kWrapBytes));
   support::appendLe16(head, id);
   support::appendBytes(head, kJpegPrefix);
   return head;
@@ -44,11 +43,11 @@ std::vector<std::uint8_t> jpegBitmapTagHead(std::uint16_t id, std::size_t jpegSi
 void SwfJpegBitmap::build(std::span<const std::uint8_t> jpeg) {
   const std::vector<std::uint8_t> head = jpegBitmapTagHead(id(), jpeg.size());
   if (head.empty()) return;
-  tag_.reserve(head.size() + jpeg.size() + kJpegSuffix.size());
-  support::appendBytes(tag_, head);
-  support::appendBytes(tag_, jpeg);
-  support::appendBytes(tag_, kJpegSuffix);
-  valid_ = true;
+  m_tag.reserve(head.size() + jpeg.size() + kJpegSuffix.size());
+  support::appendBytes(m_tag, head);
+  support::appendBytes(m_tag, jpeg);
+  support::appendBytes(m_tag, kJpegSuffix);
+  m_valid = true;
 }
 
 // DefineBitsJPEG3 tag (code 35, long header), for a JPEG of L bytes:
@@ -65,7 +64,7 @@ void SwfJpegBitmap::buildWithAlpha(std::span<const std::uint8_t> jpeg,
   support::appendBytes(body, jpeg);
   support::appendBytes(body, kJpegSuffix);
   if (!appendZlib(body, alphaPlane, effort)) return;
-  valid_ = appendTag(tag_, TagCode::kDefineBitsJpeg3, body);
+  m_valid = appendTag(m_tag, TagCode::DefineBitsJpeg3, body);
 }
 
 }  // namespace swf

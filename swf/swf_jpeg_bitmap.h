@@ -30,18 +30,18 @@ class SwfJpegBitmap : public SwfCharacter {
                 std::span<const std::uint8_t> alphaPlane, ZlibEffort effort);
 
   // True when the tag was built.
-  bool isValid() const { return valid_; }
+  bool isValid() const { return m_valid; }
 
-  std::span<const std::uint8_t> tagBytes() const override { return tag_; }
-  std::uint32_t tagSize() const override { return static_cast<std::uint32_t>(tag_.size()); }
+  std::span<const std::uint8_t> tagBytes() const override { return m_tag; }
+  std::uint32_t tagSize() const override { return static_cast<std::uint32_t>(m_tag.size()); }
 
  private:
   void build(std::span<const std::uint8_t> jpeg);
   void buildWithAlpha(std::span<const std::uint8_t> jpeg, std::span<const std::uint8_t> alphaPlane,
                       ZlibEffort effort);
 
-  std::vector<std::uint8_t> tag_;
-  bool valid_ = false;
+  std::vector<std::uint8_t> m_tag;
+  bool m_valid = false;
 };
 
 // The bytes of a DefineBitsJPEG2 tag of character `id` that come before a JPEG file of

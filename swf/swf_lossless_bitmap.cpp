@@ -26,7 +26,7 @@ template <LosslessAlpha kAlpha>
 std::uint32_t pixelWord(const std::uint8_t* bgra) {
   std::uint32_t word = 0;
   std::memcpy(&word, bgra, 4);
-  if (kAlpha == LosslessAlpha::kIgnore) return word | kAlphaMask;
+  if (kAlpha == LosslessAlpha::Ignore) return word | kAlphaMask;
   if ((word & kAlphaMask) == kAlphaMask) return word;
   const std::uint32_t a = bgra[3];
   const auto premultiply = [a](std::uint32_t c) {
@@ -56,26 +56,26 @@ class ColorTable {
   // The index of `color`, added when new; -1 once a 257th colour appears.
   int indexOf(std::uint32_t color) {
     std::size_t slot = (color * 2654435761U) >> (32 - kSlotBits);
-    while (indices_[slot] != 0) {
-      if (keys_[slot] == color) return indices_[slot] - 1;
+    while (m_indices[slot] != 0) {
+      if (m_keys[slot] == color) return m_indices[slot] - 1;
       slot = (slot + 1) & (kSlots - 1);
     }
-    if (colors_.size() == LosslessData::kMaxTableColors) return -1;
-    keys_[slot] = color;
-    colors_.push_back(color);
-    indices_[slot] = static_cast<std::uint16_t>(colors_.size());
-    return indices_[slot] - 1;
+    if (m_colors.size() == LosslessData::kMaxTableColors) return -1;
+    m_keys[slot] = color;
+    m_colors.push_back(color);
+    m_indices[slot] = static_cast<std::uint16_t>(m_colors.size());
+    return m_indices[slot] - 1;
   }
 
-  const std::vector<std::uint32_t>& colors() const { return colors_; }
+  const std::vector<std::uint32_t>& colors() const { return m_colors; }
 
  private:
   static constexpr unsigned kSlotBits = 12;
   static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
 
-  std::array<std::uint32_t, kSlots> keys_{};
-  std::array<std::uint16_t, kSlots> indices_{};  // index + 1; 0 for a free slot
-  std::vector<std::uint32_t> colors_;
+  std::array<std::uint32_t, kSlots> m_keys{};
+  std::array<std::uint16_t, kSlots> m_indices{};  // index + 1; 0 for a free slot
+  std::vector<std::uint32_t> m_colors;
 };
 
 // Index bytes of every row of `pixels` into rows `rowBytes` apart from `target`, the colours
@@ -104,14 +104,14 @@ bool mapRows(const BgraPixels& pixels, std::size_t rowBytes, std::uint8_t* targe
 bool colorMappedData(const BgraPixels& pixels, LosslessData& data) {
   const auto width = static_cast<std::size_t>(pixels.widthPx);
   const std::size_t paddedWidth = (width + 3) & ~std::size_t{3};
-  const std::size_t channels = data.alpha == LosslessAlpha::kKeep ? 4 : 3;
+  const std::size_t channels = data.alpha == LosslessAlpha::Keep ? 4 : 3;
   const std::size_t room = LosslessData::kMaxTableColors * channels;
   data.bytes.resize(room + paddedWidth * static_cast<std::size_t>(pixels.heightPx));
   ColorTable table;
   const bool mapped =
-      data.alpha == LosslessAlpha::kKeep
-          ? mapRows<LosslessAlpha::kKeep>(pixels, paddedWidth, data.bytes.data() + room, table)
-          : mapRows<LosslessAlpha::kIgnore>(pixels, paddedWidth, data.bytes.data() + room, table);
+      data.alpha == LosslessAlpha::Keep
+          ? mapRows<LosslessAlpha::Keep>(pixels, paddedWidth, data.bytes.data() + room, table)
+          : mapRows<LosslessAlpha::Ignore>(pixels, paddedWidth, data.bytes.data() + room, table);
   if (!mapped) return false;
   data.format = kLosslessColorMapped;
   data.colorCount = static_cast<int>(table.colors().size());
@@ -138,11 +138,11 @@ void directData(const BgraPixels& pixels, LosslessData& data) {
     const std::uint8_t* source = pixels.row(y);
     for (std::size_t x = 0; x < width; ++x, source += 4, target += 4) {
       std::uint8_t stored[4];
-      appendStoredColor(data.alpha == LosslessAlpha::kKeep
-                            ? pixelWord<LosslessAlpha::kKeep>(source)
-                            : pixelWord<LosslessAlpha::kIgnore>(source),
+      appendStoredColor(data.alpha == LosslessAlpha::Keep
+                            ? pixelWord<LosslessAlpha::Keep>(source)
+                            : pixelWord<LosslessAlpha::Ignore>(source),
                         4, stored);
-      target[0] = data.alpha == LosslessAlpha::kKeep ? stored[3] : kLosslessPix24Reserved;
+      target[0] = data.alpha == LosslessAlpha::Keep ? stored[3] : kLosslessPix24Reserved;
       std::memcpy(target + 1, stored, 3);
     }
   }
@@ -150,7 +150,7 @@ void directData(const BgraPixels& pixels, LosslessData& data) {
 
 }  // namespace
 
-void PrepareLosslessData(const BgraPixels& pixels, LosslessAlpha alpha, LosslessData& data) {
+void prepareLosslessData(const BgraPixels& pixels, LosslessAlpha alpha, LosslessData& data) {
   data.format = 0;
   constexpr int kMaxSide = std::numeric_limits<std::uint16_t>::max();
   if (pixels.topRow == nullptr || pixels.widthPx < 1 || pixels.heightPx < 1 ||
@@ -165,13 +165,13 @@ void PrepareLosslessData(const BgraPixels& pixels, LosslessAlpha alpha, Lossless
   if (!colorMappedData(pixels, data)) directData(pixels, data);
 }
 
-std::size_t EstimateLosslessSize(const BgraPixels& pixels, LosslessAlpha alpha, int sampleEvery,
+std::size_t estimateLosslessSize(const BgraPixels& pixels, LosslessAlpha alpha, int sampleEvery,
                                  ZlibEffort effort) {
   const int every = std::max(sampleEvery, 1);
   const BgraPixels sample{pixels.topRow, pixels.rowStride * every, pixels.widthPx,
                           (pixels.heightPx + every - 1) / every};
   LosslessData data;
-  PrepareLosslessData(sample, alpha, data);
+  prepareLosslessData(sample, alpha, data);
   std::vector<std::uint8_t> compressed;
   if (!data.isValid() || !appendZlib(compressed, data.bytes, effort)) return 0;
   return compressed.size() * static_cast<std::size_t>(pixels.heightPx) /
@@ -187,15 +187,15 @@ std::size_t EstimateLosslessSize(const BgraPixels& pixels, LosslessAlpha alpha, 
 //       format 5: per pixel 00 R G B, or A R G B for Lossless2
 // Lossless2 colours are premultiplied by their alpha.
 SwfLosslessBitmap::SwfLosslessBitmap(std::uint16_t id, const LosslessData& data, ZlibEffort effort)
-    : SwfCharacter(CharacterKind::kBitmap, id, 0) {
+    : SwfCharacter(CharacterKind::Bitmap, id, 0) {
   build(data, effort);
 }
 
 SwfLosslessBitmap::SwfLosslessBitmap(std::uint16_t id, const BgraPixels& pixels,
                                      LosslessAlpha alpha, ZlibEffort effort)
-    : SwfCharacter(CharacterKind::kBitmap, id, 0) {
+    : SwfCharacter(CharacterKind::Bitmap, id, 0) {
   LosslessData data;
-  PrepareLosslessData(pixels, alpha, data);
+  prepareLosslessData(pixels, alpha, data);
   build(data, effort);
 }
 
@@ -203,27 +203,27 @@ void SwfLosslessBitmap::build(const LosslessData& data, ZlibEffort effort) {
   if (!data.isValid()) return;
   // The header goes first with a length of 0, completed once the stream is written, so the
   // compressed bytes are written once, in place.
-  const TagCode code = data.alpha == LosslessAlpha::kKeep ? TagCode::kDefineBitsLossless2
-                                                          : TagCode::kDefineBitsLossless;
-  writeTagHeader(tag_, code, 0);
-  support::appendLe16(tag_, id());
-  tag_.push_back(data.format);
-  support::appendLe16(tag_, static_cast<std::uint16_t>(data.widthPx));
-  support::appendLe16(tag_, static_cast<std::uint16_t>(data.heightPx));
+  const TagCode code = data.alpha == LosslessAlpha::Keep ? TagCode::DefineBitsLossless2
+                                                         : TagCode::DefineBitsLossless;
+  writeTagHeader(m_tag, code, 0);
+  support::appendLe16(m_tag, id());
+  m_tag.push_back(data.format);
+  support::appendLe16(m_tag, static_cast<std::uint16_t>(data.widthPx));
+  support::appendLe16(m_tag, static_cast<std::uint16_t>(data.heightPx));
   if (data.format == kLosslessColorMapped) {
-    tag_.push_back(static_cast<std::uint8_t>(data.colorCount - 1));
+    m_tag.push_back(static_cast<std::uint8_t>(data.colorCount - 1));
   }
-  const std::size_t bodyLength = tag_.size() - kLongTagHeaderBytes;
-  if (!appendZlib(tag_, data.bytes, effort) ||
-      tag_.size() - kLongTagHeaderBytes > std::numeric_limits<std::uint32_t>::max() ||
-      tag_.size() - kLongTagHeaderBytes <= bodyLength) {
-    tag_.clear();
+  const std::size_t bodyLength = m_tag.size() - kLongTagHeaderBytes;
+  if (!appendZlib(m_tag, data.bytes, effort) ||
+      m_tag.size() - kLongTagHeaderBytes > std::numeric_limits<std::uint32_t>::max() ||
+      m_tag.size() - kLongTagHeaderBytes <= bodyLength) {
+    m_tag.clear();
     return;
   }
   std::vector<std::uint8_t> length;
-  support::appendLe32(length, static_cast<std::uint32_t>(tag_.size() - kLongTagHeaderBytes));
-  std::copy(length.begin(), length.end(), tag_.begin() + 2);
-  format_ = data.format;
+  support::appendLe32(length, static_cast<std::uint32_t>(m_tag.size() - kLongTagHeaderBytes));
+  std::copy(length.begin(), length.end(), m_tag.begin() + 2);
+  m_format = data.format;
 }
 
 }  // namespace swf

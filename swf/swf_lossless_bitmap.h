@@ -13,7 +13,7 @@ namespace swf {
 
 // Whether a lossless bitmap keeps the picture's alpha (DefineBitsLossless2) or ignores it (every
 // pixel opaque, DefineBitsLossless).
-enum class LosslessAlpha { kIgnore, kKeep };
+enum class LosslessAlpha { Ignore, Keep };
 
 // The pixels of a lossless bitmap as its tag stores them before compression: colour mapped
 // (format 3: the colour table, then rows of index bytes padded to 4) when the picture has at most
@@ -24,7 +24,7 @@ struct LosslessData {
 
   int widthPx = 0;
   int heightPx = 0;
-  LosslessAlpha alpha = LosslessAlpha::kIgnore;
+  LosslessAlpha alpha = LosslessAlpha::Ignore;
   std::uint8_t format = 0;  // 3 or 5; 0 for no picture
   int colorCount = 0;       // format 3: entries of the table
   std::size_t tableBytes = 0;
@@ -37,12 +37,12 @@ struct LosslessData {
 // `data` becomes the data of `pixels` (colours premultiplied by their alpha when it is kept),
 // reusing its memory. Invalid for a picture with a side of 0 or above 65535 pixels, or no pixel
 // memory.
-void PrepareLosslessData(const BgraPixels& pixels, LosslessAlpha alpha, LosslessData& data);
+void prepareLosslessData(const BgraPixels& pixels, LosslessAlpha alpha, LosslessData& data);
 
 // About how many bytes the compressed lossless data of `pixels` takes with `effort`, from one row
 // in `sampleEvery` prepared and compressed on their own: a guess at a fraction of the work, a
 // little high for pictures whose rows repeat.
-std::size_t EstimateLosslessSize(const BgraPixels& pixels, LosslessAlpha alpha, int sampleEvery,
+std::size_t estimateLosslessSize(const BgraPixels& pixels, LosslessAlpha alpha, int sampleEvery,
                                  ZlibEffort effort);
 
 // A DefineBitsLossless character, or with alpha kept a DefineBitsLossless2 one: a picture's pixels
@@ -57,18 +57,18 @@ class SwfLosslessBitmap : public SwfCharacter {
   SwfLosslessBitmap(std::uint16_t id, const BgraPixels& pixels, LosslessAlpha alpha,
                     ZlibEffort effort);
 
-  bool isValid() const { return !tag_.empty(); }
+  bool isValid() const { return !m_tag.empty(); }
   // 3 (colour mapped) or 5 (32-bit); 0 when invalid.
-  std::uint8_t format() const { return format_; }
+  std::uint8_t format() const { return m_format; }
 
-  std::span<const std::uint8_t> tagBytes() const override { return tag_; }
-  std::uint32_t tagSize() const override { return static_cast<std::uint32_t>(tag_.size()); }
+  std::span<const std::uint8_t> tagBytes() const override { return m_tag; }
+  std::uint32_t tagSize() const override { return static_cast<std::uint32_t>(m_tag.size()); }
 
  private:
   void build(const LosslessData& data, ZlibEffort effort);
 
-  std::vector<std::uint8_t> tag_;
-  std::uint8_t format_ = 0;
+  std::vector<std::uint8_t> m_tag;
+  std::uint8_t m_format = 0;
 };
 
 }  // namespace swf

@@ -36,30 +36,30 @@ void SwfMatrix::setFixedPair(FixedPair& pair, float first, float second) {
 
 void SwfMatrix::set(float scaleX, float scaleY, float rotateSkew0, float rotateSkew1,
                     float translateX, float translateY) {
-  inputs_ = {scaleX, scaleY, rotateSkew0, rotateSkew1, translateX, translateY};
-  setFixedPair(scale_, scaleX, scaleY);
-  setFixedPair(rotate_, rotateSkew0, rotateSkew1);
+  m_inputs = {scaleX, scaleY, rotateSkew0, rotateSkew1, translateX, translateY};
+  setFixedPair(m_scale, scaleX, scaleY);
+  setFixedPair(m_rotate, rotateSkew0, rotateSkew1);
   if (translateX != 0.0F || translateY != 0.0F) {
-    translateX_ = twipsFromPixels(translateX);
-    translateY_ = twipsFromPixels(translateY);
-    translateWidth_ = signedWidth({translateX_, translateY_});
+    m_translateX = twipsFromPixels(translateX);
+    m_translateY = twipsFromPixels(translateY);
+    m_translateWidth = signedWidth({m_translateX, m_translateY});
   }
 }
 
-std::array<float, 6> SwfMatrix::get() const { return inputs_; }
+std::array<float, 6> SwfMatrix::get() const { return m_inputs; }
 
 void SwfMatrix::appendTo(std::vector<std::uint8_t>& out) const {
   BitWriter bits(out);
-  for (const FixedPair* pair : {&scale_, &rotate_}) {
+  for (const FixedPair* pair : {&m_scale, &m_rotate}) {
     bits.writeBit(pair->present);
     if (!pair->present) continue;
     bits.writeUBits(kRecordWidthBits, pair->width);
     bits.writeSBits(pair->width, pair->first);
     bits.writeSBits(pair->width, pair->second);
   }
-  bits.writeUBits(kRecordWidthBits, translateWidth_);
-  bits.writeSBits(translateWidth_, translateX_);
-  bits.writeSBits(translateWidth_, translateY_);
+  bits.writeUBits(kRecordWidthBits, m_translateWidth);
+  bits.writeSBits(m_translateWidth, m_translateX);
+  bits.writeSBits(m_translateWidth, m_translateY);
 }
 
 std::vector<std::uint8_t> SwfMatrix::encode() const {

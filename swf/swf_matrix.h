@@ -44,12 +44,12 @@ class SwfMatrix {
 
   static void setFixedPair(FixedPair& pair, float first, float second);
 
-  std::array<float, 6> inputs_{};
-  FixedPair scale_;
-  FixedPair rotate_;
-  unsigned translateWidth_ = 0;
-  std::int32_t translateX_ = 0;
-  std::int32_t translateY_ = 0;
+  std::array<float, 6> m_inputs{};
+  FixedPair m_scale;
+  FixedPair m_rotate;
+  unsigned m_translateWidth = 0;
+  std::int32_t m_translateX = 0;
+  std::int32_t m_translateY = 0;
 };
 
 }  // namespace swf

@@ -12,8 +12,8 @@
 
 namespace swf {
 
-SwfMovie::SwfMovie() : format_{kDefaultFrameRate, 0, false} {
-  frameSize_.set(0.0F, 0.0F, kDefaultStagePixels, kDefaultStagePixels);
+SwfMovie::SwfMovie() : m_format{kDefaultFrameRate, 0, false} {
+  m_frameSize.set(0.0F, 0.0F, kDefaultStagePixels, kDefaultStagePixels);
 }
 
 SwfMovie::~SwfMovie() = default;
@@ -27,30 +27,30 @@ support::Status SwfMovie::open(const std::string& path, float widthPx, float hei
 
 support::Status SwfMovie::open(const std::string& path, float widthPx, float heightPx,
                                const MovieFormat& format) {
-  if (output_.isOpen()) return {support::Failure::Open, "a file is already open"};
-  if (support::Status opened = output_.open(path, format.compressed); !opened) return opened;
-  frameSize_.set(0.0F, 0.0F, widthPx, heightPx);
-  format_ = format;
+  if (m_output.isOpen()) return {support::Failure::Open, "a file is already open"};
+  if (support::Status opened = m_output.open(path, format.compressed); !opened) return opened;
+  m_frameSize.set(0.0F, 0.0F, widthPx, heightPx);
+  m_format = format;
   const std::vector<std::uint8_t> head = header();
-  headerBytes_ = head.size();
-  output_.write(head);
-  output_.write(tags_);
-  tags_ = {};
+  m_headerBytes = head.size();
+  m_output.write(head);
+  m_output.write(m_tags);
+  m_tags = {};
   return {};
 }
 
 void SwfMovie::out(std::span<const std::uint8_t> bytes) {
-  if (output_.isOpen()) {
-    output_.write(bytes);
+  if (m_output.isOpen()) {
+    m_output.write(bytes);
   } else {
-    support::appendBytes(tags_, bytes);
+    support::appendBytes(m_tags, bytes);
   }
 }
 
 void SwfMovie::addJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpeg) {
   const std::vector<std::uint8_t> head = jpegBitmapTagHead(id, jpeg.size());
   if (head.empty()) {
-    output_.fail("movie larger than 4 GiB");
+    m_output.fail("movie larger than 4 GiB");
     return;
   }
   out(head);
@@ -61,7 +61,7 @@ void SwfMovie::addJpegBitmap(std::uint16_t id, std::span<const std::uint8_t> jpe
 void SwfMovie::setBackgroundColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   const std::array<std::uint8_t, 3> body = {red, green, blue};
   std::vector<std::uint8_t> tag;
-  appendTag(tag, TagCode::kSetBackgroundColor, body);
+  appendTag(tag, TagCode::SetBackgroundColor, body);
   out(tag);
 }
 
@@ -79,7 +79,7 @@ void SwfMovie::addCharacter(const SwfCharacter* character, std::uint16_t depth, 
 //   u16 depth | u16 character id (new placement only) | MATRIX | CXFORMWITHALPHA (if given)
 void SwfMovie::placeCharacter(const SwfCharacter* character, std::uint16_t depth, bool newPlacement,
                               const SwfColorTransform* colorTransform) {
-  if (character == nullptr || character->kind() == CharacterKind::kBitmap) return;
+  if (character == nullptr || character->kind() == CharacterKind::Bitmap) return;
   std::uint8_t flags = kPlaceHasMatrix | (newPlacement ? kPlaceHasCharacter : kPlaceMove);
   if (colorTransform != nullptr) flags |= kPlaceHasColorTransform;
   std::vector<std::uint8_t> body;
@@ -90,7 +90,7 @@ void SwfMovie::placeCharacter(const SwfCharacter* character, std::uint16_t depth
   (shape != nullptr ? shape->placementMatrix() : SwfMatrix()).appendTo(body);
   if (colorTransform != nullptr) colorTransform->appendTo(body);
   std::vector<std::uint8_t> tag;
-  appendTag(tag, TagCode::kPlaceObject2, body);
+  appendTag(tag, TagCode::PlaceObject2, body);
   out(tag);
 }
 
@@ -98,7 +98,7 @@ void SwfMovie::removeDepth(std::uint16_t depth) {
   std::vector<std::uint8_t> body;
   support::appendLe16(body, depth);
   std::vector<std::uint8_t> tag;
-  appendTag(tag, TagCode::kRemoveObject2, body);
+  appendTag(tag, TagCode::RemoveObject2, body);
   out(tag);
 }
 
@@ -106,7 +106,7 @@ void SwfMovie::addFrameLabel(const std::string& name) {
   std::vector<std::uint8_t> body(name.begin(), name.end());
   body.push_back(0);
   std::vector<std::uint8_t> tag;
-  appendTag(tag, TagCode::kFrameLabel, body);
+  appendTag(tag, TagCode::FrameLabel, body);
   out(tag);
 }
 
@@ -117,9 +117,9 @@ void SwfMovie::addActions(SwfActionList* actions) {
 
 void SwfMovie::showFrame() {
   std::vector<std::uint8_t> tag;
-  writeTagHeader(tag, TagCode::kShowFrame, 0);
+  writeTagHeader(tag, TagCode::ShowFrame, 0);
   out(tag);
-  ++frameCount_;
+  ++m_frameCount;
 }
 
 // File header:
@@ -130,32 +130,32 @@ void SwfMovie::showFrame() {
 // and, in an uncompressed movie, FrameCount.
 std::vector<std::uint8_t> SwfMovie::header() const {
   std::vector<std::uint8_t> out;
-  support::appendBytes(out, format_.compressed ? kCompressedSignature : kSignature);
-  out.push_back(format_.compressed ? kCompressedVersion : kVersion);
+  support::appendBytes(out, m_format.compressed ? kCompressedSignature : kSignature);
+  out.push_back(m_format.compressed ? kCompressedVersion : kVersion);
   support::appendLe32(out, 0);
-  support::appendBytes(out, frameSize_.encode());
-  support::appendLe16(out, format_.frameRate);
-  support::appendLe16(out, format_.frameCount);
+  support::appendBytes(out, m_frameSize.encode());
+  support::appendLe16(out, m_format.frameRate);
+  support::appendLe16(out, m_format.frameCount);
   return out;
 }
 
 support::Status SwfMovie::finish() {
-  if (!output_.isOpen()) return {support::Failure::Write, "finish without an open file"};
+  if (!m_output.isOpen()) return {support::Failure::Write, "finish without an open file"};
   std::vector<std::uint8_t> end;
-  writeTagHeader(end, TagCode::kEnd, 0);
-  output_.write(end);
+  writeTagHeader(end, TagCode::End, 0);
+  m_output.write(end);
   std::vector<std::uint8_t> length;
-  support::appendLe32(length, static_cast<std::uint32_t>(output_.size()));
-  output_.patch(kFileLengthOffset, length);
-  if (!format_.compressed) {
+  support::appendLe32(length, static_cast<std::uint32_t>(m_output.size()));
+  m_output.patch(kFileLengthOffset, length);
+  if (!m_format.compressed) {
     std::vector<std::uint8_t> count;
-    support::appendLe16(count, frameCount_);
-    output_.patch(headerBytes_ - count.size(), count);
-  } else if (frameCount_ != format_.frameCount) {
-    output_.fail("the header says " + std::to_string(format_.frameCount) +
-                 " frames, but the movie shows " + std::to_string(frameCount_));
+    support::appendLe16(count, m_frameCount);
+    m_output.patch(m_headerBytes - count.size(), count);
+  } else if (m_frameCount != m_format.frameCount) {
+    m_output.fail("the header says " + std::to_string(m_format.frameCount) +
+                  " frames, but the movie shows " + std::to_string(m_frameCount));
   }
-  return output_.commit();
+  return m_output.commit();
 }
 
 }  // namespace swf

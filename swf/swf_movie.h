@@ -92,16 +92,16 @@ class SwfMovie {
 
   // False once a write to the open file failed or the movie outgrew 4 GiB: later tags are
   // dropped and finish() fails with the reason, so a caller may stop early.
-  bool ok() const { return output_.ok(); }
+  bool ok() const { return m_output.ok(); }
 
   // Why ok() is false, with the path and the system's reason; success while ok().
-  const support::Status& status() const { return output_.status(); }
+  const support::Status& status() const { return m_output.status(); }
 
   // Number of showFrame calls, modulo 65536.
-  std::uint16_t frameCount() const { return frameCount_; }
+  std::uint16_t frameCount() const { return m_frameCount; }
 
   // Every tag appended while no file was open, in order.
-  std::span<const std::uint8_t> tags() const { return tags_; }
+  std::span<const std::uint8_t> tags() const { return m_tags; }
 
  private:
   // Appends bytes of a tag: to the file when one is open, else to tags_.
@@ -109,12 +109,12 @@ class SwfMovie {
   // The header with FileLength and FrameCount left 0, and where FrameCount lies in it.
   std::vector<std::uint8_t> header() const;
 
-  SwfRect frameSize_;
-  MovieFormat format_;
-  std::uint16_t frameCount_ = 0;
-  std::vector<std::uint8_t> tags_;
-  std::size_t headerBytes_ = 0;
-  MovieOutput output_;
+  SwfRect m_frameSize;
+  MovieFormat m_format;
+  std::uint16_t m_frameCount = 0;
+  std::vector<std::uint8_t> m_tags;
+  std::size_t m_headerBytes = 0;
+  MovieOutput m_output;
 };
 
 }  // namespace swf

@@ -32,11 +32,11 @@ class SwfRect {
   std::vector<std::uint8_t> encode() const;
 
  private:
-  std::array<float, 4> inputs_{0.0F, 0.0F, 5.0F, 5.0F};
-  std::int32_t xMin_ = 0;
-  std::int32_t xMax_ = 100;
-  std::int32_t yMin_ = 0;
-  std::int32_t yMax_ = 100;
+  std::array<float, 4> m_inputs{0.0F, 0.0F, 5.0F, 5.0F};
+  std::int32_t m_xMin = 0;
+  std::int32_t m_xMax = 100;
+  std::int32_t m_yMin = 0;
+  std::int32_t m_yMax = 100;
 };
 
 }  // namespace swf

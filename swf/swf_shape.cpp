@@ -47,17 +47,17 @@ bool isBitmapFill(std::uint8_t type) {
 }  // namespace
 
 SwfShape::SwfShape(std::uint16_t id, float x0, float y0, float x1, float y1, std::uint16_t depth)
-    : SwfCharacter(CharacterKind::kShape, id, depth) {
-  bounds_.set(x0, y0, x1, y1);
+    : SwfCharacter(CharacterKind::Shape, id, depth) {
+  m_bounds.set(x0, y0, x1, y1);
 }
 
 bool SwfShape::addLineStyle(int widthPx, SwfColor color) {
-  if (lines_.size() >= kMaxStyles) return false;
+  if (m_lines.size() >= kMaxStyles) return false;
   constexpr long long kTwipsPerWholePixel = static_cast<long long>(kTwipsPerPixel);
   const long long twips = std::clamp(static_cast<long long>(widthPx) * kTwipsPerWholePixel, 0LL,
                                      static_cast<long long>(UINT16_MAX));
-  lines_.push_back({static_cast<std::uint16_t>(twips), color});
-  tagCurrent_ = false;
+  m_lines.push_back({static_cast<std::uint16_t>(twips), color});
+  m_tagCurrent = false;
   return true;
 }
 
@@ -105,9 +105,9 @@ bool SwfShape::addBitmapFill(std::uint16_t bitmapId, std::uint8_t type, float so
 }
 
 bool SwfShape::addFill(FillStyle fill) {
-  if (fills_.size() >= kMaxStyles) return false;
-  fills_.push_back(std::move(fill));
-  tagCurrent_ = false;
+  if (m_fills.size() >= kMaxStyles) return false;
+  m_fills.push_back(std::move(fill));
+  m_tagCurrent = false;
   return true;
 }
 
@@ -127,38 +127,38 @@ void SwfShape::changeStyle(std::uint16_t lineStyle, std::uint16_t fillStyle0,
 
 void SwfShape::appendStyleChange(ShapeRecord record, std::uint16_t lineStyle,
                                  std::uint16_t fillStyle0, std::uint16_t fillStyle1) {
-  record.kind = ShapeRecord::Kind::kStyleChange;
+  record.kind = ShapeRecord::Kind::StyleChange;
   record.lineStyle = lineStyle;
   record.fillStyle0 = fillStyle0;
   record.fillStyle1 = fillStyle1;
-  records_.push_back(record);
-  tagCurrent_ = false;
+  m_records.push_back(record);
+  m_tagCurrent = false;
 }
 
 void SwfShape::lineTo(float dx, float dy) {
-  appendStraightEdge(records_, twipsFromPixels(dx), twipsFromPixels(dy));
-  tagCurrent_ = false;
+  appendStraightEdge(m_records, twipsFromPixels(dx), twipsFromPixels(dy));
+  m_tagCurrent = false;
 }
 
 void SwfShape::curveTo(float controlDx, float controlDy, float anchorDx, float anchorDy) {
-  appendCurvedEdge(records_, twipsFromPixels(controlDx), twipsFromPixels(controlDy),
+  appendCurvedEdge(m_records, twipsFromPixels(controlDx), twipsFromPixels(controlDy),
                    twipsFromPixels(anchorDx), twipsFromPixels(anchorDy));
-  tagCurrent_ = false;
+  m_tagCurrent = false;
 }
 
 void SwfShape::setScale(float scaleX, float scaleY) {
-  const std::array<float, 6> m = placement_.get();
-  placement_.set(scaleX, scaleY, m[2], m[3], m[4], m[5]);
+  const std::array<float, 6> m = m_placement.get();
+  m_placement.set(scaleX, scaleY, m[2], m[3], m[4], m[5]);
 }
 
 void SwfShape::setTranslation(float translateX, float translateY) {
-  const std::array<float, 6> m = placement_.get();
-  placement_.set(m[0], m[1], m[2], m[3], translateX, translateY);
+  const std::array<float, 6> m = m_placement.get();
+  m_placement.set(m[0], m[1], m[2], m[3], translateX, translateY);
 }
 
 void SwfShape::setSkew(float rotateSkew0, float rotateSkew1) {
-  const std::array<float, 6> m = placement_.get();
-  placement_.set(m[0], m[1], rotateSkew0, rotateSkew1, m[4], m[5]);
+  const std::array<float, 6> m = m_placement.get();
+  m_placement.set(m[0], m[1], rotateSkew0, rotateSkew1, m[4], m[5]);
 }
 
 void SwfShape::setRotation(float degrees) {
@@ -167,8 +167,8 @@ void SwfShape::setRotation(float degrees) {
   const double radians = angle * kRadiansPerDegree;
   const auto cosine = static_cast<float>(std::cos(radians));
   const auto sine = static_cast<float>(std::sin(radians));
-  const std::array<float, 6> m = placement_.get();
-  placement_.set(cosine, cosine, sine, -sine, m[4], m[5]);
+  const std::array<float, 6> m = m_placement.get();
+  m_placement.set(cosine, cosine, sine, -sine, m[4], m[5]);
 }
 
 // DefineShape3 tag (code 32, long header):
@@ -182,9 +182,9 @@ void SwfShape::setRotation(float degrees) {
 void SwfShape::buildTag() const {
   std::vector<std::uint8_t> body;
   support::appendLe16(body, id());
-  bounds_.appendTo(body);
-  appendStyleCount(body, fills_.size());
-  for (const FillStyle& fill : fills_) {
+  m_bounds.appendTo(body);
+  appendStyleCount(body, m_fills.size());
+  for (const FillStyle& fill : m_fills) {
     body.push_back(fill.type);
     if (fill.type == kFillSolid) {
       appendColor(body, fill.color);
@@ -200,24 +200,24 @@ void SwfShape::buildTag() const {
       }
     }
   }
-  appendStyleCount(body, lines_.size());
-  for (const LineStyle& line : lines_) {
+  appendStyleCount(body, m_lines.size());
+  for (const LineStyle& line : m_lines) {
     support::appendLe16(body, line.widthTwips);
     appendColor(body, line.color);
   }
-  const unsigned fillBits = unsignedWidth(static_cast<std::uint32_t>(fills_.size()));
-  const unsigned lineBits = unsignedWidth(static_cast<std::uint32_t>(lines_.size()));
+  const unsigned fillBits = unsignedWidth(static_cast<std::uint32_t>(m_fills.size()));
+  const unsigned lineBits = unsignedWidth(static_cast<std::uint32_t>(m_lines.size()));
   body.push_back(static_cast<std::uint8_t>((fillBits << 4) | lineBits));
-  appendShapeRecords(body, records_, fillBits, lineBits);
+  appendShapeRecords(body, m_records, fillBits, lineBits);
 
-  tag_.clear();
-  appendTag(tag_, TagCode::kDefineShape3, body);
-  tagCurrent_ = true;
+  m_tag.clear();
+  appendTag(m_tag, TagCode::DefineShape3, body);
+  m_tagCurrent = true;
 }
 
 std::span<const std::uint8_t> SwfShape::tagBytes() const {
-  if (!tagCurrent_) buildTag();
-  return tag_;
+  if (!m_tagCurrent) buildTag();
+  return m_tag;
 }
 
 std::uint32_t SwfShape::tagSize() const { return static_cast<std::uint32_t>(tagBytes().size()); }

@@ -73,7 +73,7 @@ class SwfShape : public SwfCharacter {
   void setRotation(float degrees);
 
   // The matrix a placement of this shape carries.
-  const SwfMatrix& placementMatrix() const { return placement_; }
+  const SwfMatrix& placementMatrix() const { return m_placement; }
 
   // The DefineShape3 tag for the current styles and records, built on demand. Calling it
   // again gives the same bytes; editing the shape afterwards rebuilds it on the next call.
@@ -99,13 +99,13 @@ class SwfShape : public SwfCharacter {
                          std::uint16_t fillStyle1);
   void buildTag() const;
 
-  SwfRect bounds_;
-  SwfMatrix placement_;
-  std::vector<FillStyle> fills_;
-  std::vector<LineStyle> lines_;
-  std::vector<ShapeRecord> records_;
-  mutable std::vector<std::uint8_t> tag_;
-  mutable bool tagCurrent_ = false;
+  SwfRect m_bounds;
+  SwfMatrix m_placement;
+  std::vector<FillStyle> m_fills;
+  std::vector<LineStyle> m_lines;
+  std::vector<ShapeRecord> m_records;
+  mutable std::vector<std::uint8_t> m_tag;
+  mutable bool m_tagCurrent = false;
 };
 
 }  // namespace swf

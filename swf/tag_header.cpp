@@ -10,7 +10,7 @@ namespace swf {
 void writeTagHeader(std::vector<std::uint8_t>& out, TagCode code, std::uint32_t bodyLength) {
   const auto codeBits =
       static_cast<std::uint16_t>(static_cast<std::uint16_t>(code) << kTagCodeShift);
-  if (tagHeaderForm(code) == TagHeaderForm::kShort) {
+  if (tagHeaderForm(code) == TagHeaderForm::Short) {
     assert(bodyLength <= kMaxShortLength);
     support::appendLe16(out,
                         static_cast<std::uint16_t>(codeBits | (bodyLength & kLongLengthMarker)));

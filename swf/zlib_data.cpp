@@ -9,8 +9,8 @@
 namespace swf {
 namespace {
 
-// kSmall: libdeflate at level 6, within a few percent of its best on flat pictures at a fraction
-// of the time of level 12. kFast: ISA-L's igzip at level 2, measured at about twice the speed of
+// Small: libdeflate at level 6, within a few percent of its best on flat pictures at a fraction
+// of the time of level 12. Fast: ISA-L's igzip at level 2, measured at about twice the speed of
 // libdeflate's fastest level on photo-like frames for 5% more bytes.
 constexpr int kSmallLevel = 6;
 constexpr int kFastLevel = 2;
@@ -73,7 +73,7 @@ bool appendZlib(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> by
                 ZlibEffort effort) {
   try {
     // igzip takes 32-bit lengths; larger data goes the other way.
-    if (effort == ZlibEffort::kFast && bytes.size() < (std::uint64_t{1} << 31)) {
+    if (effort == ZlibEffort::Fast && bytes.size() < (std::uint64_t{1} << 31)) {
       return appendFast(out, bytes);
     }
     return appendSmall(out, bytes);

@@ -6,10 +6,10 @@
 
 namespace swf {
 
-// How hard appendZlib works: kFast for data that compresses poorly anyway (dithered and
-// photo-like pictures, where more effort gains a few percent), kSmall for data that compresses
+// How hard appendZlib works: Fast for data that compresses poorly anyway (dithered and
+// photo-like pictures, where more effort gains a few percent), Small for data that compresses
 // well (flat colours, alpha planes), where it pays.
-enum class ZlibEffort { kFast, kSmall };
+enum class ZlibEffort { Fast, Small };
 
 // Appends `bytes` to `out` as one zlib stream (RFC 1950), the form of the compressed bitmap data
 // of DefineBitsLossless and of a JPEG3 alpha plane. The same bytes and effort always give the

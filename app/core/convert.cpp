@@ -25,13 +25,13 @@ namespace {
 
 // The working memory of converting `gif` to a movie of width x height, with and without canvas
 // copies (see JobPlan).
-std::pair<WorkingMemory, WorkingMemory> MemoryOf(const image::GifFile& gif,
+std::pair<WorkingMemory, WorkingMemory> memoryOf(const image::GifFile& gif,
                                                  const OutputSettings& settings) {
   const int width = settings.width;
   const int height = settings.height;
-  const image::GifFrameDecoder::WorkingMemory decoding = image::GifFrameDecoder::MemoryFor(gif);
-  const uint64_t encoder = image::ResizedJpegWorkingMemory(gif.width, gif.height, width, height) +
-                           FrameBitmapEncoder::ExtraWorkingMemory(settings, gif.width, gif.height);
+  const image::GifFrameDecoder::WorkingMemory decoding = image::GifFrameDecoder::memoryFor(gif);
+  const uint64_t encoder = image::resizedJpegWorkingMemory(gif.width, gif.height, width, height) +
+                           FrameBitmapEncoder::extraWorkingMemory(settings, gif.width, gif.height);
   const uint64_t canvas = 4 * static_cast<uint64_t>(gif.width) * static_cast<uint64_t>(gif.height);
   // A frame's JPEG, held from its encoding until it is written: counted as a byte per pixel, well
   // above what quality 80 gives even for noise (about a quarter).
@@ -59,85 +59,85 @@ struct Slot {
 };
 
 // Copies `canvas` into `frame`, reusing its pixels from the last frame when the size matches.
-bool CopyCanvas(const image::ImageBuffer& canvas, image::ImageBuffer& frame) {
+bool copyCanvas(const image::ImageBuffer& canvas, image::ImageBuffer& frame) {
   if (frame.IsValid() && frame.Width() == canvas.Width() && frame.Height() == canvas.Height()) {
-    std::memcpy(frame.Pixels(), canvas.Pixels(), canvas.PixelBytes());
+    std::memcpy(frame.pixels(), canvas.pixels(), canvas.pixelBytes());
     return true;
   }
   return frame.CopyFrom(canvas).IsValid();
 }
 
-MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progress) {
+MovieResult convert(const ConvertRequest& request, const ProgressCallback& progress) {
   const OutputSettings& settings = request.settings;
   MovieResult result;
-  result.outputPath = MoviePath(settings.outputDirectory, request.gifPath);
+  result.outputPath = moviePath(settings.outputDirectory, request.gifPath);
 
   GifSource opened;
   const GifSource* gif = request.source;
   if (gif == nullptr) {
-    if (result.status = opened.Open(request.gifPath, {}); !result.status) return result;
+    if (result.status = opened.open(request.gifPath, {}); !result.status) return result;
     gif = &opened;
   }
   const int total = gif->summary().frameCount;
-  result.status = CheckMovieRequest(settings, total);
-  if (result.status) result.status = CheckNotInput(result.outputPath, request.gifPath);
+  result.status = checkMovieRequest(settings, total);
+  if (result.status) result.status = checkNotInput(result.outputPath, request.gifPath);
   if (!result.status) return result;
   MovieSchedule schedule;
-  if (result.status = PlanMovieSchedule(settings, gif->file(), total, schedule); !result.status) {
+  if (result.status = planMovieSchedule(settings, gif->file(), total, schedule); !result.status) {
     return result;
   }
   result.warnings = schedule.warnings;
-  const auto [copying, inPlace] = MemoryOf(gif->file(), settings);
-  const uint64_t limit = request.memoryLimit > 0 ? request.memoryLimit : DefaultMemoryLimit();
-  const JobPlan plan = PlanJobs(copying, inPlace, request.jobs, limit);
+  const auto [copying, inPlace] = memoryOf(gif->file(), settings);
+  const uint64_t limit = request.memoryLimit > 0 ? request.memoryLimit : defaultMemoryLimit();
+  const JobPlan plan = planJobs(copying, inPlace, request.jobs, limit);
   if (plan.jobs == 0) {
     result.status = {support::Failure::Refused,
-                     "converting it needs about " + MebibyteText(plan.bytes) +
-                         " of working memory, more than the limit of " + MebibyteText(limit)};
+                     "converting it needs about " + mebibyteText(plan.bytes) +
+                         " of working memory, more than the limit of " + mebibyteText(limit)};
     return result;
   }
 
   result.jobs = plan.jobs;
   image::GifFrameDecoder decoder(gif->bytes(), gif->file(), plan.slots, plan.jobs);
-  if (const image::ImageResult started = decoder.Start(); !started) {
+  if (const image::ImageResult started = decoder.start(); !started) {
     result.status = gifFailure(started);
     return result;
   }
   swf::SwfMovie movie;
-  result.status = StartMovie(movie, settings, MovieFormatOf(settings, schedule), result.outputPath);
+  result.status = startMovie(movie, settings, movieFormatOf(settings, schedule), result.outputPath);
   if (!result.status) return result;
 
   std::vector<Slot> slots;
   slots.reserve(static_cast<std::size_t>(plan.slots));
   for (int i = 0; i < plan.slots; ++i) slots.emplace_back(settings);
   const auto encode = [](const image::ImageBuffer& frame, int index, Slot& slot) {
-    slot.failure = slot.encoder.Encode(frame, index, slot.bitmap);
+    slot.failure = slot.encoder.encode(frame, index, slot.bitmap);
     return static_cast<bool>(slot.failure);
   };
   const auto width = static_cast<float>(settings.width);
   const auto height = static_cast<float>(settings.height);
   const std::array<support::PipelineStage, 4> stages = {{
-      decoder.IndexStage(),
-      {support::StageOrder::kSerial, false,
+      decoder.indexStage(),
+      {support::StageOrder::Serial, false,
        [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
-         if (const image::ImageResult composed = decoder.Compose(index, slot); !composed) {
+         if (const image::ImageResult composed = decoder.compose(index, slot); !composed) {
            held.failure = gifFailure(composed);
            return false;
          }
          const image::GifFrame& frame = gif->file().frames[static_cast<std::size_t>(index)];
-         gif->ReleaseBefore(frame.dataOffset + frame.dataSize);
-         if (!plan.copies) return encode(decoder.Canvas(), index, held);
-         if (CopyCanvas(decoder.Canvas(), held.frame)) return true;
+         gif->releaseBefore(frame.dataOffset + frame.dataSize);
+         if (!plan.copies) return encode(decoder.canvas(), index, held);
+         if (copyCanvas(decoder.canvas(), held.frame)) return true;
          held.failure = support::Failure::OutOfMemory;
          return false;
        }},
-      {support::StageOrder::kParallel, false,
+      {support::StageOrder::Parallel, false,
        [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
          return !plan.copies || encode(held.frame, index, held);
        }},
-      {support::StageOrder::kSerial, true,
+      {support::StageOrder::Serial, true,
        [&](int index, int slot, int) {
          Slot& held = slots[static_cast<std::size_t>(slot)];
          const swf::FramePlacement& placement =
@@ -156,7 +156,7 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
        }},
   }};
   const support::PipelineResult run =
-      support::RunOrderedPipeline(total, plan.slots, plan.jobs, stages);
+      support::runOrderedPipeline(total, plan.slots, plan.jobs, stages);
   if (!run.ok) {
     if (!movie.ok()) {
       result.status = movie.status();
@@ -170,19 +170,19 @@ MovieResult Convert(const ConvertRequest& request, const ProgressCallback& progr
     }
     return result;
   }
-  AppendLaterPasses(movie, schedule);
-  FinishMovie(movie, result);
+  appendLaterPasses(movie, schedule);
+  finishMovie(movie, result);
   return result;
 }
 
 }  // namespace
 
-MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& progress) {
+MovieResult convertGif(const ConvertRequest& request, const ProgressCallback& progress) {
   try {
-    return Convert(request, progress);
+    return convert(request, progress);
   } catch (const std::bad_alloc&) {
     MovieResult result;
-    result.outputPath = MoviePath(request.settings.outputDirectory, request.gifPath);
+    result.outputPath = moviePath(request.settings.outputDirectory, request.gifPath);
     result.status = support::Failure::OutOfMemory;
     return result;
   }

@@ -36,6 +36,6 @@ struct ConvertRequest {
 // The movie's rate, frame count, placements and passes are planned before any work
 // (PlanMovieSchedule: the design's timing, or with settings.gifTiming the GIF's own, its warnings
 // in the result), and settings.compress writes it compressed.
-MovieResult ConvertGif(const ConvertRequest& request, const ProgressCallback& progress);
+MovieResult convertGif(const ConvertRequest& request, const ProgressCallback& progress);
 
 }  // namespace core

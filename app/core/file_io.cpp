@@ -13,7 +13,7 @@
 
 namespace core {
 
-Status WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes,
+Status writeFileBytes(const std::string& path, std::span<const uint8_t> bytes,
                       support::Durability durability) {
   support::ReplacingFile file;
   Status written = file.open(path);
@@ -22,20 +22,20 @@ Status WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes,
   return written;
 }
 
-bool IsSameFile(const std::string& first, const std::string& second) {
+bool isSameFile(const std::string& first, const std::string& second) {
   struct stat a {};
   struct stat b {};
   return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
          a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-Status CheckNotInput(const std::string& output, const std::string& gifPath) {
-  if (!IsSameFile(output, gifPath)) return {};
+Status checkNotInput(const std::string& output, const std::string& gifPath) {
+  if (!isSameFile(output, gifPath)) return {};
   return {support::Failure::Refused,
           output + " is the GIF being converted; it is not written over"};
 }
 
-Status EnsureWritableDirectory(const std::string& directory) {
+Status ensureWritableDirectory(const std::string& directory) {
   const bool existed = support::DirectoryExists(directory);
   if (Status made = support::ensureDirectory(directory); !made) return made;
   std::string probe = directory;

@@ -8,7 +8,7 @@ namespace {
 
 constexpr int kFrameNumberDigits = 5;
 
-std::string NumberedName(const std::string& gifPath, int index, const std::string& extension) {
+std::string numberedName(const std::string& gifPath, int index, const std::string& extension) {
   return support::GetBaseName(gifPath) + support::FormatZeroPadded(index, kFrameNumberDigits) +
          extension;
 }
@@ -16,25 +16,25 @@ std::string NumberedName(const std::string& gifPath, int index, const std::strin
 }  // namespace
 
 std::string TempDirectory(const std::string& outputDirectory) {
-  return SequenceFolder(outputDirectory) + "Temp/";
+  return sequenceFolder(outputDirectory) + "Temp/";
 }
 
-std::string TempFramePath(const std::string& outputDirectory, const std::string& gifPath,
+std::string tempFramePath(const std::string& outputDirectory, const std::string& gifPath,
                           int index) {
-  return TempDirectory(outputDirectory) + NumberedName(gifPath, index, ".jpg");
+  return TempDirectory(outputDirectory) + numberedName(gifPath, index, ".jpg");
 }
 
-std::string MoviePath(const std::string& outputDirectory, const std::string& gifPath) {
+std::string moviePath(const std::string& outputDirectory, const std::string& gifPath) {
   return outputDirectory + support::GetBaseName(gifPath) + ".swf";
 }
 
-std::string SequenceFolder(const std::string& outputDirectory) {
+std::string sequenceFolder(const std::string& outputDirectory) {
   return outputDirectory + "quorvex/";
 }
 
-std::string SequenceFramePath(const std::string& outputDirectory, const std::string& gifPath,
+std::string sequenceFramePath(const std::string& outputDirectory, const std::string& gifPath,
                               int index, const std::string& extension) {
-  return SequenceFolder(outputDirectory) + NumberedName(gifPath, index, extension);
+  return sequenceFolder(outputDirectory) + numberedName(gifPath, index, extension);
 }
 
 }  // namespace core

@@ -13,18 +13,18 @@ std::string TempDirectory(const std::string& outputDirectory);
 
 // The JPEG file of frame `index` (0-based): TempDirectory + base + number + ".jpg".
 // "C:/out/", "D:\\clips\\cat.walk.gif", 7 -> "C:/out/quorvex/Temp/cat.walk00007.jpg".
-std::string TempFramePath(const std::string& outputDirectory, const std::string& gifPath,
+std::string tempFramePath(const std::string& outputDirectory, const std::string& gifPath,
                           int index);
 
 // The movie: outputDirectory + base + ".swf".
-std::string MoviePath(const std::string& outputDirectory, const std::string& gifPath);
+std::string moviePath(const std::string& outputDirectory, const std::string& gifPath);
 
 // The folder of exported sequences: outputDirectory + "quorvex/".
-std::string SequenceFolder(const std::string& outputDirectory);
+std::string sequenceFolder(const std::string& outputDirectory);
 
 // A file of an exported sequence: outputDirectory + "quorvex/" + base + number + extension, the
 // extension given with its dot (".bmp", ".tga").
-std::string SequenceFramePath(const std::string& outputDirectory, const std::string& gifPath,
+std::string sequenceFramePath(const std::string& outputDirectory, const std::string& gifPath,
                               int index, const std::string& extension);
 
 }  // namespace core

@@ -26,7 +26,7 @@ constexpr std::size_t kAutoMarginPercent = 125;
 constexpr RgbColor kWhite{0xFF, 0xFF, 0xFF};
 constexpr RgbColor kBlack{0x00, 0x00, 0x00};
 
-swf::BgraPixels PixelsOf(const image::ImageBuffer& picture) {
+swf::BgraPixels pixelsOf(const image::ImageBuffer& picture) {
   // Stored bottom-up: row y from the top lies one stride below row y - 1 in memory.
   return {picture.RowPointer(0), -static_cast<std::ptrdiff_t>(picture.Stride()), picture.Width(),
           picture.Height()};
@@ -42,11 +42,11 @@ support::Status jpegFailure(const image::ImageResult& failure) {
 
 // The size of the DefineBitsJPEG2 tag of a JPEG of `bytes` bytes: header, id and the marker
 // bytes around it.
-std::size_t Jpeg2TagSize(std::size_t bytes) { return bytes + 14; }
+std::size_t jpeg2TagSize(std::size_t bytes) { return bytes + 14; }
 
 }  // namespace
 
-const image::ImageBuffer* FrameBitmapEncoder::Scaled(const image::ImageBuffer& frame) {
+const image::ImageBuffer* FrameBitmapEncoder::atMovieSize(const image::ImageBuffer& frame) {
   if (frame.Width() == m_settings.width && frame.Height() == m_settings.height) return &frame;
   if (!m_scaled.CopyFrom(frame).IsValid()) return nullptr;
   m_scaled.Resize(m_settings.width, m_settings.height, m_settings.scaleFilter);
@@ -55,74 +55,74 @@ const image::ImageBuffer* FrameBitmapEncoder::Scaled(const image::ImageBuffer& f
   return scaled ? &m_scaled : nullptr;
 }
 
-const image::ImageBuffer* FrameBitmapEncoder::Over(const image::ImageBuffer& picture,
+const image::ImageBuffer* FrameBitmapEncoder::over(const image::ImageBuffer& picture,
                                                    const RgbColor& background) {
-  if (image::IsOpaque(picture)) return &picture;
+  if (image::isOpaque(picture)) return &picture;
   const image::RgbQuad under{background.blue, background.green, background.red, 0};
-  return image::CompositeOver(picture, under, m_composited) ? &m_composited : nullptr;
+  return image::compositeOver(picture, under, m_composited) ? &m_composited : nullptr;
 }
 
-support::Status FrameBitmapEncoder::EncodeJpeg(const image::ImageBuffer& frame, int index,
+support::Status FrameBitmapEncoder::encodeJpeg(const image::ImageBuffer& frame, int index,
                                                FrameBitmap& out) {
   const int quality = m_settings.jpegQuality;
   if (!m_settings.keepTransparency && m_settings.scaleFilter == image::ResizeFilter::Bicubic) {
     // Over the background first, then resampled: what the movie shows of a resampled picture.
     const image::ImageBuffer* source =
-        m_settings.background == kWhite ? &frame : Over(frame, m_settings.background);
+        m_settings.background == kWhite ? &frame : over(frame, m_settings.background);
     if (source == nullptr) {
       return kOutOfMemory;
     }
     const image::ImageResult encoded =
-        image::EncodeResizedJpeg(*source, m_settings.width, m_settings.height, quality, out.jpeg);
+        image::encodeResizedJpeg(*source, m_settings.width, m_settings.height, quality, out.jpeg);
     return encoded ? support::Status{} : jpegFailure(encoded);
   }
-  const image::ImageBuffer* scaled = Scaled(frame);
+  const image::ImageBuffer* scaled = atMovieSize(frame);
   const image::ImageBuffer* colours =
       scaled == nullptr
           ? nullptr
-          : Over(*scaled, m_settings.keepTransparency ? kBlack : m_settings.background);
+          : over(*scaled, m_settings.keepTransparency ? kBlack : m_settings.background);
   if (colours == nullptr) {
     return kOutOfMemory;
   }
-  if (const image::ImageResult encoded = image::EncodeJpeg(*colours, quality, out.jpeg); !encoded) {
+  if (const image::ImageResult encoded = image::encodeJpeg(*colours, quality, out.jpeg); !encoded) {
     return jpegFailure(encoded);
   }
   if (!m_settings.keepTransparency) return {};
-  if (!image::AlphaPlane(*scaled, m_alpha)) {
+  if (!image::alphaPlane(*scaled, m_alpha)) {
     return kOutOfMemory;
   }
   out.character = std::make_unique<swf::SwfJpegBitmap>(swf::frameBitmapId(index), out.jpeg, m_alpha,
-                                                       swf::ZlibEffort::kSmall);
+                                                       swf::ZlibEffort::Small);
   out.jpeg.clear();
   return {};
 }
 
-support::Status FrameBitmapEncoder::EncodeLossless(const image::ImageBuffer& frame, int index,
+support::Status FrameBitmapEncoder::encodeLossless(const image::ImageBuffer& frame, int index,
                                                    std::size_t smallerThan, FrameBitmap& out) {
-  const image::ImageBuffer* scaled = Scaled(frame);
+  const image::ImageBuffer* scaled = atMovieSize(frame);
   const image::ImageBuffer* pixels = scaled == nullptr || m_settings.keepTransparency
                                          ? scaled
-                                         : Over(*scaled, m_settings.background);
+                                         : over(*scaled, m_settings.background);
   if (pixels == nullptr) {
     return kOutOfMemory;
   }
   const swf::LosslessAlpha alpha =
-      m_settings.keepTransparency ? swf::LosslessAlpha::kKeep : swf::LosslessAlpha::kIgnore;
+      m_settings.keepTransparency ? swf::LosslessAlpha::Keep : swf::LosslessAlpha::Ignore;
   // Against a JPEG, a sample first: most photo-like frames end here, at a fraction of the work.
   if (smallerThan != SIZE_MAX &&
-      swf::EstimateLosslessSize(PixelsOf(*pixels), alpha, kSampleEvery, swf::ZlibEffort::kFast) /
+      swf::estimateLosslessSize(pixelsOf(*pixels), alpha, kSampleEvery, swf::ZlibEffort::Fast) /
               kAutoMarginPercent * 100 >
           smallerThan) {
     return {};
   }
   swf::LosslessData& data = m_lossless;
-  swf::PrepareLosslessData(PixelsOf(*pixels), alpha, data);
+  swf::prepareLosslessData(pixelsOf(*pixels), alpha, data);
   auto bitmap = std::make_unique<swf::SwfLosslessBitmap>(swf::frameBitmapId(index), data,
-                                                         swf::ZlibEffort::kFast);
+                                                         swf::ZlibEffort::Fast);
   // Data that shrinks this well is flat: the small effort is worth its time there.
   if (bitmap->isValid() && bitmap->tagSize() * kFlatRatio < data.bytes.size()) {
     bitmap = std::make_unique<swf::SwfLosslessBitmap>(swf::frameBitmapId(index), data,
-                                                      swf::ZlibEffort::kSmall);
+                                                      swf::ZlibEffort::Small);
   }
   if (!bitmap->isValid()) return {support::Failure::Write, "cannot compress the lossless picture"};
   out.character = std::move(bitmap);
@@ -130,22 +130,22 @@ support::Status FrameBitmapEncoder::EncodeLossless(const image::ImageBuffer& fra
   return {};
 }
 
-support::Status FrameBitmapEncoder::Encode(const image::ImageBuffer& frame, int index,
+support::Status FrameBitmapEncoder::encode(const image::ImageBuffer& frame, int index,
                                            FrameBitmap& out) {
   out.character.reset();
   switch (m_settings.frameFormat) {
     case FrameFormat::Jpeg:
-      return EncodeJpeg(frame, index, out);
+      return encodeJpeg(frame, index, out);
     case FrameFormat::Lossless:
-      return EncodeLossless(frame, index, SIZE_MAX, out);
+      return encodeLossless(frame, index, SIZE_MAX, out);
     case FrameFormat::Auto:
       break;
   }
-  if (support::Status jpeg = EncodeJpeg(frame, index, out); !jpeg) return jpeg;
+  if (support::Status jpeg = encodeJpeg(frame, index, out); !jpeg) return jpeg;
   const std::size_t jpegSize =
-      out.character ? out.character->tagSize() : Jpeg2TagSize(out.jpeg.size());
+      out.character ? out.character->tagSize() : jpeg2TagSize(out.jpeg.size());
   FrameBitmap lossless;
-  if (support::Status made = EncodeLossless(frame, index, jpegSize, lossless); !made) return made;
+  if (support::Status made = encodeLossless(frame, index, jpegSize, lossless); !made) return made;
   if (lossless.character && lossless.character->tagSize() < jpegSize) {
     out.character = std::move(lossless.character);
     out.jpeg.clear();
@@ -153,7 +153,7 @@ support::Status FrameBitmapEncoder::Encode(const image::ImageBuffer& frame, int 
   return {};
 }
 
-uint64_t FrameBitmapEncoder::ExtraWorkingMemory(const OutputSettings& settings, int sourceWidth,
+uint64_t FrameBitmapEncoder::extraWorkingMemory(const OutputSettings& settings, int sourceWidth,
                                                 int sourceHeight) {
   const uint64_t source = 4 * uint64_t(sourceWidth) * uint64_t(sourceHeight);
   const uint64_t target = 4 * uint64_t(settings.width) * uint64_t(settings.height);

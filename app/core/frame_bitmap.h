@@ -37,22 +37,22 @@ class FrameBitmapEncoder {
 
   // The bitmap of movie frame `index` (its id is swf::frameBitmapId(index)) from `frame`. Fails,
   // with the reason, when encoding fails or memory runs out.
-  support::Status Encode(const image::ImageBuffer& frame, int index, FrameBitmap& out);
+  support::Status encode(const image::ImageBuffer& frame, int index, FrameBitmap& out);
 
   // The most working memory (bytes) one encoder asks for beyond image::ResizedJpegWorkingMemory,
   // for frames of sourceWidth x sourceHeight pixels: 0 for the default settings.
-  static uint64_t ExtraWorkingMemory(const OutputSettings& settings, int sourceWidth,
+  static uint64_t extraWorkingMemory(const OutputSettings& settings, int sourceWidth,
                                      int sourceHeight);
 
  private:
   // The frame at the movie size; `frame` itself when it has it already.
-  const image::ImageBuffer* Scaled(const image::ImageBuffer& frame);
+  const image::ImageBuffer* atMovieSize(const image::ImageBuffer& frame);
   // `picture` over the opaque `background`; `picture` itself when it is opaque already.
-  const image::ImageBuffer* Over(const image::ImageBuffer& picture, const RgbColor& background);
-  support::Status EncodeJpeg(const image::ImageBuffer& frame, int index, FrameBitmap& out);
+  const image::ImageBuffer* over(const image::ImageBuffer& picture, const RgbColor& background);
+  support::Status encodeJpeg(const image::ImageBuffer& frame, int index, FrameBitmap& out);
   // The lossless form, unless a sample of it says it would be well above `smallerThan` bytes
   // (SIZE_MAX: always); `out` is then left as it was.
-  support::Status EncodeLossless(const image::ImageBuffer& frame, int index,
+  support::Status encodeLossless(const image::ImageBuffer& frame, int index,
                                  std::size_t smallerThan, FrameBitmap& out);
 
   const OutputSettings& m_settings;

@@ -16,7 +16,7 @@
 namespace core {
 
 support::Status FrameStore::LoadGif(const std::string& path, const std::atomic<bool>* cancelled) {
-  m_frames.Clear();
+  m_frames.clear();
   m_frameCount = 0;
   m_gifPath = path;
   m_isLoaded = true;
@@ -26,12 +26,12 @@ support::Status FrameStore::LoadGif(const std::string& path, const std::atomic<b
     // Counting frames is a walk over the blocks without decoding, so a GIF too long for a movie
     // is refused before any pixel is decoded.
     GifSource gif;
-    if (support::Status opened = gif.Open(path, {}); !opened) return opened;
-    if (support::Status counted = CheckFrameCount(gif.summary().frameCount); !counted) {
+    if (support::Status opened = gif.open(path, {}); !opened) return opened;
+    if (support::Status counted = checkFrameCount(gif.summary().frameCount); !counted) {
       return {counted.code(), path + ": " + counted.message()};
     }
     if (const image::ImageResult decoded =
-            image::DecodeGifSequence(gif.bytes(), gif.file(), m_frames, cancelled);
+            image::decodeGifSequence(gif.bytes(), gif.file(), m_frames, cancelled);
         !decoded) {
       const support::Status failure =
           decoded.code() == image::ImageError::Cancelled
@@ -43,9 +43,9 @@ support::Status FrameStore::LoadGif(const std::string& path, const std::atomic<b
     m_truncated = gif.summary().truncated;
     return {};
   } catch (const std::bad_alloc&) {
-    m_frames.Clear();
+    m_frames.clear();
     return {support::Failure::OutOfMemory,
-            path + ": " + GifErrorText(image::ImageError::OutOfMemory)};
+            path + ": " + gifErrorText(image::ImageError::OutOfMemory)};
   }
 }
 
@@ -64,7 +64,7 @@ std::string FrameStore::TempDirectory(const std::string& outputDirectory) {
 }
 
 std::string FrameStore::FramePath(const std::string& outputDirectory, int index) const {
-  return TempFramePath(outputDirectory, m_gifPath, index);
+  return tempFramePath(outputDirectory, m_gifPath, index);
 }
 
 support::Status FrameStore::WriteFrame(const std::string& outputDirectory, int index, int width,
@@ -82,11 +82,11 @@ support::Status FrameStore::WriteFrame(const std::string& outputDirectory, int i
   // same movie.
   std::vector<uint8_t> jpeg;
   if (const image::ImageResult encoded =
-          image::EncodeResizedJpeg(*frame, width, height, image::kDefaultJpegQuality, jpeg);
+          image::encodeResizedJpeg(*frame, width, height, image::kDefaultJpegQuality, jpeg);
       !encoded) {
     return {support::Failure::Write, image::saveFailure(path, encoded.code()).message()};
   }
-  return WriteFileBytes(path, jpeg, support::Durability::kCached);
+  return writeFileBytes(path, jpeg, support::Durability::Cached);
 }
 
 }  // namespace core

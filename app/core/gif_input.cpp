@@ -4,7 +4,7 @@
 
 namespace core {
 
-std::string GifErrorText(image::ImageError error) {
+std::string gifErrorText(image::ImageError error) {
   switch (error) {
     case image::ImageError::BadSignature:
       return "not a GIF file (it does not start with GIF87a or GIF89a)";
@@ -25,25 +25,25 @@ std::string GifErrorText(image::ImageError error) {
 support::Status gifFailure(const image::ImageResult& failure) {
   return {failure.code() == image::ImageError::OutOfMemory ? support::Failure::OutOfMemory
                                                            : support::Failure::Refused,
-          GifErrorText(failure.code())};
+          gifErrorText(failure.code())};
 }
 
-support::Status GifSource::Open(const std::string& path, std::span<const uint8_t> bytes) {
+support::Status GifSource::open(const std::string& path, std::span<const uint8_t> bytes) {
   m_bytes = bytes;
   if (m_bytes.empty()) {
     if (support::Status read = m_mapped.open(path); !read) return read;
     m_bytes = m_mapped.bytes();
   }
   if (m_bytes.empty()) return {support::Failure::Refused, path + ": the file is empty"};
-  const auto release = [this](std::size_t offset) { ReleaseBefore(offset); };
-  if (const image::ImageResult parsed = image::ParseGif(m_bytes, &m_file, release); !parsed) {
-    return {support::Failure::Refused, path + ": " + GifErrorText(parsed.code())};
+  const auto release = [this](std::size_t offset) { releaseBefore(offset); };
+  if (const image::ImageResult parsed = image::parseGif(m_bytes, &m_file, release); !parsed) {
+    return {support::Failure::Refused, path + ": " + gifErrorText(parsed.code())};
   }
   m_summary = image::gifInfoOf(m_file);
-  ReleaseBefore(m_bytes.size());
+  releaseBefore(m_bytes.size());
   return {};
 }
 
-void GifSource::ReleaseBefore(std::size_t offset) const { m_mapped.release(0, offset); }
+void GifSource::releaseBefore(std::size_t offset) const { m_mapped.release(0, offset); }
 
 }  // namespace core

@@ -13,7 +13,7 @@
 namespace core {
 
 // A sentence for a GIF decoding failure reported by the image layer.
-std::string GifErrorText(image::ImageError error);
+std::string gifErrorText(image::ImageError error);
 
 // A GIF decoding failure as the conversion reports it: OutOfMemory or Refused, with
 // GifErrorText.
@@ -32,13 +32,13 @@ class GifSource {
   // bytes are not a usable GIF ("<path>: <GifErrorText>", Refused): empty, not a GIF, cut off
   // before its first frame is complete, no frame, or a screen side of 0 or above
   // image::kMaxDimension. Throws only std::bad_alloc.
-  support::Status Open(const std::string& path, std::span<const uint8_t> bytes);
+  support::Status open(const std::string& path, std::span<const uint8_t> bytes);
 
   // Lets the memory of the file's bytes before `offset` go (see support::MappedFile::release);
   // what is read again later (the global colour table) comes back from the file. A decoder that
   // has composited frame i calls it with the end of that frame's data, so memory holds the
   // frames in flight rather than the whole file.
-  void ReleaseBefore(std::size_t offset) const;
+  void releaseBefore(std::size_t offset) const;
 
   std::span<const uint8_t> bytes() const { return m_bytes; }
   const image::GifFile& file() const { return m_file; }

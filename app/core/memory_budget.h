@@ -8,7 +8,7 @@ namespace core {
 // The default limit of a conversion's working memory: a quarter of the physical memory, at most
 // kMaxDefaultMemoryLimit.
 inline constexpr uint64_t kMaxDefaultMemoryLimit = uint64_t{4} << 30;
-uint64_t DefaultMemoryLimit();
+uint64_t defaultMemoryLimit();
 
 // Working memory of a conversion in bytes: what it holds once, per frame in flight (slot) and per
 // thread.
@@ -32,10 +32,10 @@ struct JobPlan {
 // The plan for `requested` jobs (at least 1): copies with as many jobs as fit the limit (2 or
 // more), else in place with as many as fit (1 or more). `copying` is the memory with copies,
 // `inPlace` without.
-JobPlan PlanJobs(const WorkingMemory& copying, const WorkingMemory& inPlace, int requested,
+JobPlan planJobs(const WorkingMemory& copying, const WorkingMemory& inPlace, int requested,
                  uint64_t limit);
 
 // "<n> MiB", rounded up.
-std::string MebibyteText(uint64_t bytes);
+std::string mebibyteText(uint64_t bytes);
 
 }  // namespace core

@@ -12,23 +12,23 @@
 
 namespace core {
 
-MovieResult BuildMovie(const OutputSettings& settings, const std::string& gifPath, int frameCount) {
+MovieResult buildMovie(const OutputSettings& settings, const std::string& gifPath, int frameCount) {
   MovieResult result;
-  result.outputPath = MoviePath(settings.outputDirectory, gifPath);
-  result.status = CheckMovieRequest(settings, frameCount);
-  if (result.status) result.status = CheckNotInput(result.outputPath, gifPath);
+  result.outputPath = moviePath(settings.outputDirectory, gifPath);
+  result.status = checkMovieRequest(settings, frameCount);
+  if (result.status) result.status = checkNotInput(result.outputPath, gifPath);
   if (!result.status) return result;
 
   swf::SwfMovie movie;
-  if (result.status = StartMovie(movie, settings, result.outputPath); !result.status) {
+  if (result.status = startMovie(movie, settings, result.outputPath); !result.status) {
     return result;
   }
   const auto width = static_cast<float>(settings.width);
   const auto height = static_cast<float>(settings.height);
   std::vector<uint8_t> jpeg;
   for (int index = 0; index < frameCount; ++index) {
-    const std::string framePath = TempFramePath(settings.outputDirectory, gifPath, index);
-    support::Status frame = support::ReadWholeFile(framePath, jpeg);
+    const std::string framePath = tempFramePath(settings.outputDirectory, gifPath, index);
+    support::Status frame = support::readWholeFile(framePath, jpeg);
     if (frame && jpeg.empty()) frame = {support::Failure::Read, framePath + " is empty"};
     if (frame && !swf::appendBitmapFrame(movie, index, width, height, jpeg)) {
       frame = {support::Failure::Write, "cannot add " + framePath + " to the movie"};
@@ -40,7 +40,7 @@ MovieResult BuildMovie(const OutputSettings& settings, const std::string& gifPat
       return result;
     }
   }
-  FinishMovie(movie, result);
+  finishMovie(movie, result);
   return result;
 }
 

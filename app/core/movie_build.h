@@ -30,6 +30,6 @@ struct MovieResult {
 // missing, empty or unreadable frame file (naming the frame); fails when the movie file cannot
 // be written. Frames go to the file as they are read (swf::SwfMovie), so the movie is never held
 // in memory.
-MovieResult BuildMovie(const OutputSettings& settings, const std::string& gifPath, int frameCount);
+MovieResult buildMovie(const OutputSettings& settings, const std::string& gifPath, int frameCount);
 
 }  // namespace core

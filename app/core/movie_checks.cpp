@@ -4,20 +4,20 @@
 
 namespace core {
 
-support::Status CheckMovieRequest(const OutputSettings& settings, int frameCount) {
-  support::Status problem = CheckFrameCount(frameCount);
-  if (problem) problem = CheckMovieSize(settings.width, settings.height);
-  if (problem) problem = CheckFrameRate(settings.frameRate);
+support::Status checkMovieRequest(const OutputSettings& settings, int frameCount) {
+  support::Status problem = checkFrameCount(frameCount);
+  if (problem) problem = checkMovieSize(settings.width, settings.height);
+  if (problem) problem = checkFrameRate(settings.frameRate);
   return problem;
 }
 
-support::Status StartMovie(swf::SwfMovie& movie, const OutputSettings& settings,
+support::Status startMovie(swf::SwfMovie& movie, const OutputSettings& settings,
                            const std::string& path) {
   const auto rate = static_cast<std::uint16_t>(settings.frameRate << 8);
-  return StartMovie(movie, settings, swf::MovieFormat{rate, 0, false}, path);
+  return startMovie(movie, settings, swf::MovieFormat{rate, 0, false}, path);
 }
 
-support::Status StartMovie(swf::SwfMovie& movie, const OutputSettings& settings,
+support::Status startMovie(swf::SwfMovie& movie, const OutputSettings& settings,
                            const swf::MovieFormat& format, const std::string& path) {
   if (support::Status opened = movie.open(path, static_cast<float>(settings.width),
                                           static_cast<float>(settings.height), format);
@@ -29,6 +29,6 @@ support::Status StartMovie(swf::SwfMovie& movie, const OutputSettings& settings,
   return {};
 }
 
-void FinishMovie(swf::SwfMovie& movie, MovieResult& result) { result.status = movie.finish(); }
+void finishMovie(swf::SwfMovie& movie, MovieResult& result) { result.status = movie.finish(); }
 
 }  // namespace core

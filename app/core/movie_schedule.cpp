@@ -12,7 +12,7 @@ namespace {
 
 // With the GIF's own delays: the rate, passes and warnings of `planned` (its gifFrames set), the
 // movie frames of each placement in `showFrames`, and whether the movie loops.
-support::Status TimeOwnDelays(const image::GifFile& gif, MovieSchedule& planned,
+support::Status timeOwnDelays(const image::GifFile& gif, MovieSchedule& planned,
                               std::vector<int>& showFrames, bool& loops) {
   std::vector<int> delays;
   delays.reserve(static_cast<std::size_t>(planned.gifFrames));
@@ -31,7 +31,7 @@ support::Status TimeOwnDelays(const image::GifFile& gif, MovieSchedule& planned,
     for (int pass = 0; pass < passes; ++pass) {
       allPasses.insert(allPasses.end(), delays.begin(), delays.end());
     }
-    if (ChooseMovieTiming(allPasses, kMaxFrameRate, timing)) planned.passes = passes;
+    if (chooseMovieTiming(allPasses, kMaxFrameRate, timing)) planned.passes = passes;
   }
   if (passes > 1 && planned.passes == 1) {
     loops = true;
@@ -41,7 +41,7 @@ support::Status TimeOwnDelays(const image::GifFile& gif, MovieSchedule& planned,
                                "); the movie loops forever instead");
   }
   if (planned.passes == 1) {
-    if (support::Status timed = ChooseMovieTiming(delays, kMaxFrameRate, timing); !timed) {
+    if (support::Status timed = chooseMovieTiming(delays, kMaxFrameRate, timing); !timed) {
       return timed;
     }
   }
@@ -52,18 +52,18 @@ support::Status TimeOwnDelays(const image::GifFile& gif, MovieSchedule& planned,
 
 }  // namespace
 
-bool RemovesShownPicture(const OutputSettings& settings, int passes) {
+bool removesShownPicture(const OutputSettings& settings, int passes) {
   return settings.keepTransparency || passes > 1;
 }
 
-support::Status PlanMovieSchedule(const OutputSettings& settings, const image::GifFile& gif,
+support::Status planMovieSchedule(const OutputSettings& settings, const image::GifFile& gif,
                                   int frameCount, MovieSchedule& schedule) {
   MovieSchedule planned;
   planned.gifFrames = std::clamp(frameCount, 0, static_cast<int>(gif.frames.size()));
   std::vector<int> showFrames;  // per placement
   bool loops = true;
   if (settings.gifTiming) {
-    if (support::Status timed = TimeOwnDelays(gif, planned, showFrames, loops); !timed) {
+    if (support::Status timed = timeOwnDelays(gif, planned, showFrames, loops); !timed) {
       return timed;
     }
   } else {
@@ -71,7 +71,7 @@ support::Status PlanMovieSchedule(const OutputSettings& settings, const image::G
     showFrames.assign(static_cast<std::size_t>(planned.gifFrames), 1);
   }
 
-  const bool removes = RemovesShownPicture(settings, planned.passes);
+  const bool removes = removesShownPicture(settings, planned.passes);
   planned.placements.reserve(showFrames.size());
   for (std::size_t k = 0; k < showFrames.size(); ++k) {
     swf::FramePlacement placement;
@@ -88,12 +88,12 @@ support::Status PlanMovieSchedule(const OutputSettings& settings, const image::G
   return {};
 }
 
-swf::MovieFormat MovieFormatOf(const OutputSettings& settings, const MovieSchedule& schedule) {
+swf::MovieFormat movieFormatOf(const OutputSettings& settings, const MovieSchedule& schedule) {
   return {schedule.frameRate8x8, static_cast<std::uint16_t>(schedule.movieFrames),
           settings.compress};
 }
 
-void AppendLaterPasses(swf::SwfMovie& movie, const MovieSchedule& schedule) {
+void appendLaterPasses(swf::SwfMovie& movie, const MovieSchedule& schedule) {
   const auto frames = static_cast<std::size_t>(schedule.gifFrames);
   for (std::size_t k = frames; k < schedule.placements.size() && movie.ok(); ++k) {
     swf::placeBitmapFrame(movie, static_cast<int>(k % frames), schedule.placements[k]);

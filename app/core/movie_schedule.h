@@ -29,7 +29,7 @@ struct MovieSchedule {
 // Whether each placement takes the picture shown before it off the stage: needed when pictures
 // may be transparent (nothing of the earlier one may show through) and when the frames are shown
 // more than once (a shape placed again must go to a free depth above the others).
-bool RemovesShownPicture(const OutputSettings& settings, int passes);
+bool removesShownPicture(const OutputSettings& settings, int passes);
 
 // Plans the movie of the first `frameCount` frames of `gif` with `settings`:
 //   - by default the design's movie: settings.frameRate, one movie frame per GIF frame, one pass,
@@ -41,14 +41,14 @@ bool RemovesShownPicture(const OutputSettings& settings, int passes);
 //     Passes that would need more movie frames than a movie can count become one pass looping
 //     forever, with a warning.
 // Fails (Refused, with a sentence) when no timing fits even one pass.
-support::Status PlanMovieSchedule(const OutputSettings& settings, const image::GifFile& gif,
+support::Status planMovieSchedule(const OutputSettings& settings, const image::GifFile& gif,
                                   int frameCount, MovieSchedule& schedule);
 
 // The header of the scheduled movie: its rate and frame count, compressed as the settings say.
-swf::MovieFormat MovieFormatOf(const OutputSettings& settings, const MovieSchedule& schedule);
+swf::MovieFormat movieFormatOf(const OutputSettings& settings, const MovieSchedule& schedule);
 
 // Appends the passes after the first, once every frame of the first pass is in the movie: the
 // shapes defined then, placed again as scheduled.
-void AppendLaterPasses(swf::SwfMovie& movie, const MovieSchedule& schedule);
+void appendLaterPasses(swf::SwfMovie& movie, const MovieSchedule& schedule);
 
 }  // namespace core

@@ -14,14 +14,14 @@ namespace {
 constexpr std::int64_t kOneFramePerSecond = 256;
 constexpr std::int64_t kCentisecondRateUnits = 100 * kOneFramePerSecond;
 
-std::int64_t TotalOf(const std::vector<int>& frames) {
+std::int64_t totalOf(const std::vector<int>& frames) {
   return std::accumulate(frames.begin(), frames.end(), std::int64_t{0});
 }
 
 // The lowest rate within the limits at which every delay is a whole number of movie frames, or
 // 0. A rate works when it is a multiple of kCentisecondRateUnits / gcd(g, kCentisecondRateUnits),
 // g the delays' greatest common divisor.
-std::int64_t ExactRate(const std::vector<int>& delays, std::int64_t maxRate) {
+std::int64_t exactRate(const std::vector<int>& delays, std::int64_t maxRate) {
   std::int64_t common = 0;
   for (const int delay : delays) common = std::gcd(common, std::int64_t{delay});
   const std::int64_t step = kCentisecondRateUnits / std::gcd(common, kCentisecondRateUnits);
@@ -32,7 +32,7 @@ std::int64_t ExactRate(const std::vector<int>& delays, std::int64_t maxRate) {
 // Movie frames per GIF frame at a whole-number rate: each frame ends at its running total
 // rounded to the nearest movie frame (halves up). The largest difference between a frame's time
 // on screen and its delay, in hundredths, goes to `worstError`.
-std::vector<int> RoundedFrames(const std::vector<int>& delays, std::int64_t framesPerSecond,
+std::vector<int> roundedFrames(const std::vector<int>& delays, std::int64_t framesPerSecond,
                                double& worstError) {
   std::vector<int> frames;
   frames.reserve(delays.size());
@@ -54,27 +54,27 @@ std::vector<int> RoundedFrames(const std::vector<int>& delays, std::int64_t fram
 
 }  // namespace
 
-int EffectiveDelay(int storedDelayCentiseconds) {
+int effectiveDelay(int storedDelayCentiseconds) {
   return storedDelayCentiseconds <= 1 ? 10 : storedDelayCentiseconds;
 }
 
-support::Status ChooseMovieTiming(std::span<const int> storedDelaysCentiseconds,
+support::Status chooseMovieTiming(std::span<const int> storedDelaysCentiseconds,
                                   int maxFramesPerSecond, MovieTiming& timing) {
   if (storedDelaysCentiseconds.empty()) {
     return {support::Failure::Refused, "the GIF has no frame to time"};
   }
   std::vector<int> delays;
   delays.reserve(storedDelaysCentiseconds.size());
-  for (const int delay : storedDelaysCentiseconds) delays.push_back(EffectiveDelay(delay));
+  for (const int delay : storedDelaysCentiseconds) delays.push_back(effectiveDelay(delay));
 
   const std::int64_t maxRate = std::int64_t{maxFramesPerSecond} * kOneFramePerSecond;
-  if (const std::int64_t rate = ExactRate(delays, maxRate); rate > 0) {
+  if (const std::int64_t rate = exactRate(delays, maxRate); rate > 0) {
     std::vector<int> frames;
     frames.reserve(delays.size());
     for (const int delay : delays) {
       frames.push_back(static_cast<int>(delay * rate / kCentisecondRateUnits));
     }
-    if (TotalOf(frames) <= kMaxMovieFrameCount) {
+    if (totalOf(frames) <= kMaxMovieFrameCount) {
       timing = {static_cast<std::uint16_t>(rate), std::move(frames), true};
       return {};
     }
@@ -88,9 +88,9 @@ support::Status ChooseMovieTiming(std::span<const int> storedDelaysCentiseconds,
   for (std::int64_t fps = std::min<std::int64_t>(lowest, maxFramesPerSecond);
        fps <= maxFramesPerSecond; ++fps) {
     double worstError = 0.0;
-    std::vector<int> frames = RoundedFrames(delays, fps, worstError);
-    needed = std::min(needed, TotalOf(frames));
-    if (TotalOf(frames) > kMaxMovieFrameCount || worstError >= bestError) continue;
+    std::vector<int> frames = roundedFrames(delays, fps, worstError);
+    needed = std::min(needed, totalOf(frames));
+    if (totalOf(frames) > kMaxMovieFrameCount || worstError >= bestError) continue;
     bestError = worstError;
     timing = {static_cast<std::uint16_t>(fps * kOneFramePerSecond), std::move(frames), false};
   }

@@ -22,7 +22,7 @@ struct MovieTiming {
 
 // The delay a GIF frame shows for, in hundredths of a second, as browsers show it: a stored
 // delay of 0 or 1 counts as 10.
-int EffectiveDelay(int storedDelayCentiseconds);
+int effectiveDelay(int storedDelayCentiseconds);
 
 // The movie's total frame count must fit the SWF header's 16-bit FrameCount.
 inline constexpr int kMaxMovieFrameCount = 65535;
@@ -37,7 +37,7 @@ inline constexpr int kMaxMovieFrameCount = 65535;
 //     of its time.
 // Fails (Refused, with a sentence) when there is no delay or every rate would need more than
 // kMaxMovieFrameCount movie frames.
-support::Status ChooseMovieTiming(std::span<const int> storedDelaysCentiseconds,
+support::Status chooseMovieTiming(std::span<const int> storedDelaysCentiseconds,
                                   int maxFramesPerSecond, MovieTiming& timing);
 
 }  // namespace core

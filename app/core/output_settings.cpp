@@ -8,7 +8,7 @@ namespace core {
 namespace {
 
 // A side of 1 pixel stays 1 at half size: a movie side is never below 1.
-std::optional<int> Scaled(int value, int multiplier, int divisor) {
+std::optional<int> scaled(int value, int multiplier, int divisor) {
   if (value < 0 || value > std::numeric_limits<int>::max() / multiplier) return std::nullopt;
   return value > 0 ? std::max(value * multiplier / divisor, 1) : 0;
 }
@@ -17,7 +17,7 @@ support::Status refused(std::string sentence) {
   return {support::Failure::Refused, std::move(sentence)};
 }
 
-support::Status CheckSide(const char* side, int value, int limit) {
+support::Status checkSide(const char* side, int value, int limit) {
   if (value < 1) return refused(std::string(side) + " " + std::to_string(value) + " is below 1");
   if (value > limit) {
     return refused(std::string(side) + " " + std::to_string(value) + " is above the limit of " +
@@ -28,7 +28,7 @@ support::Status CheckSide(const char* side, int value, int limit) {
 
 }  // namespace
 
-std::optional<std::pair<int, int>> SizeForOption(SizeMode mode, int sourceWidth, int sourceHeight) {
+std::optional<std::pair<int, int>> sizeForOption(SizeMode mode, int sourceWidth, int sourceHeight) {
   int multiplier = 1;
   int divisor = 1;
   switch (mode) {
@@ -46,31 +46,31 @@ std::optional<std::pair<int, int>> SizeForOption(SizeMode mode, int sourceWidth,
     case SizeMode::CustomSize:
       return std::nullopt;
   }
-  const std::optional<int> width = Scaled(sourceWidth, multiplier, divisor);
-  const std::optional<int> height = Scaled(sourceHeight, multiplier, divisor);
+  const std::optional<int> width = scaled(sourceWidth, multiplier, divisor);
+  const std::optional<int> height = scaled(sourceHeight, multiplier, divisor);
   if (!width || !height) return std::nullopt;
   return std::make_pair(*width, *height);
 }
 
-support::Status CheckCustomSize(int width, int height) {
-  support::Status problem = CheckSide("width", width, kMaxWidth);
-  if (problem) problem = CheckSide("height", height, kMaxHeight);
+support::Status checkCustomSize(int width, int height) {
+  support::Status problem = checkSide("width", width, kMaxWidth);
+  if (problem) problem = checkSide("height", height, kMaxHeight);
   return problem;
 }
 
-support::Status CheckMovieSize(int width, int height) {
-  support::Status problem = CheckSide("width", width, kMaxMovieSide);
-  if (problem) problem = CheckSide("height", height, kMaxMovieSide);
+support::Status checkMovieSize(int width, int height) {
+  support::Status problem = checkSide("width", width, kMaxMovieSide);
+  if (problem) problem = checkSide("height", height, kMaxMovieSide);
   return problem;
 }
 
-support::Status CheckFrameRate(int frameRate) {
+support::Status checkFrameRate(int frameRate) {
   if (frameRate >= kMinFrameRate && frameRate <= kMaxFrameRate) return {};
   return refused("frame rate " + std::to_string(frameRate) + " is outside " +
                  std::to_string(kMinFrameRate) + ".." + std::to_string(kMaxFrameRate));
 }
 
-support::Status CheckFrameCount(int frameCount) {
+support::Status checkFrameCount(int frameCount) {
   if (frameCount < 1) return refused("the GIF holds no frame");
   if (frameCount > kMaxMovieFrames) {
     return refused(std::to_string(frameCount) + " frames are more than a movie can hold (" +

@@ -71,24 +71,24 @@ inline constexpr int kMaxMovieFrames = 32768;
 // (integer division, but a side of 1 stays 1), the same, twice or three times. CustomSize has no
 // derived size and gives nullopt; so does a negative source size or a product that does not fit an
 // int.
-std::optional<std::pair<int, int>> SizeForOption(SizeMode mode, int sourceWidth, int sourceHeight);
+std::optional<std::pair<int, int>> sizeForOption(SizeMode mode, int sourceWidth, int sourceHeight);
 
 // Success when a custom size of width x height pixels lies within 1..kMaxWidth by
 // 1..kMaxHeight; otherwise Refused with a sentence naming the side and the limit it breaks, e.g.
 // "width 1800 is above the limit of 1600".
-support::Status CheckCustomSize(int width, int height);
+support::Status checkCustomSize(int width, int height);
 
 // Success when a movie of width x height pixels can be written: each side within
 // 1..kMaxMovieSide; otherwise Refused as for CheckCustomSize, e.g. "width 17000 is above the
 // limit of 16384".
-support::Status CheckMovieSize(int width, int height);
+support::Status checkMovieSize(int width, int height);
 
 // Success when the rate lies within kMinFrameRate..kMaxFrameRate; otherwise Refused with a
 // sentence naming the range.
-support::Status CheckFrameRate(int frameRate);
+support::Status checkFrameRate(int frameRate);
 
 // Success when a GIF of `frameCount` frames can become a movie (1..kMaxMovieFrames); otherwise
 // Refused with a sentence saying why not.
-support::Status CheckFrameCount(int frameCount);
+support::Status checkFrameCount(int frameCount);
 
 }  // namespace core

@@ -18,15 +18,15 @@
 namespace core {
 namespace {
 
-ExportResult Export(const ExportRequest& request, const ProgressCallback& progress) {
+ExportResult exportSequence(const ExportRequest& request, const ProgressCallback& progress) {
   ExportResult result;
   GifSource opened;
   const GifSource* gif = request.source;
   if (gif == nullptr) {
-    if (result.status = opened.Open(request.gifPath, {}); !result.status) return result;
+    if (result.status = opened.open(request.gifPath, {}); !result.status) return result;
     gif = &opened;
   }
-  const image::ImageCodecFactory& factory = image::ImageCodecFactory::Instance();
+  const image::ImageCodecFactory& factory = image::ImageCodecFactory::instance();
   const std::unique_ptr<image::ImageCodec> codec =
       factory.CreateCodec(factory.TypeOf(request.extension));
   if (!codec) {
@@ -34,9 +34,9 @@ ExportResult Export(const ExportRequest& request, const ProgressCallback& progre
     return result;
   }
   image::ImageOptions options;
-  options.Set(image::kSaveFlag, "-1");
+  options.set(image::kSaveFlag, "-1");
 
-  const std::string folder = SequenceFolder(request.outputDirectory);
+  const std::string folder = sequenceFolder(request.outputDirectory);
   const bool folderExisted = support::DirectoryExists(folder);
   if (result.status = support::ensureDirectory(folder); !result.status) return result;
   const int total = gif->summary().frameCount;
@@ -46,11 +46,11 @@ ExportResult Export(const ExportRequest& request, const ProgressCallback& progre
   std::vector<uint8_t> encoded;
   const auto sink = [&](int index, const image::ImageBuffer& frame) {
     const image::GifFrame& parsed = gif->file().frames[static_cast<std::size_t>(index)];
-    gif->ReleaseBefore(parsed.dataOffset + parsed.dataSize);
+    gif->releaseBefore(parsed.dataOffset + parsed.dataSize);
     const std::string path =
-        SequenceFramePath(request.outputDirectory, request.gifPath, index, request.extension);
-    if (result.status = CheckNotInput(path, request.gifPath); !result.status) return false;
-    if (const image::ImageResult saved = codec->SaveMemory({&frame}, options, encoded); !saved) {
+        sequenceFramePath(request.outputDirectory, request.gifPath, index, request.extension);
+    if (result.status = checkNotInput(path, request.gifPath); !result.status) return false;
+    if (const image::ImageResult saved = codec->saveMemory({&frame}, options, encoded); !saved) {
       result.status = {support::Failure::Write, image::saveFailure(path, saved.code()).message()};
       return false;
     }
@@ -66,7 +66,7 @@ ExportResult Export(const ExportRequest& request, const ProgressCallback& progre
   };
   int delivered = 0;
   const image::ImageResult decoded =
-      image::DecodeParsedGif(gif->bytes(), gif->file(), 1, sink, &delivered);
+      image::decodeParsedGif(gif->bytes(), gif->file(), 1, sink, &delivered);
   if (result.status && !decoded) {
     const support::Status failure = gifFailure(decoded);
     result.status = {failure.code(),
@@ -90,7 +90,7 @@ ExportResult Export(const ExportRequest& request, const ProgressCallback& progre
 
 }  // namespace
 
-support::Status WriteSequenceFrame(const image::ImageBuffer& frame, const std::string& path) {
+support::Status writeSequenceFrame(const image::ImageBuffer& frame, const std::string& path) {
   if (const std::size_t slash = path.rfind('/'); slash != std::string::npos) {
     if (support::Status made = support::ensureDirectory(path.substr(0, slash + 1)); !made) {
       return made;
@@ -103,9 +103,9 @@ support::Status WriteSequenceFrame(const image::ImageBuffer& frame, const std::s
           saved.message(), saved.systemError()};
 }
 
-ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallback& progress) {
+ExportResult exportGifSequence(const ExportRequest& request, const ProgressCallback& progress) {
   try {
-    return Export(request, progress);
+    return exportSequence(request, progress);
   } catch (const std::bad_alloc&) {
     ExportResult result;
     result.status = support::Failure::OutOfMemory;

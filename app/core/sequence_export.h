@@ -16,7 +16,7 @@ namespace core {
 // depth. Creates the path's folder ("quorvex/" under the output directory) when it is missing.
 // Fails, with the path and reason, when the folder or file cannot be written or the codec
 // refuses the frame; no partial file is left.
-support::Status WriteSequenceFrame(const image::ImageBuffer& frame, const std::string& path);
+support::Status writeSequenceFrame(const image::ImageBuffer& frame, const std::string& path);
 
 // One GIF whose frames are to be written as numbered image files.
 struct ExportRequest {
@@ -44,6 +44,6 @@ struct ExportResult {
 // sequence is then left (the "quorvex/" folder is removed when this call created it), and files
 // of an earlier export of that name stay as they were. `progress` is called after each frame is
 // written. Memory runs out: fails with "out of memory".
-ExportResult ExportGifSequence(const ExportRequest& request, const ProgressCallback& progress);
+ExportResult exportGifSequence(const ExportRequest& request, const ProgressCallback& progress);
 
 }  // namespace core

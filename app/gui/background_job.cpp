@@ -8,10 +8,10 @@ namespace gui {
 
 BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent) {}
 
-BackgroundJob::~BackgroundJob() { Cancel(); }
+BackgroundJob::~BackgroundJob() { cancel(); }
 
-bool BackgroundJob::Start(Work work, std::function<void()> finished) {
-  Cancel();
+bool BackgroundJob::start(Work work, std::function<void()> finished) {
+  cancel();
   m_cancelled.store(false);
   m_finished = std::move(finished);
   const unsigned generation = ++m_generation;
@@ -30,7 +30,7 @@ bool BackgroundJob::Start(Work work, std::function<void()> finished) {
   return true;
 }
 
-void BackgroundJob::Cancel() {
+void BackgroundJob::cancel() {
   if (!m_thread.joinable()) return;
   m_cancelled.store(true);
   m_thread.join();

@@ -26,14 +26,14 @@ class BackgroundJob : public QObject {
   // Cancels any running work, then starts `work` on a new thread. Once `work` has returned,
   // `finished` runs on this object's thread, unless Cancel came first. False, running nothing,
   // when no thread can be created.
-  bool Start(Work work, std::function<void()> finished);
+  bool start(Work work, std::function<void()> finished);
 
   // Asks the running work to stop and waits until it has returned; its `finished` never runs.
   // Nothing when no work runs.
-  void Cancel();
+  void cancel();
 
   // True from Start until `finished` has run or Cancel has returned.
-  bool Running() const { return m_thread.joinable(); }
+  bool running() const { return m_thread.joinable(); }
 
  private:
   void OnWorkReturned(unsigned generation);

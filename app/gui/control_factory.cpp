@@ -16,30 +16,30 @@
 namespace gui {
 namespace {
 
-bool Has(const DialogControl& control, ControlStyle style) { return (control.style & style) != 0; }
+bool has(const DialogControl& control, ControlStyle style) { return (control.style & style) != 0; }
 
-std::unique_ptr<QWidget> CreateStatic(const DialogControl& control, QWidget* parent) {
+std::unique_ptr<QWidget> createStatic(const DialogControl& control, QWidget* parent) {
   auto label = std::make_unique<QLabel>(QString::fromUtf8(control.caption), parent);
   // Static text starts at the top of its rectangle.
   label->setAlignment(Qt::AlignTop |
-                      (Has(control, kStyleRightAligned) ? Qt::AlignRight : Qt::AlignLeft));
+                      (has(control, StyleRightAligned) ? Qt::AlignRight : Qt::AlignLeft));
   return label;
 }
 
-std::unique_ptr<QWidget> CreateEdit(const DialogControl& control, QWidget* parent) {
+std::unique_ptr<QWidget> createEdit(const DialogControl& control, QWidget* parent) {
   auto edit = std::make_unique<QLineEdit>(parent);
-  edit->setReadOnly(Has(control, kStyleReadOnly));
-  if (Has(control, kStyleDigitsOnly)) edit->setInputMethodHints(Qt::ImhDigitsOnly);
+  edit->setReadOnly(has(control, StyleReadOnly));
+  if (has(control, StyleDigitsOnly)) edit->setInputMethodHints(Qt::ImhDigitsOnly);
   return edit;
 }
 
-std::unique_ptr<QWidget> CreatePushButton(const DialogControl& control, QWidget* parent) {
+std::unique_ptr<QWidget> createPushButton(const DialogControl& control, QWidget* parent) {
   auto button = std::make_unique<QPushButton>(QString::fromUtf8(control.caption), parent);
-  button->setDefault(Has(control, kStyleDefault));
+  button->setDefault(has(control, StyleDefault));
   return button;
 }
 
-std::unique_ptr<QWidget> CreateListView(QWidget* parent) {
+std::unique_ptr<QWidget> createListView(QWidget* parent) {
   auto list = std::make_unique<QTreeWidget>(parent);
   list->setRootIsDecorated(false);
   list->setItemsExpandable(false);
@@ -51,29 +51,29 @@ std::unique_ptr<QWidget> CreateListView(QWidget* parent) {
   return list;
 }
 
-std::unique_ptr<QWidget> CreateTrackbar(QWidget* parent) {
+std::unique_ptr<QWidget> createTrackbar(QWidget* parent) {
   auto slider = std::make_unique<QSlider>(Qt::Horizontal, parent);
   slider->setRange(0, 100);
   slider->setTickPosition(QSlider::NoTicks);
   return slider;
 }
 
-std::unique_ptr<QWidget> CreateWidget(const DialogControl& control, QWidget* parent) {
+std::unique_ptr<QWidget> createWidget(const DialogControl& control, QWidget* parent) {
   switch (control.kind) {
     case ControlKind::Static:
-      return CreateStatic(control, parent);
+      return createStatic(control, parent);
     case ControlKind::GroupBox:
       return std::make_unique<QGroupBox>(QString::fromUtf8(control.caption), parent);
     case ControlKind::Edit:
-      return CreateEdit(control, parent);
+      return createEdit(control, parent);
     case ControlKind::PushButton:
-      return CreatePushButton(control, parent);
+      return createPushButton(control, parent);
     case ControlKind::RadioButton:
       return std::make_unique<QRadioButton>(QString::fromUtf8(control.caption), parent);
     case ControlKind::ListView:
-      return CreateListView(parent);
+      return createListView(parent);
     case ControlKind::Trackbar:
-      return CreateTrackbar(parent);
+      return createTrackbar(parent);
     case ControlKind::UpDown:
       return std::make_unique<CNumberSpin>(parent);
     case ControlKind::FramePlayer:
@@ -84,19 +84,19 @@ std::unique_ptr<QWidget> CreateWidget(const DialogControl& control, QWidget* par
 
 }  // namespace
 
-std::unique_ptr<QWidget> CreateControl(const DialogControl& control, const DialogUnits& units,
+std::unique_ptr<QWidget> createControl(const DialogControl& control, const DialogUnits& units,
                                        QWidget* parent) {
-  std::unique_ptr<QWidget> widget = CreateWidget(control, parent);
+  std::unique_ptr<QWidget> widget = createWidget(control, parent);
   if (control.id != kNoId) {
     widget->setObjectName(QStringLiteral("item%1").arg(control.id));
   }
-  widget->setGeometry(units.ToPixels(control.x, control.y, control.width, control.height));
-  if (Has(control, kStyleDisabled)) widget->setEnabled(false);
-  if (Has(control, kStyleHidden)) widget->hide();
+  widget->setGeometry(units.toPixels(control.x, control.y, control.width, control.height));
+  if (has(control, StyleDisabled)) widget->setEnabled(false);
+  if (has(control, StyleHidden)) widget->hide();
   return widget;
 }
 
-void AttachUpDown(QWidget* upDown, QWidget* buddy) {
+void attachUpDown(QWidget* upDown, QWidget* buddy) {
   const QRect box = buddy->geometry();
   const int width = upDown->width();
   buddy->setGeometry(box.x(), box.y(), box.width() - width, box.height());

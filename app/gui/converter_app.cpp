@@ -8,10 +8,10 @@
 
 namespace gui {
 
-void OpenFileArgument(CMainDialog& dialog, const QStringList& arguments) {
+void openFileArgument(CMainDialog& dialog, const QStringList& arguments) {
   if (arguments.size() < 2) return;
   QMetaObject::invokeMethod(
-      &dialog, [&dialog, file = arguments[1]] { dialog.OpenGif(file); }, Qt::QueuedConnection);
+      &dialog, [&dialog, file = arguments[1]] { dialog.openGif(file); }, Qt::QueuedConnection);
 }
 
 CConverterApp::CConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -19,12 +19,12 @@ CConverterApp::CConverterApp(int& argc, char** argv) : QApplication(argc, argv) 
   setApplicationVersion(QStringLiteral("1.0"));
 }
 
-int CConverterApp::InitInstance() {
+int CConverterApp::initInstance() {
   // A skin that cannot be applied leaves the default look; start-up goes on.
-  ApplySkin(QString::fromLatin1(kSkinName));
+  applySkin(QString::fromLatin1(kSkinName));
   CMainDialog dialog;
   m_pMainWnd = &dialog;
-  OpenFileArgument(dialog, arguments());
+  openFileArgument(dialog, arguments());
   dialog.exec();
   m_pMainWnd = nullptr;
   return 0;

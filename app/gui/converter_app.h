@@ -10,7 +10,7 @@ class CMainDialog;
 // A file given by the desktop ("Open With") or on the command line: `arguments[1]`,
 // when there is one, is opened in `dialog` as a GIF once its event loop runs.
 // `arguments` are the program's, its name first.
-void OpenFileArgument(CMainDialog& dialog, const QStringList& arguments);
+void openFileArgument(CMainDialog& dialog, const QStringList& arguments);
 
 // The application object: themes the process, runs the main window modally and
 // ends the program when that window closes. Temporary frame files are left on disk
@@ -25,7 +25,7 @@ class CConverterApp : public QApplication {
   // exists, then creates the main window without a parent, runs it modally and
   // destroys it; the first command-line argument, if any, is opened as a GIF once
   // the window runs. Returns the program's exit status, 0 however the window closed.
-  int InitInstance();
+  int initInstance();
 
   // The main window while InitInstance runs it; null before and after.
   CMainDialog* mainWindow() const { return m_pMainWnd; }

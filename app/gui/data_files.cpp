@@ -8,16 +8,16 @@
 
 namespace gui {
 
-QStringList DataDirectories(const QString& appDirectory) {
+QStringList dataDirectories(const QString& appDirectory) {
   if (appDirectory.isEmpty()) return {};
   const QDir app(appDirectory);
   return {QDir::cleanPath(app.absolutePath()),
           QDir::cleanPath(app.absoluteFilePath(QStringLiteral(QUORVEX_DATA_DIR_FROM_BIN)))};
 }
 
-QStringList DataDirectories() { return DataDirectories(FromLocalPath(support::GetAppDirectory())); }
+QStringList dataDirectories() { return dataDirectories(fromLocalPath(support::GetAppDirectory())); }
 
-QString FindDataFile(const QString& name, const QStringList& directories) {
+QString findDataFile(const QString& name, const QStringList& directories) {
   for (const QString& directory : directories) {
     const QFileInfo file(QDir(directory), name);
     if (file.isFile()) return file.absoluteFilePath();
@@ -25,6 +25,6 @@ QString FindDataFile(const QString& name, const QStringList& directories) {
   return QString();
 }
 
-QString FindHelpPage() { return FindDataFile(QString::fromLatin1(kHelpPageName)); }
+QString findHelpPage() { return findDataFile(QString::fromLatin1(kHelpPageName)); }
 
 }  // namespace gui

@@ -12,16 +12,16 @@ inline constexpr char kHelpPageName[] = "quorvexhelp.html";
 // (the executable's folder, where a build tree keeps them), then the installed data
 // folder relative to it ("../share/quorvex" for a standard install, so an installed
 // tree can be moved as a whole). Empty when `appDirectory` is empty.
-QStringList DataDirectories(const QString& appDirectory);
+QStringList dataDirectories(const QString& appDirectory);
 
 // DataDirectories of the running executable's folder.
-QStringList DataDirectories();
+QStringList dataDirectories();
 
 // The path of the first regular file called `name` in `directories`; empty when
 // none of them has one.
-QString FindDataFile(const QString& name, const QStringList& directories = DataDirectories());
+QString findDataFile(const QString& name, const QStringList& directories = dataDirectories());
 
 // The installed help page; empty when it is missing.
-QString FindHelpPage();
+QString findHelpPage();
 
 }  // namespace gui

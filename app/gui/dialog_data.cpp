@@ -6,14 +6,14 @@
 namespace gui {
 namespace {
 
-bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
 
 }  // namespace
 
-FieldResult StoreIntegerField(const QString& text, int minimum, int maximum, int& field) {
+FieldResult storeIntegerField(const QString& text, int minimum, int maximum, int& field) {
   qsizetype pos = 0;
   const qsizetype end = text.size();
-  while (pos < end && IsBlank(text[pos])) ++pos;
+  while (pos < end && isBlank(text[pos])) ++pos;
   // A leading sign needs a digit right after it; "-0" counts as zero like "0".
   bool negative = false;
   if (pos < end && (text[pos] == QLatin1Char('-') || text[pos] == QLatin1Char('+'))) {
@@ -30,7 +30,7 @@ FieldResult StoreIntegerField(const QString& text, int minimum, int maximum, int
     ++pos;
   }
   if (pos == firstDigit) return FieldResult::NotAnInteger;
-  while (pos < end && IsBlank(text[pos])) ++pos;
+  while (pos < end && isBlank(text[pos])) ++pos;
   if (pos != end) return FieldResult::NotAnInteger;
 
   const int64_t value = negative ? -magnitude : magnitude;
@@ -39,7 +39,7 @@ FieldResult StoreIntegerField(const QString& text, int minimum, int maximum, int
   return FieldResult::Stored;
 }
 
-QString FieldMessage(FieldResult result, int minimum, int maximum) {
+QString fieldMessage(FieldResult result, int minimum, int maximum) {
   switch (result) {
     case FieldResult::Stored:
       return QString();

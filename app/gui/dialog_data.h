@@ -15,10 +15,10 @@ enum class FieldResult {
 // blanks and tabs around it are skipped, one optional sign, then digits and nothing
 // else. A value beyond the int range is clamped to it (and so fails any narrower
 // range check). Stores the value into `field` unless the text is no integer.
-FieldResult StoreIntegerField(const QString& text, int minimum, int maximum, int& field);
+FieldResult storeIntegerField(const QString& text, int minimum, int maximum, int& field);
 
 // The message for a failed store: "Please enter an integer." or "Please enter an
 // integer between <minimum> and <maximum>."; empty for FieldResult::Stored.
-QString FieldMessage(FieldResult result, int minimum, int maximum);
+QString fieldMessage(FieldResult result, int minimum, int maximum);
 
 }  // namespace gui

@@ -19,20 +19,20 @@ enum class ControlKind {
 
 // Style notes of a template entry, or-ed together.
 enum ControlStyle : unsigned {
-  kStyleNone = 0,
-  kStyleDisabled = 1u << 0,      // created disabled
-  kStyleHidden = 1u << 1,        // never shown
-  kStyleGroupStart = 1u << 2,    // first button of a radio group
-  kStyleDefault = 1u << 3,       // the default push button (Enter)
-  kStyleReadOnly = 1u << 4,      // text box the user cannot type into
-  kStyleDigitsOnly = 1u << 5,    // text box that takes digits only
-  kStyleRightAligned = 1u << 6,  // text drawn against the right edge
-  kStyleBlackFrame = 1u << 7,    // a thin dark frame around the area
-  kStyleBorder = 1u << 8,        // a sunken border
-  kStyleNoTicks = 1u << 9,       // trackbar without tick marks
-  kStyleBothSides = 1u << 10,    // trackbar thumb pointing both ways
-  kStyleArrowKeys = 1u << 11,    // up-down that answers the arrow keys
-  kStyleAlignRight = 1u << 12,   // up-down placed against its buddy's right edge
+  StyleNone = 0,
+  StyleDisabled = 1u << 0,      // created disabled
+  StyleHidden = 1u << 1,        // never shown
+  StyleGroupStart = 1u << 2,    // first button of a radio group
+  StyleDefault = 1u << 3,       // the default push button (Enter)
+  StyleReadOnly = 1u << 4,      // text box the user cannot type into
+  StyleDigitsOnly = 1u << 5,    // text box that takes digits only
+  StyleRightAligned = 1u << 6,  // text drawn against the right edge
+  StyleBlackFrame = 1u << 7,    // a thin dark frame around the area
+  StyleBorder = 1u << 8,        // a sunken border
+  StyleNoTicks = 1u << 9,       // trackbar without tick marks
+  StyleBothSides = 1u << 10,    // trackbar thumb pointing both ways
+  StyleArrowKeys = 1u << 11,    // up-down that answers the arrow keys
+  StyleAlignRight = 1u << 12,   // up-down placed against its buddy's right edge
 };
 
 // Controls without a numeric id (labels, the group box) use this one.
@@ -68,9 +68,9 @@ struct MenuCommand {
 };
 
 // Dialog template 102, the main window.
-const DialogTemplate& MainDialogTemplate();
+const DialogTemplate& mainDialogTemplate();
 
 // The popup of menu 131, the context menu of the main window, in display order.
-std::span<const MenuCommand> ContextMenuCommands();
+std::span<const MenuCommand> contextMenuCommands();
 
 }  // namespace gui

@@ -11,7 +11,7 @@ namespace {
 
 // value * numerator / denominator rounded to the nearest integer, halves away from
 // zero, computed in 64 bits.
-int ScaleRounded(int value, int numerator, int denominator) {
+int scaleRounded(int value, int numerator, int denominator) {
   const int64_t product = int64_t{value} * numerator;
   const int64_t half = denominator / 2;
   const int64_t rounded =
@@ -24,7 +24,7 @@ int ScaleRounded(int value, int numerator, int denominator) {
 DialogUnits::DialogUnits(int baseWidthPx, int baseHeightPx)
     : m_baseWidth(std::max(1, baseWidthPx)), m_baseHeight(std::max(1, baseHeightPx)) {}
 
-DialogUnits DialogUnits::FromFont(const QFont& font) {
+DialogUnits DialogUnits::fromFont(const QFont& font) {
   const QFontMetrics metrics(font);
   const int letters = metrics.horizontalAdvance(
       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
@@ -32,19 +32,19 @@ DialogUnits DialogUnits::FromFont(const QFont& font) {
   return DialogUnits((letters / 26 + 1) / 2, metrics.height());
 }
 
-QRect DialogUnits::ToPixels(int x, int y, int width, int height) const {
-  const int left = ScaleRounded(x, m_baseWidth, 4);
-  const int right = ScaleRounded(x + width, m_baseWidth, 4);
-  const int top = ScaleRounded(y, m_baseHeight, 8);
-  const int bottom = ScaleRounded(y + height, m_baseHeight, 8);
+QRect DialogUnits::toPixels(int x, int y, int width, int height) const {
+  const int left = scaleRounded(x, m_baseWidth, 4);
+  const int right = scaleRounded(x + width, m_baseWidth, 4);
+  const int top = scaleRounded(y, m_baseHeight, 8);
+  const int bottom = scaleRounded(y + height, m_baseHeight, 8);
   return QRect(left, top, right - left, bottom - top);
 }
 
-QSize DialogUnits::ToPixels(int width, int height) const {
-  return QSize(ScaleRounded(width, m_baseWidth, 4), ScaleRounded(height, m_baseHeight, 8));
+QSize DialogUnits::toPixels(int width, int height) const {
+  return QSize(scaleRounded(width, m_baseWidth, 4), scaleRounded(height, m_baseHeight, 8));
 }
 
-QFont DialogFont(const char* face, int pointSize) {
+QFont dialogFont(const char* face, int pointSize) {
   QFont font;
   // Liberation Sans and Arimo share Arial's metrics, the closest widely installed
   // match for the classic Windows dialog face.
@@ -55,10 +55,10 @@ QFont DialogFont(const char* face, int pointSize) {
   return font;
 }
 
-DialogUnits UseDialogFont(QWidget& dialog, const char* face, int pointSize) {
-  const QFont font = DialogFont(face, pointSize);
+DialogUnits useDialogFont(QWidget& dialog, const char* face, int pointSize) {
+  const QFont font = dialogFont(face, pointSize);
   dialog.setFont(font);
-  return DialogUnits::FromFont(font);
+  return DialogUnits::fromFont(font);
 }
 
 }  // namespace gui

@@ -18,16 +18,16 @@ class DialogUnits {
   DialogUnits(int baseWidthPx, int baseHeightPx);
 
   // Base units measured from `font` on the default screen.
-  static DialogUnits FromFont(const QFont& font);
+  static DialogUnits fromFont(const QFont& font);
 
   int baseWidth() const { return m_baseWidth; }
   int baseHeight() const { return m_baseHeight; }
 
   // The rectangle (x, y, width, height in dialog units) in pixels. Each edge is
   // scaled and rounded on its own, so neighbouring controls stay flush.
-  QRect ToPixels(int x, int y, int width, int height) const;
+  QRect toPixels(int x, int y, int width, int height) const;
   // A size in dialog units in pixels.
-  QSize ToPixels(int width, int height) const;
+  QSize toPixels(int width, int height) const;
 
  private:
   int m_baseWidth;
@@ -36,7 +36,7 @@ class DialogUnits {
 
 // The dialog font: `face` at `pointSize` points, or the nearest installed sans-serif
 // face (a metric-compatible one first) where `face` is missing.
-QFont DialogFont(const char* face, int pointSize);
+QFont dialogFont(const char* face, int pointSize);
 
 // The frame of every dialog of the program: a caption with the close box and the
 // system menu, no minimise or maximise box.
@@ -48,7 +48,7 @@ inline constexpr Qt::WindowFlags kDialogWindowFlags =
 // and size of the program's smaller templates) and returns the units it measures.
 // Call it before the dialog's controls exist: under an application style sheet a
 // control made earlier keeps the application font.
-DialogUnits UseDialogFont(QWidget& dialog, const char* face = "Microsoft Sans Serif",
+DialogUnits useDialogFont(QWidget& dialog, const char* face = "Microsoft Sans Serif",
                           int pointSize = 8);
 
 }  // namespace gui

@@ -17,20 +17,20 @@ namespace gui {
 CExportDialog::CExportDialog(QWidget* parent, const std::string& gifPath,
                              const std::string& outputDirectory, const std::string& extension)
     : QDialog(parent, kDialogWindowFlags),
-      m_units(UseDialogFont(*this)),
+      m_units(useDialogFont(*this)),
       m_gifPath(gifPath),
       m_extension(extension),
       m_outputDirectory(outputDirectory) {
   setWindowTitle("On Exporting Files...");
   setModal(true);
-  setFixedSize(m_units.ToPixels(251, 68));
+  setFixedSize(m_units.toPixels(251, 68));
 
   m_caption.setText("Export Process");
-  m_caption.setGeometry(m_units.ToPixels(24, 18, 95, 8));
+  m_caption.setGeometry(m_units.toPixels(24, 18, 95, 8));
   m_countLabel.setObjectName(QString::number(ExportCountLabel));
-  m_countLabel.setGeometry(m_units.ToPixels(129, 17, 95, 8));
+  m_countLabel.setGeometry(m_units.toPixels(129, 17, 95, 8));
   m_progressBar.setObjectName(QString::number(ExportProgressBar));
-  m_progressBar.setGeometry(m_units.ToPixels(27, 37, 193, 14));
+  m_progressBar.setGeometry(m_units.toPixels(27, 37, 193, 14));
   m_progressBar.setTextVisible(false);
   m_progressBar.setRange(0, 0);
   m_progressBar.setValue(0);
@@ -39,7 +39,7 @@ CExportDialog::CExportDialog(QWidget* parent, const std::string& gifPath,
   connect(&m_timer, &QTimer::timeout, this, &CExportDialog::OnTimer);
 }
 
-void CExportDialog::SetTickInterval(std::chrono::milliseconds interval) {
+void CExportDialog::setTickInterval(std::chrono::milliseconds interval) {
   m_timer.setInterval(interval);
 }
 
@@ -54,11 +54,11 @@ QWidget* CExportDialog::item(int id) {
   }
 }
 
-int CExportDialog::FrameCount() const { return m_frameCount; }
+int CExportDialog::frameCount() const { return m_frameCount; }
 
-int CExportDialog::Position() const { return m_position; }
+int CExportDialog::position() const { return m_position; }
 
-int CExportDialog::FailedCount() const { return m_failedCount; }
+int CExportDialog::failedCount() const { return m_failedCount; }
 
 void CExportDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
@@ -80,15 +80,15 @@ void CExportDialog::OnInitDialog() {
   };
   const auto finish = [this, frames, failure] {
     m_frames = std::move(*frames);
-    FinishDecode(*failure);
+    finishDecode(*failure);
   };
-  if (!m_decodeJob.Start(decode, finish)) {
+  if (!m_decodeJob.start(decode, finish)) {
     decode(std::atomic<bool>{false});
     finish();
   }
 }
 
-void CExportDialog::FinishDecode(const std::string& failure) {
+void CExportDialog::finishDecode(const std::string& failure) {
   m_loadFailure = failure;
   m_frameCount = m_frames.Count();
   m_progressBar.setRange(0, m_frameCount);
@@ -97,11 +97,11 @@ void CExportDialog::FinishDecode(const std::string& failure) {
 }
 
 void CExportDialog::OnTimer() {
-  if (m_finished || Decoding()) return;
+  if (m_finished || decoding()) return;
   if (m_position < m_frameCount) {
     const std::string path =
-        core::SequenceFramePath(m_outputDirectory, m_gifPath, m_position, m_extension);
-    if (const support::Status written = core::WriteSequenceFrame(*m_frames.At(m_position), path);
+        core::sequenceFramePath(m_outputDirectory, m_gifPath, m_position, m_extension);
+    if (const support::Status written = core::writeSequenceFrame(*m_frames.At(m_position), path);
         !written) {
       if (m_failedCount == 0) m_firstFailure = written.message();
       ++m_failedCount;
@@ -115,14 +115,14 @@ void CExportDialog::OnTimer() {
 
 void CExportDialog::done(int result) {
   m_timer.stop();
-  m_decodeJob.Cancel();
+  m_decodeJob.cancel();
   QDialog::done(result);
   if (m_finished) return;
   m_finished = true;
-  ReportFailures();
+  reportFailures();
 }
 
-void CExportDialog::ReportFailures() {
+void CExportDialog::reportFailures() {
   QString text;
   if (!m_loadFailure.empty()) {
     text = QString::fromLocal8Bit(m_loadFailure.c_str());
@@ -132,11 +132,11 @@ void CExportDialog::ReportFailures() {
                .arg(m_position)
                .arg(QString::fromLocal8Bit(m_firstFailure.c_str()));
   }
-  const UiHooks& hooks = Hooks();
+  const UiHooks& hooks = uiHooks();
   if (!text.isEmpty() && hooks.showMessage) hooks.showMessage(parentWidget(), text);
 }
 
-image::ImageResult ExportFrameCopy(const image::ImageBuffer& frame, int width, int height,
+image::ImageResult exportFrameCopy(const image::ImageBuffer& frame, int width, int height,
                                    const std::string& path) {
   image::ImageBuffer copy;
   copy.CopyFrom(frame);

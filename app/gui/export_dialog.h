@@ -37,19 +37,19 @@ class CExportDialog : public QDialog {
                 const std::string& extension);
 
   // The time between two frame writes; set before the dialog is shown.
-  void SetTickInterval(std::chrono::milliseconds interval);
+  void setTickInterval(std::chrono::milliseconds interval);
 
   // The control with a template id (1021, 1023); nullptr for any other id.
   QWidget* item(int id);
 
   // Frames decoded from the GIF (0 until the decode has ended).
-  int FrameCount() const;
+  int frameCount() const;
   // True from the first show until the GIF is decoded; ticks write nothing meanwhile.
-  bool Decoding() const { return m_decodeJob.Running(); }
+  bool decoding() const { return m_decodeJob.running(); }
   // Frames handled so far, written or failed; the next frame's index.
-  int Position() const;
+  int position() const;
   // Frames whose file could not be written.
-  int FailedCount() const;
+  int failedCount() const;
 
   // Ends the dialog with `result`: stops the ticks, then reports failures.
   void done(int result) override;
@@ -63,8 +63,8 @@ class CExportDialog : public QDialog {
 
  private:
   void OnInitDialog();
-  void FinishDecode(const std::string& failure);
-  void ReportFailures();
+  void finishDecode(const std::string& failure);
+  void reportFailures();
 
   // First member: the dialog font is set before any control exists, so every
   // control inherits it (under an application style sheet, controls made before
@@ -93,7 +93,7 @@ class CExportDialog : public QDialog {
 // codec default flag. Fails, with the path and reason, when the extension names no
 // format or the file cannot be written; `frame` is never changed and no partial
 // file is left.
-image::ImageResult ExportFrameCopy(const image::ImageBuffer& frame, int width, int height,
+image::ImageResult exportFrameCopy(const image::ImageBuffer& frame, int width, int height,
                                    const std::string& path);
 
 }  // namespace gui

@@ -10,6 +10,6 @@ namespace gui {
 // pixel composited over white by its alpha (the movie's background), 24-bit as
 // BGR888, 16-bit through the frame's masks, and 1, 4 and 8 bits through its
 // palette. A null image for an invalid frame or an unsupported depth.
-QImage ToQImage(const image::ImageBuffer& frame);
+QImage toQImage(const image::ImageBuffer& frame);
 
 }  // namespace gui

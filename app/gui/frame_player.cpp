@@ -15,14 +15,14 @@ CFramePlayer::CFramePlayer(QWidget* parent) : QWidget(parent) {}
 
 CFramePlayer::~CFramePlayer() { StopWorker(); }
 
-void CFramePlayer::SetStore(core::FrameStore store) {
+void CFramePlayer::setStore(core::FrameStore store) {
   StopWorker();
   m_store = std::move(store);
   update();
 }
 
 template <typename Body>
-bool CFramePlayer::LaunchWorker(Body body) {
+bool CFramePlayer::launchWorker(Body body) {
   // A worker that ended by itself still has to be joined before the next one.
   if (m_worker.joinable()) m_worker.join();
   {
@@ -42,7 +42,7 @@ bool CFramePlayer::LaunchWorker(Body body) {
 void CFramePlayer::StartWorker() {
   const int frameCount = m_store.frameCount();
   if (workerRunning.load() || frameCount < 2) return;
-  LaunchWorker([this, frameCount] { PlaybackWorker(frameCount); });
+  launchWorker([this, frameCount] { PlaybackWorker(frameCount); });
 }
 
 void CFramePlayer::StopWorker() {
@@ -61,7 +61,7 @@ void CFramePlayer::StopWorker() {
 
 void CFramePlayer::ResetPosition() { currentIndex.store(0); }
 
-void CFramePlayer::AcknowledgeTick(int index) {
+void CFramePlayer::acknowledgeTick(int index) {
   {
     std::lock_guard lock(m_mutex);
     m_tickedIndex = index;
@@ -69,12 +69,12 @@ void CFramePlayer::AcknowledgeTick(int index) {
   m_wake.notify_all();
 }
 
-void CFramePlayer::SetCaptureSize(int width, int height) {
+void CFramePlayer::setCaptureSize(int width, int height) {
   captureWidth = width;
   captureHeight = height;
 }
 
-void CFramePlayer::StartCapture(const std::string& outputDirectory) {
+void CFramePlayer::startCapture(const std::string& outputDirectory) {
   StopWorker();
   currentIndex.store(0);
   {
@@ -86,29 +86,29 @@ void CFramePlayer::StartCapture(const std::string& outputDirectory) {
   captureEnabled = true;
   const CaptureJob job{outputDirectory, captureWidth, captureHeight};
   const int frameCount = m_store.frameCount();
-  if (!LaunchWorker([this, job, frameCount] { CaptureWorker(job, frameCount); })) {
+  if (!launchWorker([this, job, frameCount] { captureWorker(job, frameCount); })) {
     std::lock_guard lock(m_mutex);
     m_captureError = "no thread could be started for the capture pass";
     m_captureComplete = true;
   }
 }
 
-void CFramePlayer::StopCapture() { captureEnabled = false; }
+void CFramePlayer::stopCapture() { captureEnabled = false; }
 
-bool CFramePlayer::CaptureComplete() const {
+bool CFramePlayer::captureComplete() const {
   std::lock_guard lock(m_mutex);
   return m_captureComplete;
 }
 
-std::string CFramePlayer::CaptureError() const {
+std::string CFramePlayer::captureError() const {
   std::lock_guard lock(m_mutex);
   return m_captureError;
 }
 
 void CFramePlayer::PlaybackWorker(int frameCount) {
   for (int step = 0; step < frameCount; ++step) {
-    PostFrameStep();
-    if (!FinishPlaybackStep()) return;
+    postFrameStep();
+    if (!finishPlaybackStep()) return;
     if (currentIndex.load() >= frameCount - 1) break;
     currentIndex.fetch_add(1);
   }
@@ -116,10 +116,10 @@ void CFramePlayer::PlaybackWorker(int frameCount) {
   workerRunning.store(false);
 }
 
-void CFramePlayer::CaptureWorker(const CaptureJob& job, int frameCount) {
+void CFramePlayer::captureWorker(const CaptureJob& job, int frameCount) {
   for (int index = 0; index < frameCount; ++index) {
     currentIndex.store(index);
-    if (!PaintAndWait(index)) return;
+    if (!paintAndWait(index)) return;
     const support::Status frame = m_store.WriteFrame(job.directory, index, job.width, job.height);
     const bool written = static_cast<bool>(frame);
     if (!written) {
@@ -138,7 +138,7 @@ void CFramePlayer::CaptureWorker(const CaptureJob& job, int frameCount) {
   workerRunning.store(false);
 }
 
-bool CFramePlayer::FinishPlaybackStep() {
+bool CFramePlayer::finishPlaybackStep() {
   std::unique_lock lock(m_mutex);
   const int index = currentIndex.load();
   const auto stepEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStepMs);
@@ -147,20 +147,20 @@ bool CFramePlayer::FinishPlaybackStep() {
   return !m_stopRequested;
 }
 
-bool CFramePlayer::PaintAndWait(int index) {
-  PostFrameStep();
+bool CFramePlayer::paintAndWait(int index) {
+  postFrameStep();
   std::unique_lock lock(m_mutex);
   m_wake.wait(lock, [&] { return m_stopRequested || m_paintedIndex >= index; });
   return !m_stopRequested;
 }
 
-void CFramePlayer::PostFrameStep() {
+void CFramePlayer::postFrameStep() {
   // Queued to the control's thread; StopWorker joins the worker before the control
   // goes, and Qt drops calls still queued for a destroyed object.
-  QMetaObject::invokeMethod(this, &CFramePlayer::FrameStep, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &CFramePlayer::frameStep, Qt::QueuedConnection);
 }
 
-void CFramePlayer::FrameStep() {
+void CFramePlayer::frameStep() {
   if (!captureEnabled) {
     update();
     return;
@@ -180,7 +180,7 @@ void CFramePlayer::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   const image::ImageBuffer* frame =
       m_store.isLoaded() ? m_store.frames().At(currentIndex.load()) : nullptr;
-  const QImage picture = frame != nullptr ? ToQImage(*frame) : QImage();
+  const QImage picture = frame != nullptr ? toQImage(*frame) : QImage();
   if (picture.isNull()) {
     // Nothing to show: only the control's thin frame.
     painter.setPen(palette().color(QPalette::WindowText));

@@ -40,7 +40,7 @@ class CFramePlayer : public QWidget {
 
   const core::FrameStore& store() const { return m_store; }
   // Replaces the frames. Only with the worker stopped.
-  void SetStore(core::FrameStore store);
+  void setStore(core::FrameStore store);
 
   // 0-based position of the frame shown.
   int CurrentIndex() const { return currentIndex.load(); }
@@ -60,26 +60,26 @@ class CFramePlayer : public QWidget {
 
   // The window's timer tick has shown frame `index`: a playback step waiting on
   // that frame may end.
-  void AcknowledgeTick(int index);
+  void acknowledgeTick(int index);
 
   // The size in pixels each captured frame is resized to; sizes below 1 keep the
   // frame's own size.
-  void SetCaptureSize(int width, int height);
+  void setCaptureSize(int width, int height);
   int CaptureWidth() const { return captureWidth; }
   int CaptureHeight() const { return captureHeight; }
 
   // Starts a capture pass from frame 0 (the worker must be stopped): every frame is
   // painted and then written under `outputDirectory` (FrameStore::FramePath) at the
   // capture size. The pass stops at the first frame that cannot be written.
-  void StartCapture(const std::string& outputDirectory);
+  void startCapture(const std::string& outputDirectory);
   // Switches capture off; frames already written stay.
-  void StopCapture();
+  void stopCapture();
   bool CaptureEnabled() const { return captureEnabled; }
   // True once the pass has written its last frame or stopped at a failed one.
-  bool CaptureComplete() const;
+  bool captureComplete() const;
   // The first frame file that could not be written in this pass, with the reason;
   // empty when every write succeeded.
-  std::string CaptureError() const;
+  std::string captureError() const;
 
  signals:
   // Frame `index` of a capture pass has been written (`written` false: it failed).
@@ -98,18 +98,18 @@ class CFramePlayer : public QWidget {
 
   // Starts the worker thread on `body`; false when it cannot be created.
   template <typename Body>
-  bool LaunchWorker(Body body);
+  bool launchWorker(Body body);
   void PlaybackWorker(int frameCount);
-  void CaptureWorker(const CaptureJob& job, int frameCount);
+  void captureWorker(const CaptureJob& job, int frameCount);
   // Sleeps one step, then waits until the window's tick has shown the position.
   // False when StopWorker asked the worker to end.
-  bool FinishPlaybackStep();
+  bool finishPlaybackStep();
   // Asks the control's thread to paint the position and waits until it has. False
   // when StopWorker asked the worker to end.
-  bool PaintAndWait(int index);
+  bool paintAndWait(int index);
   // Worker side: asks the control's thread to run FrameStep.
-  void PostFrameStep();
-  void FrameStep();
+  void postFrameStep();
+  void frameStep();
 
   core::FrameStore m_store;
   bool captureEnabled = false;

@@ -21,7 +21,7 @@ namespace {
 // Desktop files are small; anything bigger is not one.
 constexpr qint64 kMaxKeyFileBytes = 1 << 20;
 
-std::optional<std::string> ReadKeyFile(const QString& path) {
+std::optional<std::string> readKeyFile(const QString& path) {
   QFile file(path);
   if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return std::nullopt;
   const QByteArray bytes = file.read(kMaxKeyFileBytes);
@@ -29,7 +29,7 @@ std::optional<std::string> ReadKeyFile(const QString& path) {
 }
 
 // The lists that map content types to default programs, most specific first.
-QStringList MimeAppsLists() {
+QStringList mimeAppsLists() {
   QStringList lists;
   for (const QString& dir :
        QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
@@ -42,20 +42,20 @@ QStringList MimeAppsLists() {
   return lists;
 }
 
-std::optional<std::string> DesktopHandlerCommand(const std::string& scheme) {
+std::optional<std::string> desktopHandlerCommand(const std::string& scheme) {
   const std::string types[] = {"x-scheme-handler/" + scheme, "text/html"};
-  const QStringList lists = MimeAppsLists();
+  const QStringList lists = mimeAppsLists();
   for (const std::string& type : types) {
     for (const QString& list : lists) {
-      const std::optional<std::string> text = ReadKeyFile(list);
+      const std::optional<std::string> text = readKeyFile(list);
       if (!text) continue;
-      const std::string id = DefaultApplicationFor(*text, type);
+      const std::string id = defaultApplicationFor(*text, type);
       if (id.empty()) continue;
       const QString entryPath =
           QStandardPaths::locate(QStandardPaths::ApplicationsLocation, QString::fromStdString(id));
-      const std::optional<std::string> entry = ReadKeyFile(entryPath);
+      const std::optional<std::string> entry = readKeyFile(entryPath);
       if (!entry) continue;
-      if (std::optional<std::string> command = DesktopEntryCommand(*entry)) {
+      if (std::optional<std::string> command = desktopEntryCommand(*entry)) {
         return command;
       }
     }
@@ -63,7 +63,7 @@ std::optional<std::string> DesktopHandlerCommand(const std::string& scheme) {
   return std::nullopt;
 }
 
-bool RunDetached(const std::string& command) {
+bool runDetached(const std::string& command) {
   QStringList arguments = QProcess::splitCommand(QString::fromLocal8Bit(command.c_str()));
   if (arguments.isEmpty()) return false;
   const QString program = arguments.takeFirst();
@@ -72,28 +72,28 @@ bool RunDetached(const std::string& command) {
 
 }  // namespace
 
-LinkFallback DesktopLinkFallback() { return {DesktopHandlerCommand, RunDetached}; }
+LinkFallback desktopLinkFallback() { return {desktopHandlerCommand, runDetached}; }
 
 CLinkLabel::CLinkLabel(const QString& text, QWidget* parent)
-    : QLabel(text, parent), m_fallback(DesktopLinkFallback()) {
+    : QLabel(text, parent), m_fallback(desktopLinkFallback()) {
   m_hoverColour = palette().color(QPalette::Highlight);
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
   setCursor(Qt::PointingHandCursor);
-  SetAddress(QString());
+  setAddress(QString());
 }
 
-void CLinkLabel::SetAddress(const QString& address) {
+void CLinkLabel::setAddress(const QString& address) {
   m_address = address.isEmpty() ? text() : address;
   if (text().isEmpty()) setText(m_address);
   setToolTip(m_address);
 }
 
-const QString& CLinkLabel::Address() const { return m_address; }
+const QString& CLinkLabel::address() const { return m_address; }
 
-void CLinkLabel::SetFallback(LinkFallback fallback) { m_fallback = std::move(fallback); }
+void CLinkLabel::setFallback(LinkFallback fallback) { m_fallback = std::move(fallback); }
 
 int CLinkLabel::LaunchUrl(const QString& address) const {
-  const UiHooks& hooks = Hooks();
+  const UiHooks& hooks = uiHooks();
   if (hooks.openExternal && hooks.openExternal(address)) return kLaunchSucceeded;
   // The opener gives no reason; "no program for it" is what refusals mean here.
   const int openerResult = kLaunchNoAssociation;
@@ -103,22 +103,22 @@ int CLinkLabel::LaunchUrl(const QString& address) const {
       m_fallback.handlerCommand(scheme.isEmpty() ? std::string("http") : scheme.toStdString());
   if (!handler) return openerResult;
   const std::optional<std::string> command =
-      BuildLaunchCommand(*handler, address.toLocal8Bit().toStdString());
+      buildLaunchCommand(*handler, address.toLocal8Bit().toStdString());
   if (!command) return openerResult;
   return m_fallback.runCommand(*command) ? kLaunchSucceeded : kLaunchFileNotFound;
 }
 
 void CLinkLabel::ShowLaunchError(int code) {
   QApplication::beep();
-  const UiHooks& hooks = Hooks();
+  const UiHooks& hooks = uiHooks();
   if (hooks.showMessage) {
-    hooks.showMessage(this, QString::fromStdString(LaunchErrorText(code)));
+    hooks.showMessage(this, QString::fromStdString(launchErrorText(code)));
   }
 }
 
 void CLinkLabel::FitToText() {
   QRect area = geometry();
-  const QSize textSize = QFontMetrics(LinkFont()).size(Qt::TextSingleLine, text());
+  const QSize textSize = QFontMetrics(linkFont()).size(Qt::TextSingleLine, text());
   const Qt::Alignment align = alignment();
   if (align & Qt::AlignVCenter) {
     const int margin = (area.height() - textSize.height()) / 2;
@@ -137,11 +137,11 @@ void CLinkLabel::FitToText() {
   setGeometry(area);
 }
 
-bool CLinkLabel::IsVisited() const { return m_visited; }
+bool CLinkLabel::isVisited() const { return m_visited; }
 
-bool CLinkLabel::IsMouseOver() const { return m_mouseOver; }
+bool CLinkLabel::isMouseOver() const { return m_mouseOver; }
 
-QColor CLinkLabel::TextColour() const {
+QColor CLinkLabel::textColour() const {
   if (m_mouseOver) return m_hoverColour;
   return m_visited ? m_visitedColour : m_linkColour;
 }
@@ -167,19 +167,19 @@ void CLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 void CLinkLabel::OnClicked() {
   const int result = LaunchUrl(m_address);
-  m_visited = IsLaunchSuccess(result);
+  m_visited = isLaunchSuccess(result);
   update();
   if (!m_visited) ShowLaunchError(result);
 }
 
 void CLinkLabel::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  painter.setFont(LinkFont());
-  painter.setPen(TextColour());
+  painter.setFont(linkFont());
+  painter.setPen(textColour());
   painter.drawText(contentsRect(), static_cast<int>(alignment()) | Qt::TextSingleLine, text());
 }
 
-QFont CLinkLabel::LinkFont() const {
+QFont CLinkLabel::linkFont() const {
   QFont underlined = font();
   underlined.setUnderline(true);
   return underlined;

@@ -22,7 +22,7 @@ struct LinkFallback {
 
 // The desktop's real handler lookup (mimeapps.list and the handler's desktop
 // entry) and command runner.
-LinkFallback DesktopLinkFallback();
+LinkFallback desktopLinkFallback();
 
 // A label that behaves as a web link: underlined, coloured as unvisited, visited
 // or hovered, with the pointing-hand cursor and the address as its tooltip. A
@@ -36,11 +36,11 @@ class CLinkLabel : public QLabel {
 
   // Sets the address opened on click (and shown as the tooltip); an empty text
   // becomes the address too.
-  void SetAddress(const QString& address);
-  const QString& Address() const;
+  void setAddress(const QString& address);
+  const QString& address() const;
 
   // Replaces the fallback used when the desktop opener refuses (tests).
-  void SetFallback(LinkFallback fallback);
+  void setFallback(LinkFallback fallback);
 
   // Opens `address` through the desktop's opener, or else through the default
   // web handler's command. Returns a launch result: above 32 on success,
@@ -54,10 +54,10 @@ class CLinkLabel : public QLabel {
   // edge (or centre) its alignment names.
   void FitToText();
 
-  bool IsVisited() const;
-  bool IsMouseOver() const;
+  bool isVisited() const;
+  bool isMouseOver() const;
   // The colour the text is drawn in now.
-  QColor TextColour() const;
+  QColor textColour() const;
 
  protected:
   void enterEvent(QEnterEvent* event) override;
@@ -70,7 +70,7 @@ class CLinkLabel : public QLabel {
  private:
   void OnClicked();
   // The label's font, underlined.
-  QFont LinkFont() const;
+  QFont linkFont() const;
 
   QColor m_linkColour{0, 0, 238};
   QColor m_visitedColour{85, 26, 139};

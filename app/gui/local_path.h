@@ -7,12 +7,12 @@
 namespace gui {
 
 // A path from a widget or dialog as the file-system bytes the core libraries take.
-inline std::string ToLocalPath(const QString& path) {
+inline std::string toLocalPath(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
 // File-system bytes of a path as text for a widget or message.
-inline QString FromLocalPath(const std::string& path) {
+inline QString fromLocalPath(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
 }
 

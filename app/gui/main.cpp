@@ -2,5 +2,5 @@
 
 int main(int argc, char** argv) {
   gui::CConverterApp app(argc, argv);
-  return app.InitInstance();
+  return app.initInstance();
 }

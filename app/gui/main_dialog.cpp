@@ -50,7 +50,7 @@ constexpr std::array kOptionIds = {ExportBmpButton,  ExportTgaButton,  ConvertBu
 
 }  // namespace
 
-std::span<const CMainDialog::MessageEntry> CMainDialog::CommandTable() {
+std::span<const CMainDialog::MessageEntry> CMainDialog::commandTable() {
   static constexpr std::array kTable = {
       MessageEntry{OpenFileButton, &CMainDialog::OnOpenFile},
       MessageEntry{StartButton, &CMainDialog::OnStartOrPause},
@@ -74,7 +74,7 @@ std::span<const CMainDialog::MessageEntry> CMainDialog::CommandTable() {
   return kTable;
 }
 
-std::span<const CMainDialog::MessageEntry> CMainDialog::KillFocusTable() {
+std::span<const CMainDialog::MessageEntry> CMainDialog::killFocusTable() {
   static constexpr std::array kTable = {
       MessageEntry{CustomWidthBox, &CMainDialog::OnCustomSizeKillFocus},
       MessageEntry{CustomHeightBox, &CMainDialog::OnCustomSizeKillFocus},
@@ -85,21 +85,21 @@ std::span<const CMainDialog::MessageEntry> CMainDialog::KillFocusTable() {
 
 CMainDialog::CMainDialog(QWidget* parent)
     : QDialog(parent, kDialogWindowFlags),
-      m_hIcon(AppIcon()),
+      m_hIcon(appIcon()),
       m_units(
-          UseDialogFont(*this, MainDialogTemplate().fontFace, MainDialogTemplate().fontPointSize)) {
-  BuildControls();
-  ConnectMessageTable();
+          useDialogFont(*this, mainDialogTemplate().fontFace, mainDialogTemplate().fontPointSize)) {
+  buildControls();
+  connectMessageTable();
   OnInitDialog();
   setAcceptDrops(true);
 }
 
 CMainDialog::~CMainDialog() {
-  m_backgroundJob.Cancel();
+  m_backgroundJob.cancel();
   m_playbackTimer.stop();
   m_player->StopWorker();
   // Children losing the focus while they are destroyed must not run handlers.
-  for (const MessageEntry& entry : KillFocusTable()) item(entry.id)->removeEventFilter(this);
+  for (const MessageEntry& entry : killFocusTable()) item(entry.id)->removeEventFilter(this);
 }
 
 QWidget* CMainDialog::item(int id) const {
@@ -108,7 +108,7 @@ QWidget* CMainDialog::item(int id) const {
 }
 
 bool CMainDialog::OnCommand(int id) {
-  for (const MessageEntry& entry : CommandTable()) {
+  for (const MessageEntry& entry : commandTable()) {
     if (entry.id == id) {
       (this->*entry.handler)();
       return true;
@@ -117,12 +117,12 @@ bool CMainDialog::OnCommand(int id) {
   return false;
 }
 
-void CMainDialog::BuildControls() {
-  const DialogTemplate& dialog = MainDialogTemplate();
+void CMainDialog::buildControls() {
+  const DialogTemplate& dialog = mainDialogTemplate();
   setWindowTitle(QString::fromUtf8(dialog.caption));
-  setFixedSize(m_units.ToPixels(dialog.width, dialog.height));
+  setFixedSize(m_units.toPixels(dialog.width, dialog.height));
   for (const DialogControl& control : dialog.controls) {
-    m_controls.push_back(CreateControl(control, m_units, this));
+    m_controls.push_back(createControl(control, m_units, this));
     if (control.id != kNoId) m_items.emplace(control.id, m_controls.back().get());
   }
   m_propertyList = qobject_cast<QTreeWidget*>(item(PropertyList));
@@ -130,34 +130,34 @@ void CMainDialog::BuildControls() {
   m_frameSpin = qobject_cast<CNumberSpin*>(item(FrameSpin));
   m_player = qobject_cast<CFramePlayer*>(item(PreviewPlayer));
   auto* frameBox = qobject_cast<QLineEdit*>(item(FrameNumberBox));
-  m_frameSpin->SetBuddy(frameBox);
-  AttachUpDown(m_frameSpin, frameBox);
+  m_frameSpin->setBuddy(frameBox);
+  attachUpDown(m_frameSpin, frameBox);
   m_playbackTimer.setInterval(kPlaybackTimerMs);
 }
 
-void CMainDialog::ConnectMessageTable() {
-  for (const MessageEntry& entry : CommandTable()) {
+void CMainDialog::connectMessageTable() {
+  for (const MessageEntry& entry : commandTable()) {
     // Menu commands have no control; they arrive through ShowContextMenu.
     if (auto* button = qobject_cast<QAbstractButton*>(item(entry.id))) {
       const int id = entry.id;
       connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
     }
   }
-  for (const MessageEntry& entry : KillFocusTable()) item(entry.id)->installEventFilter(this);
+  for (const MessageEntry& entry : killFocusTable()) item(entry.id)->installEventFilter(this);
   connect(&m_playbackTimer, &QTimer::timeout, this, &CMainDialog::OnPlaybackTick);
 }
 
 void CMainDialog::OnInitDialog() {
-  LoadDialogData();
+  loadDialogData();
   setWindowIcon(m_hIcon);
   m_frameSpin->SetDecimals(0);
   m_frameSpin->SetTrimZeros(false);
   m_frameSpin->SetValue(0);
-  SetFrameCountText(0);
+  setFrameCountText(0);
   // Selected directly: a click would run ApplySizeOption.
   qobject_cast<QRadioButton*>(item(OriginalSizeOption))->setChecked(true);
   m_player->StopWorker();
-  UpdateControls();
+  updateControls();
   m_propertyList->setColumnCount(static_cast<int>(kPropertyColumns.size()));
   QStringList captions;
   for (const Column& column : kPropertyColumns) captions << QString::fromUtf8(column.caption);
@@ -166,21 +166,21 @@ void CMainDialog::OnInitDialog() {
     m_propertyList->setColumnWidth(i, kPropertyColumns[static_cast<size_t>(i)].width);
     m_propertyList->headerItem()->setTextAlignment(i, Qt::AlignLeft | Qt::AlignVCenter);
   }
-  const std::string outputDirectory = DefaultOutputDirectory();
-  m_outputDirBox->setText(FromLocalPath(outputDirectory));
-  LoadDialogData();
+  const std::string outputDirectory = defaultOutputDirectory();
+  m_outputDirBox->setText(fromLocalPath(outputDirectory));
+  loadDialogData();
   m_settings.outputDirectory = outputDirectory;
 }
 
-CMainDialog::WindowState CMainDialog::State() const {
+CMainDialog::WindowState CMainDialog::windowState() const {
   if (m_gifPath.empty()) return WindowState::Empty;
   if (m_isLoading) return WindowState::Loading;
   if (m_isConverting) return WindowState::Converting;
   return m_isPlaying ? WindowState::Playing : WindowState::Stopped;
 }
 
-void CMainDialog::UpdateControls() {
-  const WindowState state = State();
+void CMainDialog::updateControls() {
+  const WindowState state = windowState();
   const bool options = state == WindowState::Stopped || state == WindowState::Playing;
   item(StartButton)->setEnabled(state == WindowState::Stopped);
   item(PauseButton)->setEnabled(state == WindowState::Playing);
@@ -188,12 +188,12 @@ void CMainDialog::UpdateControls() {
   item(CustomWidthBox)->setEnabled(options && m_customBoxesEnabled);
   item(CustomHeightBox)->setEnabled(options && m_customBoxesEnabled);
   item(OpenFileButton)->setEnabled(state != WindowState::Converting);
-  ShowBusy(state == WindowState::Loading || state == WindowState::Converting);
+  showBusy(state == WindowState::Loading || state == WindowState::Converting);
 }
 
-void CMainDialog::ShowMessage(const QString& text) { Hooks().showMessage(this, text); }
+void CMainDialog::showMessage(const QString& text) { uiHooks().showMessage(this, text); }
 
-void CMainDialog::ShowBusy(bool busy) {
+void CMainDialog::showBusy(bool busy) {
   if (busy) {
     setCursor(Qt::BusyCursor);
   } else {
@@ -201,13 +201,13 @@ void CMainDialog::ShowBusy(bool busy) {
   }
 }
 
-int CMainDialog::FrameCount() const { return m_player->store().frameCount(); }
+int CMainDialog::frameCount() const { return m_player->store().frameCount(); }
 
-void CMainDialog::SetFrameCountText(int frameCount) {
+void CMainDialog::setFrameCountText(int frameCount) {
   qobject_cast<QLabel*>(item(FrameCountLabel))->setText(QStringLiteral("/%1").arg(frameCount));
 }
 
-void CMainDialog::SetProgress(int index, int frameCount) {
+void CMainDialog::setProgress(int index, int frameCount) {
   const int position = frameCount > 0 ? index * 100 / frameCount : 0;
   qobject_cast<QSlider*>(item(PositionTrackbar))->setValue(position);
   m_frameSpin->SetValue(index);
@@ -220,7 +220,7 @@ void CMainDialog::contextMenuEvent(QContextMenuEvent* event) {
                         ? mapToGlobal(kKeyboardMenuOffset)
                         : event->globalPos();
   event->accept();
-  ShowContextMenu(at);
+  showContextMenu(at);
 }
 
 void CMainDialog::keyPressEvent(QKeyEvent* event) {
@@ -228,15 +228,15 @@ void CMainDialog::keyPressEvent(QKeyEvent* event) {
   // unhandled reaches the dialog, so this works whichever control has the focus.
   if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
     event->accept();
-    ShowContextMenu(mapToGlobal(kKeyboardMenuOffset));
+    showContextMenu(mapToGlobal(kKeyboardMenuOffset));
     return;
   }
   QDialog::keyPressEvent(event);
 }
 
-void CMainDialog::ShowContextMenu(const QPoint& globalPos) {
+void CMainDialog::showContextMenu(const QPoint& globalPos) {
   QMenu menu(this);
-  for (const MenuCommand& command : ContextMenuCommands()) {
+  for (const MenuCommand& command : contextMenuCommands()) {
     menu.addAction(QString::fromUtf8(command.text))->setData(command.id);
   }
   if (const QAction* chosen = menu.exec(globalPos)) OnCommand(chosen->data().toInt());
@@ -247,7 +247,7 @@ bool CMainDialog::eventFilter(QObject* watched, QEvent* event) {
     // Losing the focus to another application or to a popup is no edit ending.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-      for (const MessageEntry& entry : KillFocusTable()) {
+      for (const MessageEntry& entry : killFocusTable()) {
         if (item(entry.id) == watched) {
           (this->*entry.handler)();
           break;
@@ -261,11 +261,11 @@ bool CMainDialog::eventFilter(QObject* watched, QEvent* event) {
 void CMainDialog::done(int result) {
   // The workers read frames; they end before anything of the window goes. A
   // decode is abandoned; a movie being built is finished first.
-  m_backgroundJob.Cancel();
+  m_backgroundJob.cancel();
   m_isLoading = false;
   m_playbackTimer.stop();
   m_player->StopWorker();
-  m_player->StopCapture();
+  m_player->stopCapture();
   m_isPlaying = false;
   m_isConverting = false;
   QDialog::done(result);
@@ -280,16 +280,16 @@ void CMainDialog::OnHelp() {
   // program.
   const QString helpFile = QDir::current().absoluteFilePath(QString::fromLatin1(kHelpFile));
   QStringList tried;
-  for (const QString& candidate : {helpFile, FindHelpPage()}) {
+  for (const QString& candidate : {helpFile, findHelpPage()}) {
     if (candidate.isEmpty() || !QFileInfo(candidate).isFile()) continue;
-    if (Hooks().openExternal(candidate)) return;
+    if (uiHooks().openExternal(candidate)) return;
     tried << candidate + ": the desktop could not open it";
   }
   if (tried.isEmpty()) {
     tried << helpFile + ": no such file"
           << QStringLiteral("%1: not installed").arg(QString::fromLatin1(kHelpPageName));
   }
-  ShowMessage(QStringLiteral("The help could not be opened.\n%1").arg(tried.join('\n')));
+  showMessage(QStringLiteral("The help could not be opened.\n%1").arg(tried.join('\n')));
 }
 
 void CMainDialog::OnExit() { done(0); }

@@ -53,7 +53,7 @@ class CMainDialog : public QDialog {
   // without an entry.
   bool OnCommand(int id);
 
-  WindowState State() const;
+  WindowState windowState() const;
   const core::OutputSettings& settings() const { return m_settings; }
   const std::string& gifPath() const { return m_gifPath; }
   const std::string& singleExportPath() const { return m_singleExportPath; }
@@ -63,11 +63,11 @@ class CMainDialog : public QDialog {
 
   // Shows context menu 131 with its top-left corner at `globalPos` (screen pixels)
   // and runs the chosen command.
-  void ShowContextMenu(const QPoint& globalPos);
+  void showContextMenu(const QPoint& globalPos);
 
   // Opens the GIF at `path` as Open File does after its dialog: a file given on the
   // command line or dropped onto the window. Ignored while a conversion runs.
-  void OpenGif(const QString& path);
+  void openGif(const QString& path);
 
   void done(int result) override;
 
@@ -86,17 +86,17 @@ class CMainDialog : public QDialog {
     Handler handler;
   };
   // The message table: command ids (buttons, menu) and focus-loss notifications.
-  static std::span<const MessageEntry> CommandTable();
-  static std::span<const MessageEntry> KillFocusTable();
+  static std::span<const MessageEntry> commandTable();
+  static std::span<const MessageEntry> killFocusTable();
 
-  void BuildControls();
-  void ConnectMessageTable();
+  void buildControls();
+  void connectMessageTable();
   void OnInitDialog();
-  void UpdateControls();
-  void ShowMessage(const QString& text);
-  int FrameCount() const;
-  void SetFrameCountText(int frameCount);
-  void SetProgress(int index, int frameCount);
+  void updateControls();
+  void showMessage(const QString& text);
+  int frameCount() const;
+  void setFrameCountText(int frameCount);
+  void setProgress(int index, int frameCount);
 
   // Commands.
   void OnOpenFile();
@@ -108,32 +108,32 @@ class CMainDialog : public QDialog {
   void OnExportSingle();
   void OnExportBmpSequence();
   void OnExportTgaSequence();
-  void ExportSequence(const std::string& extension);
+  void exportSequence(const std::string& extension);
 
   // Opening a GIF.
   void StopForNewFile();
-  void FinishOpen(core::FrameStore& loaded, const support::Status& status);
+  void finishOpen(core::FrameStore& loaded, const support::Status& status);
   void ShowProperties();
-  void ShowOpenFailure(const std::string& reason);
+  void showOpenFailure(const std::string& reason);
 
   // Playback and the capture pass.
   void TogglePlayback();
   void OnPlaybackTick();
   void BeginCapture();
-  void FinishCapture();
+  void finishCapture();
   // Back from Converting; `failure` (empty on success) is shown.
-  void FinishConversion(const QString& failure);
-  void ShowBusy(bool busy);
+  void finishConversion(const QString& failure);
+  void showBusy(bool busy);
 
   // Output settings.
   void ApplySizeOption();
   void OnCustomSizeKillFocus();
   void OnFrameRateKillFocus();
   void OnBrowseOutputDir();
-  core::SizeMode SelectedSizeMode() const;
-  void ApplySizeForOpenedGif();
-  bool StoreDialogData();
-  void LoadDialogData();
+  core::SizeMode selectedSizeMode() const;
+  void applySizeForOpenedGif();
+  bool storeDialogData();
+  void loadDialogData();
 
   QIcon m_hIcon;
   std::string m_gifPath;

@@ -18,34 +18,34 @@ void CMainDialog::OnAboutUs() {
 
 void CMainDialog::OnExportSingle() {
   if (m_gifPath.empty()) {
-    ShowMessage(QStringLiteral("No gif files!"));
+    showMessage(QStringLiteral("No gif files!"));
     return;
   }
-  const std::optional<SaveChoice> choice = Hooks().chooseSavePath(this, ImageSaveFilters());
+  const std::optional<SaveChoice> choice = uiHooks().chooseSavePath(this, imageSaveFilters());
   if (!choice) return;
   m_singleExportPath =
-      ToLocalPath(ImageSavePath(choice->path, choice->filterIndex, choice->typedExtension));
+      toLocalPath(imageSavePath(choice->path, choice->filterIndex, choice->typedExtension));
   const image::ImageBuffer* frame = m_player->store().frames().At(m_player->CurrentIndex());
   if (frame == nullptr) return;
   if (const image::ImageResult saved =
-          ExportFrameCopy(*frame, m_settings.width, m_settings.height, m_singleExportPath);
+          exportFrameCopy(*frame, m_settings.width, m_settings.height, m_singleExportPath);
       !saved) {
-    ShowMessage(QStringLiteral("The frame was not saved.\n%1").arg(FromLocalPath(saved.message())));
+    showMessage(QStringLiteral("The frame was not saved.\n%1").arg(fromLocalPath(saved.message())));
   }
 }
 
-void CMainDialog::OnExportBmpSequence() { ExportSequence(".bmp"); }
+void CMainDialog::OnExportBmpSequence() { exportSequence(".bmp"); }
 
-void CMainDialog::OnExportTgaSequence() { ExportSequence(".tga"); }
+void CMainDialog::OnExportTgaSequence() { exportSequence(".tga"); }
 
-void CMainDialog::ExportSequence(const std::string& extension) {
+void CMainDialog::exportSequence(const std::string& extension) {
   // A folder that cannot take the files is reported before the first frame.
   if (!m_gifPath.empty()) {
     if (const support::Status writable =
-            core::EnsureWritableDirectory(core::SequenceFolder(m_settings.outputDirectory));
+            core::ensureWritableDirectory(core::sequenceFolder(m_settings.outputDirectory));
         !writable) {
-      ShowMessage(QStringLiteral("The frames were not exported.\n%1")
-                      .arg(FromLocalPath(writable.message())));
+      showMessage(QStringLiteral("The frames were not exported.\n%1")
+                      .arg(fromLocalPath(writable.message())));
       return;
     }
   }

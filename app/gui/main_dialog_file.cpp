@@ -19,52 +19,52 @@
 namespace gui {
 
 void CMainDialog::OnOpenFile() {
-  if (const std::optional<QString> chosen = Hooks().chooseGifFile(this)) OpenGif(*chosen);
+  if (const std::optional<QString> chosen = uiHooks().chooseGifFile(this)) openGif(*chosen);
 }
 
-void CMainDialog::OpenGif(const QString& path) {
+void CMainDialog::openGif(const QString& path) {
   if (m_isConverting) return;
   // A GIF still being decoded is abandoned for the new one.
-  m_backgroundJob.Cancel();
+  m_backgroundJob.cancel();
   if (!m_gifPath.empty()) StopForNewFile();
   m_propertyList->clear();
-  m_gifPath = ToLocalPath(path);
+  m_gifPath = toLocalPath(path);
   m_isPlaying = true;
   m_isLoading = true;
   m_customBoxesEnabled = false;
   // The earlier frames go now: the preview shows nothing while the new ones decode.
-  m_player->SetStore(core::FrameStore());
-  UpdateControls();
+  m_player->setStore(core::FrameStore());
+  updateControls();
   m_player->store().ClearTempFrames(m_settings.outputDirectory);
   auto loaded = std::make_shared<core::FrameStore>();
   auto status = std::make_shared<support::Status>();
   const std::string gifPath = m_gifPath;
-  const bool started = m_backgroundJob.Start(
+  const bool started = m_backgroundJob.start(
       [loaded, status, gifPath](const std::atomic<bool>& cancelled) {
         *status = loaded->LoadGif(gifPath, &cancelled);
       },
-      [this, loaded, status] { FinishOpen(*loaded, *status); });
+      [this, loaded, status] { finishOpen(*loaded, *status); });
   if (!started) {
     *status = loaded->LoadGif(gifPath);
-    FinishOpen(*loaded, *status);
+    finishOpen(*loaded, *status);
   }
 }
 
-void CMainDialog::FinishOpen(core::FrameStore& loaded, const support::Status& status) {
+void CMainDialog::finishOpen(core::FrameStore& loaded, const support::Status& status) {
   m_isLoading = false;
   if (!status) {
-    ShowOpenFailure(status.message());
+    showOpenFailure(status.message());
     return;
   }
   const bool truncated = loaded.truncated();
-  m_player->SetStore(std::move(loaded));
+  m_player->setStore(std::move(loaded));
   ShowProperties();
   // m_isPlaying is true, so this takes the stopping branch: Stopped at frame 0.
   TogglePlayback();
   if (truncated) {
-    ShowMessage(QStringLiteral("%1: the file ends early; only its %2 complete frames are used")
-                    .arg(FromLocalPath(m_gifPath))
-                    .arg(FrameCount()));
+    showMessage(QStringLiteral("%1: the file ends early; only its %2 complete frames are used")
+                    .arg(fromLocalPath(m_gifPath))
+                    .arg(frameCount()));
   }
 }
 
@@ -77,13 +77,13 @@ void CMainDialog::dropEvent(QDropEvent* event) {
   const QList<QUrl> urls = event->mimeData()->urls();
   event->acceptProposedAction();
   if (urls.size() == 1 && urls.first().isLocalFile()) {
-    OpenGif(urls.first().toLocalFile());
+    openGif(urls.first().toLocalFile());
     return;
   }
   // Refused as Open File refuses a file that is no GIF.
   const QString what = urls.size() == 1 ? urls.first().toDisplayString() + ": not a local file"
                                         : QStringLiteral("only one file can be opened at a time");
-  ShowMessage(QStringLiteral("The GIF file could not be opened.\n%1").arg(what));
+  showMessage(QStringLiteral("The GIF file could not be opened.\n%1").arg(what));
 }
 
 void CMainDialog::StopForNewFile() {
@@ -91,11 +91,11 @@ void CMainDialog::StopForNewFile() {
   TogglePlayback();
   m_player->ResetPosition();
   m_playbackTimer.stop();
-  SetProgress(0, 0);
-  SetFrameCountText(0);
+  setProgress(0, 0);
+  setFrameCountText(0);
 }
 
-void CMainDialog::ShowOpenFailure(const std::string& reason) {
+void CMainDialog::showOpenFailure(const std::string& reason) {
   // Back to the Empty state: no frame count ever reaches the timer or the preview.
   m_player->StopWorker();
   m_player->ResetPosition();
@@ -104,11 +104,11 @@ void CMainDialog::ShowOpenFailure(const std::string& reason) {
   m_isPlaying = false;
   m_settings.sourceWidth = 0;
   m_settings.sourceHeight = 0;
-  SetProgress(0, 0);
-  SetFrameCountText(0);
-  UpdateControls();
+  setProgress(0, 0);
+  setFrameCountText(0);
+  updateControls();
   m_player->update();
-  ShowMessage(QStringLiteral("The GIF file could not be opened.\n%1").arg(FromLocalPath(reason)));
+  showMessage(QStringLiteral("The GIF file could not be opened.\n%1").arg(fromLocalPath(reason)));
 }
 
 void CMainDialog::ShowProperties() {
@@ -118,7 +118,7 @@ void CMainDialog::ShowProperties() {
     // The list takes the row over.
     m_propertyList->insertTopLevelItem(0, row.release());
   };
-  const QFileInfo file(FromLocalPath(m_gifPath));
+  const QFileInfo file(fromLocalPath(m_gifPath));
   if (!file.exists()) return;
   addRow(QStringLiteral("Gif Length"), file.size());
   const image::ImageBuffer* first = m_player->store().frames().At(0);
@@ -128,11 +128,11 @@ void CMainDialog::ShowProperties() {
   m_settings.sourceWidth = width;
   addRow(QStringLiteral("Frame Height"), height);
   m_settings.sourceHeight = height;
-  addRow(QStringLiteral("Frame Count"), FrameCount());
+  addRow(QStringLiteral("Frame Count"), frameCount());
   // The output size follows the selected option from the start; "Custom" keeps the
   // typed size.
-  ApplySizeForOpenedGif();
-  LoadDialogData();
+  applySizeForOpenedGif();
+  loadDialogData();
 }
 
 }  // namespace gui

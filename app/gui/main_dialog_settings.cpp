@@ -30,7 +30,7 @@ constexpr std::array kSizeOptions = {
 
 }  // namespace
 
-core::SizeMode CMainDialog::SelectedSizeMode() const {
+core::SizeMode CMainDialog::selectedSizeMode() const {
   for (const SizeOption& option : kSizeOptions) {
     if (qobject_cast<QRadioButton*>(item(option.id))->isChecked()) return option.mode;
   }
@@ -40,39 +40,39 @@ core::SizeMode CMainDialog::SelectedSizeMode() const {
 void CMainDialog::ApplySizeOption() {
   m_customBoxesEnabled = false;
   m_player->store().ClearTempFrames(m_settings.outputDirectory);
-  m_settings.sizeMode = SelectedSizeMode();
+  m_settings.sizeMode = selectedSizeMode();
   if (m_settings.sizeMode == core::SizeMode::CustomSize) {
     // The typed size, and the capture size, stay as they are.
     m_customBoxesEnabled = true;
-  } else if (const auto size = core::SizeForOption(m_settings.sizeMode, m_settings.sourceWidth,
+  } else if (const auto size = core::sizeForOption(m_settings.sizeMode, m_settings.sourceWidth,
                                                    m_settings.sourceHeight)) {
     m_settings.width = size->first;
     m_settings.height = size->second;
-    m_player->SetCaptureSize(m_settings.width, m_settings.height);
-    LoadDialogData();
+    m_player->setCaptureSize(m_settings.width, m_settings.height);
+    loadDialogData();
   }
-  UpdateControls();
+  updateControls();
 }
 
-void CMainDialog::ApplySizeForOpenedGif() {
-  m_settings.sizeMode = SelectedSizeMode();
-  if (const auto size = core::SizeForOption(m_settings.sizeMode, m_settings.sourceWidth,
+void CMainDialog::applySizeForOpenedGif() {
+  m_settings.sizeMode = selectedSizeMode();
+  if (const auto size = core::sizeForOption(m_settings.sizeMode, m_settings.sourceWidth,
                                             m_settings.sourceHeight)) {
     m_settings.width = size->first;
     m_settings.height = size->second;
   }
-  m_player->SetCaptureSize(m_settings.width, m_settings.height);
+  m_player->setCaptureSize(m_settings.width, m_settings.height);
 }
 
 void CMainDialog::OnCustomSizeKillFocus() {
-  StoreDialogData();
+  storeDialogData();
   // Whatever was stored counts, even a value the range check refused.
-  m_player->SetCaptureSize(m_settings.width, m_settings.height);
+  m_player->setCaptureSize(m_settings.width, m_settings.height);
 }
 
-void CMainDialog::OnFrameRateKillFocus() { StoreDialogData(); }
+void CMainDialog::OnFrameRateKillFocus() { storeDialogData(); }
 
-bool CMainDialog::StoreDialogData() {
+bool CMainDialog::storeDialogData() {
   struct Binding {
     int id;
     int* field;
@@ -87,10 +87,10 @@ bool CMainDialog::StoreDialogData() {
   for (const Binding& binding : bindings) {
     auto* box = qobject_cast<QLineEdit*>(item(binding.id));
     const FieldResult result =
-        StoreIntegerField(box->text(), binding.minimum, binding.maximum, *binding.field);
+        storeIntegerField(box->text(), binding.minimum, binding.maximum, *binding.field);
     if (result != FieldResult::Stored) {
       m_inValidation = true;
-      ShowMessage(FieldMessage(result, binding.minimum, binding.maximum));
+      showMessage(fieldMessage(result, binding.minimum, binding.maximum));
       box->setFocus(Qt::OtherFocusReason);
       box->selectAll();
       m_inValidation = false;
@@ -100,21 +100,21 @@ bool CMainDialog::StoreDialogData() {
   return true;
 }
 
-void CMainDialog::LoadDialogData() {
+void CMainDialog::loadDialogData() {
   qobject_cast<QLineEdit*>(item(CustomWidthBox))->setText(QString::number(m_settings.width));
   qobject_cast<QLineEdit*>(item(CustomHeightBox))->setText(QString::number(m_settings.height));
   qobject_cast<QLineEdit*>(item(FrameRateBox))->setText(QString::number(m_settings.frameRate));
 }
 
 void CMainDialog::OnBrowseOutputDir() {
-  const std::optional<QString> chosen = Hooks().chooseDirectory(this, QStringLiteral("Open"));
+  const std::optional<QString> chosen = uiHooks().chooseDirectory(this, QStringLiteral("Open"));
   if (!chosen || chosen->isEmpty()) return;
   QString directory = QDir::fromNativeSeparators(*chosen);
   // Only a root already ends in '/'.
   if (!directory.endsWith(QLatin1Char('/'))) directory += QLatin1Char('/');
   m_outputDirBox->setText(directory);
-  LoadDialogData();
-  m_settings.outputDirectory = ToLocalPath(directory);
+  loadDialogData();
+  m_settings.outputDirectory = toLocalPath(directory);
 }
 
 }  // namespace gui

@@ -18,7 +18,7 @@ namespace {
 // `value` as std::to_chars writes it with `format` (the printf forms %g, %.*e and
 // %.*f in the C locale), in a buffer grown until the text fits.
 template <typename... Format>
-std::string ToChars(double value, Format... format) {
+std::string toChars(double value, Format... format) {
   std::string text(32, '\0');
   for (;;) {
     const auto [end, error] =
@@ -33,13 +33,13 @@ std::string ToChars(double value, Format... format) {
 
 // Removes trailing '0's and then trailing decimal symbols, but only from a text
 // that has a decimal symbol at all (so "100" keeps its zeros).
-void TrimFraction(std::string& text, char decimalSymbol) {
+void trimFraction(std::string& text, char decimalSymbol) {
   if (text.find(decimalSymbol) == std::string::npos) return;
   while (!text.empty() && text.back() == '0') text.pop_back();
   while (!text.empty() && text.back() == decimalSymbol) text.pop_back();
 }
 
-char CurrentDecimalSymbol() {
+char currentDecimalSymbol() {
   const char* symbol = std::localeconv()->decimal_point;
   return symbol != nullptr && symbol[0] != '\0' ? symbol[0] : '.';
 }
@@ -47,7 +47,7 @@ char CurrentDecimalSymbol() {
 }  // namespace
 
 CNumberSpin::CNumberSpin(QWidget* parent) : QWidget(parent) {
-  m_decimalSymbol = CurrentDecimalSymbol();
+  m_decimalSymbol = currentDecimalSymbol();
 
   const struct {
     QToolButton* button;
@@ -63,28 +63,28 @@ CNumberSpin::CNumberSpin(QWidget* parent) : QWidget(parent) {
     const int delta = arrow.delta;
     connect(arrow.button, &QToolButton::clicked, this, [this, delta] { OnArrowPressed(delta); });
   }
-  ApplyRange();
+  applyRange();
 }
 
-void CNumberSpin::SetBuddy(QLineEdit* buddy) {
+void CNumberSpin::setBuddy(QLineEdit* buddy) {
   if (m_buddy) m_buddy->removeEventFilter(this);
   m_buddy = buddy;
   if (m_buddy) m_buddy->installEventFilter(this);
-  ApplyRange();
+  applyRange();
 }
 
-QLineEdit* CNumberSpin::Buddy() const { return m_buddy; }
+QLineEdit* CNumberSpin::buddy() const { return m_buddy; }
 
 void CNumberSpin::SetValueRange(double minimum, double maximum, double step) {
   m_minimum = minimum;
   m_maximum = maximum;
   m_step = step;
-  ApplyRange();
+  applyRange();
 }
 
 void CNumberSpin::SetValue(double value) {
   if (m_buddy) m_buddy->setText(FormatNumber(value));
-  SyncPosition(value);
+  syncPosition(value);
 }
 
 double CNumberSpin::GetValue() const {
@@ -97,34 +97,34 @@ void CNumberSpin::SetDecimals(int decimals) { m_decimals = decimals; }
 
 void CNumberSpin::SetTrimZeros(bool trimZeros) { m_trimZeros = trimZeros; }
 
-void CNumberSpin::SetWrap(bool wrap) { m_wrap = wrap; }
+void CNumberSpin::setWrap(bool wrap) { m_wrap = wrap; }
 
 QString CNumberSpin::FormatNumber(double value) const {
   // %g: six significant digits.
-  std::string text = ToChars(value, std::chars_format::general, 6);
+  std::string text = toChars(value, std::chars_format::general, 6);
   if (m_decimals >= 0) {
     const bool exponentForm = text.find('e') != std::string::npos;
-    text = ToChars(value, exponentForm ? std::chars_format::scientific : std::chars_format::fixed,
+    text = toChars(value, exponentForm ? std::chars_format::scientific : std::chars_format::fixed,
                    m_decimals);
   }
   if (m_trimZeros) {
     const std::size_t exponent = text.find('e');
     if (exponent == std::string::npos) {
-      TrimFraction(text, m_decimalSymbol);
+      trimFraction(text, m_decimalSymbol);
     } else {
       std::string mantissa = text.substr(0, exponent);
-      TrimFraction(mantissa, m_decimalSymbol);
+      trimFraction(mantissa, m_decimalSymbol);
       text = mantissa + text.substr(exponent);
     }
   }
   return QString::fromLocal8Bit(text.c_str());
 }
 
-int CNumberSpin::Position() const { return m_position; }
+int CNumberSpin::position() const { return m_position; }
 
-int CNumberSpin::ControlRange() const { return m_controlRange; }
+int CNumberSpin::controlRange() const { return m_controlRange; }
 
-void CNumberSpin::StepBy(int delta) {
+void CNumberSpin::stepBy(int delta) {
   double value = GetValue() + delta * m_step;
   if (delta < 0) {
     const double tolerance = std::max(std::fabs(1e-9 * std::max(value, m_minimum)), 1e-9);
@@ -134,7 +134,7 @@ void CNumberSpin::StepBy(int delta) {
     if (value - m_maximum > tolerance) value = m_wrap ? m_minimum : m_maximum;
   }
   if (m_buddy) m_buddy->setText(FormatNumber(value));
-  MovePosition(delta);
+  movePosition(delta);
 }
 
 bool CNumberSpin::eventFilter(QObject* watched, QEvent* event) {
@@ -143,7 +143,7 @@ bool CNumberSpin::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && watched == m_buddy && isEnabled()) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
-      StepBy(key == Qt::Key_Up ? 1 : -1);
+      stepBy(key == Qt::Key_Up ? 1 : -1);
       return true;
     }
   }
@@ -159,16 +159,16 @@ void CNumberSpin::resizeEvent(QResizeEvent* event) {
   m_downButton.setGeometry(0, upperHeight, width, event->size().height() - upperHeight);
 }
 
-void CNumberSpin::ApplyRange() {
+void CNumberSpin::applyRange() {
   if (m_step == 0.0) return;
   const double steps = std::fabs((m_maximum - m_minimum) / m_step);
   // NaN and infinity (from infinite or NaN bounds) take the largest range too.
   m_controlRange = steps <= kMaxControlRange ? static_cast<int>(steps) : kMaxControlRange;
   m_position = std::clamp(m_position, 0, m_controlRange);
-  SyncPosition(GetValue());
+  syncPosition(GetValue());
 }
 
-void CNumberSpin::SyncPosition(double value) {
+void CNumberSpin::syncPosition(double value) {
   if (m_maximum == m_minimum || std::isnan(value)) return;
   if (value < m_minimum) {
     m_position = 0;
@@ -180,7 +180,7 @@ void CNumberSpin::SyncPosition(double value) {
   }
 }
 
-void CNumberSpin::MovePosition(int delta) {
+void CNumberSpin::movePosition(int delta) {
   const long long span = static_cast<long long>(m_controlRange) + 1;
   long long position = m_position + static_cast<long long>(delta);
   if (position < 0 || position > m_controlRange) {
@@ -192,7 +192,7 @@ void CNumberSpin::MovePosition(int delta) {
 
 void CNumberSpin::OnArrowPressed(int delta) {
   if (m_buddy && m_buddy->isEnabled()) m_buddy->setFocus();
-  StepBy(delta);
+  stepBy(delta);
 }
 
 }  // namespace gui

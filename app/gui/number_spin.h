@@ -26,8 +26,8 @@ class CNumberSpin : public QWidget {
 
   // Attaches the edit box whose text this control writes and reads; nullptr
   // detaches. The box is not owned. Up/Down keys pressed in it step the value.
-  void SetBuddy(QLineEdit* buddy);
-  QLineEdit* Buddy() const;
+  void setBuddy(QLineEdit* buddy);
+  QLineEdit* buddy() const;
 
   // Stores the value range and step. With a step of 0 nothing else changes;
   // otherwise the arrows' range becomes 0 .. |(maximum - minimum) / step|
@@ -50,7 +50,7 @@ class CNumberSpin : public QWidget {
   void SetTrimZeros(bool trimZeros);
   // Whether stepping past one end of the range continues at the other end
   // (default false).
-  void SetWrap(bool wrap);
+  void setWrap(bool wrap);
 
   // The text shown for `value`: "%g" with automatic decimals; otherwise fixed
   // ("%.Nf") or, when "%g" would use an exponent, exponent form ("%.Ne"), with
@@ -58,14 +58,14 @@ class CNumberSpin : public QWidget {
   QString FormatNumber(double value) const;
 
   // The arrows' own position, 0 .. ControlRange().
-  int Position() const;
+  int position() const;
   // The upper end of the arrows' range (100 until a range is set).
-  int ControlRange() const;
+  int controlRange() const;
 
   // One arrow step: `delta` > 0 goes up, < 0 goes down, `delta` steps at once.
   // Values beyond the range by more than a relative tolerance of 1e-9 are clamped
   // (or wrapped with SetWrap(true)); the position moves by `delta` likewise.
-  void StepBy(int delta);
+  void stepBy(int delta);
 
   QSize sizeHint() const override;
 
@@ -75,9 +75,9 @@ class CNumberSpin : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void ApplyRange();
-  void SyncPosition(double value);
-  void MovePosition(int delta);
+  void applyRange();
+  void syncPosition(double value);
+  void movePosition(int delta);
   void OnArrowPressed(int delta);
 
   double m_minimum = 0.0;

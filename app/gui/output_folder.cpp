@@ -8,12 +8,12 @@
 
 namespace gui {
 
-std::string DefaultOutputDirectory() {
+std::string defaultOutputDirectory() {
   const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
   QString folder = !videos.isEmpty() && QFileInfo(videos).isDir() ? videos : QDir::homePath();
   folder = QDir::fromNativeSeparators(folder);
   if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-  return ToLocalPath(folder);
+  return toLocalPath(folder);
 }
 
 }  // namespace gui

@@ -20,13 +20,13 @@ constexpr std::array<SaveFilter, 5> kSaveFilters{{
 
 }  // namespace
 
-QStringList ImageSaveFilters() {
+QStringList imageSaveFilters() {
   QStringList filters;
   for (const SaveFilter& entry : kSaveFilters) filters << QString::fromLatin1(entry.filter);
   return filters;
 }
 
-QString ImageSavePath(const QString& chosenPath, int filterIndex, bool typedExtension) {
+QString imageSavePath(const QString& chosenPath, int filterIndex, bool typedExtension) {
   const bool knownFilter = filterIndex >= 1 && filterIndex <= static_cast<int>(kSaveFilters.size());
   if (!knownFilter || typedExtension || chosenPath.contains('.')) return chosenPath;
   return chosenPath + '.' +

@@ -7,7 +7,7 @@ namespace gui {
 
 // The save-image dialog's filters as Qt name filters, in the order whose 1-based
 // position is the filter index: BMP, GIF, JPEG, PNG, TIFF.
-QStringList ImageSaveFilters();
+QStringList imageSaveFilters();
 
 // The path a chosen single-frame image is saved under. When `chosenPath` has no
 // '.' anywhere and the typed name had no extension of its own
@@ -15,6 +15,6 @@ QStringList ImageSaveFilters();
 // (1 "bmp", 2 "gif", 3 "jpg", 4 "png", 5 "tif") are appended; otherwise, and for
 // an index outside 1..5, the path is returned unchanged. A '.' in a folder name
 // therefore also keeps the path unchanged.
-QString ImageSavePath(const QString& chosenPath, int filterIndex, bool typedExtension);
+QString imageSavePath(const QString& chosenPath, int filterIndex, bool typedExtension);
 
 }  // namespace gui

@@ -9,7 +9,7 @@
 // The resources live in this static library; a static library's resource object is
 // only linked when something calls its initialiser, which must sit outside every
 // namespace.
-static void RegisterProgramResources() { Q_INIT_RESOURCE(quorvex); }
+static void registerProgramResources() { Q_INIT_RESOURCE(quorvex); }
 
 namespace gui {
 namespace {
@@ -17,13 +17,13 @@ namespace {
 constexpr char kSkinMagic[] = "USKN";
 constexpr char kIconResource[] = ":/icons/128.png";
 
-void EnsureResources() {
-  static const bool registered = (RegisterProgramResources(), true);
+void ensureResources() {
+  static const bool registered = (registerProgramResources(), true);
   static_cast<void>(registered);
 }
 
 // A file or a resource (":/..."), whole; empty when it cannot be opened.
-QByteArray ReadAll(const QString& path) {
+QByteArray readAll(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return QByteArray();
   return file.readAll();
@@ -31,12 +31,12 @@ QByteArray ReadAll(const QString& path) {
 
 }  // namespace
 
-QByteArray ReadResource(const QString& path) {
-  EnsureResources();
-  return ReadAll(path);
+QByteArray readResource(const QString& path) {
+  ensureResources();
+  return readAll(path);
 }
 
-QString SkinStyleSheet(const QByteArray& skinData, const QString& skinName) {
+QString skinStyleSheet(const QByteArray& skinData, const QString& skinName) {
   if (!skinData.startsWith(kSkinMagic)) return QString();
   const qsizetype lineEnd = skinData.indexOf('\n');
   if (lineEnd < 0) return QString();
@@ -46,19 +46,19 @@ QString SkinStyleSheet(const QByteArray& skinData, const QString& skinName) {
   return QString::fromUtf8(skinData.mid(lineEnd + 1));
 }
 
-QString FindSkinStyleSheet(const QString& skinName, const QStringList& directories) {
-  const QString skinFile = FindDataFile(skinName, directories);
+QString findSkinStyleSheet(const QString& skinName, const QStringList& directories) {
+  const QString skinFile = findDataFile(skinName, directories);
   if (!skinFile.isEmpty()) {
-    QString fromFile = SkinStyleSheet(ReadAll(skinFile), skinName);
+    QString fromFile = skinStyleSheet(readAll(skinFile), skinName);
     if (!fromFile.isEmpty()) return fromFile;
   }
-  return SkinStyleSheet(ReadResource(QString::fromLatin1(kSkinResource)), skinName);
+  return skinStyleSheet(readResource(QString::fromLatin1(kSkinResource)), skinName);
 }
 
-bool ApplySkin(const QString& skinName) {
+bool applySkin(const QString& skinName) {
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
   if (app == nullptr) return false;
-  const QString styleSheet = FindSkinStyleSheet(skinName, DataDirectories());
+  const QString styleSheet = findSkinStyleSheet(skinName, dataDirectories());
   if (styleSheet.isEmpty()) return false;
   // Fusion draws the same on every desktop, so the sheet meets one known base style.
   if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
@@ -68,8 +68,8 @@ bool ApplySkin(const QString& skinName) {
   return true;
 }
 
-QIcon AppIcon() {
-  EnsureResources();
+QIcon appIcon() {
+  ensureResources();
   return QIcon(QString::fromLatin1(kIconResource));
 }
 

@@ -18,25 +18,25 @@ inline constexpr char kSkinResource[] = ":/U3/144";
 
 // The bundled resource `path` (":/..."), registering the program's resources on
 // first use; empty when there is no such resource.
-QByteArray ReadResource(const QString& path);
+QByteArray readResource(const QString& path);
 
 // The style sheet of the skin named `skinName` in `skinData`; empty when the data
 // does not start with "USKN", has no header line, or names another skin.
-QString SkinStyleSheet(const QByteArray& skinData, const QString& skinName);
+QString skinStyleSheet(const QByteArray& skinData, const QString& skinName);
 
 // The style sheet of the skin named `skinName`: from the first file of that name in
 // `directories` (FindDataFile) when it holds that skin, else from the bundled skin
 // data; empty when neither is that skin.
-QString FindSkinStyleSheet(const QString& skinName, const QStringList& directories);
+QString findSkinStyleSheet(const QString& skinName, const QStringList& directories);
 
 // Themes the running QApplication with the skin named `skinName`, found by
 // FindSkinStyleSheet among the program's data folders: the Fusion style under the
 // skin's style sheet, which every window created afterwards takes, message boxes and
 // file dialogs included. Call once, before any window exists. False, with the look
 // left as it was, when there is no such skin or no QApplication.
-bool ApplySkin(const QString& skinName);
+bool applySkin(const QString& skinName);
 
 // The program's icon (icon 128).
-QIcon AppIcon();
+QIcon appIcon();
 
 }  // namespace gui

@@ -5,7 +5,7 @@
 
 namespace gui {
 
-const QString& CStyledLabel::SimSunFace() {
+const QString& CStyledLabel::simSunFace() {
   static const QString face = QString::fromUtf8("\u5B8B\u4F53");
   return face;
 }
@@ -45,11 +45,11 @@ void CStyledLabel::SetTextColour(int red, int green, int blue) {
   update();
 }
 
-QFont CStyledLabel::PaintFont() const {
+QFont CStyledLabel::paintFont() const {
   QFont paintFont;
   // The Chinese name is how SimSun knows itself; the Latin one is the alias font
   // packages give their substitutes.
-  paintFont.setFamilies(m_faceName == SimSunFace() ? QStringList{m_faceName, "SimSun"}
+  paintFont.setFamilies(m_faceName == simSunFace() ? QStringList{m_faceName, "SimSun"}
                                                    : QStringList{m_faceName});
   if (m_fontHeight > 0) paintFont.setPixelSize(m_fontHeight);
   paintFont.setBold(m_bold);
@@ -60,13 +60,13 @@ QFont CStyledLabel::PaintFont() const {
   return paintFont;
 }
 
-QColor CStyledLabel::TextColour() const { return m_textColour; }
+QColor CStyledLabel::textColour() const { return m_textColour; }
 
-Qt::Alignment CStyledLabel::HorizontalAlignment() const { return m_alignment; }
+Qt::Alignment CStyledLabel::horizontalAlignment() const { return m_alignment; }
 
 void CStyledLabel::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  painter.setFont(PaintFont());
+  painter.setFont(paintFont());
   painter.setPen(m_textColour);
   painter.drawText(rect(), static_cast<int>(m_alignment | Qt::AlignTop) | Qt::TextWordWrap, text());
 }

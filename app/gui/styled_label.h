@@ -15,7 +15,7 @@ class CStyledLabel : public QLabel {
 
  public:
   // The SimSun face by its Chinese name, as the font of Chinese Windows names it.
-  static const QString& SimSunFace();
+  static const QString& simSunFace();
 
   explicit CStyledLabel(const QString& text, QWidget* parent = nullptr);
 
@@ -28,10 +28,10 @@ class CStyledLabel : public QLabel {
 
   // The font the text is painted in: the face first, then the desktop's
   // substitute for it where the face is not installed.
-  QFont PaintFont() const;
-  QColor TextColour() const;
+  QFont paintFont() const;
+  QColor textColour() const;
   // Qt::AlignLeft, or Qt::AlignHCenter once a style code has centred the text.
-  Qt::Alignment HorizontalAlignment() const;
+  Qt::Alignment horizontalAlignment() const;
 
  signals:
   void clicked();
@@ -47,7 +47,7 @@ class CStyledLabel : public QLabel {
   bool m_strikeOut = false;
   bool m_smooth = false;
   Qt::Alignment m_alignment = Qt::AlignLeft;
-  QString m_faceName = SimSunFace();
+  QString m_faceName = simSunFace();
   QColor m_textColour = Qt::black;
   int m_fontHeight = 9;
 };

@@ -13,7 +13,7 @@ namespace {
 // ones would not.
 constexpr QFileDialog::Options kSkinnable = QFileDialog::DontUseNativeDialog;
 
-UiHooks RealDialogs() {
+UiHooks realDialogs() {
   UiHooks hooks;
   hooks.showMessage = [](QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
@@ -57,11 +57,11 @@ UiHooks RealDialogs() {
 
 }  // namespace
 
-UiHooks& Hooks() {
-  static UiHooks hooks = RealDialogs();
+UiHooks& uiHooks() {
+  static UiHooks hooks = realDialogs();
   return hooks;
 }
 
-void ResetHooks() { Hooks() = RealDialogs(); }
+void resetHooks() { uiHooks() = realDialogs(); }
 
 }  // namespace gui

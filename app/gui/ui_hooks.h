@@ -34,9 +34,9 @@ struct UiHooks {
 };
 
 // The process-wide hooks, set to the real dialogs on first use.
-UiHooks& Hooks();
+UiHooks& uiHooks();
 
 // Puts the real dialogs back (tests call this between cases).
-void ResetHooks();
+void resetHooks();
 
 }  // namespace gui

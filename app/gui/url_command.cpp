@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\r";
 
-std::string_view Trim(std::string_view text) {
+std::string_view trim(std::string_view text) {
   const std::size_t first = text.find_first_not_of(kBlanks);
   if (first == std::string_view::npos) return {};
   const std::size_t last = text.find_last_not_of(kBlanks);
@@ -19,11 +19,11 @@ std::string_view Trim(std::string_view text) {
 // (without brackets) in a desktop-style key file, in file order. Comments and
 // lines of other groups are skipped.
 template <typename Visitor>
-void ForEachEntry(std::string_view keyFile, std::string_view group, Visitor visit) {
+void forEachEntry(std::string_view keyFile, std::string_view group, Visitor visit) {
   bool inGroup = false;
   while (!keyFile.empty()) {
     const std::size_t end = keyFile.find('\n');
-    const std::string_view line = Trim(keyFile.substr(0, end));
+    const std::string_view line = trim(keyFile.substr(0, end));
     keyFile = end == std::string_view::npos ? std::string_view() : keyFile.substr(end + 1);
     if (line.empty() || line.front() == '#') continue;
     if (line.front() == '[') {
@@ -33,14 +33,14 @@ void ForEachEntry(std::string_view keyFile, std::string_view group, Visitor visi
     }
     const std::size_t equals = line.find('=');
     if (inGroup && equals != std::string_view::npos) {
-      visit(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
+      visit(trim(line.substr(0, equals)), trim(line.substr(equals + 1)));
     }
   }
 }
 
 // Resolves the escapes of a key-file string value; other backslashes stay, since
 // they belong to the command line's own quoting.
-std::string Unescape(std::string_view value) {
+std::string unescape(std::string_view value) {
   std::string text;
   for (std::size_t i = 0; i < value.size(); ++i) {
     if (value[i] != '\\' || i + 1 == value.size()) {
@@ -75,7 +75,7 @@ std::string Unescape(std::string_view value) {
 // Field codes of an Exec value: the ones that stand for the file or address
 // become the "%1" placeholder, the others (icon, name, location and the
 // deprecated ones) have nothing to say here.
-std::string ReplaceFieldCodes(std::string_view command) {
+std::string replaceFieldCodes(std::string_view command) {
   std::string text;
   for (std::size_t i = 0; i < command.size(); ++i) {
     if (command[i] != '%' || i + 1 == command.size()) {
@@ -94,7 +94,7 @@ std::string ReplaceFieldCodes(std::string_view command) {
 
 }  // namespace
 
-std::optional<std::string> BuildLaunchCommand(std::string_view handlerCommand,
+std::optional<std::string> buildLaunchCommand(std::string_view handlerCommand,
                                               std::string_view address) {
   if (handlerCommand.empty() || handlerCommand.size() > kMaxHandlerCommandChars) {
     return std::nullopt;
@@ -105,14 +105,14 @@ std::optional<std::string> BuildLaunchCommand(std::string_view handlerCommand,
   if (placeholder != std::string::npos) command.resize(placeholder);
   // A handler that is nothing but the placeholder names no program: running the
   // result would run the address itself.
-  if (Trim(command).empty()) return std::nullopt;
+  if (trim(command).empty()) return std::nullopt;
   if (command.size() + 1 + address.size() > kMaxLaunchCommandChars) return std::nullopt;
   command += ' ';
   command += address;
   return command;
 }
 
-std::string LaunchErrorText(int code) {
+std::string launchErrorText(int code) {
   static constexpr std::array<std::pair<int, const char*>, 13> kTexts{{
       {0, "The operating system is out\nof memory or resources."},
       {2, "The specified file was not found."},
@@ -137,24 +137,24 @@ std::string LaunchErrorText(int code) {
   return text + "Unknown Error (" + std::to_string(code) + ") occurred.";
 }
 
-std::string DefaultApplicationFor(std::string_view mimeAppsList, std::string_view mimeType) {
+std::string defaultApplicationFor(std::string_view mimeAppsList, std::string_view mimeType) {
   std::string application;
-  ForEachEntry(
+  forEachEntry(
       mimeAppsList, "Default Applications", [&](std::string_view key, std::string_view value) {
         if (!application.empty() || key != mimeType) return;
         while (!value.empty() && application.empty()) {
           const std::size_t end = value.find(';');
-          application = Trim(value.substr(0, end));
+          application = trim(value.substr(0, end));
           value = end == std::string_view::npos ? std::string_view() : value.substr(end + 1);
         }
       });
   return application;
 }
 
-std::optional<std::string> DesktopEntryCommand(std::string_view desktopEntry) {
+std::optional<std::string> desktopEntryCommand(std::string_view desktopEntry) {
   std::optional<std::string> command;
-  ForEachEntry(desktopEntry, "Desktop Entry", [&](std::string_view key, std::string_view value) {
-    if (!command && key == "Exec") command = ReplaceFieldCodes(Unescape(value));
+  forEachEntry(desktopEntry, "Desktop Entry", [&](std::string_view key, std::string_view value) {
+    if (!command && key == "Exec") command = replaceFieldCodes(unescape(value));
   });
   return command;
 }

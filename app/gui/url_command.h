@@ -14,7 +14,7 @@ inline constexpr int kLaunchFileNotFound = 2;
 inline constexpr int kLaunchNoAssociation = 31;
 
 // Whether a launch result reports success.
-constexpr bool IsLaunchSuccess(int result) { return result > 32; }
+constexpr bool isLaunchSuccess(int result) { return result > 32; }
 
 // The longest handler command line read whole (the rest of a 260-character
 // buffer holds its terminator).
@@ -28,22 +28,22 @@ inline constexpr std::size_t kMaxLaunchCommandChars = 519;
 // nullopt when the handler text is empty or longer than kMaxHandlerCommandChars
 // (it was not read whole) or when the result would be longer than
 // kMaxLaunchCommandChars: a command that was cut is never run.
-std::optional<std::string> BuildLaunchCommand(std::string_view handlerCommand,
+std::optional<std::string> buildLaunchCommand(std::string_view handlerCommand,
                                               std::string_view address);
 
 // The message for a failed launch: "Unable to open hyperlink:\n\n" followed by the
 // description of `code` (a launch result of 32 or below), or "Unknown Error (N)
 // occurred." for a code without one.
-std::string LaunchErrorText(int code);
+std::string launchErrorText(int code);
 
 // The first desktop entry id given for `mimeType` in the [Default Applications]
 // group of a mimeapps.list (or defaults.list) text; empty when there is none.
-std::string DefaultApplicationFor(std::string_view mimeAppsList, std::string_view mimeType);
+std::string defaultApplicationFor(std::string_view mimeAppsList, std::string_view mimeType);
 
 // The Exec command of a desktop entry text (group [Desktop Entry]) as a handler
 // command line: the value's escapes (\s \n \t \r \\) resolved, the address codes
 // %u %U %f %F turned into "%1", "%%" into "%", and every other field code
 // dropped. nullopt when the entry has no Exec key.
-std::optional<std::string> DesktopEntryCommand(std::string_view desktopEntry);
+std::optional<std::string> desktopEntryCommand(std::string_view desktopEntry);
 
 }  // namespace gui

@@ -8,9 +8,9 @@ namespace {
 
 // Canvas pixels are 4 bytes B,G,R,A in memory; rows of ImageBuffer have no alignment
 // guarantee beyond bytes, so they are read and written through memcpy.
-inline uint32_t PackPixel(uint8_t red, uint8_t green, uint8_t blue) {
+inline uint32_t packPixel(uint8_t red, uint8_t green, uint8_t blue) {
   const uint8_t bytes[4] = {blue, green, red, 255};
-  uint32_t pixel;
+  uint32_t pixel = 0;
   std::memcpy(&pixel, bytes, sizeof pixel);
   return pixel;
 }
@@ -25,7 +25,7 @@ constexpr InterlacePass kInterlacePasses[] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
 
 }  // namespace
 
-ImageResult GifCompositor::Start(const GifFile& file) {
+ImageResult GifCompositor::start(const GifFile& file) {
   if (ImageResult created = m_canvas.Create(file.width, file.height, 32); !created) {
     return created;
   }
@@ -37,7 +37,7 @@ ImageResult GifCompositor::Start(const GifFile& file) {
   return {};
 }
 
-GifCompositor::Area GifCompositor::Clip(const GifFrame& frame) const {
+GifCompositor::Area GifCompositor::clip(const GifFrame& frame) const {
   Area area;
   area.left = frame.left;
   area.top = frame.top;
@@ -51,7 +51,7 @@ GifCompositor::Area GifCompositor::Clip(const GifFrame& frame) const {
   return area;
 }
 
-void GifCompositor::BuildPalette(std::span<const uint8_t> bytes, const GifFrame& frame) {
+void GifCompositor::buildPalette(std::span<const uint8_t> bytes, const GifFrame& frame) {
   m_palette.fill(0);
   std::size_t offset = m_globalPaletteOffset;
   int size = m_globalPaletteSize;
@@ -64,14 +64,14 @@ void GifCompositor::BuildPalette(std::span<const uint8_t> bytes, const GifFrame&
   }
   const uint8_t* entry = bytes.data() + offset;
   for (int i = 0; i < size; ++i, entry += 3) {
-    m_palette[static_cast<std::size_t>(i)] = PackPixel(entry[0], entry[1], entry[2]);
+    m_palette[static_cast<std::size_t>(i)] = packPixel(entry[0], entry[1], entry[2]);
   }
   if (frame.transparentIndex >= 0) {
     m_palette[static_cast<std::size_t>(frame.transparentIndex)] = 0;
   }
 }
 
-void GifCompositor::Dispose() {
+void GifCompositor::dispose() {
   const Area& area = m_pendingArea;
   const std::size_t rowBytes = static_cast<std::size_t>(area.width) * 4;
   if (m_pendingDisposal == GifDisposal::Background) {
@@ -88,10 +88,10 @@ void GifCompositor::Dispose() {
   }
 }
 
-void GifCompositor::Compose(std::span<const uint8_t> bytes, const GifFrame& frame,
+void GifCompositor::compose(std::span<const uint8_t> bytes, const GifFrame& frame,
                             const GifIndexBuffer& indices) {
-  Dispose();
-  const Area area = Clip(frame);
+  dispose();
+  const Area area = clip(frame);
   if (frame.disposal == GifDisposal::Previous) {
     const std::size_t rowPixels = static_cast<std::size_t>(area.width);
     m_saved.resize(rowPixels * static_cast<std::size_t>(area.height));
@@ -105,12 +105,12 @@ void GifCompositor::Compose(std::span<const uint8_t> bytes, const GifFrame& fram
   if (area.width == 0 || area.height == 0) {
     return;
   }
-  BuildPalette(bytes, frame);
-  Draw(frame, indices);
+  buildPalette(bytes, frame);
+  draw(frame, indices);
 }
 
-void GifCompositor::Draw(const GifFrame& frame, const GifIndexBuffer& indices) {
-  const Area area = Clip(frame);
+void GifCompositor::draw(const GifFrame& frame, const GifIndexBuffer& indices) {
+  const Area area = clip(frame);
   const std::size_t frameWidth = static_cast<std::size_t>(frame.width);
   const std::size_t available = std::min(indices.decodedPixels, indices.indices.size());
   const std::size_t sentRows = (available + frameWidth - 1) / frameWidth;

@@ -27,16 +27,16 @@ class GifCompositor {
  public:
   // Starts a new animation for `file` with a transparent screen-sized canvas. Fails
   // (OutOfMemory, TooLarge) when the canvas cannot be made.
-  ImageResult Start(const GifFile& file);
+  ImageResult start(const GifFile& file);
 
   // Disposes of the previous frame, then draws `frame` from `indices` (its LzwDecoder output);
   // `bytes` is the file `frame` and the GifFile given to Start were parsed from. Throws only
   // std::bad_alloc (saving a rectangle for Previous disposal).
-  void Compose(std::span<const uint8_t> bytes, const GifFrame& frame,
+  void compose(std::span<const uint8_t> bytes, const GifFrame& frame,
                const GifIndexBuffer& indices);
 
   // The canvas after the last Compose: Width() x Height() of the screen, 32 bpp.
-  const ImageBuffer& Canvas() const { return m_canvas; }
+  const ImageBuffer& canvas() const { return m_canvas; }
 
  private:
   // A frame's rectangle clipped to the screen; all 0 when nothing of it is on the screen.
@@ -47,10 +47,10 @@ class GifCompositor {
     int height = 0;
   };
 
-  Area Clip(const GifFrame& frame) const;
-  void BuildPalette(std::span<const uint8_t> bytes, const GifFrame& frame);
-  void Dispose();
-  void Draw(const GifFrame& frame, const GifIndexBuffer& indices);
+  Area clip(const GifFrame& frame) const;
+  void buildPalette(std::span<const uint8_t> bytes, const GifFrame& frame);
+  void dispose();
+  void draw(const GifFrame& frame, const GifIndexBuffer& indices);
 
   ImageBuffer m_canvas;
   std::size_t m_globalPaletteOffset = 0;

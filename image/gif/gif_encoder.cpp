@@ -46,20 +46,20 @@ struct ColorMapDeleter {
 };
 
 // Palette images: the indices as stored (1 and 4 bpp unpacked) and all 2^bpp palette entries.
-void TakePalette(const ImageBuffer& picture, IndexedPicture& indexed) {
+void takePalette(const ImageBuffer& picture, IndexedPicture& indexed) {
   const RowConverter rows(picture);
-  for (const RgbQuad& entry : rows.Palette()) {
+  for (const RgbQuad& entry : rows.palette()) {
     indexed.colors.push_back(GifColorType{entry.red, entry.green, entry.blue});
   }
   const auto width = static_cast<std::size_t>(picture.Width());
   for (int y = 0; y < picture.Height(); ++y) {
-    rows.ToIndexes(y, indexed.indices.data() + width * static_cast<std::size_t>(y));
+    rows.toIndexes(y, indexed.indices.data() + width * static_cast<std::size_t>(y));
   }
 }
 
 // True-colour images as R,G,B,A for the quantiser, alpha reduced to 0 or 255. A 32-bit picture
 // whose alpha bytes are all 0 carries no alpha (as in 32-bit BMP files) and counts as opaque.
-void TakeRgba(const ImageBuffer& picture, std::vector<RgbaPixel>& rgba) {
+void takeRgba(const ImageBuffer& picture, std::vector<RgbaPixel>& rgba) {
   const int width = picture.Width();
   bool alphaUsed = false;
   if (picture.BitsPerPixel() == 32) {
@@ -72,7 +72,7 @@ void TakeRgba(const ImageBuffer& picture, std::vector<RgbaPixel>& rgba) {
   std::vector<uint8_t> bgra(4 * static_cast<std::size_t>(width));
   RgbaPixel* target = rgba.data();
   for (int y = 0; y < picture.Height(); ++y) {
-    rows.ToBgra(y, bgra.data());
+    rows.toBgra(y, bgra.data());
     for (const uint8_t* p = bgra.data(); p != bgra.data() + bgra.size(); p += 4, ++target) {
       const bool transparent = alphaUsed && p[3] == 0;
       *target = transparent ? RgbaPixel{0, 0, 0, 0} : RgbaPixel{p[2], p[1], p[0], 255};
@@ -80,10 +80,10 @@ void TakeRgba(const ImageBuffer& picture, std::vector<RgbaPixel>& rgba) {
   }
 }
 
-ImageResult Quantise(const ImageBuffer& picture, IndexedPicture& indexed) {
+ImageResult quantise(const ImageBuffer& picture, IndexedPicture& indexed) {
   const std::size_t pixels = indexed.indices.size();
   std::vector<RgbaPixel> rgba(pixels);
-  TakeRgba(picture, rgba);
+  takeRgba(picture, rgba);
 
   std::unique_ptr<liq_attr, LiqAttrDeleter> attr(liq_attr_create());
   if (!attr) {
@@ -130,7 +130,7 @@ ImageResult Quantise(const ImageBuffer& picture, IndexedPicture& indexed) {
   return {};
 }
 
-int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
+int writeToVector(GifFileType* gif, const GifByteType* data, int length) {
   auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
   try {
     out->insert(out->end(), data, data + length);
@@ -143,7 +143,7 @@ int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
 // Writes header, screen descriptor with the global colour table, the graphic control
 // extension when a colour is transparent, one image descriptor, the LZW data and the
 // trailer, all through giflib.
-ImageResult WriteGif(const IndexedPicture& indexed, int width, int height,
+ImageResult writeGif(const IndexedPicture& indexed, int width, int height,
                      std::vector<uint8_t>& out) {
   // A colour table holds a power of two entries, 2 to 256; unused ones stay black.
   const int tableSize =
@@ -156,7 +156,7 @@ ImageResult WriteGif(const IndexedPicture& indexed, int width, int height,
   }
 
   int status = 0;
-  GifFileType* gif = EGifOpen(&out, &WriteToVector, &status);
+  GifFileType* gif = EGifOpen(&out, &writeToVector, &status);
   if (gif == nullptr) {
     return ImageError::Library;
   }
@@ -187,7 +187,7 @@ ImageResult WriteGif(const IndexedPicture& indexed, int width, int height,
 
 }  // namespace
 
-ImageResult EncodeGif(const ImageBuffer& picture, std::vector<uint8_t>& out) {
+ImageResult encodeGif(const ImageBuffer& picture, std::vector<uint8_t>& out) {
   if (!picture.IsValid()) {
     return ImageError::InvalidImage;
   }
@@ -199,12 +199,12 @@ ImageResult EncodeGif(const ImageBuffer& picture, std::vector<uint8_t>& out) {
   IndexedPicture indexed;
   indexed.indices.resize(pixels);
   if (picture.BitsPerPixel() <= 8) {
-    TakePalette(picture, indexed);
-  } else if (ImageResult quantised = Quantise(picture, indexed); !quantised) {
+    takePalette(picture, indexed);
+  } else if (ImageResult quantised = quantise(picture, indexed); !quantised) {
     return quantised;
   }
   std::vector<uint8_t> encoded;
-  if (ImageResult written = WriteGif(indexed, picture.Width(), picture.Height(), encoded);
+  if (ImageResult written = writeGif(indexed, picture.Width(), picture.Height(), encoded);
       !written) {
     return written;
   }

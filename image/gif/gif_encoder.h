@@ -16,6 +16,6 @@ namespace image {
 // (as in 32-bit BMP files) and is written opaque. The output is the same for the same image.
 // Fails, `out` unchanged: InvalidImage for an invalid picture, Library when libimagequant or
 // giflib fails, OutOfMemory.
-ImageResult EncodeGif(const ImageBuffer& picture, std::vector<uint8_t>& out);
+ImageResult encodeGif(const ImageBuffer& picture, std::vector<uint8_t>& out);
 
 }  // namespace image

@@ -35,34 +35,34 @@ class ByteReader {
  public:
   explicit ByteReader(std::span<const uint8_t> bytes) : m_bytes(bytes) {}
 
-  std::size_t Position() const { return m_position; }
-  std::size_t Remaining() const { return m_bytes.size() - m_position; }
-  bool Has(std::size_t count) const { return count <= Remaining(); }
+  std::size_t position() const { return m_position; }
+  std::size_t remaining() const { return m_bytes.size() - m_position; }
+  bool has(std::size_t count) const { return count <= remaining(); }
 
   // Callers check Has() first.
-  uint8_t Byte() { return m_bytes[m_position++]; }
-  int Word() {
+  uint8_t byte() { return m_bytes[m_position++]; }
+  int word() {
     const int value = m_bytes[m_position] | (m_bytes[m_position + 1] << 8);
     m_position += 2;
     return value;
   }
-  void Skip(std::size_t count) { m_position += count; }
+  void skip(std::size_t count) { m_position += count; }
 
   // Walks a chain of data sub-blocks up to and including its zero terminator.
   // Returns false when the data ends first; `*payload` receives the bytes without the
   // length bytes.
-  bool SkipSubBlocks(std::size_t* payload) {
+  bool skipSubBlocks(std::size_t* payload) {
     std::size_t total = 0;
-    while (Has(1)) {
-      const std::size_t length = Byte();
+    while (has(1)) {
+      const std::size_t length = byte();
       if (length == 0) {
         *payload = total;
         return true;
       }
-      if (!Has(length)) {
+      if (!has(length)) {
         return false;
       }
-      Skip(length);
+      skip(length);
       total += length;
     }
     return false;
@@ -84,7 +84,7 @@ struct GraphicControl {
 //   byte 0  packed: bits 2..4 disposal method, bit 0 transparent colour flag
 //   bytes 1..2  delay time, hundredths of a second, little-endian
 //   byte 3  transparent colour index
-GraphicControl ReadGraphicControl(const uint8_t* body) {
+GraphicControl readGraphicControl(const uint8_t* body) {
   GraphicControl control;
   const int method = (body[0] >> 2) & 7;
   if (method == 2) {
@@ -106,16 +106,16 @@ class Parser {
   Parser(std::span<const uint8_t> bytes, GifFile* file, const GifParseProgress& progress)
       : m_bytes(bytes), m_in(bytes), m_file(file), m_progress(progress) {}
 
-  ImageError Run() {
-    const ImageError header = ReadHeader();
+  ImageError run() {
+    const ImageError header = readHeader();
     if (header != ImageError::None) {
       return header;
     }
     for (std::size_t reported = 0;;) {
-      const Step step = ReadBlock();
+      const Step step = readBlock();
       if (step == Step::Continue) {
-        if (m_progress && m_in.Position() - reported >= kProgressBytes) {
-          reported = m_in.Position();
+        if (m_progress && m_in.position() - reported >= kProgressBytes) {
+          reported = m_in.position();
           m_progress(reported);
         }
         continue;
@@ -139,7 +139,7 @@ class Parser {
   //  10  1  packed: bit 7 global colour table flag, bits 0..2 table size (2^(n+1) entries)
   //  11  1  background colour index (browsers ignore it; so do we)
   //  12  1  pixel aspect ratio
-  ImageError ReadHeader() {
+  ImageError readHeader() {
     if (m_bytes.empty()) {
       return ImageError::Truncated;
     }
@@ -148,17 +148,17 @@ class Parser {
         std::memcmp(m_bytes.data(), "GIF89a", compared) != 0) {
       return ImageError::BadSignature;
     }
-    if (!m_in.Has(kHeaderSize)) {
+    if (!m_in.has(kHeaderSize)) {
       return ImageError::Truncated;  // a cut-off signature
     }
-    m_in.Skip(kHeaderSize);
-    if (!m_in.Has(kScreenDescriptorSize)) {
+    m_in.skip(kHeaderSize);
+    if (!m_in.has(kScreenDescriptorSize)) {
       return ImageError::Truncated;
     }
-    m_file->width = m_in.Word();
-    m_file->height = m_in.Word();
-    const uint8_t packed = m_in.Byte();
-    m_in.Skip(2);
+    m_file->width = m_in.word();
+    m_file->height = m_in.word();
+    const uint8_t packed = m_in.byte();
+    m_in.skip(2);
     if (m_file->width == 0 || m_file->height == 0) {
       return ImageError::BadDimensions;
     }
@@ -167,27 +167,27 @@ class Parser {
     }
     if ((packed & 0x80) != 0) {
       m_file->paletteSize = 2 << (packed & 7);
-      m_file->paletteOffset = m_in.Position();
+      m_file->paletteOffset = m_in.position();
       const std::size_t tableBytes = 3 * static_cast<std::size_t>(m_file->paletteSize);
-      if (!m_in.Has(tableBytes)) {
+      if (!m_in.has(tableBytes)) {
         return ImageError::Truncated;
       }
-      m_in.Skip(tableBytes);
+      m_in.skip(tableBytes);
     }
     return ImageError::None;
   }
 
-  Step ReadBlock() {
-    if (!m_in.Has(1)) {
+  Step readBlock() {
+    if (!m_in.has(1)) {
       return Step::Cut;
     }
-    switch (m_in.Byte()) {
+    switch (m_in.byte()) {
       case kTrailer:
         return Step::Done;
       case kExtensionIntroducer:
-        return ReadExtension();
+        return readExtension();
       case kImageSeparator:
-        return ReadImage();
+        return readImage();
       default:
         // Browsers stop at a block they do not know and show what came before it.
         if (m_file->frames.empty()) {
@@ -198,25 +198,25 @@ class Parser {
     }
   }
 
-  Step ReadExtension() {
-    if (!m_in.Has(1)) {
+  Step readExtension() {
+    if (!m_in.has(1)) {
       return Step::Cut;
     }
-    const uint8_t label = m_in.Byte();
-    if (label == kGraphicControlLabel && m_in.Has(5) && m_bytes[m_in.Position()] >= 4) {
-      m_control = ReadGraphicControl(m_bytes.data() + m_in.Position() + 1);
+    const uint8_t label = m_in.byte();
+    if (label == kGraphicControlLabel && m_in.has(5) && m_bytes[m_in.position()] >= 4) {
+      m_control = readGraphicControl(m_bytes.data() + m_in.position() + 1);
     }
     if (label == kApplicationLabel) {
-      ReadLoopCount(m_in.Position());
+      readLoopCount(m_in.position());
     }
     std::size_t payload = 0;
-    return m_in.SkipSubBlocks(&payload) ? Step::Continue : Step::Cut;
+    return m_in.skipSubBlocks(&payload) ? Step::Continue : Step::Cut;
   }
 
   // Application extension sub-blocks from `at`: the 11-byte identifier, then data sub-blocks. The
   // loop extensions keep the count in a sub-block of at least 3 bytes: id 1, then the count,
   // little-endian. Only reads; the caller walks the sub-blocks.
-  void ReadLoopCount(std::size_t at) {
+  void readLoopCount(std::size_t at) {
     if (m_bytes.size() - at <= kApplicationIdSize || m_bytes[at] != kApplicationIdSize) {
       return;
     }
@@ -240,16 +240,16 @@ class Parser {
   //   8  1  packed: bit 7 local colour table flag, bit 6 interlace, bits 0..2 table size
   // then the optional local colour table, the LZW minimum code size byte and the data
   // sub-blocks.
-  Step ReadImage() {
-    if (!m_in.Has(kImageDescriptorSize)) {
+  Step readImage() {
+    if (!m_in.has(kImageDescriptorSize)) {
       return Step::Cut;
     }
     GifFrame frame;
-    frame.left = m_in.Word();
-    frame.top = m_in.Word();
-    frame.width = m_in.Word();
-    frame.height = m_in.Word();
-    const uint8_t packed = m_in.Byte();
+    frame.left = m_in.word();
+    frame.top = m_in.word();
+    frame.width = m_in.word();
+    frame.height = m_in.word();
+    const uint8_t packed = m_in.byte();
     if (frame.width > kMaxDimension || frame.height > kMaxDimension) {
       m_error = ImageError::TooLarge;
       return Step::Fail;
@@ -257,23 +257,23 @@ class Parser {
     frame.interlaced = (packed & 0x40) != 0;
     if ((packed & 0x80) != 0) {
       frame.paletteSize = 2 << (packed & 7);
-      frame.paletteOffset = m_in.Position();
+      frame.paletteOffset = m_in.position();
       const std::size_t tableBytes = 3 * static_cast<std::size_t>(frame.paletteSize);
-      if (!m_in.Has(tableBytes)) {
+      if (!m_in.has(tableBytes)) {
         return Step::Cut;
       }
-      m_in.Skip(tableBytes);
+      m_in.skip(tableBytes);
     }
-    if (!m_in.Has(1)) {
+    if (!m_in.has(1)) {
       return Step::Cut;
     }
-    frame.minCodeSize = m_in.Byte();
+    frame.minCodeSize = m_in.byte();
     if (frame.minCodeSize < 1 || frame.minCodeSize > kMaxMinCodeSize) {
       m_error = ImageError::Corrupt;
       return Step::Fail;
     }
-    frame.dataOffset = m_in.Position();
-    if (!m_in.SkipSubBlocks(&frame.dataSize)) {
+    frame.dataOffset = m_in.position();
+    if (!m_in.skipSubBlocks(&frame.dataSize)) {
       return Step::Cut;
     }
     frame.disposal = m_control.disposal;
@@ -294,10 +294,10 @@ class Parser {
 
 }  // namespace
 
-ImageResult ParseGif(std::span<const uint8_t> bytes, GifFile* file,
+ImageResult parseGif(std::span<const uint8_t> bytes, GifFile* file,
                      const GifParseProgress& progress) {
   GifFile parsed;
-  const ImageError result = Parser(bytes, &parsed, progress).Run();
+  const ImageError result = Parser(bytes, &parsed, progress).run();
   if (result == ImageError::None) *file = std::move(parsed);
   return result;
 }

@@ -60,7 +60,7 @@ using GifParseProgress = std::function<void(std::size_t offset)>;
 // screen or frame side above kMaxDimension), Corrupt (an LZW minimum code size outside 1..8, or an
 // unknown block before any frame), NoFrames (a trailer with no frame before it), Truncated (the
 // data ends before the first frame is complete). `progress` (may be empty) follows the walk.
-ImageResult ParseGif(std::span<const uint8_t> bytes, GifFile* file,
+ImageResult parseGif(std::span<const uint8_t> bytes, GifFile* file,
                      const GifParseProgress& progress = {});
 
 }  // namespace image

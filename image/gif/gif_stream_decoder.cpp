@@ -14,7 +14,7 @@ constexpr int kMaxThreads = 64;
 
 }  // namespace
 
-GifFrameDecoder::WorkingMemory GifFrameDecoder::MemoryFor(const GifFile& file) {
+GifFrameDecoder::WorkingMemory GifFrameDecoder::memoryFor(const GifFile& file) {
   WorkingMemory memory;
   uint64_t largestFrame = 0;
   uint64_t largestData = 0;
@@ -39,25 +39,25 @@ GifFrameDecoder::GifFrameDecoder(std::span<const uint8_t> bytes, const GifFile& 
       m_slots(static_cast<std::size_t>(std::max(slots, 1))),
       m_decoders(static_cast<std::size_t>(std::max(workers, 1))) {}
 
-ImageResult GifFrameDecoder::Start() { return m_compositor.Start(m_file); }
+ImageResult GifFrameDecoder::start() { return m_compositor.start(m_file); }
 
-void GifFrameDecoder::DecodeIndices(int index, int slot, int worker) {
-  m_decoders[static_cast<std::size_t>(worker)].Decode(
+void GifFrameDecoder::decodeIndices(int index, int slot, int worker) {
+  m_decoders[static_cast<std::size_t>(worker)].decode(
       m_bytes, m_file.frames[static_cast<std::size_t>(index)],
       m_slots[static_cast<std::size_t>(slot)]);
 }
 
-support::PipelineStage GifFrameDecoder::IndexStage() {
-  return {support::StageOrder::kParallel, false, [this](int index, int slot, int worker) {
-            DecodeIndices(index, slot, worker);
+support::PipelineStage GifFrameDecoder::indexStage() {
+  return {support::StageOrder::Parallel, false, [this](int index, int slot, int worker) {
+            decodeIndices(index, slot, worker);
             return true;
           }};
 }
 
-ImageResult GifFrameDecoder::Compose(int index, int slot) {
+ImageResult GifFrameDecoder::compose(int index, int slot) {
   const GifIndexBuffer& indices = m_slots[static_cast<std::size_t>(slot)];
   if (indices.status == LzwStatus::Corrupt) return ImageError::Corrupt;
-  m_compositor.Compose(m_bytes, m_file.frames[static_cast<std::size_t>(index)], indices);
+  m_compositor.compose(m_bytes, m_file.frames[static_cast<std::size_t>(index)], indices);
   return {};
 }
 
@@ -65,10 +65,10 @@ GifInfo gifInfoOf(const GifFile& file) {
   return {file.width, file.height, static_cast<int>(file.frames.size()), file.truncated};
 }
 
-ImageResult ReadGifInfo(std::span<const uint8_t> bytes, GifInfo* info) {
+ImageResult readGifInfo(std::span<const uint8_t> bytes, GifInfo* info) {
   GifFile file;
   try {
-    if (ImageResult parsed = ParseGif(bytes, &file); !parsed) return parsed;
+    if (ImageResult parsed = parseGif(bytes, &file); !parsed) return parsed;
   } catch (const std::bad_alloc&) {
     return ImageError::OutOfMemory;
   }
@@ -76,7 +76,7 @@ ImageResult ReadGifInfo(std::span<const uint8_t> bytes, GifInfo* info) {
   return {};
 }
 
-ImageResult DecodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file, int threads,
+ImageResult decodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file, int threads,
                             const GifFrameSink& sink, int* frameCount) {
   int delivered = 0;
   ImageResult result;
@@ -85,17 +85,17 @@ ImageResult DecodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file,
     const int slots = threads > 1 ? 2 * threads : 1;
     GifFrameDecoder decoder(bytes, file, slots, threads);
     const std::array<support::PipelineStage, 2> stages = {{
-        decoder.IndexStage(),
-        {support::StageOrder::kSerial, true,
+        decoder.indexStage(),
+        {support::StageOrder::Serial, true,
          [&](int index, int slot, int) {
-           result = decoder.Compose(index, slot);
+           result = decoder.compose(index, slot);
            if (!result) return false;
            delivered = index + 1;
-           return sink(index, decoder.Canvas());
+           return sink(index, decoder.canvas());
          }},
     }};
-    if (result = decoder.Start(); result) {
-      support::RunOrderedPipeline(static_cast<int>(file.frames.size()), slots, threads, stages);
+    if (result = decoder.start(); result) {
+      support::runOrderedPipeline(static_cast<int>(file.frames.size()), slots, threads, stages);
     }
   } catch (const std::bad_alloc&) {
     result = ImageError::OutOfMemory;
@@ -104,16 +104,16 @@ ImageResult DecodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file,
   return result;
 }
 
-ImageResult DecodeGifFrames(std::span<const uint8_t> bytes, int threads, const GifFrameSink& sink,
+ImageResult decodeGifFrames(std::span<const uint8_t> bytes, int threads, const GifFrameSink& sink,
                             int* frameCount) {
   if (frameCount != nullptr) *frameCount = 0;
   GifFile file;
   try {
-    if (ImageResult parsed = ParseGif(bytes, &file); !parsed) return parsed;
+    if (ImageResult parsed = parseGif(bytes, &file); !parsed) return parsed;
   } catch (const std::bad_alloc&) {
     return ImageError::OutOfMemory;
   }
-  return DecodeParsedGif(bytes, file, threads, sink, frameCount);
+  return decodeParsedGif(bytes, file, threads, sink, frameCount);
 }
 
 }  // namespace image

@@ -27,7 +27,7 @@ GifInfo gifInfoOf(const GifFile& file);
 
 // Fills `*info` from the container in `bytes` without decoding pixels (one pass over the
 // blocks). Fails, `*info` unchanged, as ParseGif does, or with OutOfMemory.
-ImageResult ReadGifInfo(std::span<const uint8_t> bytes, GifInfo* info);
+ImageResult readGifInfo(std::span<const uint8_t> bytes, GifInfo* info);
 
 // The decoding of one parsed GIF in the two steps a pipeline runs (support::RunOrderedPipeline):
 // the LZW data of frame i into the index buffer of a slot, on any worker and in any order, then
@@ -41,29 +41,29 @@ class GifFrameDecoder {
     uint64_t perSlot = 0;
     uint64_t perWorker = 0;
   };
-  static WorkingMemory MemoryFor(const GifFile& file);
+  static WorkingMemory memoryFor(const GifFile& file);
 
   // `bytes` and `file` (ParseGif of them) must outlive the decoder. `slots` and `workers` are at
   // least 1.
   GifFrameDecoder(std::span<const uint8_t> bytes, const GifFile& file, int slots, int workers);
 
   // Makes the canvas; fails with OutOfMemory or TooLarge without one.
-  ImageResult Start();
+  ImageResult start();
 
   // Decodes the LZW data of frame `index` into `slot` with worker `worker`'s decoder. Throws
   // only std::bad_alloc.
-  void DecodeIndices(int index, int slot, int worker);
+  void decodeIndices(int index, int slot, int worker);
 
   // DecodeIndices as a parallel pipeline stage.
-  support::PipelineStage IndexStage();
+  support::PipelineStage indexStage();
 
   // Composites frame `index` (the next one) from `slot`. Fails with Corrupt when its LZW data
   // holds an invalid code. Throws only std::bad_alloc.
-  ImageResult Compose(int index, int slot);
+  ImageResult compose(int index, int slot);
 
   // The full logical-screen canvas after the last Compose: 32 bpp B,G,R,A, alpha 0 where nothing
   // is drawn.
-  const ImageBuffer& Canvas() const { return m_compositor.Canvas(); }
+  const ImageBuffer& canvas() const { return m_compositor.canvas(); }
 
  private:
   std::span<const uint8_t> m_bytes;
@@ -86,11 +86,11 @@ using GifFrameSink = std::function<bool(int index, const ImageBuffer& frame)>;
 // Succeeds when every frame was delivered or the sink stopped the decode; fails with Corrupt for
 // an invalid LZW code (the frames before it have been delivered) or OutOfMemory. `*frameCount`
 // (when given) is the number of frames the sink received either way.
-ImageResult DecodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file, int threads,
+ImageResult decodeParsedGif(std::span<const uint8_t> bytes, const GifFile& file, int threads,
                             const GifFrameSink& sink, int* frameCount);
 
 // ParseGif, then DecodeParsedGif; fails also with the ParseGif errors.
-ImageResult DecodeGifFrames(std::span<const uint8_t> bytes, int threads, const GifFrameSink& sink,
+ImageResult decodeGifFrames(std::span<const uint8_t> bytes, int threads, const GifFrameSink& sink,
                             int* frameCount);
 
 }  // namespace image

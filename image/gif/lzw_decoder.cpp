@@ -12,8 +12,8 @@ constexpr int kMaxCodeWidth = 12;
 constexpr uint32_t kTableSize = 1u << kMaxCodeWidth;
 
 // Little-endian 64-bit load from any address.
-inline uint64_t LoadLe64(const uint8_t* p) {
-  uint64_t value;
+inline uint64_t loadLe64(const uint8_t* p) {
+  uint64_t value = 0;
   std::memcpy(&value, p, sizeof value);
   if constexpr (std::endian::native == std::endian::big) {
     value = ((value & 0x00000000FFFFFFFFull) << 32) | (value >> 32);
@@ -32,7 +32,7 @@ constexpr std::array<uint8_t, 256 + LzwDecoder::kOutputSlack> kAlphabet = [] {
   return alphabet;
 }();
 
-inline void Copy16(uint8_t* destination, const uint8_t* source) {
+inline void copy16(uint8_t* destination, const uint8_t* source) {
   uint8_t chunk[16];
   std::memcpy(chunk, source, 16);
   std::memcpy(destination, chunk, 16);
@@ -42,34 +42,34 @@ inline void Copy16(uint8_t* destination, const uint8_t* source) {
 // chunks. Requires source + count <= destination within the output (bytes the copy needs are
 // never ones it writes) and 15 writable bytes after destination + count. Most strings of
 // photographic images are short, so the first chunk is copied without a loop.
-inline void CopyEarlier(uint8_t* destination, const uint8_t* source, std::size_t count) {
-  Copy16(destination, source);
+inline void copyEarlier(uint8_t* destination, const uint8_t* source, std::size_t count) {
+  copy16(destination, source);
   for (std::size_t done = 16; done < count; done += 16) {
-    Copy16(destination + done, source + done);
+    copy16(destination + done, source + done);
   }
 }
 
 }  // namespace
 
-void LzwDecoder::Decode(std::span<const uint8_t> file, const GifFrame& frame, GifIndexBuffer& out) {
-  Gather(file, frame);
-  Run(frame.minCodeSize,
+void LzwDecoder::decode(std::span<const uint8_t> file, const GifFrame& frame, GifIndexBuffer& out) {
+  gather(file, frame);
+  run(frame.minCodeSize,
       static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height), out);
 }
 
-void LzwDecoder::DecodeStream(std::span<const uint8_t> stream, int minCodeSize,
+void LzwDecoder::decodeStream(std::span<const uint8_t> stream, int minCodeSize,
                               std::size_t pixelCount, GifIndexBuffer& out) {
   m_input.resize(stream.size() + 8);
   std::copy(stream.begin(), stream.end(), m_input.begin());
   std::fill(m_input.end() - 8, m_input.end(), uint8_t{0});
   m_inputBytes = stream.size();
-  Run(minCodeSize, pixelCount, out);
+  run(minCodeSize, pixelCount, out);
 }
 
 // Joins the sub-block payloads so that the code loop reads whole words without looking
 // for block boundaries. ParseGif has checked that the chain lies inside `file`; the walk
 // checks again so that a frame from another file cannot lead it astray.
-void LzwDecoder::Gather(std::span<const uint8_t> file, const GifFrame& frame) {
+void LzwDecoder::gather(std::span<const uint8_t> file, const GifFrame& frame) {
   m_input.resize(frame.dataSize + 8);
   std::size_t position = frame.dataOffset;
   std::size_t written = 0;
@@ -86,7 +86,7 @@ void LzwDecoder::Gather(std::span<const uint8_t> file, const GifFrame& frame) {
   m_inputBytes = written;
 }
 
-void LzwDecoder::Run(int minCodeSize, std::size_t pixelCount, GifIndexBuffer& out) {
+void LzwDecoder::run(int minCodeSize, std::size_t pixelCount, GifIndexBuffer& out) {
   out.indices.resize(pixelCount + kOutputSlack);
   out.decodedPixels = 0;
   out.status = LzwStatus::Complete;
@@ -127,10 +127,10 @@ void LzwDecoder::Run(int minCodeSize, std::size_t pixelCount, GifIndexBuffer& ou
       break;
     }
     const uint32_t code =
-        static_cast<uint32_t>(LoadLe64(input + (bitPosition >> 3)) >> (bitPosition & 7)) & mask;
+        static_cast<uint32_t>(loadLe64(input + (bitPosition >> 3)) >> (bitPosition & 7)) & mask;
     bitPosition += static_cast<uint64_t>(width);
 
-    std::size_t length;
+    std::size_t length = 0;
     if (code < nextCode) {
       length = m_length[code];
       if (length == 0) {
@@ -150,7 +150,7 @@ void LzwDecoder::Run(int minCodeSize, std::size_t pixelCount, GifIndexBuffer& ou
         status = LzwStatus::Complete;
         break;
       }
-      CopyEarlier(output + position, source, length);
+      copyEarlier(output + position, source, length);
     } else if (code == nextCode && previousLength != 0) {
       // The entry being defined by this very code: the previous string followed by its own
       // first byte.
@@ -162,7 +162,7 @@ void LzwDecoder::Run(int minCodeSize, std::size_t pixelCount, GifIndexBuffer& ou
         status = LzwStatus::Complete;
         break;
       }
-      CopyEarlier(output + position, output + previousStart, previousLength);
+      copyEarlier(output + position, output + previousStart, previousLength);
       output[position + previousLength] = output[previousStart];
     } else {
       status = LzwStatus::Corrupt;

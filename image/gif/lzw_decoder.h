@@ -39,15 +39,15 @@ class LzwDecoder {
   // A stream that ends early leaves the remaining pixels unset (browsers show them as
   // transparent and keep the frame); data after the last pixel is ignored. Never reads or
   // writes outside `file` or `out`. Throws only std::bad_alloc.
-  void Decode(std::span<const uint8_t> file, const GifFrame& frame, GifIndexBuffer& out);
+  void decode(std::span<const uint8_t> file, const GifFrame& frame, GifIndexBuffer& out);
 
   // The same on a bare LZW code stream (sub-block payload joined) for `pixelCount` pixels.
-  void DecodeStream(std::span<const uint8_t> stream, int minCodeSize, std::size_t pixelCount,
+  void decodeStream(std::span<const uint8_t> stream, int minCodeSize, std::size_t pixelCount,
                     GifIndexBuffer& out);
 
  private:
-  void Gather(std::span<const uint8_t> file, const GifFrame& frame);
-  void Run(int minCodeSize, std::size_t pixelCount, GifIndexBuffer& out);
+  void gather(std::span<const uint8_t> file, const GifFrame& frame);
+  void run(int minCodeSize, std::size_t pixelCount, GifIndexBuffer& out);
 
   std::vector<uint8_t> m_input;  // joined payload plus 8 zero bytes for whole-word reads
   std::size_t m_inputBytes = 0;

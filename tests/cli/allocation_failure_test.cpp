@@ -68,7 +68,7 @@ TEST(AllocationFailure, FailsOneFileAndTheOthersStillConvert) {
   const TemporaryFile out(std::tmpfile());
   const TemporaryFile err(std::tmpfile());
   failFrom = std::size_t{64} << 20;
-  const int status = RunConversions(options, out.get(), err.get(), false);
+  const int status = runConversions(options, out.get(), err.get(), false);
   failFrom = SIZE_MAX;
   EXPECT_EQ(status, 1);
   EXPECT_EQ(testutil::TempDir::EntriesOf(dir.File("out")),

@@ -39,7 +39,7 @@ std::vector<uint8_t> SpriteGif() {
 // Every frame of `gif` as the decoder composites it: rows of B, G, R, A from the top.
 std::vector<std::vector<Rgba>> GifFrames(const std::vector<uint8_t>& gif) {
   std::vector<std::vector<Rgba>> frames;
-  const image::ImageResult decoded = image::DecodeGifFrames(
+  const image::ImageResult decoded = image::decodeGifFrames(
       gif, 1,
       [&frames](int, const image::ImageBuffer& canvas) {
         std::vector<Rgba>& pixels = frames.emplace_back();
@@ -98,7 +98,7 @@ class FrameFormats : public ::testing::Test {
     settings.width = (gif[6] | gif[7] << 8) * factor;
     settings.height = (gif[8] | gif[9] << 8) * factor;
     settings.outputDirectory = dir.Path().string() + "/";
-    const MovieResult result = ConvertGif({dir.File("clip.gif"), {}, settings, 2, 0}, {});
+    const MovieResult result = convertGif({dir.File("clip.gif"), {}, settings, 2, 0}, {});
     EXPECT_TRUE(result.status) << result.status.message();
     swftest::WalkedMovie movie = swftest::walkSwf(testutil::ReadFile(result.outputPath));
     EXPECT_TRUE(movie.ok) << movie.error;

@@ -14,7 +14,7 @@ namespace {
 
 ParseResult Parse(std::vector<const char*> arguments) {
   arguments.insert(arguments.begin(), "quorvex-convert");
-  return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), 3);
+  return parseCommandLine(static_cast<int>(arguments.size()), arguments.data(), 3);
 }
 
 TEST(ParseSizeOption, TakesTheNamesAndCustomSizesWithinTheCustomLimits) {
@@ -27,7 +27,7 @@ TEST(ParseSizeOption, TakesTheNamesAndCustomSizesWithinTheCustomLimits) {
   };
   for (const auto& [text, mode, width, height] : rows) {
     SizeChoice size;
-    EXPECT_TRUE(ParseSizeOption(text, size));
+    EXPECT_TRUE(parseSizeOption(text, size));
     EXPECT_EQ(std::tuple(size.mode, size.width, size.height), std::tuple(mode, width, height));
   }
   const std::string notASize = "' is not half, original, double, triple or WxH";
@@ -42,7 +42,7 @@ TEST(ParseSizeOption, TakesTheNamesAndCustomSizesWithinTheCustomLimits) {
   };
   for (const auto& [text, message] : refused) {
     SizeChoice size{SizeMode::HalfSize, 7, 7};
-    EXPECT_EQ(ParseSizeOption(text, size).message(), message);
+    EXPECT_EQ(parseSizeOption(text, size).message(), message);
     EXPECT_EQ(size.width, 7);
   }
 }
@@ -58,12 +58,12 @@ TEST(ParseMemorySize, TakesBytesAndBinaryUnits) {
   };
   for (const auto& [text, bytes] : rows) {
     uint64_t parsed = 0;
-    EXPECT_TRUE(ParseMemorySize(text, parsed)) << text;
+    EXPECT_TRUE(parseMemorySize(text, parsed)) << text;
     EXPECT_EQ(parsed, bytes) << text;
   }
   for (const char* text : {"", "0", "M", "1.5G", "-1G", "2X", "99999999999999999999"}) {
     uint64_t parsed = 7;
-    const support::Status memory = ParseMemorySize(text, parsed);
+    const support::Status memory = parseMemorySize(text, parsed);
     EXPECT_EQ(parsed, 7U) << text;
     EXPECT_NE(memory.message().find("is not a positive number of bytes"), std::string::npos)
         << text;
@@ -109,15 +109,15 @@ TEST(ParseCommandLine, DefaultsEveryOptionHelpAndVersion) {
 }
 
 TEST(ProgressBar, DrawsThirtyCellsInPlaceOnlyWhenTheTextChangesAndOnlyWhenEnabled) {
-  EXPECT_EQ(FormatProgress("x", 12, 10), "x [##############################] 12/10");
-  EXPECT_EQ(FormatProgress("x", 3, 0), "x [------------------------------] 3/0");
+  EXPECT_EQ(formatProgress("x", 12, 10), "x [##############################] 12/10");
+  EXPECT_EQ(formatProgress("x", 3, 0), "x [------------------------------] 3/0");
   for (const bool enabled : {true, false}) {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
     ProgressBar bar(file, enabled);
-    for (const int done : {1, 1, 2}) bar.Update("g", done, 3);
-    bar.Clear();
-    bar.Clear();
+    for (const int done : {1, 1, 2}) bar.update("g", done, 3);
+    bar.clear();
+    bar.clear();
     std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
     std::rewind(file);
     EXPECT_EQ(std::fread(text.data(), 1, text.size(), file), text.size());

@@ -36,14 +36,14 @@ std::vector<uint8_t> CaptureAndBuild(const std::string& gif, const OutputSetting
         store.WriteFrame(settings.outputDirectory, i, settings.width, settings.height);
     EXPECT_TRUE(written) << written.message();
   }
-  const MovieResult result = BuildMovie(settings, gif, store.frameCount());
+  const MovieResult result = buildMovie(settings, gif, store.frameCount());
   EXPECT_TRUE(result.status) << result.status.message();
   return testutil::ReadFile(result.outputPath);
 }
 
 MovieResult Stream(const std::string& gif, const OutputSettings& settings, int jobs,
                    const ProgressCallback& progress = {}, uint64_t memoryLimit = 0) {
-  return ConvertGif({gif, {}, settings, jobs, memoryLimit}, progress);
+  return convertGif({gif, {}, settings, jobs, memoryLimit}, progress);
 }
 
 TEST(StreamingConversion, WritesTheBytesOfWriteFrameAndBuildMovieForAnyJobs) {
@@ -133,7 +133,7 @@ TEST(StreamingConversion, MoviesKeepTheBytesTheyHadBeforeStreaming) {
   };
   testutil::TempDir dir;
   for (const auto& row : rows) {
-    const auto [width, height] = *SizeForOption(row.mode, row.width, row.height);
+    const auto [width, height] = *sizeForOption(row.mode, row.width, row.height);
     const OutputSettings settings{row.mode, width, height, row.width, row.height, 10, Folder(dir)};
     for (const int jobs : {1, 4}) {
       SCOPED_TRACE(row.gif + " at " + std::to_string(width) + "x" + std::to_string(height) + ", " +
@@ -151,10 +151,10 @@ TEST(StreamingConversion, FailuresWriteNoMovieAndKeepAnEarlierOne) {
   testutil::WriteFile(gif, MakeGif(4, 4, {FilledFrame(4, 4, 1)}));
   OutputSettings settings{SizeMode::ActualSize, 4, 4, 4, 4, 10, Folder(dir)};
   ASSERT_TRUE(Stream(gif, settings, 1).status);
-  const std::vector<uint8_t> earlier = testutil::ReadFile(MoviePath(Folder(dir), gif));
+  const std::vector<uint8_t> earlier = testutil::ReadFile(moviePath(Folder(dir), gif));
   settings.width = 16385;
   EXPECT_EQ(Stream(gif, settings, 1).status.message(), "width 16385 is above the limit of 16384");
-  EXPECT_EQ(testutil::ReadFile(MoviePath(Folder(dir), gif)), earlier);
+  EXPECT_EQ(testutil::ReadFile(moviePath(Folder(dir), gif)), earlier);
   settings.width = 4;
   settings.outputDirectory = Folder(dir) + "gone/";
   EXPECT_NE(Stream(gif, settings, 1).status.message().find(Folder(dir) + "gone/"),
@@ -176,7 +176,7 @@ TEST(StreamingConversion, AFrameThatDoesNotDecodeIsNamedAndNothingIsLeft) {
   for (int i = 0; i < 12; ++i) frames.push_back(FilledFrame(8, 8, static_cast<uint8_t>(i)));
   std::vector<uint8_t> bytes = MakeGif(8, 8, frames);
   image::GifFile parsed;
-  ASSERT_TRUE(image::ParseGif(bytes, &parsed, nullptr));
+  ASSERT_TRUE(image::parseGif(bytes, &parsed, nullptr));
   // After the clear code, the second 9-bit code of frame 7 becomes 511: no such entry exists yet.
   const std::size_t data = parsed.frames[7].dataOffset + 1;
   bytes[data + 1] = 0xFF;
@@ -189,7 +189,7 @@ TEST(StreamingConversion, AFrameThatDoesNotDecodeIsNamedAndNothingIsLeft) {
     EXPECT_EQ(result.failedFrame, 7);
     EXPECT_EQ(result.status.message(), "frame 7: the data is corrupt");
   }
-  const ExportResult exported = ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {});
+  const ExportResult exported = exportGifSequence({gif, {}, Folder(dir), ".bmp"}, {});
   EXPECT_EQ(exported.status.message(), "frame 7: the data is corrupt");
   EXPECT_EQ(dir.Entries(), std::set<std::string>{"broken.gif"});
 }
@@ -251,11 +251,11 @@ TEST(SequenceExport, AFailedExportLeavesAnEarlierOneAsItWas) {
   testutil::TempDir dir;
   const std::string gif = dir.File("seq.gif");
   testutil::WriteFile(gif, MakeGif(2, 2, std::vector(4, FilledFrame(2, 2, 5))));
-  ASSERT_TRUE(ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {}).status);
+  ASSERT_TRUE(exportGifSequence({gif, {}, Folder(dir), ".bmp"}, {}).status);
   const auto frameFiles = [&] {
     std::vector<std::vector<uint8_t>> files;
     for (int i = 0; i < 4; ++i) {
-      files.push_back(testutil::ReadFile(SequenceFramePath(Folder(dir), gif, i, ".bmp")));
+      files.push_back(testutil::ReadFile(sequenceFramePath(Folder(dir), gif, i, ".bmp")));
     }
     return files;
   };
@@ -263,19 +263,19 @@ TEST(SequenceExport, AFailedExportLeavesAnEarlierOneAsItWas) {
 
   std::vector<uint8_t> broken = MakeGif(2, 2, std::vector(4, FilledFrame(2, 2, 9)));
   image::GifFile parsed;
-  ASSERT_TRUE(image::ParseGif(broken, &parsed, nullptr));
+  ASSERT_TRUE(image::parseGif(broken, &parsed, nullptr));
   broken[parsed.frames[2].dataOffset + 2] = 0xFF;  // frame 2: code 511, defined by nothing
   broken[parsed.frames[2].dataOffset + 3] = 0xFF;
   testutil::WriteFile(gif, broken);
-  EXPECT_EQ(ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {}).status.message(),
+  EXPECT_EQ(exportGifSequence({gif, {}, Folder(dir), ".bmp"}, {}).status.message(),
             "frame 2: the data is corrupt");
   EXPECT_TRUE(frameFiles() == earlier);
-  EXPECT_EQ(testutil::TempDir::EntriesOf(SequenceFolder(Folder(dir))).size(), 4U);
+  EXPECT_EQ(testutil::TempDir::EntriesOf(sequenceFolder(Folder(dir))).size(), 4U);
 
   testutil::WriteFile(gif, MakeGif(2, 2, std::vector(5, FilledFrame(2, 2, 9))));
-  const std::string fifth = SequenceFramePath(Folder(dir), gif, 4, ".bmp");
+  const std::string fifth = sequenceFramePath(Folder(dir), gif, 4, ".bmp");
   std::filesystem::create_directories(fifth);
-  const ExportResult failed = ExportGifSequence({gif, {}, Folder(dir), ".bmp"}, {});
+  const ExportResult failed = exportGifSequence({gif, {}, Folder(dir), ".bmp"}, {});
   EXPECT_EQ(failed.status.message(), "cannot replace '" + fifth + "': Is a directory");
   EXPECT_TRUE(frameFiles() == earlier);
 }

@@ -69,7 +69,7 @@ TEST(TimedMovie, EachFrameLastsItsDelayAndTheLoopCountSetsThePasses) {
     settings.gifTiming = true;
     for (const bool compress : {false, true}) {
       settings.compress = compress;
-      const MovieResult result = ConvertGif({path, {}, settings, 2, 0}, {});
+      const MovieResult result = convertGif({path, {}, settings, 2, 0}, {});
       ASSERT_TRUE(result.status) << result.status.message();
       const std::vector<uint8_t> bytes = testutil::ReadFile(result.outputPath);
       const swftest::WalkedMovie movie =

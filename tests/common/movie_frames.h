@@ -19,7 +19,7 @@ inline image::ImageSequence DecodeBitmapTag(const swftest::WalkedTag& tag) {
   image::ImageSequence decoded;
   EXPECT_GE(tag.body.size(), 8u);
   if (tag.body.size() < 8) return decoded;
-  const auto codec = image::ImageCodecFactory::Instance().CreateCodec(image::ImageType::Jpeg);
+  const auto codec = image::ImageCodecFactory::instance().CreateCodec(image::ImageType::Jpeg);
   EXPECT_TRUE(
       codec->LoadMemory(std::vector<uint8_t>(tag.body.begin() + 6, tag.body.end() - 2), decoded));
   return decoded;

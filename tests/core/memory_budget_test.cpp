@@ -24,15 +24,15 @@ TEST(PlanJobs, TakesCopiesWhileTwoJobsFitThenFewerJobsInPlace) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.requested) + " jobs within " + std::to_string(row.limit));
-    const JobPlan plan = PlanJobs(copying, inPlace, row.requested, row.limit);
+    const JobPlan plan = planJobs(copying, inPlace, row.requested, row.limit);
     EXPECT_EQ(plan.jobs, row.plan.jobs);
     EXPECT_EQ(plan.slots, row.plan.slots);
     EXPECT_EQ(plan.copies, row.plan.copies);
     EXPECT_EQ(plan.bytes, row.plan.bytes);
   }
-  EXPECT_GE(DefaultMemoryLimit(), uint64_t{1} << 20);
-  EXPECT_LE(DefaultMemoryLimit(), kMaxDefaultMemoryLimit);
-  EXPECT_EQ(MebibyteText((uint64_t{3} << 20) + 1), "4 MiB");
+  EXPECT_GE(defaultMemoryLimit(), uint64_t{1} << 20);
+  EXPECT_LE(defaultMemoryLimit(), kMaxDefaultMemoryLimit);
+  EXPECT_EQ(mebibyteText((uint64_t{3} << 20) + 1), "4 MiB");
 }
 
 }  // namespace

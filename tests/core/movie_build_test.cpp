@@ -33,11 +33,11 @@ class MovieBuildTest : public ::testing::Test {
   void WriteFrames(int count) const {
     std::filesystem::create_directories(TempDirectory(settings.outputDirectory));
     for (int i = 0; i < count; ++i) {
-      testutil::WriteFile(TempFramePath(settings.outputDirectory, kGif, i), kJpeg);
+      testutil::WriteFile(tempFramePath(settings.outputDirectory, kGif, i), kJpeg);
     }
   }
   std::vector<uint8_t> Movie() const {
-    return testutil::ReadFile(MoviePath(settings.outputDirectory, kGif));
+    return testutil::ReadFile(moviePath(settings.outputDirectory, kGif));
   }
 
   testutil::TempDir dir;
@@ -46,7 +46,7 @@ class MovieBuildTest : public ::testing::Test {
 
 TEST_F(MovieBuildTest, OneFrameMovieHasTheExactTagSequence) {
   WriteFrames(1);
-  const MovieResult result = BuildMovie(settings, kGif, 1);
+  const MovieResult result = buildMovie(settings, kGif, 1);
   ASSERT_TRUE(result.status) << result.status.message();
   EXPECT_EQ(result.outputPath, settings.outputDirectory + "walk.cycle.swf");
   const std::vector<uint8_t> file = Movie();
@@ -73,7 +73,7 @@ TEST_F(MovieBuildTest, OneFrameMovieHasTheExactTagSequence) {
 
 TEST_F(MovieBuildTest, Frame1000UsesIds2001And2000AtDepth1001) {
   WriteFrames(1001);
-  ASSERT_TRUE(BuildMovie(settings, kGif, 1001).status);
+  ASSERT_TRUE(buildMovie(settings, kGif, 1001).status);
   const swftest::WalkedMovie movie = swftest::walkSwf(Movie());
   ASSERT_TRUE(movie.ok) << movie.error;
   EXPECT_EQ(movie.frameCount, 1001);
@@ -88,19 +88,19 @@ TEST_F(MovieBuildTest, Frame1000UsesIds2001And2000AtDepth1001) {
 
 TEST_F(MovieBuildTest, AMissingOrEmptyFrameFileFailsNamingItAndKeepsTheEarlierMovie) {
   const std::vector<uint8_t> earlier = {'e', 'a', 'r', 'l', 'y'};
-  testutil::WriteFile(MoviePath(settings.outputDirectory, kGif), earlier);
+  testutil::WriteFile(moviePath(settings.outputDirectory, kGif), earlier);
   WriteFrames(4);
-  const std::string missing = TempFramePath(settings.outputDirectory, kGif, 2);
+  const std::string missing = tempFramePath(settings.outputDirectory, kGif, 2);
   std::filesystem::remove(missing);
-  MovieResult result = BuildMovie(settings, kGif, 4);
+  MovieResult result = buildMovie(settings, kGif, 4);
   EXPECT_FALSE(result.status);
   EXPECT_EQ(result.failedFrame, 2);
   EXPECT_EQ(result.status.message(),
             "frame 2: cannot open " + missing + ": No such file or directory");
 
-  const std::string empty = TempFramePath(settings.outputDirectory, kGif, 1);
+  const std::string empty = tempFramePath(settings.outputDirectory, kGif, 1);
   testutil::WriteFile(empty, {});
-  result = BuildMovie(settings, kGif, 2);
+  result = buildMovie(settings, kGif, 2);
   EXPECT_EQ(result.failedFrame, 1);
   EXPECT_EQ(result.status.message(), "frame 1: " + empty + " is empty");
   EXPECT_EQ(Movie(), earlier);
@@ -124,7 +124,7 @@ TEST_F(MovieBuildTest, RefusesBadRequestsBeforeWritingAnything) {
     settings.width = row.width;
     settings.height = row.height;
     settings.frameRate = row.rate;
-    const MovieResult result = BuildMovie(settings, kGif, row.frames);
+    const MovieResult result = buildMovie(settings, kGif, row.frames);
     EXPECT_FALSE(result.status);
     EXPECT_EQ(result.status.message(), row.error);
     EXPECT_EQ(result.failedFrame, -1);

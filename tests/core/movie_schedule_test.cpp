@@ -78,7 +78,7 @@ TEST(MovieSchedule, PlacementsTable) {
     gif.loopCount = row.loopCount;
     const std::size_t frames = row.delays.size();
     MovieSchedule schedule;
-    ASSERT_TRUE(PlanMovieSchedule(settings, gif, static_cast<int>(frames), schedule));
+    ASSERT_TRUE(planMovieSchedule(settings, gif, static_cast<int>(frames), schedule));
     EXPECT_EQ(schedule.passes, row.passes);
     EXPECT_EQ(schedule.warnings.empty() ? "" : schedule.warnings.front(), row.warning);
     const double fps = row.gifTiming ? schedule.frameRate8x8 / 256.0 : 12;
@@ -91,14 +91,14 @@ TEST(MovieSchedule, PlacementsTable) {
       EXPECT_EQ(placement.removeIndex, row.removes && k > 0 ? int((k - 1) % frames) : -1) << k;
       EXPECT_EQ(placement.stop, row.stops && k + 1 == schedule.placements.size()) << k;
       movieFrames += placement.showFrames;
-      late += placement.showFrames / fps - EffectiveDelay(row.delays[k % frames]) / 100.0;
+      late += placement.showFrames / fps - effectiveDelay(row.delays[k % frames]) / 100.0;
       if (row.gifTiming) {
         EXPECT_LE(std::abs(late), 0.5 / fps + 1e-9) << k;
       } else {
         EXPECT_EQ(placement.showFrames, 1);
       }
     }
-    const swf::MovieFormat format = MovieFormatOf(settings, schedule);
+    const swf::MovieFormat format = movieFormatOf(settings, schedule);
     EXPECT_EQ(std::tuple(format.frameRate, format.frameCount),
               std::tuple(schedule.frameRate8x8, movieFrames));
   }

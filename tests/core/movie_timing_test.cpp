@@ -30,7 +30,7 @@ TEST(MovieTiming, RateAndFramesTable) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     MovieTiming timing;
-    ASSERT_TRUE(ChooseMovieTiming(row.delays, 50, timing));
+    ASSERT_TRUE(chooseMovieTiming(row.delays, 50, timing));
     const double fps = timing.frameRate8x8 / 256.0;
     if (row.framesPerSecond > 0) {
       EXPECT_EQ(fps, row.framesPerSecond);
@@ -47,7 +47,7 @@ TEST(MovieTiming, RateAndFramesTable) {
     double shownTotal = 0;
     int movieFrames = 0;
     for (std::size_t i = 0; i < row.delays.size(); ++i) {
-      const double delay = EffectiveDelay(row.delays[i]) / 100.0;
+      const double delay = effectiveDelay(row.delays[i]) / 100.0;
       const double shown = timing.movieFrames[i] / fps;
       EXPECT_GE(timing.movieFrames[i], 1);
       EXPECT_LT(std::abs(shown - delay), 1 / fps);
@@ -62,10 +62,10 @@ TEST(MovieTiming, RateAndFramesTable) {
 
 TEST(MovieTiming, RefusesWhatNoMovieCanCount) {
   MovieTiming timing;
-  EXPECT_EQ(ChooseMovieTiming({}, 50, timing).message(), "the GIF has no frame to time");
+  EXPECT_EQ(chooseMovieTiming({}, 50, timing).message(), "the GIF has no frame to time");
   // 20 000 frames of 655 s each: even at 1 fps, 13 million movie frames.
   const std::vector<int> delays(20000, 65535);
-  EXPECT_EQ(ChooseMovieTiming(delays, 50, timing).message(),
+  EXPECT_EQ(chooseMovieTiming(delays, 50, timing).message(),
             "the GIF's delays need 13107000 movie frames, more than a movie can count "
             "(65535)");
 }

@@ -31,7 +31,7 @@ TEST(FuzzReplay, QUORVEX_REPLAY_DECODER) {
         << name << " has no expected error in tests/common/malformed_corpus.h";
   }
   ASSERT_FALSE(rows.empty());
-  const image::ImageCodecFactory& factory = image::ImageCodecFactory::Instance();
+  const image::ImageCodecFactory& factory = image::ImageCodecFactory::instance();
   for (const testutil::MalformedFile& row : rows) {
     SCOPED_TRACE(row.path);
     const std::vector<uint8_t> bytes = testutil::ReadFile(testutil::MalformedPath(row));

@@ -92,7 +92,7 @@ TEST(GifDecode, AFrameCrossingTheRightEdgeIsCutAtTheEdge) {
 std::vector<uint8_t> LongAnimation(int times) {
   const auto bytes = gif_test::ReadData("gif/offsets.gif");
   image::GifFile file;
-  EXPECT_TRUE(image::ParseGif(bytes, &file));
+  EXPECT_TRUE(image::parseGif(bytes, &file));
   const uint8_t control[] = {0x21, 0xF9, 0x04};  // the first frame's graphic control extension
   const auto first = std::search(
       bytes.begin() + static_cast<std::ptrdiff_t>(file.paletteOffset + 3 * file.paletteSize),
@@ -112,7 +112,7 @@ TEST(GifStream, FramesArriveInOrderOnTheCallingThreadAlikeForAnyThreadCountUntil
     SCOPED_TRACE(std::to_string(threads) + " threads");
     std::vector<std::vector<uint8_t>> frames;
     int count = 0;
-    ASSERT_TRUE(image::DecodeGifFrames(
+    ASSERT_TRUE(image::decodeGifFrames(
         bytes, threads,
         [&](int index, const image::ImageBuffer& frame) {
           EXPECT_EQ(index, static_cast<int>(frames.size()));
@@ -125,7 +125,7 @@ TEST(GifStream, FramesArriveInOrderOnTheCallingThreadAlikeForAnyThreadCountUntil
     EXPECT_TRUE(frames == reference);
 
     int calls = 0;  // a sink returning false stops the decode after that frame
-    EXPECT_TRUE(image::DecodeGifFrames(
+    EXPECT_TRUE(image::decodeGifFrames(
         bytes, threads,
         [&](int index, const image::ImageBuffer&) {
           ++calls;
@@ -137,7 +137,7 @@ TEST(GifStream, FramesArriveInOrderOnTheCallingThreadAlikeForAnyThreadCountUntil
   }
 
   image::GifInfo info;
-  ASSERT_TRUE(image::ReadGifInfo(bytes, &info));
+  ASSERT_TRUE(image::readGifInfo(bytes, &info));
   EXPECT_EQ(info.width, 4);
   EXPECT_EQ(info.height, 3);
   EXPECT_EQ(info.frameCount, 42);
@@ -148,7 +148,7 @@ TEST(GifStream, FramesArriveInOrderOnTheCallingThreadAlikeForAnyThreadCountUntil
 TEST(GifStream, CorruptFrameAfterManyFramesFailsCleanly) {
   auto bytes = LongAnimation(4);
   image::GifFile file;
-  ASSERT_TRUE(image::ParseGif(bytes, &file));
+  ASSERT_TRUE(image::parseGif(bytes, &file));
   ASSERT_EQ(file.frames[13].minCodeSize, 2);
   bytes[file.frames[13].dataOffset + 1] = 0xFF;  // first code 7: beyond the next entry, 6
   for (int threads : {0, 1, 4}) {

@@ -25,7 +25,7 @@ using image::ImageError;
 
 std::vector<uint8_t> Encode(const ImageBuffer& picture) {
   std::vector<uint8_t> out;
-  const image::ImageResult encoded = image::EncodeGif(picture, out);
+  const image::ImageResult encoded = image::encodeGif(picture, out);
   EXPECT_TRUE(encoded) << encoded.message();
   return out;
 }
@@ -176,7 +176,7 @@ TEST(GifEncoder, AlphaZeroBecomesTransparentAndAllZeroAlphaMeansOpaque) {
 
 TEST(GifEncoder, InvalidImageFailsAndLeavesOutputAlone) {
   std::vector<uint8_t> out = {1, 2, 3};
-  EXPECT_EQ(image::EncodeGif(ImageBuffer(), out).code(), ImageError::InvalidImage);
+  EXPECT_EQ(image::encodeGif(ImageBuffer(), out).code(), ImageError::InvalidImage);
   EXPECT_EQ(out, (std::vector<uint8_t>{1, 2, 3}));
 }
 

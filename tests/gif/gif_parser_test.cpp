@@ -40,7 +40,7 @@ const std::vector<uint8_t> kTrailer = {0x3B};
 
 GifFile Parse(const std::vector<uint8_t>& bytes) {
   GifFile file;
-  const image::ImageResult parsed = image::ParseGif(bytes, &file);
+  const image::ImageResult parsed = image::parseGif(bytes, &file);
   EXPECT_TRUE(parsed) << parsed.message();
   return file;
 }
@@ -135,10 +135,10 @@ TEST(GifParser, FailureLeavesTheResultUnchanged) {
   file.width = 7;
   image::GifInfo info;
   info.frameCount = 77;
-  EXPECT_EQ(image::ParseGif(Join({kScreen, kTrailer}), &file).code(), ImageError::NoFrames);
-  EXPECT_EQ(image::ReadGifInfo(std::vector<uint8_t>{'G', 'I', 'F', '8'}, &info).code(),
+  EXPECT_EQ(image::parseGif(Join({kScreen, kTrailer}), &file).code(), ImageError::NoFrames);
+  EXPECT_EQ(image::readGifInfo(std::vector<uint8_t>{'G', 'I', 'F', '8'}, &info).code(),
             ImageError::Truncated);
-  EXPECT_FALSE(image::ParseGif({}, &file));
+  EXPECT_FALSE(image::parseGif({}, &file));
   EXPECT_EQ(file.width, 7);
   EXPECT_EQ(info.frameCount, 77);
 }
@@ -158,7 +158,7 @@ TEST_P(GifMalformedTest, LoadAndStreamingDecodeFailWithTheErrorAndLeaveFramesAlo
   const auto bytes = testutil::ReadFile(testutil::MalformedPath(GetParam()));
   ASSERT_FALSE(bytes.empty());
   image::ImageSequence frames;
-  frames.Append(std::make_unique<image::ImageBuffer>());
+  frames.append(std::make_unique<image::ImageBuffer>());
   image::GifCodec codec;
   EXPECT_EQ(codec.LoadMemory(bytes, frames).code(), GetParam().error);
   EXPECT_EQ(frames.Count(), 1);
@@ -212,7 +212,7 @@ TEST(GifMalformed, RefusesAnimationsTooLargeToHoldInMemory) {
   for (int i = 0; i < 5; ++i) bytes.insert(bytes.end(), frame.begin(), frame.end());
   bytes.push_back(0x3B);
   image::GifInfo info;
-  ASSERT_TRUE(image::ReadGifInfo(bytes, &info));
+  ASSERT_TRUE(image::readGifInfo(bytes, &info));
   EXPECT_EQ(info.frameCount, 5);
   image::GifCodec codec;
   image::ImageSequence frames;

@@ -110,7 +110,7 @@ inline std::vector<std::vector<uint8_t>> DecodeAll(std::span<const uint8_t> byte
     frames.push_back(ToRgba(frame));
     return true;
   };
-  const image::ImageResult decoded = image::DecodeGifFrames(bytes, threads, sink, &count);
+  const image::ImageResult decoded = image::decodeGifFrames(bytes, threads, sink, &count);
   EXPECT_EQ(count, static_cast<int>(frames.size()));
   if (error != nullptr) *error = decoded.code();
   return frames;
@@ -144,7 +144,7 @@ inline GiflibPtr SlurpWithGiflib(std::span<const uint8_t> bytes) {
 // the order the rows are sent, giflib's top to bottom.
 inline void ExpectSameIndicesAsGiflib(std::span<const uint8_t> bytes) {
   image::GifFile file;
-  ASSERT_TRUE(image::ParseGif(bytes, &file, nullptr));
+  ASSERT_TRUE(image::parseGif(bytes, &file, nullptr));
   const GiflibPtr reference = SlurpWithGiflib(bytes);
   ASSERT_NE(reference, nullptr);
   ASSERT_EQ(reference->ImageCount, static_cast<int>(file.frames.size()));
@@ -152,7 +152,7 @@ inline void ExpectSameIndicesAsGiflib(std::span<const uint8_t> bytes) {
   image::GifIndexBuffer out;
   for (std::size_t i = 0; i < file.frames.size(); ++i) {
     const image::GifFrame& frame = file.frames[i];
-    decoder.Decode(bytes, frame, out);
+    decoder.decode(bytes, frame, out);
     EXPECT_EQ(out.status, image::LzwStatus::Complete) << "frame " << i;
     const std::vector<std::pair<int, int>> passes =
         frame.interlaced ? std::vector<std::pair<int, int>>{{0, 8}, {4, 8}, {2, 4}, {1, 2}}

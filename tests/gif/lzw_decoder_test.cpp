@@ -86,7 +86,7 @@ TEST(LzwDecoder, DecodesHandBuiltStreamsWithOneDecoderReusedFromStreamToStream) 
   GifIndexBuffer out;
   for (const StreamCase& c : kStreams) {
     SCOPED_TRACE(c.name);
-    decoder.DecodeStream(Pack(c.codes), c.minCodeSize, c.pixelCount, out);
+    decoder.decodeStream(Pack(c.codes), c.minCodeSize, c.pixelCount, out);
     EXPECT_EQ(out.status, c.status);
     EXPECT_EQ(
         std::vector<uint8_t>(out.indices.begin(),
@@ -115,7 +115,7 @@ TEST(LzwDecoder, FullTableGoesOnWithTwelveBitCodesUntilTheNextClear) {
   expected.insert(expected.end(), {1, 2, 3, 1, 2, 0, 1, 0, 1});
   LzwDecoder decoder;
   GifIndexBuffer out;
-  decoder.DecodeStream(Pack(codes.str().c_str()), 2, expected.size(), out);
+  decoder.decodeStream(Pack(codes.str().c_str()), 2, expected.size(), out);
   EXPECT_EQ(out.status, Complete);
   ASSERT_EQ(out.decodedPixels, expected.size());
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.indices.begin()));

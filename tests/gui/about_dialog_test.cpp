@@ -36,7 +36,7 @@ class AboutDialogTest : public QObject {
   // The fallback finds `handler` (none when empty); its command runner records
   // each command and answers `runs`.
   void SetFallback(CLinkLabel& link, const QString& handler, bool runs) {
-    link.SetFallback({[handler](const std::string&) -> std::optional<std::string> {
+    link.setFallback({[handler](const std::string&) -> std::optional<std::string> {
                         if (handler.isEmpty()) return std::nullopt;
                         return handler.toStdString();
                       },
@@ -66,8 +66,8 @@ class AboutDialogTest : public QObject {
     QVERIFY(ok->text() == "OK" && ok->isDefault());
     auto* email = qobject_cast<CStyledLabel*>(dialog.item(EmailLabel));
     QCOMPARE(email->text(), QString(gui::kSupportEmail));
-    QCOMPARE(email->TextColour(), QColor(255, 0, 0));
-    QCOMPARE(email->HorizontalAlignment(), Qt::Alignment(Qt::AlignHCenter));
+    QCOMPARE(email->textColour(), QColor(255, 0, 0));
+    QCOMPARE(email->horizontalAlignment(), Qt::Alignment(Qt::AlignHCenter));
     for (int id : {OkButton, HomepageLink, EmailLabel})
       QVERIFY(dialog.rect().contains(dialog.item(id)->geometry()));
     dialog.show();
@@ -86,19 +86,19 @@ class AboutDialogTest : public QObject {
 
   void styledLabel() {
     CStyledLabel label("mmmm");
-    QCOMPARE(label.PaintFont().family(), CStyledLabel::SimSunFace());
-    QCOMPARE(label.PaintFont().pixelSize(), 9);
+    QCOMPARE(label.paintFont().family(), CStyledLabel::simSunFace());
+    QCOMPARE(label.paintFont().pixelSize(), 9);
     // Style codes add up; any other code clears them and centres, for good.
     for (int style : {1, 2, 3, 4, 5}) label.SetTextFont("DejaVu Sans", 12, Qt::black, style);
-    const QFont all = label.PaintFont();
+    const QFont all = label.paintFont();
     QCOMPARE(all.family() + " " + QString::number(all.pixelSize()), QString("DejaVu Sans 12"));
     QVERIFY(all.bold() && all.italic() && all.underline() && all.strikeOut());
     QCOMPARE(all.styleStrategy(), QFont::PreferAntialias);
-    QCOMPARE(label.HorizontalAlignment(), Qt::Alignment(Qt::AlignLeft));
+    QCOMPARE(label.horizontalAlignment(), Qt::Alignment(Qt::AlignLeft));
     label.SetTextFont("DejaVu Sans", 12, Qt::black, -1);
     label.SetTextFont("DejaVu Sans", 12, Qt::black, 3);
-    QVERIFY(label.PaintFont().underline() && !label.PaintFont().bold());
-    QCOMPARE(label.HorizontalAlignment(), Qt::Alignment(Qt::AlignHCenter));
+    QVERIFY(label.paintFont().underline() && !label.paintFont().bold());
+    QCOMPARE(label.horizontalAlignment(), Qt::Alignment(Qt::AlignHCenter));
     // Painted centred, in its colour.
     label.resize(200, 30);
     label.SetTextColour(255, 0, 0);
@@ -130,16 +130,16 @@ class AboutDialogTest : public QObject {
     window.show();
     QCOMPARE(link.toolTip(), kAddress);
     QCOMPARE(link.cursor().shape(), Qt::PointingHandCursor);
-    QCOMPARE(link.TextColour(), QColor(0, 0, 238));
+    QCOMPARE(link.textColour(), QColor(0, 0, 238));
     QEnterEvent enter(QPointF(5, 5), QPointF(15, 15), QPointF(15, 15));
     QApplication::sendEvent(&link, &enter);
-    QCOMPARE(link.TextColour(), link.palette().color(QPalette::Highlight));
+    QCOMPARE(link.textColour(), link.palette().color(QPalette::Highlight));
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&link, &leave);
-    QCOMPARE(link.TextColour(), QColor(0, 0, 238));
+    QCOMPARE(link.textColour(), QColor(0, 0, 238));
     LeftClick(&link);
-    QCOMPARE(link.TextColour(), QColor(85, 26, 139));
-    link.SetAddress("https://example.org/help");
+    QCOMPARE(link.textColour(), QColor(85, 26, 139));
+    link.setAddress("https://example.org/help");
     QCOMPARE(link.text() + " " + link.toolTip(), kAddress + " https://example.org/help");
     // Fitted to its text, a right-aligned link keeps its right edge.
     link.setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -186,12 +186,12 @@ class AboutDialogTest : public QObject {
     link.resize(300, 30);
     link.show();
     LeftClick(&link);
-    QVERIFY(link.IsVisited());
+    QVERIFY(link.isVisited());
     // A later failed launch makes the link unvisited again.
     hooks->openResult = false;
     SetFallback(link, "web %1", false);
     LeftClick(&link);
-    QVERIFY(!link.IsVisited());
+    QVERIFY(!link.isVisited());
     SetFallback(link, "", true);
     LeftClick(&link);
     link.ShowLaunchError(26);

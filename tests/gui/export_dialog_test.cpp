@@ -72,7 +72,7 @@ class ExportDialogTest : public QObject {
     });
     QCOMPARE(dialog->exec(), int(QDialog::Rejected));
     QCOMPARE(whenClosing, QString("12/12 bar 12 of 12"));
-    QCOMPARE(dialog->FailedCount(), 0);
+    QCOMPARE(dialog->failedCount(), 0);
     QVERIFY2(hooks->messages.isEmpty(), qPrintable(hooks->messages.join('\n')));
     // The missing "quorvex" folder was created; it holds exactly the twelve files,
     // each its frame at the GIF's size: "BM", a 40-byte info header with width 5,
@@ -96,12 +96,12 @@ class ExportDialogTest : public QObject {
       QVERIFY(QDir(sequenceDir).removeRecursively());
       const auto dialog = Exporter(gui_test::kTwelveFrames, ".bmp");
       // Ticks are driven by hand here, so none comes from the clock.
-      dialog->SetTickInterval(1h);
+      dialog->setTickInterval(1h);
       dialog->show();
       // Ticks before the GIF is decoded write nothing.
       dialog->OnTimer();
-      QTRY_VERIFY(!dialog->Decoding());
-      QCOMPARE(dialog->Position(), 0);
+      QTRY_VERIFY(!dialog->decoding());
+      QCOMPARE(dialog->position(), 0);
       for (int i = 0; i < 3; ++i) dialog->OnTimer();
       QCOMPARE(CountLabel(*dialog), QString("3/12"));
       if (escape) {
@@ -113,7 +113,7 @@ class ExportDialogTest : public QObject {
       QCOMPARE(dialog->result(), int(QDialog::Rejected));
       // A tick that was already queued writes nothing more.
       dialog->OnTimer();
-      QCOMPARE(dialog->Position(), 3);
+      QCOMPARE(dialog->position(), 3);
       QCOMPARE(QDir(sequenceDir).entryList(QDir::Files, QDir::Name),
                (QStringList{FrameName(0, ".bmp"), FrameName(1, ".bmp"), FrameName(2, ".bmp")}));
     }
@@ -123,15 +123,15 @@ class ExportDialogTest : public QObject {
   void noGifOpenClosesAfterOneTick() {
     const auto dialog = Exporter("", ".bmp");
     QCOMPARE(dialog->exec(), int(QDialog::Rejected));
-    QCOMPARE(dialog->FrameCount(), 0);
-    QCOMPARE(dialog->Position(), 0);
+    QCOMPARE(dialog->frameCount(), 0);
+    QCOMPARE(dialog->position(), 0);
     QVERIFY(!QDir(sequenceDir).exists());
     QVERIFY(hooks->messages.isEmpty());
   }
 
   void tgaSequenceOfThirtyTwoBitFrames() {
     const auto dialog = Exporter(gui_test::kTwelveFrames, ".tga");
-    dialog->SetTickInterval(1ms);
+    dialog->setTickInterval(1ms);
     QCOMPARE(dialog->exec(), int(QDialog::Rejected));
     QCOMPARE(QDir(sequenceDir).entryList(QDir::Files).size(), 12);
     // 18-byte header: ID length 12, no colour map, type 2, map length 256 and entry
@@ -156,7 +156,7 @@ class ExportDialogTest : public QObject {
     text.close();
     const auto unreadable = Exporter(notGif, ".bmp");
     QCOMPARE(unreadable->exec(), int(QDialog::Rejected));
-    QCOMPARE(unreadable->FrameCount(), 0);
+    QCOMPARE(unreadable->frameCount(), 0);
     QVERIFY(!QDir(sequenceDir).exists());
     QCOMPARE(hooks->messages.size(), 1);
     QVERIFY2(hooks->messages[0].startsWith("cannot read " + notGif + ": "),
@@ -166,10 +166,10 @@ class ExportDialogTest : public QObject {
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const auto unwritable = Exporter(gui_test::kTwelveFrames, ".bmp");
-    unwritable->SetTickInterval(1ms);
+    unwritable->setTickInterval(1ms);
     QCOMPARE(unwritable->exec(), int(QDialog::Rejected));
-    QCOMPARE(unwritable->Position(), 12);
-    QCOMPARE(unwritable->FailedCount(), 12);
+    QCOMPARE(unwritable->position(), 12);
+    QCOMPARE(unwritable->failedCount(), 12);
     QCOMPARE(hooks->messages.size(), 2);
     QVERIFY2(hooks->messages[1].startsWith("12 of 12 files could not be written.\n\n") &&
                  hooks->messages[1].contains(sequenceDir),
@@ -195,10 +195,10 @@ class ExportDialogTest : public QObject {
     QFETCH(int, filterIndex);
     QFETCH(bool, typedExtension);
     QFETCH(QString, expected);
-    QCOMPARE(gui::ImageSaveFilters(),
+    QCOMPARE(gui::imageSaveFilters(),
              (QStringList{"BMP File (*.bmp)", "GIF File (*.gif)", "JPEG File (*.jpg *.jpeg)",
                           "PNG Files (*.png)", "TIFF Files (*.tif *.tiff)"}));
-    QCOMPARE(gui::ImageSavePath(chosen, filterIndex, typedExtension), expected);
+    QCOMPARE(gui::imageSavePath(chosen, filterIndex, typedExtension), expected);
   }
 };
 

@@ -79,7 +79,7 @@ QByteArray StreamedMovie(const QString& gif, core::OutputSettings settings) {
   core::ConvertRequest request;
   request.gifPath = gif.toStdString();
   request.settings = settings;
-  const core::MovieResult result = core::ConvertGif(request, {});
+  const core::MovieResult result = core::convertGif(request, {});
   return result.status ? ReadAll(QString::fromStdString(result.outputPath)) : QByteArray();
 }
 
@@ -118,7 +118,7 @@ class MainDialogTest : public QObject {
   void Open(const QString& path) {
     hooks->gifFiles.emplace_back(path);
     Click(OpenFileButton);
-    QTRY_VERIFY_WITH_TIMEOUT(window->State() != State::Loading, kSlowMs);
+    QTRY_VERIFY_WITH_TIMEOUT(window->windowState() != State::Loading, kSlowMs);
   }
   // Writes a GIF built in memory under the home folder and returns its path.
   QString WriteGif(const QString& name, const std::vector<uint8_t>& bytes) {
@@ -131,7 +131,7 @@ class MainDialogTest : public QObject {
   // Converts with the current settings into `folder` and returns the movie.
   QByteArray Convert(const QString& folder, const QString& gifName) {
     Click(ConvertButton);
-    [&] { QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs); }();
+    [&] { QTRY_COMPARE_WITH_TIMEOUT(window->windowState(), State::Stopped, kSlowMs); }();
     return ReadAll(folder + "/" + gifName + ".swf");
   }
   void ChooseOutputDir(const QString& path) {
@@ -176,7 +176,7 @@ class MainDialogTest : public QObject {
             });
     Click(StartButton);
     [&] {
-      QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+      QTRY_COMPARE_WITH_TIMEOUT(window->windowState(), State::Stopped, kSlowMs);
       // The frame the worker stopped at shows with the next tick.
       QTRY_COMPARE_WITH_TIMEOUT(Text(FrameNumberBox),
                                 QString::number(window->player()->CurrentIndex()), kSlowMs);
@@ -187,7 +187,7 @@ class MainDialogTest : public QObject {
  private slots:
   void initTestCase() {
     // Themed as the program themes itself, so the screenshot shows the real look.
-    QVERIFY(gui::ApplySkin(gui::kSkinName));
+    QVERIFY(gui::applySkin(gui::kSkinName));
     QVERIFY(home.isValid());
     qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
@@ -203,7 +203,7 @@ class MainDialogTest : public QObject {
 
   void startsEmpty() {
     QCOMPARE(window->windowTitle(), QString("Quorvex 1.0 Convert Gif File To Flash File"));
-    QCOMPARE(window->State(), State::Empty);
+    QCOMPARE(window->windowState(), State::Empty);
     QCOMPARE(EnabledIds(), kEmpty);
     QVERIFY(!Item(PositionTrackbar)->isEnabled() && !Item(OutputDirectoryBox)->isEnabled());
     QVERIFY(Item(ExportBmpButton)->isHidden() && Item(ExportTgaButton)->isHidden());
@@ -226,7 +226,7 @@ class MainDialogTest : public QObject {
     QCOMPARE(list->topLevelItemCount(), 0);
     // Every template control is reached by its own id.
     std::set<int> ids;
-    for (const gui::DialogControl& control : gui::MainDialogTemplate().controls) {
+    for (const gui::DialogControl& control : gui::mainDialogTemplate().controls) {
       if (control.id == gui::kNoId) continue;
       QVERIFY2(ids.insert(control.id).second, qPrintable(QString::number(control.id)));
       QCOMPARE(Item(control.id)->objectName(), QString("item%1").arg(control.id));
@@ -240,7 +240,7 @@ class MainDialogTest : public QObject {
     const QString path = GuiData("props_100x80.gif");
     Open(path);
     QVERIFY(hooks->messages.isEmpty());
-    QCOMPARE(window->State(), State::Stopped);
+    QCOMPARE(window->windowState(), State::Stopped);
     QCOMPARE(PropertyRows(), (QStringList{"Frame Count=3", "Frame Height=80", "Frame Width=100",
                                           QString("Gif Length=%1").arg(QFileInfo(path).size())}));
     QCOMPARE(SizeBoxes(), QString("100x80"));
@@ -258,7 +258,7 @@ class MainDialogTest : public QObject {
     Open(GuiData("four_frames.gif"));
     QSignalSpy trackbar(qobject_cast<QSlider*>(Item(PositionTrackbar)), &QSlider::valueChanged);
     QTimer::singleShot(0, this, [this] {
-      QCOMPARE(window->State(), State::Playing);
+      QCOMPARE(window->windowState(), State::Playing);
       QCOMPARE(EnabledIds(), With(kWithGif, PauseButton));
     });
     // Every frame shown once, then back to frame 0, stopped.
@@ -277,9 +277,9 @@ class MainDialogTest : public QObject {
   void oneFrameGifStopsWithinATick() {
     Open(GuiData("one_frame.gif"));
     Click(StartButton);
-    QCOMPARE(window->State(), State::Playing);
+    QCOMPARE(window->windowState(), State::Playing);
     QVERIFY(!window->player()->WorkerRunning());
-    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowState(), State::Stopped, kSlowMs);
     QCOMPARE(window->player()->CurrentIndex(), 0);
   }
 
@@ -382,7 +382,7 @@ class MainDialogTest : public QObject {
     QCOMPARE(hooks->messages, QStringList{"Please enter an integer between 0 and 1600."});
     // The message only informs: a size option's size is the movie's.
     Click(ConvertButton);
-    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowState(), State::Stopped, kSlowMs);
     QCOMPARE(hooks->messages.size(), 1);
     const QByteArray movie = ReadAll(out.path() + "/size_600x500.swf");
     QVERIFY(movie.startsWith("FWS\x03"));
@@ -404,7 +404,7 @@ class MainDialogTest : public QObject {
     Click(ConvertButton);
     QCOMPARE(hooks->messages,
              QStringList{"The movie " + earlier + " was not written.\nwidth 0 is below 1"});
-    QCOMPARE(window->State(), State::Stopped);
+    QCOMPARE(window->windowState(), State::Stopped);
     QVERIFY(!window->player()->CaptureEnabled());
     ExpectNothingMoves();
     QCOMPARE(captured.count(), 0);
@@ -416,7 +416,7 @@ class MainDialogTest : public QObject {
     Type(CustomWidthBox, "1601");
     QCOMPARE(hooks->messages.mid(1), QStringList{"Please enter an integer between 0 and 1600."});
     Click(ConvertButton);
-    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowState(), State::Stopped, kSlowMs);
     QCOMPARE(hooks->messages.size(), 2);
     QVERIFY(ReadAll(earlier) == StreamedMovie(GuiData("one_frame.gif"), window->settings()));
   }
@@ -428,15 +428,15 @@ class MainDialogTest : public QObject {
     int ticksWhileLoading = 0;
     QTimer timer;
     connect(&timer, &QTimer::timeout, this, [&] {
-      if (window->State() == State::Loading) ++ticksWhileLoading;
+      if (window->windowState() == State::Loading) ++ticksWhileLoading;
     });
     timer.start(1);
     hooks->gifFiles.emplace_back(big);
     Click(OpenFileButton);
-    QCOMPARE(window->State(), State::Loading);
+    QCOMPARE(window->windowState(), State::Loading);
     QCOMPARE(EnabledIds(), kEmpty);
     QCOMPARE(window->cursor().shape(), Qt::BusyCursor);
-    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowState(), State::Stopped, kSlowMs);
     QVERIFY(ticksWhileLoading > 0);
     QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(Text(FrameCountLabel), QString("/6"));
@@ -462,7 +462,7 @@ class MainDialogTest : public QObject {
     Open(path);
     QCOMPARE(hooks->messages,
              QStringList{path + ": the file ends early; only its 2 complete frames are used"});
-    QCOMPARE(window->State(), State::Stopped);
+    QCOMPARE(window->windowState(), State::Stopped);
     QCOMPARE(Text(FrameCountLabel), QString("/2"));
   }
 
@@ -522,10 +522,10 @@ class MainDialogTest : public QObject {
     QCOMPARE(window->player()->CurrentIndex(), 5);
     QSignalSpy captured(window->player(), &gui::CFramePlayer::frameCaptured);
     Click(ConvertButton);
-    QCOMPARE(window->State(), State::Converting);
+    QCOMPARE(window->windowState(), State::Converting);
     QCOMPARE(EnabledIds(),
              (std::set<int>{AboutButton, HelpButton, ExitButton, BrowseOutputButton}));
-    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowState(), State::Stopped, kSlowMs);
     QList<int> order;
     for (const QList<QVariant>& frame : captured) {
       order << frame.at(0).toInt();
@@ -552,7 +552,7 @@ class MainDialogTest : public QObject {
     QCOMPARE(Text(OutputDirectoryBox), QString("/"));
     Click(ConvertButton);
     QCOMPARE(hooks->messages, QStringList{"Please select the directory for converted files"});
-    QCOMPARE(window->State(), State::Stopped);
+    QCOMPARE(window->windowState(), State::Stopped);
     QVERIFY(!window->player()->CaptureEnabled());
     // A folder path running through a regular file cannot be created, even by root.
     QTemporaryDir out;
@@ -561,7 +561,7 @@ class MainDialogTest : public QObject {
     // Reported at once, before any frame is written; the exports check their folder too.
     QSignalSpy captured(window->player(), &gui::CFramePlayer::frameCaptured);
     Click(ConvertButton);
-    QCOMPARE(window->State(), State::Stopped);
+    QCOMPARE(window->windowState(), State::Stopped);
     Click(ExportBmpButton);
     QCOMPARE(hooks->messages.size(), 3);
     QCOMPARE(hooks->messages[1], "The movie " + out.path() + "/blocker/four_frames.swf" +
@@ -581,7 +581,7 @@ class MainDialogTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(window->player()->CurrentIndex() >= 2, kSlowMs);
     Open(GuiData("four_frames.gif"));
     QVERIFY(!window->player()->WorkerRunning());
-    QCOMPARE(window->State(), State::Stopped);
+    QCOMPARE(window->windowState(), State::Stopped);
     QCOMPARE(Text(FrameCountLabel) + " " + Text(FrameNumberBox) + " " + QString::number(Trackbar()),
              QString("/4 0 0"));
     ExpectNothingMoves();
@@ -606,7 +606,7 @@ class MainDialogTest : public QObject {
     Open(GuiData(file));
     QCOMPARE(hooks->messages.size(), 1);
     QVERIFY2(hooks->messages[0].contains(GuiData(file)), qPrintable(hooks->messages[0]));
-    QCOMPARE(window->State(), State::Empty);
+    QCOMPARE(window->windowState(), State::Empty);
     QCOMPARE(EnabledIds(), kEmpty);
     QCOMPARE(PropertyRows(), QStringList());
     QCOMPARE(Text(FrameCountLabel), QString("/0"));
@@ -614,7 +614,7 @@ class MainDialogTest : public QObject {
     // Nothing left to play or convert, and the preview still paints.
     Click(StartButton);
     Click(ConvertButton);
-    QCOMPARE(window->State(), State::Empty);
+    QCOMPARE(window->windowState(), State::Empty);
     QVERIFY(!window->player()->grab().isNull());
   }
 
@@ -734,10 +734,10 @@ class MainDialogTest : public QObject {
 
   void gifGivenOnTheCommandLineOrDropped() {
     // The program's first argument opens once the window runs.
-    gui::OpenFileArgument(*window, {"quorvex", GuiData("four_frames.gif")});
-    gui::OpenFileArgument(*window, {"quorvex"});
-    QCOMPARE(window->State(), State::Empty);
-    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+    gui::openFileArgument(*window, {"quorvex", GuiData("four_frames.gif")});
+    gui::openFileArgument(*window, {"quorvex"});
+    QCOMPARE(window->windowState(), State::Empty);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowState(), State::Stopped, kSlowMs);
     QCOMPARE(Text(FrameCountLabel), QString("/4"));
     // A file dropped onto the window opens the same way.
     const auto drop = [this](const QList<QUrl>& urls) {
@@ -751,7 +751,7 @@ class MainDialogTest : public QObject {
       return true;
     };
     QVERIFY(drop({QUrl::fromLocalFile(GuiData("ten_frames.gif"))}));
-    QTRY_COMPARE_WITH_TIMEOUT(window->State(), State::Stopped, kSlowMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowState(), State::Stopped, kSlowMs);
     QCOMPARE(Text(FrameCountLabel), QString("/10"));
     QVERIFY(hooks->messages.isEmpty());
     // Anything else is refused with Open File's message.
@@ -766,7 +766,7 @@ class MainDialogTest : public QObject {
                           "local file",
                           "The GIF file could not be opened.\nonly one file can be opened at a "
                           "time"}));
-    QCOMPARE(window->State(), State::Empty);
+    QCOMPARE(window->windowState(), State::Empty);
   }
 
   void closingWhilePlayingEndsTheWorker() {

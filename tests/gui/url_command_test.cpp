@@ -33,44 +33,44 @@ TEST(BuildLaunchCommand, PlaceholderRules) {
   };
   for (const CommandCase& row : cases) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(BuildLaunchCommand(row.handler, kAddress), row.expected);
+    EXPECT_EQ(buildLaunchCommand(row.handler, kAddress), row.expected);
   }
 }
 
 TEST(BuildLaunchCommand, HandlerLongerThanItsBufferIsNotRun) {
   const std::string longest(kMaxHandlerCommandChars, 'b');
-  ASSERT_TRUE(BuildLaunchCommand(longest, "a").has_value());
-  EXPECT_EQ(*BuildLaunchCommand(longest, "a"), longest + " a");
-  EXPECT_EQ(BuildLaunchCommand(longest + "b", "a"), std::nullopt);
+  ASSERT_TRUE(buildLaunchCommand(longest, "a").has_value());
+  EXPECT_EQ(*buildLaunchCommand(longest, "a"), longest + " a");
+  EXPECT_EQ(buildLaunchCommand(longest + "b", "a"), std::nullopt);
   // Too long as read, even though the cut would make it short.
-  EXPECT_EQ(BuildLaunchCommand("b %1" + std::string(kMaxHandlerCommandChars, ' '), "a"),
+  EXPECT_EQ(buildLaunchCommand("b %1" + std::string(kMaxHandlerCommandChars, ' '), "a"),
             std::nullopt);
 }
 
 TEST(BuildLaunchCommand, CommandLongerThanItsBufferIsNotRun) {
   const std::string handler = "browser %1";  // cut to "browser " (8 characters)
   const std::size_t room = kMaxLaunchCommandChars - 8 - 1;
-  const auto fits = BuildLaunchCommand(handler, std::string(room, 'x'));
+  const auto fits = buildLaunchCommand(handler, std::string(room, 'x'));
   ASSERT_TRUE(fits.has_value());
   EXPECT_EQ(fits->size(), kMaxLaunchCommandChars);
-  EXPECT_EQ(BuildLaunchCommand(handler, std::string(room + 1, 'x')), std::nullopt);
-  EXPECT_EQ(BuildLaunchCommand(handler, std::string(100000, 'x')), std::nullopt);
+  EXPECT_EQ(buildLaunchCommand(handler, std::string(room + 1, 'x')), std::nullopt);
+  EXPECT_EQ(buildLaunchCommand(handler, std::string(100000, 'x')), std::nullopt);
 }
 
 TEST(LaunchErrorText, KnownAndUnknownCodes) {
-  EXPECT_EQ(LaunchErrorText(26), "Unable to open hyperlink:\n\nA sharing violation occurred. ");
-  EXPECT_EQ(LaunchErrorText(1), "Unable to open hyperlink:\n\nUnknown Error (1) occurred.");
-  EXPECT_EQ(LaunchErrorText(0),
+  EXPECT_EQ(launchErrorText(26), "Unable to open hyperlink:\n\nA sharing violation occurred. ");
+  EXPECT_EQ(launchErrorText(1), "Unable to open hyperlink:\n\nUnknown Error (1) occurred.");
+  EXPECT_EQ(launchErrorText(0),
             "Unable to open hyperlink:\n\nThe operating system is out\nof memory or resources.");
-  EXPECT_EQ(LaunchErrorText(kLaunchNoAssociation),
+  EXPECT_EQ(launchErrorText(kLaunchNoAssociation),
             "Unable to open hyperlink:\n\nThere is no application associated\nwith the given "
             "filename extension.");
-  EXPECT_EQ(LaunchErrorText(kLaunchFileNotFound),
+  EXPECT_EQ(launchErrorText(kLaunchFileNotFound),
             "Unable to open hyperlink:\n\nThe specified file was not found.");
-  EXPECT_EQ(LaunchErrorText(32),
+  EXPECT_EQ(launchErrorText(32),
             "Unable to open hyperlink:\n\nThe specified dynamic-link library was not found.");
-  EXPECT_EQ(LaunchErrorText(-7), "Unable to open hyperlink:\n\nUnknown Error (-7) occurred.");
-  EXPECT_EQ(LaunchErrorText(33), "Unable to open hyperlink:\n\nUnknown Error (33) occurred.");
+  EXPECT_EQ(launchErrorText(-7), "Unable to open hyperlink:\n\nUnknown Error (-7) occurred.");
+  EXPECT_EQ(launchErrorText(33), "Unable to open hyperlink:\n\nUnknown Error (33) occurred.");
 }
 
 TEST(DefaultApplicationFor, ReadsOnlyTheDefaultsGroup) {
@@ -84,11 +84,11 @@ TEST(DefaultApplicationFor, ReadsOnlyTheDefaultsGroup) {
       "x-scheme-handler/https = ;chromium.desktop;firefox-esr.desktop;\n"
       "[Removed Associations]\n"
       "x-scheme-handler/http=chromium.desktop\n";
-  EXPECT_EQ(DefaultApplicationFor(list, "x-scheme-handler/https"), "chromium.desktop");
-  EXPECT_EQ(DefaultApplicationFor(list, "text/html"), "firefox-esr.desktop");
-  EXPECT_EQ(DefaultApplicationFor(list, "x-scheme-handler/http"), "");
-  EXPECT_EQ(DefaultApplicationFor("", "text/html"), "");
-  EXPECT_EQ(DefaultApplicationFor("[Default Applications]\ntext/html=;;\n", "text/html"), "");
+  EXPECT_EQ(defaultApplicationFor(list, "x-scheme-handler/https"), "chromium.desktop");
+  EXPECT_EQ(defaultApplicationFor(list, "text/html"), "firefox-esr.desktop");
+  EXPECT_EQ(defaultApplicationFor(list, "x-scheme-handler/http"), "");
+  EXPECT_EQ(defaultApplicationFor("", "text/html"), "");
+  EXPECT_EQ(defaultApplicationFor("[Default Applications]\ntext/html=;;\n", "text/html"), "");
 }
 
 TEST(DesktopEntryCommand, FieldCodesAndEscapes) {
@@ -113,14 +113,14 @@ TEST(DesktopEntryCommand, FieldCodesAndEscapes) {
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(DesktopEntryCommand(row.entry), row.expected);
+    EXPECT_EQ(desktopEntryCommand(row.entry), row.expected);
   }
 }
 
 TEST(DesktopEntryCommand, FeedsTheLaunchCommand) {
-  const auto handler = DesktopEntryCommand("[Desktop Entry]\nExec=/usr/bin/web --new-window %u\n");
+  const auto handler = desktopEntryCommand("[Desktop Entry]\nExec=/usr/bin/web --new-window %u\n");
   ASSERT_TRUE(handler.has_value());
-  EXPECT_EQ(BuildLaunchCommand(*handler, kAddress),
+  EXPECT_EQ(buildLaunchCommand(*handler, kAddress),
             "/usr/bin/web --new-window  https://quorvex.example.org/");
 }
 

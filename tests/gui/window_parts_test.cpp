@@ -68,32 +68,32 @@ class WindowPartsTest : public QObject {
   void init() {
     buddy = std::make_unique<QLineEdit>();
     spin = std::make_unique<CNumberSpin>();
-    spin->SetBuddy(buddy.get());
+    spin->setBuddy(buddy.get());
     spin->SetValueRange(0, 40, 1.0);
   }
 
   void dialogUnitsScaleEachEdge() {
     // The classic 8-point base units: 6 x 13 pixels.
     const gui::DialogUnits units(6, 13);
-    QCOMPARE(units.ToPixels(515, 310), QSize(773, 504));
-    QCOMPARE(units.ToPixels(7, 7, 321, 255), QRect(11, 11, 481, 415));
+    QCOMPARE(units.toPixels(515, 310), QSize(773, 504));
+    QCOMPARE(units.toPixels(7, 7, 321, 255), QRect(11, 11, 481, 415));
     // 1 du = 1.5 px: edges at 1.5 and 3.0 round to 2 and 3, so a one-unit control
     // starting at 1 is one pixel wide; halves round away from 0.
-    QCOMPARE(units.ToPixels(1, 0, 1, 0), QRect(2, 0, 1, 0));
-    QCOMPARE(units.ToPixels(-1, -4, 2, 8), QRect(-2, -7, 4, 14));
+    QCOMPARE(units.toPixels(1, 0, 1, 0), QRect(2, 0, 1, 0));
+    QCOMPARE(units.toPixels(-1, -4, 2, 8), QRect(-2, -7, 4, 14));
     const gui::DialogUnits tiny(0, -3);
     QCOMPARE(QSize(tiny.baseWidth(), tiny.baseHeight()), QSize(1, 1));
   }
 
   void dialogsTakeASansSerifFontBeforeTheirControls() {
-    const QString family = QFontInfo(gui::DialogFont("Microsoft Sans Serif", 8)).family();
+    const QString family = QFontInfo(gui::dialogFont("Microsoft Sans Serif", 8)).family();
     QVERIFY2(!family.contains("Serif") || family.contains("Sans"), qPrintable(family));
     // Under an application style sheet, a control made before its dialog's font
     // was set keeps the application font.
     qApp->setStyleSheet("QDialog { background: #f3f4f6; }");
     gui::CAboutDialog about;
     gui::CExportDialog exporter(nullptr, "", "/nonexistent/", ".bmp");
-    exporter.SetTickInterval(std::chrono::hours(1));
+    exporter.setTickInterval(std::chrono::hours(1));
     for (QDialog* dialog : std::initializer_list<QDialog*>{&about, &exporter}) {
       dialog->show();
       for (const QLabel* label : dialog->findChildren<QLabel*>()) {
@@ -120,25 +120,25 @@ class WindowPartsTest : public QObject {
     QFETCH(FieldResult, result);
     QFETCH(int, field);
     int value = -5;
-    QCOMPARE(gui::StoreIntegerField(text, 1, 50, value), result);
+    QCOMPARE(gui::storeIntegerField(text, 1, 50, value), result);
     QCOMPARE(value, field);
   }
 
   void skin() {
-    QVERIFY(gui::ReadResource(gui::kSkinResource).startsWith("USKN"));
-    QCOMPARE(gui::SkinStyleSheet("USKN 1 tamsel.u3\nQWidget {}", "tamsel.u3"),
+    QVERIFY(gui::readResource(gui::kSkinResource).startsWith("USKN"));
+    QCOMPARE(gui::skinStyleSheet("USKN 1 tamsel.u3\nQWidget {}", "tamsel.u3"),
              QString("QWidget {}"));
-    QVERIFY(gui::SkinStyleSheet("USKN 1 tamsel.u3\nQWidget {}", "other.u3").isEmpty());
-    QVERIFY(gui::SkinStyleSheet("USKN 1 tamsel.u3", "tamsel.u3").isEmpty());
-    QVERIFY(!gui::ApplySkin("missing.u3"));
+    QVERIFY(gui::skinStyleSheet("USKN 1 tamsel.u3\nQWidget {}", "other.u3").isEmpty());
+    QVERIFY(gui::skinStyleSheet("USKN 1 tamsel.u3", "tamsel.u3").isEmpty());
+    QVERIFY(!gui::applySkin("missing.u3"));
     QVERIFY(qApp->styleSheet().isEmpty());
   }
 
   void dataFolders() {
     const DataTree tree;
-    QCOMPARE(gui::DataDirectories(tree.bin + "/"), (QStringList{tree.bin, tree.data}));
-    QVERIFY(gui::DataDirectories(QString()).isEmpty());
-    QVERIFY(gui::FindDataFile("tamsel.u3", {}).isEmpty());
+    QCOMPARE(gui::dataDirectories(tree.bin + "/"), (QStringList{tree.bin, tree.data}));
+    QVERIFY(gui::dataDirectories(QString()).isEmpty());
+    QVERIFY(gui::findDataFile("tamsel.u3", {}).isEmpty());
   }
 
   void dataFileLookupOrder_data() {
@@ -163,13 +163,13 @@ class WindowPartsTest : public QObject {
     if (installed) DataTree::Put(tree.data, name, "<html>");
     if (folderBesideExecutable) QDir(tree.bin).mkdir(name);
     const QString folder = foundIn == "bin" ? tree.bin : tree.data;
-    QCOMPARE(gui::FindDataFile(name, gui::DataDirectories(tree.bin)),
+    QCOMPARE(gui::findDataFile(name, gui::dataDirectories(tree.bin)),
              foundIn.isEmpty() ? QString() : QDir(folder).filePath(name));
   }
 
   void skinFromDataFilesOrBundled_data() {
     const QString bundled =
-        gui::SkinStyleSheet(gui::ReadResource(gui::kSkinResource), gui::kSkinName);
+        gui::skinStyleSheet(gui::readResource(gui::kSkinResource), gui::kSkinName);
     QTest::addColumn<QByteArray>("installedFile");
     QTest::addColumn<QString>("skinName");
     QTest::addColumn<QString>("styleSheet");
@@ -190,7 +190,7 @@ class WindowPartsTest : public QObject {
     QFETCH(QString, styleSheet);
     const DataTree tree;
     if (!installedFile.isEmpty()) DataTree::Put(tree.data, skinName, installedFile);
-    QCOMPARE(gui::FindSkinStyleSheet(skinName, gui::DataDirectories(tree.bin)), styleSheet);
+    QCOMPARE(gui::findSkinStyleSheet(skinName, gui::dataDirectories(tree.bin)), styleSheet);
   }
 
   void framesOfEveryDepthBecomeImages() {
@@ -200,7 +200,7 @@ class WindowPartsTest : public QObject {
     std::memcpy(frame.PixelAddress(2, 1), "\x10\x20\x30\xFF", 4);
     std::memcpy(frame.PixelAddress(1, 1), "\x10\x20\x30\x00", 4);
     std::memcpy(frame.PixelAddress(0, 1), "\x00\x00\xFF\x80", 4);
-    const QImage image = gui::ToQImage(frame);
+    const QImage image = gui::toQImage(frame);
     QCOMPARE(image.size(), QSize(3, 2));
     QCOMPARE(image.pixel(2, 1), qRgb(0x30, 0x20, 0x10));
     QCOMPARE(image.pixel(1, 1), qRgb(255, 255, 255));
@@ -210,9 +210,9 @@ class WindowPartsTest : public QObject {
     QVERIFY(frame.Create(3, 2, 4));
     frame.SetPalette(5, 1, &green);
     frame.RowPointer(0)[0] = 0x05;
-    QCOMPARE(gui::ToQImage(frame).pixel(1, 0), qRgb(0, 180, 0));
-    QVERIFY(gui::ToQImage(frame).pixel(0, 0) != qRgb(0, 180, 0));
-    QVERIFY(gui::ToQImage(image::ImageBuffer()).isNull());
+    QCOMPARE(gui::toQImage(frame).pixel(1, 0), qRgb(0, 180, 0));
+    QVERIFY(gui::toQImage(frame).pixel(0, 0) != qRgb(0, 180, 0));
+    QVERIFY(gui::toQImage(image::ImageBuffer()).isNull());
   }
 
   void playerStretchesWithHardEdges() {
@@ -220,7 +220,7 @@ class WindowPartsTest : public QObject {
     player.resize(100, 80);
     core::FrameStore store;
     QVERIFY(store.LoadGif(GuiData("checker_2x2.gif").toStdString()));
-    player.SetStore(std::move(store));
+    player.setStore(std::move(store));
     const QImage shot = player.grab().toImage();
     // Each source pixel covers one quarter, aspect ratio not kept.
     QCOMPARE(shot.pixel(49, 39), qRgb(255, 0, 0));
@@ -263,12 +263,12 @@ class WindowPartsTest : public QObject {
     QFETCH(int, position);
     spin->SetValueRange(0, maximum, step);
     spin->SetValue(value);
-    QCOMPARE(spin->ControlRange(), range);
-    QCOMPARE(spin->Position(), position);
+    QCOMPARE(spin->controlRange(), range);
+    QCOMPARE(spin->position(), position);
     // A zero step changes neither the range nor the position.
     spin->SetValueRange(0, 1000, 0.0);
-    QCOMPARE(spin->ControlRange(), range);
-    QCOMPARE(spin->Position(), position);
+    QCOMPARE(spin->controlRange(), range);
+    QCOMPARE(spin->position(), position);
   }
 
   void spinStepAtTheEnds_data() {
@@ -288,11 +288,11 @@ class WindowPartsTest : public QObject {
     QFETCH(double, start);
     QFETCH(int, delta);
     QFETCH(int, expected);
-    spin->SetWrap(wrap);
+    spin->setWrap(wrap);
     spin->SetValue(start);
-    spin->StepBy(delta);
+    spin->stepBy(delta);
     QCOMPARE(buddy->text(), QString::number(expected));
-    QCOMPARE(spin->Position(), expected);
+    QCOMPARE(spin->position(), expected);
   }
 
   void spinStepWithinTolerance() {
@@ -300,11 +300,11 @@ class WindowPartsTest : public QObject {
     // 1e-10 past the maximum lies inside the tolerance of 1e-9 x 10 and stays.
     spin->SetValueRange(0, 10, 0.5000000001);
     spin->SetValue(9.5);
-    spin->StepBy(1);
+    spin->stepBy(1);
     QCOMPARE(buddy->text(), QString("10.0000000001"));
     spin->SetValueRange(0, 10, 0.6);
     spin->SetValue(9.5);
-    spin->StepBy(1);
+    spin->stepBy(1);
     QCOMPARE(buddy->text(), QString("10"));
   }
 
@@ -312,10 +312,10 @@ class WindowPartsTest : public QObject {
     spin->SetValue(3);
     spin->show();
     QTest::mouseClick(spin->findChild<QToolButton*>("up"), Qt::LeftButton);
-    QCOMPARE(buddy->text() + " " + QString::number(spin->Position()), QString("4 4"));
+    QCOMPARE(buddy->text() + " " + QString::number(spin->position()), QString("4 4"));
     QTest::mouseClick(spin->findChild<QToolButton*>("down"), Qt::LeftButton);
     QTest::keyClick(buddy.get(), Qt::Key_Down);
-    QCOMPARE(buddy->text() + " " + QString::number(spin->Position()), QString("2 2"));
+    QCOMPARE(buddy->text() + " " + QString::number(spin->position()), QString("2 2"));
     QTest::keyClick(buddy.get(), Qt::Key_Up);
     QCOMPARE(buddy->text(), QString("3"));
     spin->setEnabled(false);
@@ -324,7 +324,7 @@ class WindowPartsTest : public QObject {
     // The value is read back from the box's text up to the first non-number.
     buddy->setText("  7.25xyz");
     QCOMPARE(spin->GetValue(), 7.25);
-    spin->SetBuddy(nullptr);
+    spin->setBuddy(nullptr);
     QCOMPARE(spin->GetValue(), 0.0);
   }
 

@@ -35,7 +35,7 @@ inline uint32_t Le32(const QByteArray& bytes, int offset) {
 class ScriptedHooks {
  public:
   ScriptedHooks() {
-    gui::UiHooks& hooks = gui::Hooks();
+    gui::UiHooks& hooks = gui::uiHooks();
     hooks.showMessage = [this](QWidget*, const QString& text) { messages << text; };
     hooks.chooseGifFile = [this](QWidget*) { return Next(gifFiles); };
     hooks.chooseDirectory = [this](QWidget*, const QString& title) {
@@ -51,7 +51,7 @@ class ScriptedHooks {
       return openResult;
     };
   }
-  ~ScriptedHooks() { gui::ResetHooks(); }
+  ~ScriptedHooks() { gui::resetHooks(); }
   ScriptedHooks(const ScriptedHooks&) = delete;
   ScriptedHooks& operator=(const ScriptedHooks&) = delete;
 

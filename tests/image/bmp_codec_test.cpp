@@ -102,7 +102,7 @@ TEST(BmpCodecTest, ShortDataLoadsWhatIsThere) {
                  "00 00  10 20 30 00 40 50 60 00  01 00 00 00"));
   EXPECT_TRUE(SameBytes(test::PaletteBytes(loaded, 0, 5),
                         Hex("10 20 30 00 40 50 60 00 01 00 00 00 03 03 03 00 04 04 04 00")));
-  EXPECT_EQ(loaded.Pixels()[0], 1);
+  EXPECT_EQ(loaded.pixels()[0], 1);
 }
 
 }  // namespace

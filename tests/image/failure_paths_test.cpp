@@ -20,12 +20,12 @@ using Names = std::set<std::string>;
 
 TEST(MalformedInputTest, EachFileFailsWithItsErrorAndLeavesTheTargetAlone) {
   const ImageBuffer held = test::MakePicture(2, 2, 24);
-  const ImageCodecFactory& factory = ImageCodecFactory::Instance();
+  const ImageCodecFactory& factory = ImageCodecFactory::instance();
   for (const testutil::MalformedFile& row : testutil::MalformedCorpus()) {
     SCOPED_TRACE(row.path);
     const std::string path = testutil::MalformedPath(row);
     ImageSequence frames;
-    frames.Append(std::make_unique<ImageBuffer>());
+    frames.append(std::make_unique<ImageBuffer>());
     frames.At(0)->CopyFrom(held);
     const std::unique_ptr<ImageCodec> codec = factory.CreateCodec(factory.TypeOf(row.path));
     ASSERT_NE(codec, nullptr);
@@ -50,7 +50,7 @@ TEST(MalformedInputTest, EmptyMissingAndUnreadableFiles) {
     SCOPED_TRACE(file);
     ImageSequence frames;
     EXPECT_EQ(frames.Load(dir.File(file)).code(), error);
-    const ImageCodecFactory& factory = ImageCodecFactory::Instance();
+    const ImageCodecFactory& factory = ImageCodecFactory::instance();
     EXPECT_FALSE(factory.CreateCodec(factory.TypeOf(file))->LoadMemory({}, frames));
     EXPECT_EQ(frames.Count(), 0);
   }
@@ -94,7 +94,7 @@ TEST(ImageSaveTest, InvalidImageOrEmptyListWritesNothing) {
     EXPECT_EQ(codec.Save(dir.File("a.tga"), images, ImageOptions{}).code(),
               ImageError::InvalidImage);
     std::vector<uint8_t> out = {7};
-    EXPECT_FALSE(codec.SaveMemory(images, ImageOptions{}, out));
+    EXPECT_FALSE(codec.saveMemory(images, ImageOptions{}, out));
     EXPECT_EQ(out, std::vector<uint8_t>{7});
   }
   EXPECT_EQ(dir.Entries(), Names{});

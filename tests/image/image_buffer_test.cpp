@@ -23,14 +23,14 @@ TEST(ImageBufferTest, CreateZeroFillsAndRowsRunFromTheTopOverBottomUpStorage) {
   EXPECT_TRUE(SameBytes(std::span<const uint8_t>(picture.BitmapInfo()).first(40),
                         Hex("28000000 03000000 04000000 0100 1800 00000000 00000000"
                             "00000000 00000000 00000000 00000000")));
-  EXPECT_EQ(std::count(picture.Pixels(), picture.Pixels() + picture.PixelBytes(), 0), 48);
+  EXPECT_EQ(std::count(picture.pixels(), picture.pixels() + picture.pixelBytes(), 0), 48);
   // Stride 12: the top row is the last one stored.
-  EXPECT_EQ(picture.RowPointer(0), picture.Pixels() + 36);
-  EXPECT_EQ(picture.RowPointer(3), picture.Pixels());
-  EXPECT_EQ(picture.PixelAddress(2, 1), picture.Pixels() + 24 + 6);
+  EXPECT_EQ(picture.RowPointer(0), picture.pixels() + 36);
+  EXPECT_EQ(picture.RowPointer(3), picture.pixels());
+  EXPECT_EQ(picture.PixelAddress(2, 1), picture.pixels() + 24 + 6);
   for (const auto& [x, y] : {std::pair{3, 0}, {-1, 0}, {0, 4}, {0, -1}}) {
     EXPECT_EQ(picture.PixelAddress(x, y), nullptr) << x << "," << y;
-    EXPECT_EQ(picture.RowPointer(y), y == 0 ? picture.Pixels() + 36 : nullptr);
+    EXPECT_EQ(picture.RowPointer(y), y == 0 ? picture.pixels() + 36 : nullptr);
   }
   picture.Destroy();
   EXPECT_FALSE(picture.IsValid());
@@ -45,7 +45,7 @@ TEST(ImageBufferTest, CreateZeroFillsAndRowsRunFromTheTopOverBottomUpStorage) {
                                              {3, 16, 8},
                                              {1, 24, 4}}) {
     ASSERT_TRUE(picture.Create(width, 2, depth));
-    EXPECT_EQ(picture.PixelBytes(), 2u * std::size_t(stride))
+    EXPECT_EQ(picture.pixelBytes(), 2u * std::size_t(stride))
         << width << " px, " << depth << " bpp";
   }
 }
@@ -66,10 +66,10 @@ TEST(ImageBufferTest, DefaultPaletteIsAGreyRampAndMasksAreFiveFiveFive) {
                           Hex(expected)));
   }
   // Given masks count only with bitfields at 16 bits.
-  EXPECT_EQ(test::Picture(1, 1, 16, {}, kBiBitfields).Masks()[1], 0x07E0u);
+  EXPECT_EQ(test::Picture(1, 1, 16, {}, kBiBitfields).masks()[1], 0x07E0u);
   const ImageBuffer wide = test::Picture(1, 1, 32, {}, kBiBitfields);
-  EXPECT_EQ(wide.Header().biCompression, kBiRgb);
-  EXPECT_EQ(wide.Masks()[1], 0x03E0u);
+  EXPECT_EQ(wide.header().biCompression, kBiRgb);
+  EXPECT_EQ(wide.masks()[1], 0x03E0u);
 }
 
 TEST(ImageBufferTest, CreateFromHeaderRejectsAndLeavesTheImageAlone) {
@@ -102,8 +102,8 @@ TEST(ImageBufferTest, CopyFromMakesADeepCopyOfPixelsPaletteMasksAndResolution) {
     const std::vector<uint8_t> pixels(test::Block(source).begin(), test::Block(source).end());
     ImageBuffer copy;
     copy.CopyFrom(source);
-    EXPECT_EQ(copy.RowPointer(0), copy.Pixels() + copy.Stride()) << "rows in its own block";
-    source.Pixels()[0] ^= 0xFF;
+    EXPECT_EQ(copy.RowPointer(0), copy.pixels() + copy.Stride()) << "rows in its own block";
+    source.pixels()[0] ^= 0xFF;
     const RgbQuad blue{255, 0, 0, 0};
     source.SetPalette(0, 1, &blue);
     copy.CopyFrom(ImageBuffer{});
@@ -140,7 +140,7 @@ TEST(ImageBufferTest, LoadFirstFrameAndSequenceLoad) {
   EXPECT_EQ(test::AsBgra(loaded), test::AsBgra(original));
 
   ImageSequence frames;
-  frames.Append(nullptr);
+  frames.append(nullptr);
   ASSERT_TRUE(frames.Load(dir.File("first.tga")));
   ASSERT_TRUE(frames.Load(dir.File("first.tga")));
   ASSERT_EQ(frames.Count(), 2);

@@ -24,7 +24,7 @@ TEST(ImageCodecFactoryTest, TypeOfFollowsTheLowerCasedLastExtensionOfThePath) {
       {Oxo, {"a.oxo"}},
       {Unknown, {"noext", "", "trailing.", "a.webp", "a.bmpx", "a. bmp", "dir.bmp/file"}},
   };
-  const ImageCodecFactory& factory = ImageCodecFactory::Instance();
+  const ImageCodecFactory& factory = ImageCodecFactory::instance();
   for (const auto& [type, paths] : rows) {
     for (const char* path : paths) EXPECT_EQ(factory.TypeOf(path), type) << path;
   }

@@ -51,8 +51,8 @@ inline BitmapInfoHeader Header(int width, int height, int depth, uint32_t compre
 inline ImageBuffer MakePicture(const BitmapInfoHeader& header, uint8_t seed = 1) {
   ImageBuffer picture;
   EXPECT_TRUE(picture.CreateFromHeader(header, kMasks565.data()));
-  for (std::size_t i = 0; i < picture.PixelBytes(); ++i) {
-    picture.Pixels()[i] = static_cast<uint8_t>(seed + i * 37 + (i >> 3));
+  for (std::size_t i = 0; i < picture.pixelBytes(); ++i) {
+    picture.pixels()[i] = static_cast<uint8_t>(seed + i * 37 + (i >> 3));
   }
   std::array<RgbQuad, 256> palette{};
   for (std::size_t i = 0; i < palette.size(); ++i) {
@@ -83,7 +83,7 @@ inline ImageBuffer Picture(int width, int height, int depth, std::vector<const c
 
 // The whole stored pixel block, bottom row first.
 inline std::span<const uint8_t> Block(const ImageBuffer& picture) {
-  return {picture.Pixels(), picture.PixelBytes()};
+  return {picture.pixels(), picture.pixelBytes()};
 }
 
 // The bytes of row y (from the top) that belong to the picture, not the padding.
@@ -112,7 +112,7 @@ inline Bytes AsBgra(const ImageBuffer& picture) {
   Bytes all(static_cast<std::size_t>(picture.Width() * picture.Height()) * 4);
   const RowConverter rows(picture);
   for (int y = 0; y < picture.Height(); ++y) {
-    rows.ToBgra(y, all.data() + static_cast<std::size_t>(y * picture.Width()) * 4);
+    rows.toBgra(y, all.data() + static_cast<std::size_t>(y * picture.Width()) * 4);
   }
   return all;
 }
@@ -131,7 +131,7 @@ inline ImageBuffer DecodeOne(ImageCodec& codec, std::span<const uint8_t> bytes) 
 // What `codec` encodes `picture` to; empty when it fails.
 inline Bytes Encode(ImageCodec& codec, const ImageBuffer& picture) {
   Bytes bytes;
-  const ImageResult saved = codec.SaveMemory({&picture}, ImageOptions{}, bytes);
+  const ImageResult saved = codec.saveMemory({&picture}, ImageOptions{}, bytes);
   EXPECT_TRUE(saved) << saved.message();
   return bytes;
 }
@@ -159,7 +159,7 @@ inline void ExpectEachFails(ImageCodec& codec, const std::vector<MalformedCase>&
   for (const MalformedCase& row : cases) {
     SCOPED_TRACE(row.name);
     ImageSequence frames;
-    frames.Append(std::make_unique<ImageBuffer>());
+    frames.append(std::make_unique<ImageBuffer>());
     const ImageResult loaded = codec.LoadMemory(row.bytes, frames);
     EXPECT_EQ(loaded.code(), row.error) << loaded.message();
     EXPECT_EQ(frames.Count(), 1);

@@ -41,7 +41,7 @@ Bytes ExpectedLuminanceTable(int quality) {
 
 Bytes Jpeg(const ImageBuffer& picture, int quality) {
   Bytes jpeg;
-  EXPECT_TRUE(EncodeJpeg(picture, quality, jpeg));
+  EXPECT_TRUE(encodeJpeg(picture, quality, jpeg));
   return jpeg;
 }
 
@@ -61,12 +61,12 @@ TEST(JpegCodecTest, OptionsMapToTheQuantisationTable) {
   for (const auto& [flag, tag, quality] : rows) {
     SCOPED_TRACE(testing::Message() << (flag ? flag : "no flag") << ", " << (tag ? tag : "no tag"));
     ImageOptions options;
-    if (flag != nullptr) options.Set(kSaveFlag, flag);
-    if (tag != nullptr) options.Set(kJpegQualityTag, tag);
-    EXPECT_EQ(JpegQualityFromOptions(options), quality);
+    if (flag != nullptr) options.set(kSaveFlag, flag);
+    if (tag != nullptr) options.set(kJpegQualityTag, tag);
+    EXPECT_EQ(jpegQualityFromOptions(options), quality);
     JpegCodec codec;
     Bytes jpeg;
-    ASSERT_TRUE(codec.SaveMemory({&picture}, options, jpeg));
+    ASSERT_TRUE(codec.saveMemory({&picture}, options, jpeg));
     const Bytes tables = Segment(jpeg, 0xDB);
     ASSERT_GE(tables.size(), 65U);
     EXPECT_TRUE(test::SameBytes(std::span(tables).first(65), ExpectedLuminanceTable(quality)));
@@ -151,7 +151,7 @@ TEST(JpegCodecTest, RejectsDataThatIsNotJpegAndDecodesDataCutInsideTheScan) {
   EXPECT_EQ(cut.Height(), 64);
 
   Bytes out = {1, 2, 3};
-  EXPECT_EQ(EncodeJpeg(ImageBuffer{}, 80, out).code(), ImageError::InvalidImage);
+  EXPECT_EQ(encodeJpeg(ImageBuffer{}, 80, out).code(), ImageError::InvalidImage);
   EXPECT_EQ(out, (Bytes{1, 2, 3}));
 }
 

@@ -102,7 +102,7 @@ TEST(ResizeTest, OneByOneIsValidAndOtherRequestsItCannotServeChangeNothing) {
   for (int depth : {16, 24, 32}) {
     SCOPED_TRACE(depth);
     ImageBuffer picture = test::Picture(500, 400, depth);
-    std::fill_n(picture.Pixels(), picture.PixelBytes(), 0x5A);
+    std::fill_n(picture.pixels(), picture.pixelBytes(), 0x5A);
     picture.Resize(1, 1);
     ASSERT_EQ(picture.Width(), 1);
     ASSERT_EQ(picture.Height(), 1);
@@ -235,7 +235,7 @@ TEST(ResizeTest, ResizedJpegLooksLikeResizeThenEncode) {
     std::copy(bgra.begin(), bgra.end(), photo.PixelAddress(x, y));
   }
   ImageBuffer flat = test::Picture(30, 20, 24);
-  std::fill_n(flat.Pixels(), flat.PixelBytes(), 0xE8);
+  std::fill_n(flat.pixels(), flat.pixelBytes(), 0xE8);
   ImageBuffer transparent;
   transparent.CopyFrom(photo);
   for (int y = 5; y < 15; ++y) {
@@ -257,8 +257,8 @@ TEST(ResizeTest, ResizedJpegLooksLikeResizeThenEncode) {
       SCOPED_TRACE(testing::Message() << name << " to " << width << " x " << height);
       std::vector<uint8_t> direct;
       std::vector<uint8_t> reference;
-      ASSERT_TRUE(EncodeResizedJpeg(source, width, height, 80, direct));
-      ASSERT_TRUE(EncodeJpeg(Resized(source, width, height), 80, reference));
+      ASSERT_TRUE(encodeResizedJpeg(source, width, height, 80, direct));
+      ASSERT_TRUE(encodeJpeg(Resized(source, width, height), 80, reference));
       const ImageBuffer got = test::DecodeOne(codec, direct);
       const ImageBuffer want = test::DecodeOne(codec, reference);
       ASSERT_EQ(std::pair(got.Width(), got.Height()), std::pair(width, height));

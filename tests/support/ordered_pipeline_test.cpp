@@ -31,7 +31,7 @@ TEST(OrderedPipeline, KeepsOrderSlotsAndTheBoundForAnyThreadCount) {
         if (slot != item % slots) slotsRight = false;
       };
       const std::array<PipelineStage, 4> stages = {{
-          {StageOrder::kParallel, false,
+          {StageOrder::Parallel, false,
            [&](int item, int slot, int) {
              check(item, slot);
              const int now = ++inFlight;
@@ -40,18 +40,18 @@ TEST(OrderedPipeline, KeepsOrderSlotsAndTheBoundForAnyThreadCount) {
              }
              return true;
            }},
-          {StageOrder::kSerial, false,
+          {StageOrder::Serial, false,
            [&](int item, int slot, int) {
              check(item, slot);
              middle.push_back(item);
              return true;
            }},
-          {StageOrder::kParallel, false,
+          {StageOrder::Parallel, false,
            [&](int item, int slot, int) {
              check(item, slot);
              return true;
            }},
-          {StageOrder::kSerial, true,
+          {StageOrder::Serial, true,
            [&](int item, int slot, int worker) {
              check(item, slot);
              EXPECT_EQ(worker, 0);
@@ -62,7 +62,7 @@ TEST(OrderedPipeline, KeepsOrderSlotsAndTheBoundForAnyThreadCount) {
            }},
       }};
       const support::PipelineResult result =
-          support::RunOrderedPipeline(40, slots, threads, stages);
+          support::runOrderedPipeline(40, slots, threads, stages);
       EXPECT_TRUE(result.ok);
       std::vector<int> all(40);
       for (int i = 0; i < 40; ++i) all[static_cast<std::size_t>(i)] = i;
@@ -82,27 +82,27 @@ TEST(OrderedPipeline, StopsAtARefusalOrAnException) {
     std::mutex lock;
     std::vector<int> finished;
     const std::array<PipelineStage, 2> refusing = {{
-        {StageOrder::kParallel, false, [](int item, int, int) { return item != 7; }},
-        {StageOrder::kSerial, false,
+        {StageOrder::Parallel, false, [](int item, int, int) { return item != 7; }},
+        {StageOrder::Serial, false,
          [&](int item, int, int) {
            const std::lock_guard guard(lock);
            finished.push_back(item);
            return true;
          }},
     }};
-    const support::PipelineResult result = support::RunOrderedPipeline(100, 4, threads, refusing);
+    const support::PipelineResult result = support::runOrderedPipeline(100, 4, threads, refusing);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.failedItem, 7);
     EXPECT_EQ(finished, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
 
     const std::array<PipelineStage, 1> throwing = {{
-        {StageOrder::kParallel, false,
+        {StageOrder::Parallel, false,
          [](int item, int, int) {
            if (item == 5) throw std::runtime_error("item 5");
            return true;
          }},
     }};
-    EXPECT_THROW(support::RunOrderedPipeline(20, 4, threads, throwing), std::runtime_error);
+    EXPECT_THROW(support::runOrderedPipeline(20, 4, threads, throwing), std::runtime_error);
   }
 }
 

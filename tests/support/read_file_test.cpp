@@ -19,11 +19,11 @@ TEST(ReadWholeFile, ReadsEveryByteAndNamesTheFailingStep) {
   testutil::WriteFile(path, written);
 
   std::vector<uint8_t> bytes{1, 2, 3};
-  ASSERT_TRUE(support::ReadWholeFile(path, bytes));
+  ASSERT_TRUE(support::readWholeFile(path, bytes));
   EXPECT_EQ(bytes, written);
 
   std::vector<uint8_t> untouched{9};
-  const support::Status missing = support::ReadWholeFile(dir.File("missing"), untouched);
+  const support::Status missing = support::readWholeFile(dir.File("missing"), untouched);
   EXPECT_EQ(missing.code(), support::Failure::Open);
   EXPECT_EQ(missing.message(),
             "cannot open " + dir.File("missing") + ": No such file or directory");
@@ -50,7 +50,7 @@ TEST(ReadWholeFile, RefusesWhatIsNotARegularFile) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.path);
     std::vector<uint8_t> bytes;
-    const support::Status read = support::ReadWholeFile(row.path, bytes);
+    const support::Status read = support::readWholeFile(row.path, bytes);
     EXPECT_EQ(read.code(), support::Failure::NotRegular);
     EXPECT_EQ(read.message(),
               "cannot read " + row.path + ": it is " + row.kind + ", not a regular file");
@@ -64,7 +64,7 @@ TEST(ReadWholeFile, AFileShorterThanItsLengthIsAFailedRead) {
   const std::string path = "/sys/devices/system/cpu/online";
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "no sysfs here";
   std::vector<uint8_t> bytes;
-  const support::Status read = support::ReadWholeFile(path, bytes);
+  const support::Status read = support::readWholeFile(path, bytes);
   EXPECT_EQ(read.code(), support::Failure::Read);
   EXPECT_EQ(read.systemError(), EIO);
   EXPECT_TRUE(bytes.empty());

@@ -24,7 +24,7 @@ TEST(TempFileGuard, SignalsRemoveGuardedFilesAndStillEndTheProgram) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      support::RemoveTempFilesOnSignals();
+      support::removeTempFilesOnSignals();
       support::TempFileGuard guarded;
       support::TempFileGuard released;
       guarded.guard(dir.File("guarded"));

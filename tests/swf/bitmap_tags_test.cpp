@@ -65,15 +65,15 @@ TEST(BitmapTags, TinyPicturesTable) {
     const char* data;
   };
   const Row rows[] = {
-      {"2x2 of 3 colours, colour mapped", palette2x2, 2, 2, swf::LosslessAlpha::kIgnore,
+      {"2x2 of 3 colours, colour mapped", palette2x2, 2, 2, swf::LosslessAlpha::Ignore,
        // code 20 | id 7 | format 3 | 2 x 2 | 3 colours
        "3F 05 00 00 00 00  07 00  03  02 00  02 00  02",
        // red, green, blue | row 0: 0 1 + padding | row 1: 0 2 + padding
        "FF 00 00  00 FF 00  00 00 FF  00 01 00 00  00 02 00 00"},
-      {"alpha ignored: every colour opaque", alpha3x1, 3, 1, swf::LosslessAlpha::kIgnore,
+      {"alpha ignored: every colour opaque", alpha3x1, 3, 1, swf::LosslessAlpha::Ignore,
        "3F 05 00 00 00 00  07 00  03  03 00  01 00  02",
        "1E 14 0A  C8 64 32  07 07 07  00 01 02 00"},
-      {"alpha kept: premultiplied table", alpha3x1, 3, 1, swf::LosslessAlpha::kKeep,
+      {"alpha kept: premultiplied table", alpha3x1, 3, 1, swf::LosslessAlpha::Keep,
        // code 36
        "3F 09 00 00 00 00  07 00  03  03 00  01 00  02",
        // (200, 100, 50) x 128 / 255 rounded = (100, 50, 25); transparent is 0 0 0 0
@@ -82,7 +82,7 @@ TEST(BitmapTags, TinyPicturesTable) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const SwfLosslessBitmap bitmap(7, Pixels(row.pixels, row.width, row.height), row.alpha,
-                                   swf::ZlibEffort::kFast);
+                                   swf::ZlibEffort::Fast);
     ASSERT_TRUE(bitmap.isValid());
     EXPECT_EQ(bitmap.format(), 3);
     ExpectTag(bitmap.tagBytes(), row.head, row.data);
@@ -96,8 +96,8 @@ TEST(BitmapTags, MoreThan256ColoursAre32BitPixels) {
     for (int i = 0; i < colours; ++i) {
       pixels.insert(pixels.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8), 9, 255});
     }
-    for (const auto alpha : {swf::LosslessAlpha::kIgnore, swf::LosslessAlpha::kKeep}) {
-      const SwfLosslessBitmap bitmap(1, Pixels(pixels, colours, 1), alpha, swf::ZlibEffort::kFast);
+    for (const auto alpha : {swf::LosslessAlpha::Ignore, swf::LosslessAlpha::Keep}) {
+      const SwfLosslessBitmap bitmap(1, Pixels(pixels, colours, 1), alpha, swf::ZlibEffort::Fast);
       ASSERT_TRUE(bitmap.isValid());
       EXPECT_EQ(bitmap.format(), colours <= 256 ? 3 : 5);
     }
@@ -108,8 +108,8 @@ TEST(BitmapTags, MoreThan256ColoursAre32BitPixels) {
   for (int i = 0; i < 257; ++i) {
     pixels.insert(pixels.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8), 9, 255});
   }
-  const SwfLosslessBitmap plain(1, Pixels(pixels, 257, 1), swf::LosslessAlpha::kIgnore,
-                                swf::ZlibEffort::kSmall);
+  const SwfLosslessBitmap plain(1, Pixels(pixels, 257, 1), swf::LosslessAlpha::Ignore,
+                                swf::ZlibEffort::Small);
   std::string data;
   for (int i = 0; i < 257; ++i) {
     char pixel[16];
@@ -117,8 +117,8 @@ TEST(BitmapTags, MoreThan256ColoursAre32BitPixels) {
     data += pixel;
   }
   ExpectTag(plain.tagBytes(), "3F 05 00 00 00 00  01 00  05  01 01  01 00", data);
-  const SwfLosslessBitmap kept(1, Pixels(pixels, 257, 1), swf::LosslessAlpha::kKeep,
-                               swf::ZlibEffort::kSmall);
+  const SwfLosslessBitmap kept(1, Pixels(pixels, 257, 1), swf::LosslessAlpha::Keep,
+                               swf::ZlibEffort::Small);
   for (std::size_t i = 0; i < data.size(); i += 12) data.replace(i, 2, "FF");
   ExpectTag(kept.tagBytes(), "3F 09 00 00 00 00  01 00  05  01 01  01 00", data);
 }
@@ -126,7 +126,7 @@ TEST(BitmapTags, MoreThan256ColoursAre32BitPixels) {
 TEST(BitmapTags, Jpeg3CarriesTheJpegAndItsAlphaPlane) {
   const std::vector<uint8_t> jpeg = Hex("FF D8 01 02 FF D9");
   const std::vector<uint8_t> alpha = {0, 128, 255};
-  const swf::SwfJpegBitmap bitmap(3, jpeg, alpha, swf::ZlibEffort::kSmall);
+  const swf::SwfJpegBitmap bitmap(3, jpeg, alpha, swf::ZlibEffort::Small);
   ASSERT_TRUE(bitmap.isValid());
   // code 35 | id 3 | offset of the alpha data: 4 + 6 + 2 bytes | FF D9 FF D8, the JPEG, FF D9
   ExpectTag(bitmap.tagBytes(),
@@ -141,7 +141,7 @@ TEST(BitmapTags, PicturesWithoutPixelsAreRefused) {
                                     {pixel.data(), 4, 1, 0},
                                     {pixel.data(), 4, 65536, 1}};
   for (const swf::BgraPixels& pixels : shapes) {
-    const SwfLosslessBitmap bitmap(1, pixels, swf::LosslessAlpha::kKeep, swf::ZlibEffort::kSmall);
+    const SwfLosslessBitmap bitmap(1, pixels, swf::LosslessAlpha::Keep, swf::ZlibEffort::Small);
     EXPECT_FALSE(bitmap.isValid());
     EXPECT_EQ(bitmap.tagSize(), 0u);
   }

@@ -175,7 +175,7 @@ TEST(SwfJpegBitmap, EmptyFileGivesTheFourteenByteTagAndUnreadableOnesAnEmptyTag)
   testutil::WriteFile(dir.File("empty.jpg"), {});
   const swf::SwfJpegBitmap empty(0x0203, dir.File("empty.jpg"));
   EXPECT_TRUE(empty.isValid());
-  EXPECT_EQ(empty.kind(), swf::CharacterKind::kBitmap);
+  EXPECT_EQ(empty.kind(), swf::CharacterKind::Bitmap);
   EXPECT_EQ(empty.tagSize(), 14U);
   EXPECT_TRUE(SameBytes(empty.tagBytes(), Hex("7F 05 08 00 00 00 03 02 FF D9 FF D8 FF D9")));
   // A body beyond 16 bits of length: 70000 + 8 = 0x00011178.
