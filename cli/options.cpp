@@ -150,14 +150,17 @@ ParseResult parseCommandLine(int argc, const char* const* argv, int defaultJobs)
       ->option_text("SIZE");
   app.add_flag("-q,--quiet", options.quiet, "print only errors and warnings");
   std::string timingText = "rate";
-  app.add_option("--timing", timingText,
-                 "rate: one movie frame per GIF frame at -r, looping (default); gif: each frame "
-                 "for its own delay, played as often as the GIF's loop count says (without one "
-                 "once, 0 forever), then stopping on the last picture")
-      ->check(CLI::IsMember({"rate", "gif"}))
-      ->option_text("rate|gif");
-  app.add_flag("--compress", options.compress,
-               "write a zlib-compressed movie (CWS, SWF version 6; players from version 6 on)");
+  CLI::Option* timing =
+      app.add_option(
+             "--timing", timingText,
+             "rate: one movie frame per GIF frame at -r, looping (default); gif: each frame "
+             "for its own delay, played as often as the GIF's loop count says (without one "
+             "once, 0 forever), then stopping on the last picture")
+          ->check(CLI::IsMember({"rate", "gif"}))
+          ->option_text("rate|gif");
+  CLI::Option* compress =
+      app.add_flag("--compress", options.compress,
+                   "write a zlib-compressed movie (CWS, SWF version 6; players from version 6 on)");
 
   // How the movie's pictures are made.
   std::string framesText = "jpeg";
@@ -205,7 +208,9 @@ ParseResult parseCommandLine(int argc, const char* const* argv, int defaultJobs)
   if (const support::Status size = parseSizeOption(sizeText, options.size); !size) {
     return usageError("--size: " + size.message());
   }
-  for (const CLI::Option* option : pictureOptions) {
+  std::vector<const CLI::Option*> movieOptions = {timing, compress};
+  movieOptions.insert(movieOptions.end(), pictureOptions.begin(), pictureOptions.end());
+  for (const CLI::Option* option : movieOptions) {
     if (option->count() > 0 && !exportText.empty()) {
       return usageError(option->get_name() + " applies to movies, not to --export");
     }

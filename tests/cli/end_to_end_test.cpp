@@ -189,6 +189,8 @@ TEST_F(EndToEnd, BadInputsAndOptionsFailClearlyAndLeaveNothing) {
       {"--background 00FF0" + anim, 2,
        "--background: colour '00FF0' is not six hexadecimal digits RRGGBB"},
       {"--export bmp --transparent" + anim, 2, "--transparent applies to movies, not to --export"},
+      {"--export tga --compress" + anim, 2, "--compress applies to movies, not to --export"},
+      {"--timing gif --export bmp" + anim, 2, "--timing applies to movies, not to --export"},
       {"--memory-limit 1M " + Quote(kData + "big.gif"), 1, "big.gif: converting it needs about"},
   };
   for (const auto& [arguments, status, message] : rows) {
