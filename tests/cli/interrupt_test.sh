@@ -7,7 +7,10 @@
 set -euo pipefail
 converter=$1
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# A signal sent at once can reach the converter's forked shell before it execs, while it still
+# holds this trap: only the script itself may remove the folder.
+script=$BASHPID
+trap '[[ $BASHPID != "$script" ]] || rm -rf "$work"' EXIT
 
 # Two GIFs named clip.gif: the one converted now, and a different one that made the earlier
 # outputs.
