@@ -45,7 +45,7 @@ struct FileCloser {
 };
 using TemporaryFile = std::unique_ptr<std::FILE, FileCloser>;
 
-std::string Text(std::FILE* file) {
+std::string text(std::FILE* file) {
   std::rewind(file);
   std::string text;
   for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
@@ -54,16 +54,16 @@ std::string Text(std::FILE* file) {
 
 TEST(AllocationFailure, FailsOneFileAndTheOthersStillConvert) {
   testutil::TempDir dir;
-  const std::string small = dir.File("small.gif");
-  const std::string huge = dir.File("huge.gif");  // a 100 MB canvas behind a few bytes
-  const std::string again = dir.File("again.gif");
-  testutil::WriteFile(small, testutil::MakeGif(8, 8, {testutil::FilledFrame(8, 8, 3)}));
-  testutil::WriteFile(huge, testutil::MakeGif(5000, 5000, {testutil::FilledFrame(2, 2, 3)}));
+  const std::string small = dir.file("small.gif");
+  const std::string huge = dir.file("huge.gif");  // a 100 MB canvas behind a few bytes
+  const std::string again = dir.file("again.gif");
+  testutil::writeFile(small, testutil::makeGif(8, 8, {testutil::filledFrame(8, 8, 3)}));
+  testutil::writeFile(huge, testutil::makeGif(5000, 5000, {testutil::filledFrame(2, 2, 3)}));
   std::filesystem::copy_file(small, again);
-  std::filesystem::create_directory(dir.File("out"));
+  std::filesystem::create_directory(dir.file("out"));
   Options options;
   options.inputs = {small, huge, again};
-  options.outputDirectory = dir.File("out") + "/";
+  options.outputDirectory = dir.file("out") + "/";
   options.quiet = true;
   const TemporaryFile out(std::tmpfile());
   const TemporaryFile err(std::tmpfile());
@@ -71,9 +71,9 @@ TEST(AllocationFailure, FailsOneFileAndTheOthersStillConvert) {
   const int status = runConversions(options, out.get(), err.get(), false);
   failFrom = SIZE_MAX;
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(testutil::TempDir::EntriesOf(dir.File("out")),
+  EXPECT_EQ(testutil::TempDir::entriesOf(dir.file("out")),
             (std::set<std::string>{"small.swf", "again.swf"}));
-  EXPECT_EQ(Text(err.get()), "quorvex-convert: " + huge + ": out of memory\n");
+  EXPECT_EQ(text(err.get()), "quorvex-convert: " + huge + ": out of memory\n");
 }
 
 }  // namespace

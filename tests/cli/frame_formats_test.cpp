@@ -20,8 +20,8 @@
 namespace core {
 namespace {
 
-using testutil::FilledFrame;
-using testutil::MakeGif;
+using testutil::filledFrame;
+using testutil::makeGif;
 using Rgba = std::array<uint8_t, 4>;
 
 constexpr uint16_t kLossless = 20;
@@ -31,13 +31,13 @@ constexpr uint16_t kLossless2 = 36;
 
 // 6 x 4 screen: frame 0 draws entry 5 at (1, 1)-(3, 2), frame 1 adds entry 200 at (3, 0)-(4, 1);
 // the rest of the screen stays transparent.
-std::vector<uint8_t> SpriteGif() {
-  return MakeGif(
+std::vector<uint8_t> spriteGif() {
+  return makeGif(
       6, 4, {{1, 1, 3, 2, std::vector<uint8_t>(6, 5)}, {3, 0, 2, 2, std::vector<uint8_t>(4, 200)}});
 }
 
 // Every frame of `gif` as the decoder composites it: rows of B, G, R, A from the top.
-std::vector<std::vector<Rgba>> GifFrames(const std::vector<uint8_t>& gif) {
+std::vector<std::vector<Rgba>> gifFramesOf(const std::vector<uint8_t>& gif) {
   std::vector<std::vector<Rgba>> frames;
   const image::ImageResult decoded = image::decodeGifFrames(
       gif, 1,
@@ -58,7 +58,7 @@ std::vector<std::vector<Rgba>> GifFrames(const std::vector<uint8_t>& gif) {
 
 // The pixels of a DefineBitsLossless(2) tag as R, G, B, A (alpha 255 without alpha), rows from
 // the top: format 3 through its table, format 5 from A R G B.
-std::vector<Rgba> LosslessPixels(const swftest::WalkedTag& tag, int& width, int& height) {
+std::vector<Rgba> losslessPixels(const swftest::WalkedTag& tag, int& width, int& height) {
   const std::vector<uint8_t>& body = tag.body;
   const bool alpha = tag.code == kLossless2;
   const int format = body[2];
@@ -70,12 +70,13 @@ std::vector<Rgba> LosslessPixels(const swftest::WalkedTag& tag, int& width, int&
   EXPECT_EQ(uncompress(raw.data(), &size, body.data() + dataAt, body.size() - dataAt), Z_OK);
   std::vector<Rgba> pixels;
   if (format == 3) {
-    const int colours = body[7] + 1;
+    const std::size_t colours = body[7] + 1U;
     const std::size_t entry = alpha ? 4 : 3;
     const std::size_t stride = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
-        const uint8_t* c = &raw[entry * raw[entry * colours + y * stride + x]];
+        const uint8_t* c = &raw[entry * raw[entry * colours + static_cast<std::size_t>(y) * stride +
+                                            static_cast<std::size_t>(x)]];
         pixels.push_back({c[0], c[1], c[2], alpha ? c[3] : uint8_t{255}});
       }
     }
@@ -91,21 +92,21 @@ std::vector<Rgba> LosslessPixels(const swftest::WalkedTag& tag, int& width, int&
 class FrameFormats : public ::testing::Test {
  protected:
   // Converts `gif` with `settings` (size, folder filled in) and walks the movie.
-  swftest::WalkedMovie Convert(const std::vector<uint8_t>& gif, OutputSettings settings,
+  swftest::WalkedMovie convert(const std::vector<uint8_t>& gif, OutputSettings settings,
                                int factor = 1) {
-    testutil::WriteFile(dir.File("clip.gif"), gif);
-    const std::vector<std::vector<Rgba>> frames = GifFrames(gif);
+    testutil::writeFile(m_dir.file("clip.gif"), gif);
+    const std::vector<std::vector<Rgba>> frames = gifFramesOf(gif);
     settings.width = (gif[6] | gif[7] << 8) * factor;
     settings.height = (gif[8] | gif[9] << 8) * factor;
-    settings.outputDirectory = dir.Path().string() + "/";
-    const MovieResult result = convertGif({dir.File("clip.gif"), {}, settings, 2, 0}, {});
+    settings.outputDirectory = m_dir.path().string() + "/";
+    const MovieResult result = convertGif({m_dir.file("clip.gif"), {}, settings, 2, 0}, {});
     EXPECT_TRUE(result.status) << result.status.message();
-    swftest::WalkedMovie movie = swftest::walkSwf(testutil::ReadFile(result.outputPath));
+    swftest::WalkedMovie movie = swftest::walkSwf(testutil::readFile(result.outputPath));
     EXPECT_TRUE(movie.ok) << movie.error;
     return movie;
   }
 
-  testutil::TempDir dir;
+  testutil::TempDir m_dir;
 };
 
 TEST_F(FrameFormats, LosslessFramesHoldTheGifPixelsExactly) {
@@ -121,7 +122,7 @@ TEST_F(FrameFormats, LosslessFramesHoldTheGifPixelsExactly) {
       {"over green, nearest at 2x", false, {0, 255, 0}, 2, kLossless},
       {"transparent, nearest at 3x", true, {0, 0, 255}, 3, kLossless2},
   };
-  const std::vector<std::vector<Rgba>> gifFrames = GifFrames(SpriteGif());
+  const std::vector<std::vector<Rgba>> gifFrames = gifFramesOf(spriteGif());
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     OutputSettings settings;
@@ -129,7 +130,7 @@ TEST_F(FrameFormats, LosslessFramesHoldTheGifPixelsExactly) {
     settings.keepTransparency = row.transparent;
     settings.background = row.background;
     settings.scaleFilter = image::ResizeFilter::Nearest;
-    const swftest::WalkedMovie movie = Convert(SpriteGif(), settings, row.factor);
+    const swftest::WalkedMovie movie = convert(spriteGif(), settings, row.factor);
     EXPECT_EQ(movie.tags[0].body, (std::vector<uint8_t>{row.background.red, row.background.green,
                                                         row.background.blue}));
     int frame = 0;
@@ -139,7 +140,7 @@ TEST_F(FrameFormats, LosslessFramesHoldTheGifPixelsExactly) {
       EXPECT_EQ(tag.body[2], 3);  // few colours: colour mapped
       int width = 0;
       int height = 0;
-      const std::vector<Rgba> pixels = LosslessPixels(tag, width, height);
+      const std::vector<Rgba> pixels = losslessPixels(tag, width, height);
       ASSERT_EQ(width, 6 * row.factor);
       ASSERT_EQ(height, 4 * row.factor);
       for (int y = 0; y < height; ++y) {
@@ -167,7 +168,7 @@ TEST_F(FrameFormats, TransparentFramesTakeTheFrameBeforeOffTheStage) {
     OutputSettings settings;
     settings.frameFormat = format;
     settings.keepTransparency = true;
-    const swftest::WalkedMovie movie = Convert(SpriteGif(), settings);
+    const swftest::WalkedMovie movie = convert(spriteGif(), settings);
     // SetBackgroundColor | bitmap, DefineShape3, PlaceObject2, ShowFrame | bitmap, DefineShape3,
     // RemoveObject2 of frame 0's depth, PlaceObject2, ShowFrame | End
     EXPECT_EQ(movie.codes(), (std::vector<uint16_t>{9, code, 32, 26, 1, code, 32, 28, 26, 1, 0}));
@@ -181,13 +182,13 @@ TEST_F(FrameFormats, AutoKeepsTheSmallerForm) {
   std::srand(7);
   for (uint8_t& index : noise) index = static_cast<uint8_t>(std::rand());
   const std::pair<std::vector<uint8_t>, uint16_t> rows[] = {
-      {MakeGif(40, 30, {FilledFrame(40, 30, 3), FilledFrame(40, 30, 9)}), kLossless},
-      {MakeGif(64, 48, {{0, 0, 64, 48, noise}}), kJpeg2},
+      {makeGif(40, 30, {filledFrame(40, 30, 3), filledFrame(40, 30, 9)}), kLossless},
+      {makeGif(64, 48, {{0, 0, 64, 48, noise}}), kJpeg2},
   };
   for (const auto& [gif, code] : rows) {
     OutputSettings settings;
     settings.frameFormat = FrameFormat::Auto;
-    for (const swftest::WalkedTag& tag : Convert(gif, settings, 2).tags) {
+    for (const swftest::WalkedTag& tag : convert(gif, settings, 2).tags) {
       if (tag.code == kLossless || tag.code == kJpeg2) {
         EXPECT_EQ(tag.code, code);
       }
@@ -201,9 +202,9 @@ TEST_F(FrameFormats, JpegFramesAreCompositedOverTheBackground) {
   settings.jpegQuality = 95;
   // A 4 x 4 picture in the corner of a 16 x 16 screen: the rest shows the green background.
   const swftest::WalkedMovie movie =
-      Convert(MakeGif(16, 16, {{0, 0, 4, 4, std::vector<uint8_t>(16, 0)}}), settings);
+      convert(makeGif(16, 16, {{0, 0, 4, 4, std::vector<uint8_t>(16, 0)}}), settings);
   ASSERT_EQ(movie.tags[1].code, kJpeg2);
-  const image::ImageSequence frames = testutil::DecodeBitmapTag(movie.tags[1]);
+  const image::ImageSequence frames = testutil::decodeBitmapTag(movie.tags[1]);
   ASSERT_EQ(frames.Count(), 1);
   const uint8_t* pixel = frames.At(0)->PixelAddress(12, 12);  // B, G, R
   EXPECT_LT(std::abs(pixel[0] - 0) + std::abs(pixel[1] - 255) + std::abs(pixel[2] - 0), 12);

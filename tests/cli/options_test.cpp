@@ -12,7 +12,7 @@
 namespace cli {
 namespace {
 
-ParseResult Parse(std::vector<const char*> arguments) {
+ParseResult parse(std::vector<const char*> arguments) {
   arguments.insert(arguments.begin(), "quorvex-convert");
   return parseCommandLine(static_cast<int>(arguments.size()), arguments.data(), 3);
 }
@@ -71,12 +71,12 @@ TEST(ParseMemorySize, TakesBytesAndBinaryUnits) {
 }
 
 TEST(ParseCommandLine, DefaultsEveryOptionHelpAndVersion) {
-  const Options defaults = Parse({"a.gif"}).options;
+  const Options defaults = parse({"a.gif"}).options;
   EXPECT_EQ(std::tuple(defaults.outputDirectory, defaults.size.mode, defaults.frameRate,
                        defaults.exportFormat, defaults.jobs, defaults.quiet),
             std::tuple("./", core::SizeMode::ActualSize, 10, ExportFormat::Movie, 3, false));
   const std::string directory = std::filesystem::temp_directory_path().string();
-  const ParseResult result = Parse({"-o", directory.c_str(), "-s", "20x30", "-r", "50", "-j", "256",
+  const ParseResult result = parse({"-o", directory.c_str(), "-s", "20x30", "-r", "50", "-j", "256",
                                     "-q", "--export", "tga", "a.gif", "b.gif"});
   ASSERT_TRUE(result.run) << result.output;
   const Options& all = result.options;
@@ -84,26 +84,26 @@ TEST(ParseCommandLine, DefaultsEveryOptionHelpAndVersion) {
   EXPECT_EQ(std::tuple(all.outputDirectory, all.size.width, all.size.height, all.frameRate,
                        all.exportFormat, all.jobs, all.quiet),
             std::tuple(directory + "/", 20, 30, 50, ExportFormat::Tga, 256, true));
-  EXPECT_EQ(Parse({"--export", "bmp", "a.gif"}).options.exportFormat, ExportFormat::Bmp);
+  EXPECT_EQ(parse({"--export", "bmp", "a.gif"}).options.exportFormat, ExportFormat::Bmp);
   EXPECT_EQ(std::tuple(defaults.frameFormat, defaults.keepTransparency, defaults.background,
                        defaults.jpegQuality, defaults.scaleFilter),
             std::tuple(core::FrameFormat::Jpeg, false, core::RgbColor{255, 255, 255}, 80,
                        image::ResizeFilter::Bicubic));
-  const Options pictures = Parse({"--frames", "auto", "--transparent", "--background", "#00ff80",
+  const Options pictures = parse({"--frames", "auto", "--transparent", "--background", "#00ff80",
                                   "--quality", "100", "--filter", "nearest", "a.gif"})
                                .options;
   EXPECT_EQ(std::tuple(pictures.frameFormat, pictures.keepTransparency, pictures.background,
                        pictures.jpegQuality, pictures.scaleFilter),
             std::tuple(core::FrameFormat::Auto, true, core::RgbColor{0, 255, 128}, 100,
                        image::ResizeFilter::Nearest));
-  EXPECT_EQ(Parse({"--frames", "lossless", "a.gif"}).options.frameFormat,
+  EXPECT_EQ(parse({"--frames", "lossless", "a.gif"}).options.frameFormat,
             core::FrameFormat::Lossless);
-  const Options timed = Parse({"--timing", "gif", "--compress", "a.gif"}).options;
+  const Options timed = parse({"--timing", "gif", "--compress", "a.gif"}).options;
   EXPECT_EQ(std::tuple(defaults.gifTiming, defaults.compress, timed.gifTiming, timed.compress),
             std::tuple(false, false, true, true));
 
-  EXPECT_EQ(Parse({"--version"}).output, "quorvex-convert 1.0\n");
-  const ParseResult help = Parse({"--help"});
+  EXPECT_EQ(parse({"--version"}).output, "quorvex-convert 1.0\n");
+  const ParseResult help = parse({"--help"});
   EXPECT_EQ(std::tuple(help.run, help.exitCode), std::tuple(false, 0));
   EXPECT_NE(help.output.find("WxH pixels (W 1..1600, H 1..1400)"), std::string::npos);
 }

@@ -18,7 +18,7 @@ namespace {
 
 // The movie's timeline in short: "s<id>" places shape <id>, "-<depth>" removes a depth,
 // "x<k>" is k ShowFrames, "stop" a DoAction; definitions are left out.
-std::string Timeline(const swftest::WalkedMovie& movie) {
+std::string timeline(const swftest::WalkedMovie& movie) {
   std::ostringstream out;
   int shows = 0;
   // Ends a run of ShowFrames, then starts an entry with `prefix`.
@@ -41,10 +41,10 @@ TEST(TimedMovie, EachFrameLastsItsDelayAndTheLoopCountSetsThePasses) {
   testutil::TempDir dir;
   std::vector<testutil::GifFrame> frames;
   for (const int delay : {200, 5, 5, 50}) {
-    frames.push_back(testutil::FilledFrame(8, 6, static_cast<uint8_t>(delay)));
+    frames.push_back(testutil::filledFrame(8, 6, static_cast<uint8_t>(delay)));
     frames.back().delay = delay;
   }
-  const std::vector<uint8_t> gif = testutil::MakeGif(8, 6, frames);
+  const std::vector<uint8_t> gif = testutil::makeGif(8, 6, frames);
   const std::string once = "s0 x40 s2 x1 s4 x1 s6 x9 stop x1";
   const std::string again = "-4 s0 x40 -1 s2 x1 -2 s4 x1 -3 s6 x10";
   const struct {
@@ -61,23 +61,23 @@ TEST(TimedMovie, EachFrameLastsItsDelayAndTheLoopCountSetsThePasses) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    const std::string path = dir.File("clip.gif");
-    testutil::WriteFile(path, row.loopCount == image::kNoLoopExtension
+    const std::string path = dir.file("clip.gif");
+    testutil::writeFile(path, row.loopCount == image::kNoLoopExtension
                                   ? gif
-                                  : testutil::WithLoopCount(gif, row.loopCount));
-    OutputSettings settings{SizeMode::ActualSize, 8, 6, 8, 6, 10, dir.Path().string() + "/"};
+                                  : testutil::withLoopCount(gif, row.loopCount));
+    OutputSettings settings{SizeMode::ActualSize, 8, 6, 8, 6, 10, dir.path().string() + "/"};
     settings.gifTiming = true;
     for (const bool compress : {false, true}) {
       settings.compress = compress;
       const MovieResult result = convertGif({path, {}, settings, 2, 0}, {});
       ASSERT_TRUE(result.status) << result.status.message();
-      const std::vector<uint8_t> bytes = testutil::ReadFile(result.outputPath);
+      const std::vector<uint8_t> bytes = testutil::readFile(result.outputPath);
       const swftest::WalkedMovie movie =
-          swftest::walkSwf(compress ? testutil::InflateCws(bytes) : bytes);
+          swftest::walkSwf(compress ? testutil::inflateCws(bytes) : bytes);
       ASSERT_TRUE(movie.ok) << movie.error;
       EXPECT_EQ(movie.version, compress ? 6 : 3);
       EXPECT_EQ(movie.frameRate, 20 << 8);
-      EXPECT_EQ(Timeline(movie), row.timeline);
+      EXPECT_EQ(timeline(movie), row.timeline);
       const std::vector<uint16_t> codes = movie.codes();
       EXPECT_EQ(movie.frameCount, std::count(codes.begin(), codes.end(), 1));
       EXPECT_EQ(std::count(codes.begin(), codes.end(), 21), 4) << "each picture stored once";

@@ -13,9 +13,10 @@ namespace testutil {
 
 // The uncompressed movie ("FWS", its version kept) that a "CWS" movie holds; empty when `data`
 // is not a CWS movie or its stream does not inflate to exactly FileLength - 8 bytes.
-inline std::vector<std::uint8_t> InflateCws(std::span<const std::uint8_t> data) {
+inline std::vector<std::uint8_t> inflateCws(std::span<const std::uint8_t> data) {
   if (data.size() < 8 || data[0] != 'C' || data[1] != 'W' || data[2] != 'S') return {};
-  const uLong length = data[4] | data[5] << 8 | data[6] << 16 | uLong{data[7]} << 24;
+  const uLong length =
+      uLong{data[4]} | uLong{data[5]} << 8 | uLong{data[6]} << 16 | uLong{data[7]} << 24;
   if (length < 8) return {};
   std::vector<std::uint8_t> movie(data.begin(), data.begin() + 8);
   movie[0] = 'F';

@@ -14,7 +14,7 @@
 namespace testutil {
 
 // Bytes from pairs of hex digits; spaces and line breaks between the pairs are ignored.
-inline std::vector<uint8_t> Hex(std::string_view text) {
+inline std::vector<uint8_t> hex(std::string_view text) {
   auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
   std::vector<uint8_t> bytes;
   int high = -1;
@@ -30,7 +30,7 @@ inline std::vector<uint8_t> Hex(std::string_view text) {
   return bytes;
 }
 
-inline std::string HexString(std::span<const uint8_t> bytes) {
+inline std::string hexString(std::span<const uint8_t> bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text;
   for (const uint8_t byte : bytes) {
@@ -43,13 +43,13 @@ inline std::string HexString(std::span<const uint8_t> bytes) {
 
 // Succeeds when both byte strings are equal; otherwise reports both in hex and the first offset
 // at which they differ.
-inline ::testing::AssertionResult SameBytes(std::span<const uint8_t> actual,
+inline ::testing::AssertionResult sameBytes(std::span<const uint8_t> actual,
                                             std::span<const uint8_t> expected) {
   const auto [a, e] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
   if (a == actual.end() && e == expected.end()) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << "first difference at offset " << (a - actual.begin())
-         << "\n  actual:   " << HexString(actual) << "\n  expected: " << HexString(expected);
+         << "\n  actual:   " << hexString(actual) << "\n  expected: " << hexString(expected);
 }
 
 }  // namespace testutil

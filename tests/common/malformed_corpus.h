@@ -18,7 +18,7 @@ struct MalformedFile {
   image::ImageError error;
 };
 
-inline const std::vector<MalformedFile>& MalformedCorpus() {
+inline const std::vector<MalformedFile>& malformedCorpus() {
   using image::ImageError;
   static const std::vector<MalformedFile> kCorpus = {
       {"bmp/truncated_header.bmp", ImageError::Truncated},
@@ -85,9 +85,9 @@ inline const std::vector<MalformedFile>& MalformedCorpus() {
 }
 
 // The rows of one decoder's folder ("bmp", "gif", ...).
-inline std::vector<MalformedFile> MalformedFiles(std::string_view decoder) {
+inline std::vector<MalformedFile> malformedFiles(std::string_view decoder) {
   std::vector<MalformedFile> rows;
-  for (const MalformedFile& row : MalformedCorpus()) {
+  for (const MalformedFile& row : malformedCorpus()) {
     if (std::string_view(row.path).starts_with(std::string(decoder) + "/")) rows.push_back(row);
   }
   return rows;
@@ -95,7 +95,7 @@ inline std::vector<MalformedFile> MalformedFiles(std::string_view decoder) {
 
 inline void PrintTo(const MalformedFile& file, std::ostream* out) { *out << file.path; }
 
-inline std::string MalformedPath(const MalformedFile& file) {
+inline std::string malformedPath(const MalformedFile& file) {
   return std::string(QUORVEX_TEST_DATA_DIR) + "/malformed/" + file.path;
 }
 

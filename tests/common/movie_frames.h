@@ -15,7 +15,7 @@ namespace testutil {
 
 // Decodes the JPEG of a DefineBitsJPEG2 tag: its body is the 16-bit id, FF D9 FF D8, the JPEG
 // file and a closing FF D9. An empty sequence when it does not decode.
-inline image::ImageSequence DecodeBitmapTag(const swftest::WalkedTag& tag) {
+inline image::ImageSequence decodeBitmapTag(const swftest::WalkedTag& tag) {
   image::ImageSequence decoded;
   EXPECT_GE(tag.body.size(), 8u);
   if (tag.body.size() < 8) return decoded;

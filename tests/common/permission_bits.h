@@ -17,21 +17,21 @@ namespace testutil {
 class PermissionBitsBind {
  public:
   PermissionBitsBind() {
-    if (::syscall(SYS_capget, &header_, saved_.data()) != 0) return;
-    std::array<__user_cap_data_struct, 2> lowered = saved_;
+    if (::syscall(SYS_capget, &m_header, m_saved.data()) != 0) return;
+    std::array<__user_cap_data_struct, 2> lowered = m_saved;
     lowered[0].effective &= ~(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH));
-    changed_ = ::syscall(SYS_capset, &header_, lowered.data()) == 0;
+    m_changed = ::syscall(SYS_capset, &m_header, lowered.data()) == 0;
   }
   ~PermissionBitsBind() {
-    if (changed_) ::syscall(SYS_capset, &header_, saved_.data());
+    if (m_changed) ::syscall(SYS_capset, &m_header, m_saved.data());
   }
   PermissionBitsBind(const PermissionBitsBind&) = delete;
   PermissionBitsBind& operator=(const PermissionBitsBind&) = delete;
 
  private:
-  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-  std::array<__user_cap_data_struct, 2> saved_{};
-  bool changed_ = false;
+  __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+  std::array<__user_cap_data_struct, 2> m_saved{};
+  bool m_changed = false;
 };
 
 }  // namespace testutil

@@ -22,13 +22,13 @@ struct GifFrame {
 };
 
 // A width x height image at (0, 0) of one palette index.
-inline GifFrame FilledFrame(int width, int height, uint8_t index) {
+inline GifFrame filledFrame(int width, int height, uint8_t index) {
   return {0, 0, width, height,
           std::vector<uint8_t>(static_cast<std::size_t>(width * height), index)};
 }
 
 // Palette entry i as red, green, blue: (i, 255 - i, 7i mod 256).
-inline std::array<uint8_t, 3> TestPaletteColour(int index) {
+inline std::array<uint8_t, 3> testPaletteColour(int index) {
   return {static_cast<uint8_t>(index), static_cast<uint8_t>(255 - index),
           static_cast<uint8_t>((index * 7) & 0xFF)};
 }
@@ -36,7 +36,7 @@ inline std::array<uint8_t, 3> TestPaletteColour(int index) {
 // A GIF89a of `frames` (each kept on the screen: disposal 1, no transparency). Every pixel is
 // its own 9-bit LZW code and a clear code follows every 250, so the code size never grows.
 // `trailer` false leaves the final 0x3B off.
-inline std::vector<uint8_t> MakeGif(int width, int height, const std::vector<GifFrame>& frames,
+inline std::vector<uint8_t> makeGif(int width, int height, const std::vector<GifFrame>& frames,
                                     bool trailer = true) {
   std::vector<uint8_t> out{'G', 'I', 'F', '8', '9', 'a'};
   const auto word = [&out](int value) {
@@ -47,7 +47,7 @@ inline std::vector<uint8_t> MakeGif(int width, int height, const std::vector<Gif
   word(height);
   out.insert(out.end(), {0xF7, 0, 0});  // global table of 256 entries
   for (int i = 0; i < 256; ++i) {
-    const std::array<uint8_t, 3> colour = TestPaletteColour(i);
+    const std::array<uint8_t, 3> colour = testPaletteColour(i);
     out.insert(out.end(), colour.begin(), colour.end());
   }
   for (const GifFrame& frame : frames) {
@@ -89,7 +89,7 @@ inline std::vector<uint8_t> MakeGif(int width, int height, const std::vector<Gif
 
 // `gif` (made by MakeGif) with a NETSCAPE2.0 loop extension of `loopCount` before its first
 // frame.
-inline std::vector<uint8_t> WithLoopCount(std::vector<uint8_t> gif, int loopCount) {
+inline std::vector<uint8_t> withLoopCount(std::vector<uint8_t> gif, int loopCount) {
   // Extension introducer, application label, block of 11: "NETSCAPE2.0"; sub-block of 3: id 1
   // and the count, low byte first; terminator.
   const std::array<uint8_t, 19> extension = {0x21,

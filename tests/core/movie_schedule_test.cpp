@@ -83,7 +83,7 @@ TEST(MovieSchedule, PlacementsTable) {
     EXPECT_EQ(schedule.warnings.empty() ? "" : schedule.warnings.front(), row.warning);
     const double fps = row.gifTiming ? schedule.frameRate8x8 / 256.0 : 12;
     EXPECT_EQ(schedule.frameRate8x8, fps * 256);
-    ASSERT_EQ(schedule.placements.size(), row.passes * frames);
+    ASSERT_EQ(schedule.placements.size(), static_cast<std::size_t>(row.passes) * frames);
     int movieFrames = 0;
     double late = 0;  // seconds the pictures so far ended after their time
     for (std::size_t k = 0; k < schedule.placements.size(); ++k) {

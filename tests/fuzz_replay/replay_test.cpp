@@ -22,7 +22,7 @@ namespace {
 
 // One test per decoder, named after it (FuzzReplay.bmp, FuzzReplay.gif, ...).
 TEST(FuzzReplay, QUORVEX_REPLAY_DECODER) {
-  const std::vector<testutil::MalformedFile> rows = testutil::MalformedFiles(QUORVEX_REPLAY_NAME);
+  const std::vector<testutil::MalformedFile> rows = testutil::malformedFiles(QUORVEX_REPLAY_NAME);
   std::vector<std::string> listed;
   for (const auto& row : rows) listed.push_back(std::filesystem::path(row.path).filename());
   for (const auto& entry : std::filesystem::directory_iterator(QUORVEX_REPLAY_DIR)) {
@@ -34,7 +34,7 @@ TEST(FuzzReplay, QUORVEX_REPLAY_DECODER) {
   const image::ImageCodecFactory& factory = image::ImageCodecFactory::instance();
   for (const testutil::MalformedFile& row : rows) {
     SCOPED_TRACE(row.path);
-    const std::vector<uint8_t> bytes = testutil::ReadFile(testutil::MalformedPath(row));
+    const std::vector<uint8_t> bytes = testutil::readFile(testutil::malformedPath(row));
     // Sanitizer reports abort the process.
     EXPECT_EQ(LLVMFuzzerTestOneInput(bytes.data(), bytes.size()), 0);
     const std::unique_ptr<image::ImageCodec> codec = factory.CreateCodec(factory.TypeOf(row.path));

@@ -25,8 +25,8 @@ class GifFileTest : public testing::TestWithParam<gif_test::TestFile> {};
 // in short_stream.gif, whose early end code giflib reports as an error.
 TEST_P(GifFileTest, FramesMatchTheExpectedFramesAndIndicesMatchGiflib) {
   const gif_test::TestFile& file = GetParam();
-  const auto bytes = gif_test::ReadData(std::string("gif/") + file.name + ".gif");
-  const auto expected = gif_test::ReadData(std::string("gif/") + file.name + ".rgba");
+  const auto bytes = gif_test::readData(std::string("gif/") + file.name + ".gif");
+  const auto expected = gif_test::readData(std::string("gif/") + file.name + ".rgba");
   const std::size_t frameBytes = static_cast<std::size_t>(file.width * file.height * 4);
   ASSERT_EQ(expected.size(), frameBytes * static_cast<std::size_t>(file.frames));
 
@@ -38,31 +38,31 @@ TEST_P(GifFileTest, FramesMatchTheExpectedFramesAndIndicesMatchGiflib) {
   for (int i = 0; i < file.frames; ++i) {
     SCOPED_TRACE("frame " + std::to_string(i));
     ASSERT_EQ(frames.At(i)->BitsPerPixel(), 32);
-    rgba.push_back(gif_test::ToRgba(*frames.At(i)));
-    EXPECT_TRUE(gif_test::SamePixels(
+    rgba.push_back(gif_test::toRgba(*frames.At(i)));
+    EXPECT_TRUE(gif_test::samePixels(
         rgba.back(),
         std::span(expected).subspan(frameBytes * static_cast<std::size_t>(i), frameBytes),
         file.width));
   }
-  EXPECT_TRUE(gif_test::DecodeAll(bytes, 1) == rgba);
-  EXPECT_TRUE(gif_test::DecodeAll(bytes, 4) == rgba);
-  if (std::string(file.name) != "short_stream") gif_test::ExpectSameIndicesAsGiflib(bytes);
+  EXPECT_TRUE(gif_test::decodeAll(bytes, 1) == rgba);
+  EXPECT_TRUE(gif_test::decodeAll(bytes, 4) == rgba);
+  if (std::string(file.name) != "short_stream") gif_test::expectSameIndicesAsGiflib(bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, GifFileTest, testing::ValuesIn(gif_test::kFiles),
-                         gif_test::FileName);
+                         gif_test::fileName);
 
 // A file cut inside its third frame keeps the two complete frames of photo.gif.
 TEST(GifDecode, TruncatedFileKeepsCompleteFrames) {
-  const auto expected = gif_test::ReadData("gif/photo.rgba");
+  const auto expected = gif_test::readData("gif/photo.rgba");
   image::GifCodec codec;
   image::ImageSequence frames;
-  ASSERT_TRUE(codec.LoadMemory(gif_test::ReadData("gif/truncated.gif"), frames));
+  ASSERT_TRUE(codec.LoadMemory(gif_test::readData("gif/truncated.gif"), frames));
   ASSERT_EQ(frames.Count(), 2);
   const std::size_t frameBytes = 61 * 47 * 4;
   for (int i = 0; i < 2; ++i) {
-    EXPECT_TRUE(gif_test::SamePixels(
-        gif_test::ToRgba(*frames.At(i)),
+    EXPECT_TRUE(gif_test::samePixels(
+        gif_test::toRgba(*frames.At(i)),
         std::span(expected).subspan(frameBytes * static_cast<std::size_t>(i), frameBytes), 61));
   }
 }
@@ -70,15 +70,15 @@ TEST(GifDecode, TruncatedFileKeepsCompleteFrames) {
 // A frame reaching past the right edge from a left offset is cut at the edge: exactly its first
 // two columns show, and nothing spills into the rows above it (stored after it in memory).
 TEST(GifDecode, AFrameCrossingTheRightEdgeIsCutAtTheEdge) {
-  const std::vector<uint8_t> bytes = testutil::MakeGif(
-      6, 4, {testutil::FilledFrame(6, 4, 1), {4, 2, 4, 2, {10, 11, 12, 13, 20, 21, 22, 23}}});
-  const auto frames = gif_test::DecodeAll(bytes, 0);
+  const std::vector<uint8_t> bytes = testutil::makeGif(
+      6, 4, {testutil::filledFrame(6, 4, 1), {4, 2, 4, 2, {10, 11, 12, 13, 20, 21, 22, 23}}});
+  const auto frames = gif_test::decodeAll(bytes, 0);
   ASSERT_EQ(frames.size(), 2u);
   for (int y = 0; y < 4; ++y) {
     for (int x = 0; x < 6; ++x) {
       const int index = x < 4 || y < 2 ? 1 : 10 * (y - 1) + x - 4;
-      const std::array<uint8_t, 3> colour = testutil::TestPaletteColour(index);
-      const std::size_t at = 4 * static_cast<std::size_t>(6 * y + x);
+      const std::array<uint8_t, 3> colour = testutil::testPaletteColour(index);
+      const std::ptrdiff_t at = 4 * (6 * y + x);
       EXPECT_EQ((std::vector<uint8_t>(frames[1].begin() + at, frames[1].begin() + at + 3)),
                 (std::vector<uint8_t>(colour.begin(), colour.end())))
           << "pixel " << x << "," << y;
@@ -89,13 +89,13 @@ TEST(GifDecode, AFrameCrossingTheRightEdgeIsCutAtTheEdge) {
 // offsets.gif (frames moved about, partly and wholly off the screen, restored to the
 // background) with its frames repeated `times` times: longer than any look-ahead window, so the
 // decoder's ring of buffers wraps many times.
-std::vector<uint8_t> LongAnimation(int times) {
-  const auto bytes = gif_test::ReadData("gif/offsets.gif");
+std::vector<uint8_t> longAnimation(int times) {
+  const auto bytes = gif_test::readData("gif/offsets.gif");
   image::GifFile file;
   EXPECT_TRUE(image::parseGif(bytes, &file));
   const uint8_t control[] = {0x21, 0xF9, 0x04};  // the first frame's graphic control extension
   const auto first = std::search(
-      bytes.begin() + static_cast<std::ptrdiff_t>(file.paletteOffset + 3 * file.paletteSize),
+      bytes.begin() + static_cast<std::ptrdiff_t>(file.paletteOffset) + 3 * file.paletteSize,
       bytes.end(), control, control + 3);
   std::vector<uint8_t> out(bytes.begin(), first);
   for (int i = 0; i < times; ++i) out.insert(out.end(), first, bytes.end() - 1);
@@ -104,8 +104,8 @@ std::vector<uint8_t> LongAnimation(int times) {
 }
 
 TEST(GifStream, FramesArriveInOrderOnTheCallingThreadAlikeForAnyThreadCountUntilTheSinkStops) {
-  const auto bytes = LongAnimation(7);
-  const auto reference = gif_test::DecodeAll(bytes, 0);
+  const auto bytes = longAnimation(7);
+  const auto reference = gif_test::decodeAll(bytes, 0);
   ASSERT_EQ(reference.size(), 42u);
   const std::thread::id caller = std::this_thread::get_id();
   for (int threads : {0, 1, 2, 3, 8}) {
@@ -117,7 +117,7 @@ TEST(GifStream, FramesArriveInOrderOnTheCallingThreadAlikeForAnyThreadCountUntil
         [&](int index, const image::ImageBuffer& frame) {
           EXPECT_EQ(index, static_cast<int>(frames.size()));
           EXPECT_EQ(std::this_thread::get_id(), caller);
-          frames.push_back(gif_test::ToRgba(frame));
+          frames.push_back(gif_test::toRgba(frame));
           return true;
         },
         &count));
@@ -146,14 +146,14 @@ TEST(GifStream, FramesArriveInOrderOnTheCallingThreadAlikeForAnyThreadCountUntil
 // A corrupt frame deep in the animation, while workers run ahead of it: the frames before it
 // arrive, then the decode fails without hanging.
 TEST(GifStream, CorruptFrameAfterManyFramesFailsCleanly) {
-  auto bytes = LongAnimation(4);
+  auto bytes = longAnimation(4);
   image::GifFile file;
   ASSERT_TRUE(image::parseGif(bytes, &file));
   ASSERT_EQ(file.frames[13].minCodeSize, 2);
   bytes[file.frames[13].dataOffset + 1] = 0xFF;  // first code 7: beyond the next entry, 6
   for (int threads : {0, 1, 4}) {
     ImageError error = ImageError::None;
-    EXPECT_EQ(gif_test::DecodeAll(bytes, threads, &error).size(), 13u);
+    EXPECT_EQ(gif_test::decodeAll(bytes, threads, &error).size(), 13u);
     EXPECT_EQ(error, ImageError::Corrupt);
   }
 }

@@ -23,14 +23,14 @@ namespace {
 using image::ImageBuffer;
 using image::ImageError;
 
-std::vector<uint8_t> Encode(const ImageBuffer& picture) {
+std::vector<uint8_t> encode(const ImageBuffer& picture) {
   std::vector<uint8_t> out;
   const image::ImageResult encoded = image::encodeGif(picture, out);
   EXPECT_TRUE(encoded) << encoded.message();
   return out;
 }
 
-ImageBuffer DecodeFirst(const std::vector<uint8_t>& bytes) {
+ImageBuffer decodeFirst(const std::vector<uint8_t>& bytes) {
   image::GifCodec codec;
   image::ImageSequence frames;
   EXPECT_TRUE(codec.LoadMemory(bytes, frames));
@@ -40,7 +40,7 @@ ImageBuffer DecodeFirst(const std::vector<uint8_t>& bytes) {
 }
 
 // A `bits`-per-pixel picture whose bytes at (x, y) `paint` sets.
-ImageBuffer Make(int width, int height, int bits,
+ImageBuffer make(int width, int height, int bits,
                  const std::function<void(int x, int y, uint8_t* pixel)>& paint) {
   ImageBuffer picture;
   EXPECT_TRUE(picture.Create(width, height, bits));
@@ -57,9 +57,9 @@ struct RoundTrip {
   long total = 0;              // sum over those pixels of their largest difference
 };
 
-RoundTrip SaveAndLoad(const ImageBuffer& picture) {
+RoundTrip saveAndLoad(const ImageBuffer& picture) {
   RoundTrip trip;
-  const ImageBuffer back = DecodeFirst(Encode(picture));
+  const ImageBuffer back = decodeFirst(encode(picture));
   if (back.Width() != picture.Width() || back.Height() != picture.Height()) {
     ADD_FAILURE() << "decoded " << back.Width() << " x " << back.Height();
     return trip;
@@ -103,7 +103,7 @@ TEST(GifEncoder, PaletteImagesKeepPaletteAndIndicesExactly) {
               static_cast<uint8_t>(value << (8 - bits * (x % perByte + 1)));
         }
       }
-      const gif_test::GiflibPtr back = gif_test::SlurpWithGiflib(Encode(picture));
+      const gif_test::GiflibPtr back = gif_test::slurpWithGiflib(encode(picture));
       ASSERT_NE(back, nullptr);
       const GifFileType& gif = *back;
       EXPECT_EQ(gif.SWidth, width);
@@ -127,16 +127,16 @@ TEST(GifEncoder, PaletteImagesKeepPaletteAndIndicesExactly) {
 // A smooth 24-bit gradient with more colours than a GIF holds comes back close and always as
 // the same bytes; two 16-bit pixels come back nearly exactly, following their masks.
 TEST(GifEncoder, TrueColourIsQuantisedWithinTolerance) {
-  const ImageBuffer gradient = Make(64, 48, 24, [](int x, int y, uint8_t* p) {
+  const ImageBuffer gradient = make(64, 48, 24, [](int x, int y, uint8_t* p) {
     p[0] = static_cast<uint8_t>(x * 4);
     p[1] = static_cast<uint8_t>(y * 5);
     p[2] = static_cast<uint8_t>((x + y) * 2);
   });
-  const RoundTrip trip = SaveAndLoad(gradient);
+  const RoundTrip trip = saveAndLoad(gradient);
   EXPECT_EQ(trip.alpha, std::vector<uint8_t>(64 * 48, 255));
   EXPECT_LE(trip.total / (64 * 48), 6);
   EXPECT_LE(trip.worst, 40);
-  EXPECT_EQ(Encode(gradient), Encode(gradient));
+  EXPECT_EQ(encode(gradient), encode(gradient));
 
   ImageBuffer rgb565;
   image::BitmapInfoHeader header;
@@ -148,7 +148,7 @@ TEST(GifEncoder, TrueColourIsQuantisedWithinTolerance) {
   ASSERT_TRUE(rgb565.CreateFromHeader(header, masks));
   const uint8_t redThenGreen[4] = {0x00, 0xF8, 0xE0, 0x07};
   std::copy_n(redThenGreen, 4, rgb565.RowPointer(0));
-  const ImageBuffer back = DecodeFirst(Encode(rgb565));
+  const ImageBuffer back = decodeFirst(encode(rgb565));
   ASSERT_TRUE(back.IsValid());
   const uint8_t* red = back.PixelAddress(0, 0);
   const uint8_t* green = back.PixelAddress(1, 0);
@@ -158,18 +158,18 @@ TEST(GifEncoder, TrueColourIsQuantisedWithinTolerance) {
 
 TEST(GifEncoder, AlphaZeroBecomesTransparentAndAllZeroAlphaMeansOpaque) {
   std::vector<uint8_t> alpha;
-  const ImageBuffer picture = Make(4, 3, 32, [&](int x, int y, uint8_t* p) {
+  const ImageBuffer picture = make(4, 3, 32, [&](int x, int y, uint8_t* p) {
     const bool clear = (x + y) % 3 == 0;
     const uint8_t bgra[4] = {200, 100, 50, static_cast<uint8_t>(clear ? 0 : x == 1 ? 128 : 255)};
     std::copy_n(bgra, 4, p);
     alpha.push_back(clear ? 0 : 255);
   });
-  const RoundTrip trip = SaveAndLoad(picture);
+  const RoundTrip trip = saveAndLoad(picture);
   EXPECT_EQ(trip.alpha, alpha);
   EXPECT_LE(trip.worst, 2);
 
   // As 32-bit BMP files store them: alpha bytes all 0, meaning no alpha.
-  const RoundTrip opaque = SaveAndLoad(Make(3, 2, 32, [](int, int, uint8_t* p) { p[1] = 180; }));
+  const RoundTrip opaque = saveAndLoad(make(3, 2, 32, [](int, int, uint8_t* p) { p[1] = 180; }));
   EXPECT_EQ(opaque.alpha, std::vector<uint8_t>(6, 255));
   EXPECT_LE(opaque.worst, 2);
 }
@@ -183,7 +183,7 @@ TEST(GifEncoder, InvalidImageFailsAndLeavesOutputAlone) {
 // Through the codec factory, chosen by an upper-case extension; loading appends the frames.
 TEST(GifCodec, SavesThroughImageBufferAndLoadsBack) {
   const testutil::TempDir dir;
-  const std::string path = dir.File("frame.GIF");
+  const std::string path = dir.file("frame.GIF");
   ImageBuffer picture;
   ASSERT_TRUE(picture.Create(3, 3, 8));
   picture.RowPointer(1)[1] = 255;

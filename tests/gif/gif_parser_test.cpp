@@ -24,7 +24,7 @@ using image::GifDisposal;
 using image::GifFile;
 using image::ImageError;
 
-std::vector<uint8_t> Join(const std::vector<std::vector<uint8_t>>& parts) {
+std::vector<uint8_t> join(const std::vector<std::vector<uint8_t>>& parts) {
   std::vector<uint8_t> out;
   for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
   return out;
@@ -38,7 +38,7 @@ const std::vector<uint8_t> kScreen = {'G',  'I', 'F', '8', '9', 'a', 2,   0,   1
 const std::vector<uint8_t> kImage = {0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0x44, 0x0A, 0};
 const std::vector<uint8_t> kTrailer = {0x3B};
 
-GifFile Parse(const std::vector<uint8_t>& bytes) {
+GifFile parse(const std::vector<uint8_t>& bytes) {
   GifFile file;
   const image::ImageResult parsed = image::parseGif(bytes, &file);
   EXPECT_TRUE(parsed) << parsed.message();
@@ -62,7 +62,7 @@ TEST(GifParser, GraphicControlAppliesToTheNextImageOnly) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const std::vector<uint8_t> control = {0x21, 0xF9, 4, row.packed, 0x02, 0x01, 1, 0};
-    const GifFile file = Parse(Join({kScreen, control, kImage, kImage, kTrailer}));
+    const GifFile file = parse(join({kScreen, control, kImage, kImage, kTrailer}));
     ASSERT_EQ(file.frames.size(), 2u);
     EXPECT_EQ(file.frames[0].disposal, row.disposal);
     EXPECT_EQ(file.frames[0].transparentIndex, row.transparent);
@@ -97,14 +97,14 @@ TEST(GifParser, ReadsTheLoopCountOfTheLoopExtensions) {
       {"a sub-block too short", application("NETSCAPE2.0", {2, 1, 5, 0}), -1},
       {"cut short", application("NETSCAPE2.0", {3, 1}), -1, false},
       {"the last one counts",
-       Join({application("NETSCAPE2.0", {3, 1, 2, 0, 0}),
+       join({application("NETSCAPE2.0", {3, 1, 2, 0, 0}),
              application("NETSCAPE2.0", {3, 1, 4, 0, 0})}),
        4},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const GifFile file =
-        Parse(Join({kScreen, kImage, row.blocks, row.trailer ? kTrailer : std::vector<uint8_t>{}}));
+        parse(join({kScreen, kImage, row.blocks, row.trailer ? kTrailer : std::vector<uint8_t>{}}));
     EXPECT_EQ(file.loopCount, row.loopCount);
   }
 }
@@ -112,22 +112,22 @@ TEST(GifParser, ReadsTheLoopCountOfTheLoopExtensions) {
 TEST(GifParser, SkipsOtherBlocksAndKeepsFramesBeforeAnEarlyEnd) {
   const std::vector<uint8_t> comment = {0x21, 0xFE, 3, 'a', 'b', 'c', 2, 'd', 'e', 0};
   const std::vector<uint8_t> shortControl = {0x21, 0xF9, 2, 0x09, 0x05, 0};
-  const GifFile file = Parse(Join({kScreen, comment, shortControl, kImage, kTrailer}));
+  const GifFile file = parse(join({kScreen, comment, shortControl, kImage, kTrailer}));
   ASSERT_EQ(file.frames.size(), 1u);
   EXPECT_EQ(file.frames[0].disposal, GifDisposal::Keep);
   EXPECT_EQ(file.frames[0].dataSize, 2u);
   EXPECT_FALSE(file.truncated);
 
-  const GifFile cut = Parse(Join({kScreen, kImage, kImage}));  // no trailer
+  const GifFile cut = parse(join({kScreen, kImage, kImage}));  // no trailer
   EXPECT_EQ(cut.frames.size(), 2u);
   EXPECT_TRUE(cut.truncated);
-  EXPECT_EQ(Parse(Join({kScreen, kImage, {0x99}, kImage, kTrailer})).frames.size(), 1u);
+  EXPECT_EQ(parse(join({kScreen, kImage, {0x99}, kImage, kTrailer})).frames.size(), 1u);
 
-  auto bytes = Join({kScreen, kImage, kTrailer});
+  auto bytes = join({kScreen, kImage, kTrailer});
   bytes[4] = '7';  // GIF87a
   bytes[6] = 0x00;
   bytes[7] = 0x40;  // width 16384, the largest side accepted
-  EXPECT_EQ(Parse(bytes).width, 16384);
+  EXPECT_EQ(parse(bytes).width, 16384);
 }
 
 TEST(GifParser, FailureLeavesTheResultUnchanged) {
@@ -135,7 +135,7 @@ TEST(GifParser, FailureLeavesTheResultUnchanged) {
   file.width = 7;
   image::GifInfo info;
   info.frameCount = 77;
-  EXPECT_EQ(image::parseGif(Join({kScreen, kTrailer}), &file).code(), ImageError::NoFrames);
+  EXPECT_EQ(image::parseGif(join({kScreen, kTrailer}), &file).code(), ImageError::NoFrames);
   EXPECT_EQ(image::readGifInfo(std::vector<uint8_t>{'G', 'I', 'F', '8'}, &info).code(),
             ImageError::Truncated);
   EXPECT_FALSE(image::parseGif({}, &file));
@@ -144,8 +144,8 @@ TEST(GifParser, FailureLeavesTheResultUnchanged) {
 }
 
 // The refused files of tests/data/malformed/gif.
-std::vector<testutil::MalformedFile> RefusedGifs() {
-  std::vector<testutil::MalformedFile> rows = testutil::MalformedFiles("gif");
+std::vector<testutil::MalformedFile> refusedGifs() {
+  std::vector<testutil::MalformedFile> rows = testutil::malformedFiles("gif");
   std::erase_if(rows,
                 [](const testutil::MalformedFile& row) { return row.error == ImageError::None; });
   return rows;
@@ -155,7 +155,7 @@ class GifMalformedTest : public testing::TestWithParam<testutil::MalformedFile> 
 
 TEST_P(GifMalformedTest, LoadAndStreamingDecodeFailWithTheErrorAndLeaveFramesAlone) {
   const std::string name = std::filesystem::path(GetParam().path).stem();
-  const auto bytes = testutil::ReadFile(testutil::MalformedPath(GetParam()));
+  const auto bytes = testutil::readFile(testutil::malformedPath(GetParam()));
   ASSERT_FALSE(bytes.empty());
   image::ImageSequence frames;
   frames.append(std::make_unique<image::ImageBuffer>());
@@ -165,13 +165,13 @@ TEST_P(GifMalformedTest, LoadAndStreamingDecodeFailWithTheErrorAndLeaveFramesAlo
   for (int threads : {0, 2}) {
     ImageError error = ImageError::None;
     // Only the file with a bad second frame delivers a frame before failing.
-    EXPECT_EQ(gif_test::DecodeAll(bytes, threads, &error).size(),
+    EXPECT_EQ(gif_test::decodeAll(bytes, threads, &error).size(),
               name == "code_out_of_range_second_frame" ? 1u : 0u);
     EXPECT_EQ(error, GetParam().error) << threads << " threads";
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, GifMalformedTest, testing::ValuesIn(RefusedGifs()),
+INSTANTIATE_TEST_SUITE_P(Files, GifMalformedTest, testing::ValuesIn(refusedGifs()),
                          [](const testing::TestParamInfo<testutil::MalformedFile>& param) {
                            return std::filesystem::path(param.param.path).stem().string();
                          });
@@ -179,13 +179,13 @@ INSTANTIATE_TEST_SUITE_P(Files, GifMalformedTest, testing::ValuesIn(RefusedGifs(
 // Prefixes of a valid file either fail as cut off or yield a leading run of the whole file's
 // frames, pixel for pixel. Every prefix up to `denseUpTo` bytes, then every `stride`-th one
 // (only to keep the sanitizer build quick).
-void CheckPrefixes(const std::string& name, std::size_t denseUpTo, std::size_t stride) {
-  const auto bytes = gif_test::ReadData("gif/" + name);
-  const auto whole = gif_test::DecodeAll(bytes, 0);
+void checkPrefixes(const std::string& name, std::size_t denseUpTo, std::size_t stride) {
+  const auto bytes = gif_test::readData("gif/" + name);
+  const auto whole = gif_test::decodeAll(bytes, 0);
   ASSERT_FALSE(whole.empty());
   for (std::size_t size = 0; size < bytes.size(); size += size < denseUpTo ? 1 : stride) {
     ImageError error = ImageError::None;
-    const auto frames = gif_test::DecodeAll(std::span(bytes.data(), size), 0, &error);
+    const auto frames = gif_test::decodeAll(std::span(bytes.data(), size), 0, &error);
     if (error != ImageError::None) {
       ASSERT_EQ(error, ImageError::Truncated) << "prefix " << size;
       continue;
@@ -198,9 +198,9 @@ void CheckPrefixes(const std::string& name, std::size_t denseUpTo, std::size_t s
 }
 
 TEST(GifMalformed, PrefixesOfAnAnimationFailCleanlyOrKeepCompleteFrames) {
-  CheckPrefixes("photo.gif", 1200, 5);
-  CheckPrefixes("disposal_previous.gif", SIZE_MAX, 1);
-  CheckPrefixes("interlaced.gif", SIZE_MAX, 1);
+  checkPrefixes("photo.gif", 1200, 5);
+  checkPrefixes("disposal_previous.gif", SIZE_MAX, 1);
+  checkPrefixes("interlaced.gif", SIZE_MAX, 1);
 }
 
 TEST(GifMalformed, RefusesAnimationsTooLargeToHoldInMemory) {

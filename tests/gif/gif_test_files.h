@@ -57,19 +57,19 @@ inline constexpr TestFile kFiles[] = {
 };
 
 // Names parameterised tests after the file, and prints the parameter as that name.
-inline std::string FileName(const ::testing::TestParamInfo<TestFile>& info) {
+inline std::string fileName(const ::testing::TestParamInfo<TestFile>& info) {
   return info.param.name;
 }
 inline void PrintTo(const TestFile& file, std::ostream* out) { *out << file.name; }
 
 // Whole contents of a file under tests/data (`relative` like "gif/photo.gif"); empty when it
 // cannot be read.
-inline std::vector<uint8_t> ReadData(const std::string& relative) {
-  return testutil::ReadFile(std::string(QUORVEX_TEST_DATA_DIR) + "/" + relative);
+inline std::vector<uint8_t> readData(const std::string& relative) {
+  return testutil::readFile(std::string(QUORVEX_TEST_DATA_DIR) + "/" + relative);
 }
 
 // A 32-bit canvas as R,G,B,A bytes, rows from the top (the layout of the .rgba files).
-inline std::vector<uint8_t> ToRgba(const image::ImageBuffer& canvas) {
+inline std::vector<uint8_t> toRgba(const image::ImageBuffer& canvas) {
   std::vector<uint8_t> rgba;
   rgba.reserve(static_cast<std::size_t>(canvas.Width()) *
                static_cast<std::size_t>(canvas.Height()) * 4);
@@ -83,7 +83,7 @@ inline std::vector<uint8_t> ToRgba(const image::ImageBuffer& canvas) {
 
 // Succeeds when both R,G,B,A pictures `width` pixels wide are equal; otherwise names the first
 // differing pixel and both values.
-inline ::testing::AssertionResult SamePixels(std::span<const uint8_t> actual,
+inline ::testing::AssertionResult samePixels(std::span<const uint8_t> actual,
                                              std::span<const uint8_t> expected, int width) {
   if (actual.size() != expected.size()) {
     return ::testing::AssertionFailure()
@@ -96,18 +96,18 @@ inline ::testing::AssertionResult SamePixels(std::span<const uint8_t> actual,
   return ::testing::AssertionFailure()
          << "pixel (" << pixel % static_cast<std::size_t>(width) << ", "
          << pixel / static_cast<std::size_t>(width) << "): RGBA "
-         << testutil::HexString(actual.subspan(pixel * 4, 4)) << ", expected "
-         << testutil::HexString(expected.subspan(pixel * 4, 4));
+         << testutil::hexString(actual.subspan(pixel * 4, 4)) << ", expected "
+         << testutil::hexString(expected.subspan(pixel * 4, 4));
 }
 
 // Every frame of `bytes` through DecodeGifFrames with `threads`, as R,G,B,A: all of them, or
 // those delivered before a failure, whose reason goes to `error` (None after a success).
-inline std::vector<std::vector<uint8_t>> DecodeAll(std::span<const uint8_t> bytes, int threads,
+inline std::vector<std::vector<uint8_t>> decodeAll(std::span<const uint8_t> bytes, int threads,
                                                    image::ImageError* error = nullptr) {
   std::vector<std::vector<uint8_t>> frames;
   int count = 0;
   const auto sink = [&](int, const image::ImageBuffer& frame) {
-    frames.push_back(ToRgba(frame));
+    frames.push_back(toRgba(frame));
     return true;
   };
   const image::ImageResult decoded = image::decodeGifFrames(bytes, threads, sink, &count);
@@ -122,10 +122,10 @@ struct GiflibCloser {
 using GiflibPtr = std::unique_ptr<GifFileType, GiflibCloser>;
 
 // giflib's DGifSlurp of `bytes`; null when giflib cannot open the data or read every image.
-inline GiflibPtr SlurpWithGiflib(std::span<const uint8_t> bytes) {
+inline GiflibPtr slurpWithGiflib(std::span<const uint8_t> bytes) {
   struct Source {
     std::span<const uint8_t> rest;
-    static int Read(GifFileType* file, GifByteType* buffer, int length) {
+    static int read(GifFileType* file, GifByteType* buffer, int length) {
       auto& source = *static_cast<Source*>(file->UserData);
       const std::size_t count = std::min(source.rest.size(), static_cast<std::size_t>(length));
       std::memcpy(buffer, source.rest.data(), count);
@@ -134,7 +134,7 @@ inline GiflibPtr SlurpWithGiflib(std::span<const uint8_t> bytes) {
     }
   } source{bytes};
   int status = 0;
-  GiflibPtr gif(DGifOpen(&source, &Source::Read, &status));
+  GiflibPtr gif(DGifOpen(&source, &Source::read, &status));
   if (gif == nullptr || DGifSlurp(gif.get()) != GIF_OK) return nullptr;
   gif->UserData = nullptr;  // everything is read; `source` goes now
   return gif;
@@ -142,10 +142,10 @@ inline GiflibPtr SlurpWithGiflib(std::span<const uint8_t> bytes) {
 
 // Our LZW indices for every frame of `bytes` equal those of giflib's DGifSlurp. Ours come in
 // the order the rows are sent, giflib's top to bottom.
-inline void ExpectSameIndicesAsGiflib(std::span<const uint8_t> bytes) {
+inline void expectSameIndicesAsGiflib(std::span<const uint8_t> bytes) {
   image::GifFile file;
   ASSERT_TRUE(image::parseGif(bytes, &file, nullptr));
-  const GiflibPtr reference = SlurpWithGiflib(bytes);
+  const GiflibPtr reference = slurpWithGiflib(bytes);
   ASSERT_NE(reference, nullptr);
   ASSERT_EQ(reference->ImageCount, static_cast<int>(file.frames.size()));
   image::LzwDecoder decoder;

@@ -20,7 +20,7 @@ using image::LzwDecoder;
 using enum image::LzwStatus;
 
 // Packs "code/width" pairs ("4/3 0/3") least significant bit first, as GIF streams are.
-std::vector<uint8_t> Pack(const char* codes) {
+std::vector<uint8_t> pack(const char* codes) {
   std::vector<uint8_t> out;
   uint32_t accumulator = 0;
   int bits = 0;
@@ -86,7 +86,7 @@ TEST(LzwDecoder, DecodesHandBuiltStreamsWithOneDecoderReusedFromStreamToStream) 
   GifIndexBuffer out;
   for (const StreamCase& c : kStreams) {
     SCOPED_TRACE(c.name);
-    decoder.decodeStream(Pack(c.codes), c.minCodeSize, c.pixelCount, out);
+    decoder.decodeStream(pack(c.codes), c.minCodeSize, c.pixelCount, out);
     EXPECT_EQ(out.status, c.status);
     EXPECT_EQ(
         std::vector<uint8_t>(out.indices.begin(),
@@ -115,7 +115,7 @@ TEST(LzwDecoder, FullTableGoesOnWithTwelveBitCodesUntilTheNextClear) {
   expected.insert(expected.end(), {1, 2, 3, 1, 2, 0, 1, 0, 1});
   LzwDecoder decoder;
   GifIndexBuffer out;
-  decoder.decodeStream(Pack(codes.str().c_str()), 2, expected.size(), out);
+  decoder.decodeStream(pack(codes.str().c_str()), 2, expected.size(), out);
   EXPECT_EQ(out.status, Complete);
   ASSERT_EQ(out.decodedPixels, expected.size());
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.indices.begin()));
@@ -127,11 +127,11 @@ TEST(LzwDecoder, GiflibAgreesOnCodeSizeOne) {
       'G',  'I', 'F', '8', '9', 'a', 4,   0,   1, 0, 0x80,
       0,    0,   0,   0,   0,   255, 255, 255,  // global table: black, white
       0x2C, 0,   0,   0,   0,   4,   0,   1,   0, 0, 1};
-  const auto stream = Pack("2/2 1/2 0/3 4/3 3/3");
+  const auto stream = pack("2/2 1/2 0/3 4/3 3/3");
   gif.push_back(static_cast<uint8_t>(stream.size()));
   gif.insert(gif.end(), stream.begin(), stream.end());
   gif.insert(gif.end(), {0, 0x3B});
-  gif_test::ExpectSameIndicesAsGiflib(gif);
+  gif_test::expectSameIndicesAsGiflib(gif);
 }
 
 }  // namespace

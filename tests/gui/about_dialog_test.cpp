@@ -23,36 +23,36 @@ namespace {
 const QString kAddress = gui::kHomepageUrl;
 const QString kUnableToOpen = "Unable to open hyperlink:\n\n";
 
-void LeftClick(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(3, 3)); }
+void leftClick(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(3, 3)); }
 
 }  // namespace
 
 class AboutDialogTest : public QObject {
   Q_OBJECT
 
-  std::optional<gui_test::ScriptedHooks> hooks;
-  QStringList commands;
+  std::optional<gui_test::ScriptedHooks> m_hooks;
+  QStringList m_commands;
 
   // The fallback finds `handler` (none when empty); its command runner records
   // each command and answers `runs`.
-  void SetFallback(CLinkLabel& link, const QString& handler, bool runs) {
+  void setFallback(CLinkLabel& link, const QString& handler, bool runs) {
     link.setFallback({[handler](const std::string&) -> std::optional<std::string> {
                         if (handler.isEmpty()) return std::nullopt;
                         return handler.toStdString();
                       },
                       [this, runs](const std::string& command) {
-                        commands << QString::fromStdString(command);
+                        m_commands << QString::fromStdString(command);
                         return runs;
                       }});
   }
 
  private slots:
   void init() {
-    hooks.emplace();
-    hooks->openResult = true;
-    commands.clear();
+    m_hooks.emplace();
+    m_hooks->openResult = true;
+    m_commands.clear();
   }
-  void cleanup() { hooks.reset(); }
+  void cleanup() { m_hooks.reset(); }
 
   void aboutBox() {
     CAboutDialog dialog;
@@ -71,14 +71,14 @@ class AboutDialogTest : public QObject {
     for (int id : {OkButton, HomepageLink, EmailLabel})
       QVERIFY(dialog.rect().contains(dialog.item(id)->geometry()));
     dialog.show();
-    LeftClick(dialog.item(EmailLabel));
-    LeftClick(dialog.item(HomepageLink));
-    QCOMPARE(hooks->opened, (QStringList{"mailto:support@quorvex.example.org", kAddress}));
+    leftClick(dialog.item(EmailLabel));
+    leftClick(dialog.item(HomepageLink));
+    QCOMPARE(m_hooks->opened, (QStringList{"mailto:support@quorvex.example.org", kAddress}));
     // Without a mail program nothing is said.
-    hooks->openResult = false;
-    LeftClick(dialog.item(EmailLabel));
-    QVERIFY(hooks->messages.isEmpty());
-    QTimer::singleShot(0, &dialog, [&] { LeftClick(dialog.item(OkButton)); });
+    m_hooks->openResult = false;
+    leftClick(dialog.item(EmailLabel));
+    QVERIFY(m_hooks->messages.isEmpty());
+    QTimer::singleShot(0, &dialog, [&] { leftClick(dialog.item(OkButton)); });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
     QTimer::singleShot(0, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
@@ -118,7 +118,7 @@ class AboutDialogTest : public QObject {
              qPrintable(QString("red from %1 to %2").arg(first).arg(last)));
     label.show();
     QSignalSpy clicks(&label, &CStyledLabel::clicked);
-    LeftClick(&label);
+    leftClick(&label);
     QTest::mouseClick(&label, Qt::RightButton, {}, QPoint(3, 3));
     QCOMPARE(clicks.count(), 1);
   }
@@ -137,7 +137,7 @@ class AboutDialogTest : public QObject {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&link, &leave);
     QCOMPARE(link.textColour(), QColor(0, 0, 238));
-    LeftClick(&link);
+    leftClick(&link);
     QCOMPARE(link.textColour(), QColor(85, 26, 139));
     link.setAddress("https://example.org/help");
     QCOMPARE(link.text() + " " + link.toolTip(), kAddress + " https://example.org/help");
@@ -164,39 +164,39 @@ class AboutDialogTest : public QObject {
         {"handler cannot start", "web %1", false, kAddress, "2 web  " + kAddress},
         {"over-long command", "web %1", true, "https://a.org/" + QString(600, 'a'), "31 "},
     };
-    hooks->openResult = false;
+    m_hooks->openResult = false;
     for (const auto& row : rows) {
-      commands.clear();
+      m_commands.clear();
       CLinkLabel link(kAddress);
-      SetFallback(link, row.handler, row.runs);
+      setFallback(link, row.handler, row.runs);
       const int result = link.LaunchUrl(row.address);
-      QCOMPARE(row.name + QString(": %1 ").arg(result) + commands.join('|'),
+      QCOMPARE(row.name + QString(": %1 ").arg(result) + m_commands.join('|'),
                row.name + QString(": ") + row.expected);
     }
     // The desktop's opener comes first.
-    hooks->openResult = true;
+    m_hooks->openResult = true;
     CLinkLabel link(kAddress);
-    SetFallback(link, "web %1", true);
+    setFallback(link, "web %1", true);
     QCOMPARE(link.LaunchUrl(kAddress), 33);
-    QVERIFY(commands.isEmpty());
+    QVERIFY(m_commands.isEmpty());
   }
 
   void failedLaunchesAreShown() {
     CLinkLabel link(kAddress);
     link.resize(300, 30);
     link.show();
-    LeftClick(&link);
+    leftClick(&link);
     QVERIFY(link.isVisited());
     // A later failed launch makes the link unvisited again.
-    hooks->openResult = false;
-    SetFallback(link, "web %1", false);
-    LeftClick(&link);
+    m_hooks->openResult = false;
+    setFallback(link, "web %1", false);
+    leftClick(&link);
     QVERIFY(!link.isVisited());
-    SetFallback(link, "", true);
-    LeftClick(&link);
+    setFallback(link, "", true);
+    leftClick(&link);
     link.ShowLaunchError(26);
     link.ShowLaunchError(1);
-    QCOMPARE(hooks->messages,
+    QCOMPARE(m_hooks->messages,
              (QStringList{kUnableToOpen + "The specified file was not found.",
                           kUnableToOpen + "There is no application associated\nwith the given "
                                           "filename extension.",

@@ -29,7 +29,7 @@
 
 using gui::CNumberSpin;
 using gui::FieldResult;
-using gui_test::GuiData;
+using gui_test::guiData;
 
 Q_DECLARE_METATYPE(FieldResult)
 
@@ -48,7 +48,7 @@ struct DataTree {
     QDir().mkpath(data);
   }
   // Writes `content` into `folder`/`name`.
-  static void Put(const QString& folder, const QString& name, const QByteArray& content) {
+  static void put(const QString& folder, const QString& name, const QByteArray& content) {
     QFile file(QDir(folder).filePath(name));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
@@ -61,15 +61,15 @@ class WindowPartsTest : public QObject {
   Q_OBJECT
 
   // Frame-number arrows over 0..40 in steps of 1, writing to `buddy`.
-  std::unique_ptr<QLineEdit> buddy;
-  std::unique_ptr<CNumberSpin> spin;
+  std::unique_ptr<QLineEdit> m_buddy;
+  std::unique_ptr<CNumberSpin> m_spin;
 
  private slots:
   void init() {
-    buddy = std::make_unique<QLineEdit>();
-    spin = std::make_unique<CNumberSpin>();
-    spin->setBuddy(buddy.get());
-    spin->SetValueRange(0, 40, 1.0);
+    m_buddy = std::make_unique<QLineEdit>();
+    m_spin = std::make_unique<CNumberSpin>();
+    m_spin->setBuddy(m_buddy.get());
+    m_spin->SetValueRange(0, 40, 1.0);
   }
 
   void dialogUnitsScaleEachEdge() {
@@ -159,8 +159,8 @@ class WindowPartsTest : public QObject {
     QFETCH(QString, foundIn);
     const DataTree tree;
     const QString name = gui::kHelpPageName;
-    if (besideExecutable) DataTree::Put(tree.bin, name, "<html>");
-    if (installed) DataTree::Put(tree.data, name, "<html>");
+    if (besideExecutable) DataTree::put(tree.bin, name, "<html>");
+    if (installed) DataTree::put(tree.data, name, "<html>");
     if (folderBesideExecutable) QDir(tree.bin).mkdir(name);
     const QString folder = foundIn == "bin" ? tree.bin : tree.data;
     QCOMPARE(gui::findDataFile(name, gui::dataDirectories(tree.bin)),
@@ -189,7 +189,7 @@ class WindowPartsTest : public QObject {
     QFETCH(QString, skinName);
     QFETCH(QString, styleSheet);
     const DataTree tree;
-    if (!installedFile.isEmpty()) DataTree::Put(tree.data, skinName, installedFile);
+    if (!installedFile.isEmpty()) DataTree::put(tree.data, skinName, installedFile);
     QCOMPARE(gui::findSkinStyleSheet(skinName, gui::dataDirectories(tree.bin)), styleSheet);
   }
 
@@ -219,7 +219,7 @@ class WindowPartsTest : public QObject {
     gui::CFramePlayer player;
     player.resize(100, 80);
     core::FrameStore store;
-    QVERIFY(store.LoadGif(GuiData("checker_2x2.gif").toStdString()));
+    QVERIFY(store.LoadGif(guiData("checker_2x2.gif").toStdString()));
     player.setStore(std::move(store));
     const QImage shot = player.grab().toImage();
     // Each source pixel covers one quarter, aspect ratio not kept.
@@ -261,14 +261,14 @@ class WindowPartsTest : public QObject {
     QFETCH(double, value);
     QFETCH(int, range);
     QFETCH(int, position);
-    spin->SetValueRange(0, maximum, step);
-    spin->SetValue(value);
-    QCOMPARE(spin->controlRange(), range);
-    QCOMPARE(spin->position(), position);
+    m_spin->SetValueRange(0, maximum, step);
+    m_spin->SetValue(value);
+    QCOMPARE(m_spin->controlRange(), range);
+    QCOMPARE(m_spin->position(), position);
     // A zero step changes neither the range nor the position.
-    spin->SetValueRange(0, 1000, 0.0);
-    QCOMPARE(spin->controlRange(), range);
-    QCOMPARE(spin->position(), position);
+    m_spin->SetValueRange(0, 1000, 0.0);
+    QCOMPARE(m_spin->controlRange(), range);
+    QCOMPARE(m_spin->position(), position);
   }
 
   void spinStepAtTheEnds_data() {
@@ -288,44 +288,44 @@ class WindowPartsTest : public QObject {
     QFETCH(double, start);
     QFETCH(int, delta);
     QFETCH(int, expected);
-    spin->setWrap(wrap);
-    spin->SetValue(start);
-    spin->stepBy(delta);
-    QCOMPARE(buddy->text(), QString::number(expected));
-    QCOMPARE(spin->position(), expected);
+    m_spin->setWrap(wrap);
+    m_spin->SetValue(start);
+    m_spin->stepBy(delta);
+    QCOMPARE(m_buddy->text(), QString::number(expected));
+    QCOMPARE(m_spin->position(), expected);
   }
 
   void spinStepWithinTolerance() {
-    spin->SetDecimals(10);
+    m_spin->SetDecimals(10);
     // 1e-10 past the maximum lies inside the tolerance of 1e-9 x 10 and stays.
-    spin->SetValueRange(0, 10, 0.5000000001);
-    spin->SetValue(9.5);
-    spin->stepBy(1);
-    QCOMPARE(buddy->text(), QString("10.0000000001"));
-    spin->SetValueRange(0, 10, 0.6);
-    spin->SetValue(9.5);
-    spin->stepBy(1);
-    QCOMPARE(buddy->text(), QString("10"));
+    m_spin->SetValueRange(0, 10, 0.5000000001);
+    m_spin->SetValue(9.5);
+    m_spin->stepBy(1);
+    QCOMPARE(m_buddy->text(), QString("10.0000000001"));
+    m_spin->SetValueRange(0, 10, 0.6);
+    m_spin->SetValue(9.5);
+    m_spin->stepBy(1);
+    QCOMPARE(m_buddy->text(), QString("10"));
   }
 
   void spinArrowsAndKeys() {
-    spin->SetValue(3);
-    spin->show();
-    QTest::mouseClick(spin->findChild<QToolButton*>("up"), Qt::LeftButton);
-    QCOMPARE(buddy->text() + " " + QString::number(spin->position()), QString("4 4"));
-    QTest::mouseClick(spin->findChild<QToolButton*>("down"), Qt::LeftButton);
-    QTest::keyClick(buddy.get(), Qt::Key_Down);
-    QCOMPARE(buddy->text() + " " + QString::number(spin->position()), QString("2 2"));
-    QTest::keyClick(buddy.get(), Qt::Key_Up);
-    QCOMPARE(buddy->text(), QString("3"));
-    spin->setEnabled(false);
-    QTest::keyClick(buddy.get(), Qt::Key_Up);
-    QCOMPARE(buddy->text(), QString("3"));
+    m_spin->SetValue(3);
+    m_spin->show();
+    QTest::mouseClick(m_spin->findChild<QToolButton*>("up"), Qt::LeftButton);
+    QCOMPARE(m_buddy->text() + " " + QString::number(m_spin->position()), QString("4 4"));
+    QTest::mouseClick(m_spin->findChild<QToolButton*>("down"), Qt::LeftButton);
+    QTest::keyClick(m_buddy.get(), Qt::Key_Down);
+    QCOMPARE(m_buddy->text() + " " + QString::number(m_spin->position()), QString("2 2"));
+    QTest::keyClick(m_buddy.get(), Qt::Key_Up);
+    QCOMPARE(m_buddy->text(), QString("3"));
+    m_spin->setEnabled(false);
+    QTest::keyClick(m_buddy.get(), Qt::Key_Up);
+    QCOMPARE(m_buddy->text(), QString("3"));
     // The value is read back from the box's text up to the first non-number.
-    buddy->setText("  7.25xyz");
-    QCOMPARE(spin->GetValue(), 7.25);
-    spin->setBuddy(nullptr);
-    QCOMPARE(spin->GetValue(), 0.0);
+    m_buddy->setText("  7.25xyz");
+    QCOMPARE(m_spin->GetValue(), 7.25);
+    m_spin->setBuddy(nullptr);
+    QCOMPARE(m_spin->GetValue(), 0.0);
   }
 
   void formatNumber_data() {
@@ -347,9 +347,9 @@ class WindowPartsTest : public QObject {
     QFETCH(bool, trim);
     QFETCH(double, value);
     QFETCH(QString, expected);
-    spin->SetDecimals(decimals);
-    spin->SetTrimZeros(trim);
-    QCOMPARE(spin->FormatNumber(value), expected);
+    m_spin->SetDecimals(decimals);
+    m_spin->SetTrimZeros(trim);
+    QCOMPARE(m_spin->FormatNumber(value), expected);
   }
 };
 

@@ -12,19 +12,19 @@
 namespace gui_test {
 
 // The path of a test file under tests/data/gui.
-inline QString GuiData(const QString& name) {
+inline QString guiData(const QString& name) {
   return QStringLiteral(QUORVEX_TEST_DATA_DIR "/gui/") + name;
 }
 
 // 12 frames of 5 x 3 pixels, each filled with a colour of its own.
-inline const QString kTwelveFrames = GuiData("controls/twelve_frames.gif");
+inline const QString kTwelveFrames = guiData("controls/twelve_frames.gif");
 
-inline QByteArray ReadAll(const QString& path) {
+inline QByteArray readAll(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline uint32_t Le32(const QByteArray& bytes, int offset) {
+inline uint32_t le32(const QByteArray& bytes, int offset) {
   uint32_t value = 0;
   for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[offset + i]);
   return value;
@@ -37,14 +37,14 @@ class ScriptedHooks {
   ScriptedHooks() {
     gui::UiHooks& hooks = gui::uiHooks();
     hooks.showMessage = [this](QWidget*, const QString& text) { messages << text; };
-    hooks.chooseGifFile = [this](QWidget*) { return Next(gifFiles); };
+    hooks.chooseGifFile = [this](QWidget*) { return next(gifFiles); };
     hooks.chooseDirectory = [this](QWidget*, const QString& title) {
       directoryTitles << title;
-      return Next(directories);
+      return next(directories);
     };
     hooks.chooseSavePath = [this](QWidget*, const QStringList& filters) {
       saveFilters = filters;
-      return Next(savePaths);
+      return next(savePaths);
     };
     hooks.openExternal = [this](const QString& target) {
       opened << target;
@@ -67,7 +67,7 @@ class ScriptedHooks {
 
  private:
   template <typename T>
-  static std::optional<T> Next(std::deque<std::optional<T>>& queue) {
+  static std::optional<T> next(std::deque<std::optional<T>>& queue) {
     if (queue.empty()) return std::nullopt;
     const std::optional<T> answer = queue.front();
     queue.pop_front();

@@ -19,11 +19,11 @@ namespace {
 using Names = std::set<std::string>;
 
 TEST(MalformedInputTest, EachFileFailsWithItsErrorAndLeavesTheTargetAlone) {
-  const ImageBuffer held = test::MakePicture(2, 2, 24);
+  const ImageBuffer held = test::makePicture(2, 2, 24);
   const ImageCodecFactory& factory = ImageCodecFactory::instance();
-  for (const testutil::MalformedFile& row : testutil::MalformedCorpus()) {
+  for (const testutil::MalformedFile& row : testutil::malformedCorpus()) {
     SCOPED_TRACE(row.path);
-    const std::string path = testutil::MalformedPath(row);
+    const std::string path = testutil::malformedPath(row);
     ImageSequence frames;
     frames.append(std::make_unique<ImageBuffer>());
     frames.At(0)->CopyFrom(held);
@@ -31,25 +31,25 @@ TEST(MalformedInputTest, EachFileFailsWithItsErrorAndLeavesTheTargetAlone) {
     ASSERT_NE(codec, nullptr);
     EXPECT_EQ(codec->LoadFile(path, frames).code(), row.error);
     EXPECT_EQ(frames.Count() > 1, row.error == ImageError::None);
-    EXPECT_TRUE(test::SameBytes(test::Block(*frames.At(0)), test::Block(held)));
+    EXPECT_TRUE(test::sameBytes(test::block(*frames.At(0)), test::block(held)));
     if (row.error == ImageError::None) continue;
 
-    ImageBuffer target = test::MakePicture(1, 1, 32);
+    ImageBuffer target = test::makePicture(1, 1, 32);
     EXPECT_EQ(target.LoadFirstFrame(path).code(), row.error);
-    EXPECT_TRUE(test::SameBytes(test::Block(target), test::Block(test::MakePicture(1, 1, 32))));
+    EXPECT_TRUE(test::sameBytes(test::block(target), test::block(test::makePicture(1, 1, 32))));
   }
 }
 
 TEST(MalformedInputTest, EmptyMissingAndUnreadableFiles) {
   test::TempDir dir;
-  testutil::WriteFile(dir.File("empty.tga"), {});
-  std::filesystem::create_directory(dir.File("folder.ico"));  // opens, but reading fails
+  testutil::writeFile(dir.file("empty.tga"), {});
+  std::filesystem::create_directory(dir.file("folder.ico"));  // opens, but reading fails
   for (const auto& [file, error] : {std::pair{"empty.tga", ImageError::Truncated},
                                     {"absent.bmp", ImageError::FileOpen},
                                     {"folder.ico", ImageError::FileRead}}) {
     SCOPED_TRACE(file);
     ImageSequence frames;
-    EXPECT_EQ(frames.Load(dir.File(file)).code(), error);
+    EXPECT_EQ(frames.Load(dir.file(file)).code(), error);
     const ImageCodecFactory& factory = ImageCodecFactory::instance();
     EXPECT_FALSE(factory.CreateCodec(factory.TypeOf(file))->LoadMemory({}, frames));
     EXPECT_EQ(frames.Count(), 0);
@@ -69,20 +69,20 @@ TEST(ImageSaveTest, FailuresCreateNoFileAndKeepAnEarlierOne) {
   for (const auto& [depth, file, error] : rows) {
     SCOPED_TRACE(file);
     test::TempDir dir;
-    const ImageBuffer picture = test::MakePicture(2, 2, depth);
-    const ImageResult saved = picture.Save(dir.File(file), -1);
+    const ImageBuffer picture = test::makePicture(2, 2, depth);
+    const ImageResult saved = picture.Save(dir.file(file), -1);
     EXPECT_EQ(saved.code(), error);
-    EXPECT_EQ(saved.message().rfind("cannot write " + dir.File(file) + ": ", 0), 0U)
+    EXPECT_EQ(saved.message().rfind("cannot write " + dir.file(file) + ": ", 0), 0U)
         << saved.message();
-    EXPECT_EQ(dir.Entries(), Names{});
+    EXPECT_EQ(dir.entries(), Names{});
   }
 
   test::TempDir dir;
   const std::vector<uint8_t> old = {1, 2, 3};
-  testutil::WriteFile(dir.File("keep.tga"), old);
-  EXPECT_FALSE(test::MakePicture(1, 1, 1).Save(dir.File("keep.tga"), -1));
-  EXPECT_EQ(test::ReadFile(dir.File("keep.tga")), old);
-  EXPECT_EQ(dir.Entries(), Names{"keep.tga"});
+  testutil::writeFile(dir.file("keep.tga"), old);
+  EXPECT_FALSE(test::makePicture(1, 1, 1).Save(dir.file("keep.tga"), -1));
+  EXPECT_EQ(test::readFile(dir.file("keep.tga")), old);
+  EXPECT_EQ(dir.entries(), Names{"keep.tga"});
 }
 
 TEST(ImageSaveTest, InvalidImageOrEmptyListWritesNothing) {
@@ -91,13 +91,13 @@ TEST(ImageSaveTest, InvalidImageOrEmptyListWritesNothing) {
   const ImageBuffer empty;
   for (const std::vector<const ImageBuffer*>& images :
        {std::vector<const ImageBuffer*>{}, {nullptr}, {&empty}}) {
-    EXPECT_EQ(codec.Save(dir.File("a.tga"), images, ImageOptions{}).code(),
+    EXPECT_EQ(codec.Save(dir.file("a.tga"), images, ImageOptions{}).code(),
               ImageError::InvalidImage);
     std::vector<uint8_t> out = {7};
     EXPECT_FALSE(codec.saveMemory(images, ImageOptions{}, out));
     EXPECT_EQ(out, std::vector<uint8_t>{7});
   }
-  EXPECT_EQ(dir.Entries(), Names{});
+  EXPECT_EQ(dir.entries(), Names{});
 }
 
 }  // namespace

@@ -12,16 +12,16 @@
 namespace image {
 namespace {
 
-using test::Hex;
-using test::SameBytes;
+using test::hex;
+using test::sameBytes;
 
 TEST(ImageBufferTest, CreateZeroFillsAndRowsRunFromTheTopOverBottomUpStorage) {
   ImageBuffer picture;
   EXPECT_FALSE(picture.IsValid());
   EXPECT_TRUE(picture.BitmapInfo().empty());
   ASSERT_TRUE(picture.Create(3, 4, 24));
-  EXPECT_TRUE(SameBytes(std::span<const uint8_t>(picture.BitmapInfo()).first(40),
-                        Hex("28000000 03000000 04000000 0100 1800 00000000 00000000"
+  EXPECT_TRUE(sameBytes(std::span<const uint8_t>(picture.BitmapInfo()).first(40),
+                        hex("28000000 03000000 04000000 0100 1800 00000000 00000000"
                             "00000000 00000000 00000000 00000000")));
   EXPECT_EQ(std::count(picture.pixels(), picture.pixels() + picture.pixelBytes(), 0), 48);
   // Stride 12: the top row is the last one stored.
@@ -58,16 +58,16 @@ TEST(ImageBufferTest, DefaultPaletteIsAGreyRampAndMasksAreFiveFiveFive) {
                                                {8, 199, "C7 C7 C7 00 C8 C8 C8 00"},
                                                {24, 0, "007C0000 E0030000 1F000000"}}) {
     SCOPED_TRACE(depth);
-    const std::vector<uint8_t> info = test::Picture(1, 1, depth).BitmapInfo();
+    const std::vector<uint8_t> info = test::picture(1, 1, depth).BitmapInfo();
     ASSERT_EQ(info.size(), depth < 16 ? 40u + (4u << depth) : 52u);
-    EXPECT_TRUE(SameBytes(std::span<const uint8_t>(info)
+    EXPECT_TRUE(sameBytes(std::span<const uint8_t>(info)
                               .subspan(std::size_t(40 + 4 * first))
-                              .first(Hex(expected).size()),
-                          Hex(expected)));
+                              .first(hex(expected).size()),
+                          hex(expected)));
   }
   // Given masks count only with bitfields at 16 bits.
-  EXPECT_EQ(test::Picture(1, 1, 16, {}, kBiBitfields).masks()[1], 0x07E0u);
-  const ImageBuffer wide = test::Picture(1, 1, 32, {}, kBiBitfields);
+  EXPECT_EQ(test::picture(1, 1, 16, {}, kBiBitfields).masks()[1], 0x07E0u);
+  const ImageBuffer wide = test::picture(1, 1, 32, {}, kBiBitfields);
   EXPECT_EQ(wide.header().biCompression, kBiRgb);
   EXPECT_EQ(wide.masks()[1], 0x03E0u);
 }
@@ -75,31 +75,31 @@ TEST(ImageBufferTest, DefaultPaletteIsAGreyRampAndMasksAreFiveFiveFive) {
 TEST(ImageBufferTest, CreateFromHeaderRejectsAndLeavesTheImageAlone) {
   constexpr int32_t kHuge = std::numeric_limits<int32_t>::max();
   const std::tuple<const char*, BitmapInfoHeader, ImageError> rows[] = {
-      {"zero width", test::Header(0, 2, 24), ImageError::BadDimensions},
-      {"negative (top-down) height", test::Header(2, -2, 24), ImageError::BadDimensions},
-      {"depth 2", test::Header(2, 2, 2), ImageError::UnsupportedDepth},
-      {"depth 0", test::Header(2, 2, 0), ImageError::UnsupportedDepth},
-      {"run-length compression", test::Header(2, 2, 8, 1), ImageError::UnsupportedDepth},
-      {"overflowing size", test::Header(kHuge, kHuge, 32), ImageError::TooLarge},
+      {"zero width", test::header(0, 2, 24), ImageError::BadDimensions},
+      {"negative (top-down) height", test::header(2, -2, 24), ImageError::BadDimensions},
+      {"depth 2", test::header(2, 2, 2), ImageError::UnsupportedDepth},
+      {"depth 0", test::header(2, 2, 0), ImageError::UnsupportedDepth},
+      {"run-length compression", test::header(2, 2, 8, 1), ImageError::UnsupportedDepth},
+      {"overflowing size", test::header(kHuge, kHuge, 32), ImageError::TooLarge},
   };
-  const ImageBuffer before = test::MakePicture(3, 1, 24);
+  const ImageBuffer before = test::makePicture(3, 1, 24);
   for (const auto& [name, header, error] : rows) {
     SCOPED_TRACE(name);
-    ImageBuffer picture = test::MakePicture(3, 1, 24);
+    ImageBuffer picture = test::makePicture(3, 1, 24);
     EXPECT_EQ(picture.CreateFromHeader(header).code(), error);
-    EXPECT_TRUE(SameBytes(picture.BitmapInfo(), before.BitmapInfo()));
-    EXPECT_TRUE(SameBytes(test::Block(picture), test::Block(before)));
+    EXPECT_TRUE(sameBytes(picture.BitmapInfo(), before.BitmapInfo()));
+    EXPECT_TRUE(sameBytes(test::block(picture), test::block(before)));
   }
 }
 
 TEST(ImageBufferTest, CopyFromMakesADeepCopyOfPixelsPaletteMasksAndResolution) {
   for (int depth : {8, 16}) {
     SCOPED_TRACE(depth);
-    BitmapInfoHeader header = test::Header(3, 2, depth, depth == 16 ? kBiBitfields : kBiRgb);
+    BitmapInfoHeader header = test::header(3, 2, depth, depth == 16 ? kBiBitfields : kBiRgb);
     header.biYPelsPerMeter = 100;
-    ImageBuffer source = test::MakePicture(header);
+    ImageBuffer source = test::makePicture(header);
     const std::vector<uint8_t> info = source.BitmapInfo();
-    const std::vector<uint8_t> pixels(test::Block(source).begin(), test::Block(source).end());
+    const std::vector<uint8_t> pixels(test::block(source).begin(), test::block(source).end());
     ImageBuffer copy;
     copy.CopyFrom(source);
     EXPECT_EQ(copy.RowPointer(0), copy.pixels() + copy.Stride()) << "rows in its own block";
@@ -108,17 +108,17 @@ TEST(ImageBufferTest, CopyFromMakesADeepCopyOfPixelsPaletteMasksAndResolution) {
     source.SetPalette(0, 1, &blue);
     copy.CopyFrom(ImageBuffer{});
     copy.CopyFrom(copy);  // an invalid source or itself: no change
-    EXPECT_TRUE(SameBytes(copy.BitmapInfo(), info));
-    EXPECT_TRUE(SameBytes(test::Block(copy), pixels));
+    EXPECT_TRUE(sameBytes(copy.BitmapInfo(), info));
+    EXPECT_TRUE(sameBytes(test::block(copy), pixels));
   }
 }
 
 TEST(ImageBufferTest, PaletteAccessRefusesBadRequestsAndSkipsIndexesPastTheTable) {
   RgbQuad entries[3] = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 9, 9, 9}};
-  const ImageBuffer trueColour = test::Picture(1, 1, 24);
+  const ImageBuffer trueColour = test::picture(1, 1, 24);
   EXPECT_FALSE(trueColour.GetPalette(0, 1, entries));
   EXPECT_FALSE(ImageBuffer{}.GetPalette(0, 1, entries));
-  ImageBuffer mapped = test::Picture(1, 1, 1);
+  ImageBuffer mapped = test::picture(1, 1, 1);
   EXPECT_FALSE(mapped.GetPalette(-1, 1, entries));
   EXPECT_FALSE(mapped.GetPalette(0, 1, nullptr));
   EXPECT_FALSE(mapped.SetPalette(0, 1, nullptr));
@@ -126,27 +126,27 @@ TEST(ImageBufferTest, PaletteAccessRefusesBadRequestsAndSkipsIndexesPastTheTable
   ASSERT_TRUE(mapped.SetPalette(1, 3, entries));
   entries[2] = {0xEE, 0xEE, 0xEE, 0xEE};
   ASSERT_TRUE(mapped.GetPalette(0, 3, entries));
-  EXPECT_TRUE(SameBytes(test::PaletteBytes(mapped, 0, 2), Hex("00 00 00 00 01 02 03 04")));
+  EXPECT_TRUE(sameBytes(test::paletteBytes(mapped, 0, 2), hex("00 00 00 00 01 02 03 04")));
   EXPECT_EQ(entries[2].blue, 0xEE);
 }
 
 TEST(ImageBufferTest, LoadFirstFrameAndSequenceLoad) {
   test::TempDir dir;
-  const ImageBuffer original = test::MakePicture(3, 2, 8);
-  ASSERT_TRUE(original.Save(dir.File("first.tga"), -1));
+  const ImageBuffer original = test::makePicture(3, 2, 8);
+  ASSERT_TRUE(original.Save(dir.file("first.tga"), -1));
   ImageBuffer loaded;
-  ASSERT_TRUE(loaded.LoadFirstFrame(dir.File("first.tga")));
-  EXPECT_EQ(loaded.LoadFirstFrame(dir.File("first.pcx")).code(), ImageError::NoCodec);
-  EXPECT_EQ(test::AsBgra(loaded), test::AsBgra(original));
+  ASSERT_TRUE(loaded.LoadFirstFrame(dir.file("first.tga")));
+  EXPECT_EQ(loaded.LoadFirstFrame(dir.file("first.pcx")).code(), ImageError::NoCodec);
+  EXPECT_EQ(test::asBgra(loaded), test::asBgra(original));
 
   ImageSequence frames;
   frames.append(nullptr);
-  ASSERT_TRUE(frames.Load(dir.File("first.tga")));
-  ASSERT_TRUE(frames.Load(dir.File("first.tga")));
+  ASSERT_TRUE(frames.Load(dir.file("first.tga")));
+  ASSERT_TRUE(frames.Load(dir.file("first.tga")));
   ASSERT_EQ(frames.Count(), 2);
-  EXPECT_EQ(frames.Load(dir.File("first.xpm")).code(), ImageError::NoCodec);
-  EXPECT_EQ(frames.Load(dir.File("absent.tga")).message(),
-            "cannot open " + dir.File("absent.tga") + ": No such file or directory");
+  EXPECT_EQ(frames.Load(dir.file("first.xpm")).code(), ImageError::NoCodec);
+  EXPECT_EQ(frames.Load(dir.file("absent.tga")).message(),
+            "cannot open " + dir.file("absent.tga") + ": No such file or directory");
   EXPECT_EQ(frames.Count(), 2);
   EXPECT_NE(frames.At(1), nullptr);
   EXPECT_EQ(frames.At(-1), nullptr);
@@ -160,7 +160,7 @@ TEST(PadEdgesTest, EdgesAndCornersRepeatTheBorderPixels) {
                                    "11 11 11 12 13 13 13", "11 11 11 12 13 13 13"};
   for (int depth : {8, 16, 24, 32}) {
     SCOPED_TRACE(depth);
-    ImageBuffer picture = test::Picture(3, 2, depth);
+    ImageBuffer picture = test::picture(3, 2, depth);
     for (int i = 0; i < 6; ++i) {  // every byte of pixel (x, y) is 16 * y + x + 1
       std::memset(picture.PixelAddress(i % 3, i / 3), 16 * (i / 3) + i % 3 + 1,
                   std::size_t(depth / 8));
@@ -172,30 +172,30 @@ TEST(PadEdgesTest, EdgesAndCornersRepeatTheBorderPixels) {
     for (int y = 0; y < 6; ++y) {
       std::vector<uint8_t> marks;
       for (int x = 0; x < 7; ++x) marks.push_back(*picture.PixelAddress(x, y));
-      EXPECT_TRUE(SameBytes(marks, Hex(expected[y]))) << "row " << y;
+      EXPECT_TRUE(sameBytes(marks, hex(expected[y]))) << "row " << y;
     }
     EXPECT_EQ(picture.PixelAddress(6, 5)[depth / 8 - 1], 0x13) << "every byte of a pixel";
   }
 }
 
 TEST(PadEdgesTest, KeepsPaletteMasksAndZeroRowPaddingAndSkipsBelowEightBits) {
-  ImageBuffer sixteen = test::MakePicture(1, 1, 16);
+  ImageBuffer sixteen = test::makePicture(1, 1, 16);
   sixteen.PadEdges(1);
-  EXPECT_TRUE(SameBytes(sixteen.BitmapInfo(), test::MakePicture(3, 3, 16).BitmapInfo()));
+  EXPECT_TRUE(sameBytes(sixteen.BitmapInfo(), test::makePicture(3, 3, 16).BitmapInfo()));
   EXPECT_EQ(sixteen.Stride(), 8);
 
-  ImageBuffer mapped = test::MakePicture(1, 1, 8);
+  ImageBuffer mapped = test::makePicture(1, 1, 8);
   mapped.PadEdges(10);
   ASSERT_EQ(mapped.Width(), 21);
-  EXPECT_TRUE(SameBytes(mapped.BitmapInfo(), test::MakePicture(21, 21, 8).BitmapInfo()));
+  EXPECT_TRUE(sameBytes(mapped.BitmapInfo(), test::makePicture(21, 21, 8).BitmapInfo()));
   for (int y = 0; y < 21; ++y) EXPECT_EQ(mapped.RowPointer(y)[21], 0) << "row " << y;
 
   for (const auto& [depth, margin] : {std::pair{4, 10}, {1, 3}, {24, 0}, {24, -4}}) {
     SCOPED_TRACE(testing::Message() << depth << " bpp, margin " << margin);
-    ImageBuffer picture = test::MakePicture(3, 2, depth);
+    ImageBuffer picture = test::makePicture(3, 2, depth);
     picture.PadEdges(margin);
-    EXPECT_TRUE(SameBytes(picture.BitmapInfo(), test::MakePicture(3, 2, depth).BitmapInfo()));
-    EXPECT_TRUE(SameBytes(test::Block(picture), test::Block(test::MakePicture(3, 2, depth))));
+    EXPECT_TRUE(sameBytes(picture.BitmapInfo(), test::makePicture(3, 2, depth).BitmapInfo()));
+    EXPECT_TRUE(sameBytes(test::block(picture), test::block(test::makePicture(3, 2, depth))));
   }
   ImageBuffer empty;
   empty.PadEdges(10);

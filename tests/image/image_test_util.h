@@ -21,9 +21,9 @@
 
 namespace image::test {
 
-using testutil::Hex;
-using testutil::ReadFile;
-using testutil::SameBytes;
+using testutil::hex;
+using testutil::readFile;
+using testutil::sameBytes;
 using testutil::TempDir;
 using Bytes = std::vector<uint8_t>;
 
@@ -36,7 +36,7 @@ inline constexpr const char* kPngRgba2x2 =
     "B6 0D 24 00 00 00 1A 49 44 41 54 78 9C 63 F8 CF C0 F0 9F E1 3F 43 03 03 03 C3 7F 06 2E 11 "
     "B9 FF 00 37 80 05 B8 70 4C 3D 7F 00 00 00 00 49 45 4E 44 AE 42 60 82";
 
-inline BitmapInfoHeader Header(int width, int height, int depth, uint32_t compression = kBiRgb) {
+inline BitmapInfoHeader header(int width, int height, int depth, uint32_t compression = kBiRgb) {
   BitmapInfoHeader header;
   header.biWidth = width;
   header.biHeight = height;
@@ -48,7 +48,7 @@ inline BitmapInfoHeader Header(int width, int height, int depth, uint32_t compre
 // A picture of `header`'s kind (5-6-5 masks with bitfields) whose every stored byte, row
 // padding included, differs from its neighbours; below 16 bits with a palette of distinct
 // entries.
-inline ImageBuffer MakePicture(const BitmapInfoHeader& header, uint8_t seed = 1) {
+inline ImageBuffer makePicture(const BitmapInfoHeader& header, uint8_t seed = 1) {
   ImageBuffer picture;
   EXPECT_TRUE(picture.CreateFromHeader(header, kMasks565.data()));
   for (std::size_t i = 0; i < picture.pixelBytes(); ++i) {
@@ -63,43 +63,43 @@ inline ImageBuffer MakePicture(const BitmapInfoHeader& header, uint8_t seed = 1)
 }
 
 // The same, 16 bits as 5-6-5.
-inline ImageBuffer MakePicture(int width, int height, int depth, uint8_t seed = 1) {
-  return MakePicture(Header(width, height, depth, depth == 16 ? kBiBitfields : kBiRgb), seed);
+inline ImageBuffer makePicture(int width, int height, int depth, uint8_t seed = 1) {
+  return makePicture(header(width, height, depth, depth == 16 ? kBiBitfields : kBiRgb), seed);
 }
 
 // A zeroed picture (grey-ramp palette, 5-6-5 masks with bitfields) whose rows from the top
 // start with the given hex bytes.
-inline ImageBuffer Picture(int width, int height, int depth, std::vector<const char*> rows = {},
+inline ImageBuffer picture(int width, int height, int depth, std::vector<const char*> rows = {},
                            uint32_t compression = kBiRgb) {
   ImageBuffer picture;
   EXPECT_TRUE(
-      picture.CreateFromHeader(Header(width, height, depth, compression), kMasks565.data()));
+      picture.CreateFromHeader(header(width, height, depth, compression), kMasks565.data()));
   for (std::size_t y = 0; y < rows.size(); ++y) {
-    const Bytes bytes = Hex(rows[y]);
+    const Bytes bytes = hex(rows[y]);
     std::copy(bytes.begin(), bytes.end(), picture.RowPointer(static_cast<int>(y)));
   }
   return picture;
 }
 
 // The whole stored pixel block, bottom row first.
-inline std::span<const uint8_t> Block(const ImageBuffer& picture) {
+inline std::span<const uint8_t> block(const ImageBuffer& picture) {
   return {picture.pixels(), picture.pixelBytes()};
 }
 
 // The bytes of row y (from the top) that belong to the picture, not the padding.
-inline Bytes RowBytes(const ImageBuffer& picture, int y) {
+inline Bytes rowBytes(const ImageBuffer& picture, int y) {
   const uint8_t* row = picture.RowPointer(y);
   return {row, row + (picture.Width() * picture.BitsPerPixel() + 7) / 8};
 }
 
 // The bytes of pixel (x, y) at 8 bits and above.
-inline Bytes Pixel(const ImageBuffer& picture, int x, int y) {
+inline Bytes pixel(const ImageBuffer& picture, int x, int y) {
   const uint8_t* at = picture.PixelAddress(x, y);
   return {at, at + picture.BitsPerPixel() / 8};
 }
 
 // `count` palette entries from `first` as B,G,R,reserved bytes; empty when there are none.
-inline Bytes PaletteBytes(const ImageBuffer& picture, int first, std::size_t count) {
+inline Bytes paletteBytes(const ImageBuffer& picture, int first, std::size_t count) {
   std::vector<RgbQuad> entries(count);
   if (!picture.GetPalette(first, static_cast<int>(count), entries.data())) return {};
   Bytes bytes;
@@ -108,7 +108,7 @@ inline Bytes PaletteBytes(const ImageBuffer& picture, int first, std::size_t cou
 }
 
 // The picture as 8-bit B,G,R,A rows from the top, the form every depth decodes to.
-inline Bytes AsBgra(const ImageBuffer& picture) {
+inline Bytes asBgra(const ImageBuffer& picture) {
   Bytes all(static_cast<std::size_t>(picture.Width() * picture.Height()) * 4);
   const RowConverter rows(picture);
   for (int y = 0; y < picture.Height(); ++y) {
@@ -118,7 +118,7 @@ inline Bytes AsBgra(const ImageBuffer& picture) {
 }
 
 // The single frame `codec` decodes from `bytes`, or an invalid picture.
-inline ImageBuffer DecodeOne(ImageCodec& codec, std::span<const uint8_t> bytes) {
+inline ImageBuffer decodeOne(ImageCodec& codec, std::span<const uint8_t> bytes) {
   ImageSequence frames;
   const ImageResult loaded = codec.LoadMemory(bytes, frames);
   EXPECT_TRUE(loaded) << loaded.message();
@@ -129,7 +129,7 @@ inline ImageBuffer DecodeOne(ImageCodec& codec, std::span<const uint8_t> bytes) 
 }
 
 // What `codec` encodes `picture` to; empty when it fails.
-inline Bytes Encode(ImageCodec& codec, const ImageBuffer& picture) {
+inline Bytes encode(ImageCodec& codec, const ImageBuffer& picture) {
   Bytes bytes;
   const ImageResult saved = codec.saveMemory({&picture}, ImageOptions{}, bytes);
   EXPECT_TRUE(saved) << saved.message();
@@ -138,13 +138,13 @@ inline Bytes Encode(ImageCodec& codec, const ImageBuffer& picture) {
 
 // Encodes and decodes `original`: the same size and colours at 24 bits, or 32 when the
 // original has alpha. Returns the encoded bytes.
-inline Bytes ExpectSameColoursAfterRoundTrip(ImageCodec& codec, const ImageBuffer& original) {
-  const Bytes encoded = Encode(codec, original);
-  const ImageBuffer decoded = DecodeOne(codec, encoded);
+inline Bytes expectSameColoursAfterRoundTrip(ImageCodec& codec, const ImageBuffer& original) {
+  const Bytes encoded = encode(codec, original);
+  const ImageBuffer decoded = decodeOne(codec, encoded);
   EXPECT_EQ(decoded.Width(), original.Width());
   EXPECT_EQ(decoded.Height(), original.Height());
   EXPECT_EQ(decoded.BitsPerPixel(), original.BitsPerPixel() == 32 ? 32 : 24);
-  EXPECT_EQ(AsBgra(decoded), AsBgra(original));
+  EXPECT_EQ(asBgra(decoded), asBgra(original));
   return encoded;
 }
 
@@ -155,7 +155,7 @@ struct MalformedCase {
   ImageError error;
 };
 
-inline void ExpectEachFails(ImageCodec& codec, const std::vector<MalformedCase>& cases) {
+inline void expectEachFails(ImageCodec& codec, const std::vector<MalformedCase>& cases) {
   for (const MalformedCase& row : cases) {
     SCOPED_TRACE(row.name);
     ImageSequence frames;
@@ -167,7 +167,7 @@ inline void ExpectEachFails(ImageCodec& codec, const std::vector<MalformedCase>&
 }
 
 // `bytes` with the byte at `offset` set to `value`.
-inline Bytes WithByte(Bytes bytes, std::size_t offset, uint8_t value) {
+inline Bytes withByte(Bytes bytes, std::size_t offset, uint8_t value) {
   bytes.at(offset) = value;
   return bytes;
 }
@@ -179,13 +179,13 @@ struct Piece {
 };
 
 // Checks the file's size and each piece of it.
-inline void ExpectLayout(std::span<const uint8_t> file, std::size_t size,
+inline void expectLayout(std::span<const uint8_t> file, std::size_t size,
                          const std::vector<Piece>& pieces) {
   ASSERT_EQ(file.size(), size);
   for (const Piece& piece : pieces) {
-    const Bytes expected = Hex(piece.hex);
+    const Bytes expected = hex(piece.hex);
     ASSERT_LE(piece.offset + expected.size(), file.size()) << "piece at " << piece.offset;
-    EXPECT_TRUE(SameBytes(file.subspan(piece.offset, expected.size()), expected))
+    EXPECT_TRUE(sameBytes(file.subspan(piece.offset, expected.size()), expected))
         << "piece at " << piece.offset;
   }
 }

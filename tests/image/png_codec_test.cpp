@@ -26,18 +26,18 @@ const char* const kGrey16Bit2x1 =
 // Alpha (a transparency chunk counts) decodes to 32 bits, everything else to 24.
 TEST(PngCodecTest, DecodesFilesOfAnotherEncoder) {
   PngCodec codec;
-  const ImageBuffer rgba = test::DecodeOne(codec, test::Hex(test::kPngRgba2x2));
+  const ImageBuffer rgba = test::decodeOne(codec, test::hex(test::kPngRgba2x2));
   ASSERT_EQ(rgba.BitsPerPixel(), 32);
   ASSERT_EQ(rgba.Width(), 2);
-  EXPECT_TRUE(test::SameBytes(test::Block(rgba), test::Hex("FF 00 00 00  1E 14 0A FF"
+  EXPECT_TRUE(test::sameBytes(test::block(rgba), test::hex("FF 00 00 00  1E 14 0A FF"
                                                            "00 00 FF FF  00 FF 00 80")));
-  const ImageBuffer palette = test::DecodeOne(codec, test::Hex(kPalette1BitTransparent3x1));
+  const ImageBuffer palette = test::decodeOne(codec, test::hex(kPalette1BitTransparent3x1));
   ASSERT_EQ(palette.BitsPerPixel(), 32);
-  EXPECT_TRUE(test::SameBytes(test::RowBytes(palette, 0),
-                              test::Hex("00 00 FF 00  FF 00 00 FF  FF 00 00 FF")));
-  const ImageBuffer grey = test::DecodeOne(codec, test::Hex(kGrey16Bit2x1));
+  EXPECT_TRUE(test::sameBytes(test::rowBytes(palette, 0),
+                              test::hex("00 00 FF 00  FF 00 00 FF  FF 00 00 FF")));
+  const ImageBuffer grey = test::decodeOne(codec, test::hex(kGrey16Bit2x1));
   ASSERT_EQ(grey.BitsPerPixel(), 24);
-  EXPECT_TRUE(test::SameBytes(test::RowBytes(grey, 0), test::Hex("00 00 00  FF FF FF")));
+  EXPECT_TRUE(test::sameBytes(test::rowBytes(grey, 0), test::hex("00 00 00  FF FF FF")));
 }
 
 TEST(PngCodecTest, RoundTripsEveryDepthAtWidthsOneThreeAndFour) {
@@ -45,8 +45,8 @@ TEST(PngCodecTest, RoundTripsEveryDepthAtWidthsOneThreeAndFour) {
     for (int width : {1, 3, 4}) {
       SCOPED_TRACE(testing::Message() << "depth " << depth << ", width " << width);
       PngCodec codec;
-      const Bytes png = test::ExpectSameColoursAfterRoundTrip(
-          codec, test::MakePicture(width, 3, depth, static_cast<uint8_t>(width + depth)));
+      const Bytes png = test::expectSameColoursAfterRoundTrip(
+          codec, test::makePicture(width, 3, depth, static_cast<uint8_t>(width + depth)));
       // IHDR: bit depth at 24, colour type at 25 (3 palette, 2 RGB, 6 RGBA).
       ASSERT_GT(png.size(), 26U);
       EXPECT_EQ(png[24], depth <= 8 ? depth : 8);
@@ -56,21 +56,21 @@ TEST(PngCodecTest, RoundTripsEveryDepthAtWidthsOneThreeAndFour) {
 }
 
 TEST(PngCodecTest, MalformedFilesFailWithTheirError) {
-  const Bytes good = test::Hex(test::kPngRgba2x2);
-  using test::WithByte;
+  const Bytes good = test::hex(test::kPngRgba2x2);
+  using test::withByte;
   PngCodec codec;
-  test::ExpectEachFails(
-      codec, {{"wrong signature", WithByte(good, 1, 'Q'), ImageError::BadSignature},
+  test::expectEachFails(
+      codec, {{"wrong signature", withByte(good, 1, 'Q'), ImageError::BadSignature},
               {"signature only", Bytes(good.begin(), good.begin() + 8), ImageError::Truncated},
               {"cut inside IHDR", Bytes(good.begin(), good.begin() + 20), ImageError::Truncated},
-              {"first chunk not IHDR", WithByte(good, 12, 'J'), ImageError::Corrupt},
-              {"zero width", WithByte(good, 19, 0), ImageError::BadDimensions},
-              {"width 16385", WithByte(WithByte(WithByte(good, 17, 0), 18, 0x40), 19, 1),
+              {"first chunk not IHDR", withByte(good, 12, 'J'), ImageError::Corrupt},
+              {"zero width", withByte(good, 19, 0), ImageError::BadDimensions},
+              {"width 16385", withByte(withByte(withByte(good, 17, 0), 18, 0x40), 19, 1),
                ImageError::TooLarge},
-              {"width 2^31", WithByte(good, 16, 0x80), ImageError::TooLarge},
-              {"damaged IHDR checksum", WithByte(good, 29, 0x00), ImageError::Corrupt},
+              {"width 2^31", withByte(good, 16, 0x80), ImageError::TooLarge},
+              {"damaged IHDR checksum", withByte(good, 29, 0x00), ImageError::Corrupt},
               {"cut inside IDAT", Bytes(good.begin(), good.begin() + 50), ImageError::Truncated},
-              {"damaged compressed data", WithByte(good, 45, 0xFF), ImageError::Corrupt}});
+              {"damaged compressed data", withByte(good, 45, 0xFF), ImageError::Corrupt}});
 }
 
 }  // namespace

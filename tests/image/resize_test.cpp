@@ -16,16 +16,16 @@ namespace {
 // An independent reference resampler in double precision: Catmull-Rom (Keys, a = -0.5) cubic,
 // pixel centres aligned, the kernel stretched by the scale factor when shrinking, taps outside
 // the picture clamped to the edge pixel, weights normalised.
-double Cubic(double x) {
-  constexpr double a = -0.5;
+double cubic(double x) {
+  constexpr double kA = -0.5;
   x = std::fabs(x);
-  if (x < 1.0) return ((a + 2.0) * x - (a + 3.0)) * x * x + 1.0;
-  if (x < 2.0) return ((a * x - 5.0 * a) * x + 8.0 * a) * x - 4.0 * a;
+  if (x < 1.0) return ((kA + 2.0) * x - (kA + 3.0)) * x * x + 1.0;
+  if (x < 2.0) return ((kA * x - 5.0 * kA) * x + 8.0 * kA) * x - 4.0 * kA;
   return 0.0;
 }
 
 // The reference's normalised weights [output index][input index] for `in` values to `out`.
-std::vector<std::vector<double>> Weights(int in, int out) {
+std::vector<std::vector<double>> weights(int in, int out) {
   const double scale = static_cast<double>(in) / out;
   const double stretch = std::max(1.0, scale);
   std::vector<std::vector<double>> weights(static_cast<std::size_t>(out),
@@ -35,7 +35,7 @@ std::vector<std::vector<double>> Weights(int in, int out) {
     double total = 0.0;
     for (int j = int(std::floor(centre - 2 * stretch)); j <= int(std::ceil(centre + 2 * stretch));
          ++j) {
-      const double weight = Cubic((j + 0.5 - centre) / stretch);
+      const double weight = cubic((j + 0.5 - centre) / stretch);
       weights[i][std::size_t(std::clamp(j, 0, in - 1))] += weight;
       total += weight;
     }
@@ -45,8 +45,8 @@ std::vector<std::vector<double>> Weights(int in, int out) {
 }
 
 // Smooth ramps in blue and red, hard-edged checks in green, opaque.
-ImageBuffer Pattern(int width, int height, int depth) {
-  ImageBuffer picture = test::Picture(width, height, depth);
+ImageBuffer pattern(int width, int height, int depth) {
+  ImageBuffer picture = test::picture(width, height, depth);
   for (int i = 0; i < width * height; ++i) {
     const int x = i % width;
     const int y = i / width;
@@ -58,7 +58,7 @@ ImageBuffer Pattern(int width, int height, int depth) {
   return picture;
 }
 
-ImageBuffer Resized(const ImageBuffer& source, int width, int height) {
+ImageBuffer resizedCopy(const ImageBuffer& source, int width, int height) {
   ImageBuffer resized;
   resized.CopyFrom(source);
   resized.Resize(width, height);
@@ -67,17 +67,17 @@ ImageBuffer Resized(const ImageBuffer& source, int width, int height) {
 
 TEST(ResizeTest, DoublingAndHalvingFollowTheReferenceBicubic) {
   for (int depth : {24, 32}) {
-    const ImageBuffer source = Pattern(24, 18, depth);
+    const ImageBuffer source = pattern(24, 18, depth);
     // Both sides, and one side alone: the other must keep its size and its pixels.
     for (const auto& [width, height] : {std::pair{48, 36}, {12, 9}, {7, 29}, {24, 37}, {41, 18}}) {
       SCOPED_TRACE(std::to_string(depth) + " bpp to " + std::to_string(width) + " x " +
                    std::to_string(height));
-      const ImageBuffer resized = Resized(source, width, height);
+      const ImageBuffer resized = resizedCopy(source, width, height);
       ASSERT_EQ(resized.Width(), width);
       ASSERT_EQ(resized.Height(), height);
       ASSERT_EQ(resized.BitsPerPixel(), depth);
-      const auto across = Weights(source.Width(), width);
-      const auto down = Weights(source.Height(), height);
+      const auto across = weights(source.Width(), width);
+      const auto down = weights(source.Height(), height);
       for (int channel = 0; channel < 3; ++channel) {
         double worst = 0.0;
         for (int i = 0; i < width * height; ++i) {
@@ -101,7 +101,7 @@ TEST(ResizeTest, DoublingAndHalvingFollowTheReferenceBicubic) {
 TEST(ResizeTest, OneByOneIsValidAndOtherRequestsItCannotServeChangeNothing) {
   for (int depth : {16, 24, 32}) {
     SCOPED_TRACE(depth);
-    ImageBuffer picture = test::Picture(500, 400, depth);
+    ImageBuffer picture = test::picture(500, 400, depth);
     std::fill_n(picture.pixels(), picture.pixelBytes(), 0x5A);
     picture.Resize(1, 1);
     ASSERT_EQ(picture.Width(), 1);
@@ -118,11 +118,11 @@ TEST(ResizeTest, OneByOneIsValidAndOtherRequestsItCannotServeChangeNothing) {
                                              {1, 20, 20},
                                              {32, 7, 5}}) {
     SCOPED_TRACE(testing::Message() << depth << " bpp to " << width << " x " << height);
-    const ImageBuffer before = test::MakePicture(7, 5, depth);
-    const ImageBuffer after = Resized(before, width, height);
+    const ImageBuffer before = test::makePicture(7, 5, depth);
+    const ImageBuffer after = resizedCopy(before, width, height);
     EXPECT_EQ(after.Width(), 7);
-    EXPECT_TRUE(test::SameBytes(test::Block(after), test::Block(before)));
-    EXPECT_TRUE(test::SameBytes(after.BitmapInfo(), before.BitmapInfo()));
+    EXPECT_TRUE(test::sameBytes(test::block(after), test::block(before)));
+    EXPECT_TRUE(test::sameBytes(after.BitmapInfo(), before.BitmapInfo()));
   }
   ImageBuffer empty;
   empty.Resize(10, 10);
@@ -147,7 +147,7 @@ TEST(ResizeTest, NearestNeighbourCopiesThePixelUnderEachCentre) {
       SCOPED_TRACE(testing::Message()
                    << depth << " bpp, " << row.fromWidth << " x " << row.fromHeight << " to "
                    << row.toWidth << " x " << row.toHeight);
-      const ImageBuffer before = test::MakePicture(row.fromWidth, row.fromHeight, depth);
+      const ImageBuffer before = test::makePicture(row.fromWidth, row.fromHeight, depth);
       ImageBuffer after;
       after.CopyFrom(before);
       after.Resize(row.toWidth, row.toHeight, ResizeFilter::Nearest);
@@ -155,8 +155,8 @@ TEST(ResizeTest, NearestNeighbourCopiesThePixelUnderEachCentre) {
                 std::tuple(row.toWidth, row.toHeight, depth));
       for (int y = 0; y < row.toHeight; ++y) {
         for (int x = 0; x < row.toWidth; ++x) {
-          EXPECT_EQ(test::Pixel(after, x, y),
-                    test::Pixel(before, row.columns[std::size_t(x)], row.rows[std::size_t(y)]));
+          EXPECT_EQ(test::pixel(after, x, y),
+                    test::pixel(before, row.columns[std::size_t(x)], row.rows[std::size_t(y)]));
         }
       }
     }
@@ -165,18 +165,18 @@ TEST(ResizeTest, NearestNeighbourCopiesThePixelUnderEachCentre) {
 
 TEST(ResizeTest, TransparentNeighboursDoNotBleedIntoVisiblePixels) {
   // Left half transparent red, right half opaque blue.
-  ImageBuffer picture = test::Picture(8, 8, 32);
+  ImageBuffer picture = test::picture(8, 8, 32);
   for (int i = 0; i < 64; ++i) {
-    const test::Bytes bgra = test::Hex(i % 8 >= 4 ? "FF 00 00 FF" : "00 00 FF 00");
+    const test::Bytes bgra = test::hex(i % 8 >= 4 ? "FF 00 00 FF" : "00 00 FF 00");
     std::copy(bgra.begin(), bgra.end(), picture.PixelAddress(i % 8, i / 8));
   }
   for (const auto& [width, height] : {std::pair{19, 8}, {3, 3}}) {
     SCOPED_TRACE(width);
-    const ImageBuffer resized = Resized(picture, width, height);
+    const ImageBuffer resized = resizedCopy(picture, width, height);
     bool sawPartialAlpha = false;
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
-        const std::vector<uint8_t> pixel = test::Pixel(resized, x, y);
+        const std::vector<uint8_t> pixel = test::pixel(resized, x, y);
         if (pixel[3] == 0) continue;
         sawPartialAlpha = sawPartialAlpha || pixel[3] < 255;
         EXPECT_GE(pixel[0], 254) << "dark fringe at " << x << "," << y;
@@ -194,7 +194,7 @@ TEST(ResizeTest, SixteenBitPicturesKeepTheirMasks) {
   for (const auto& [name, compression, greenShift, greenMax] :
        {std::tuple{"5-6-5", kBiBitfields, 5, 63}, {"5-5-5", kBiRgb, 5, 31}}) {
     SCOPED_TRACE(name);
-    ImageBuffer ramp = test::Picture(8, 4, 16, {}, compression);
+    ImageBuffer ramp = test::picture(8, 4, 16, {}, compression);
     for (int i = 0; i < 8 * 4; ++i) {
       const int word = (i % 8 * greenMax / 7) << greenShift;
       ramp.PixelAddress(i % 8, i / 8)[0] = uint8_t(word);
@@ -202,7 +202,7 @@ TEST(ResizeTest, SixteenBitPicturesKeepTheirMasks) {
     }
     const std::vector<uint8_t> info = ramp.BitmapInfo();
     ramp.Resize(15, 3);
-    EXPECT_TRUE(test::SameBytes(std::span<const uint8_t>(ramp.BitmapInfo()).subspan(12),
+    EXPECT_TRUE(test::sameBytes(std::span<const uint8_t>(ramp.BitmapInfo()).subspan(12),
                                 std::span<const uint8_t>(info).subspan(12)))
         << "depth, compression and masks";
     int previous = 0;
@@ -223,7 +223,7 @@ TEST(ResizeTest, SixteenBitPicturesKeepTheirMasks) {
 // kept and at odd sizes, whose last column and row the library reads past the picture.
 TEST(ResizeTest, ResizedJpegLooksLikeResizeThenEncode) {
   // Smooth gradients with seeded noise of a few levels, as in photographs.
-  ImageBuffer photo = test::Picture(30, 20, 32);
+  ImageBuffer photo = test::picture(30, 20, 32);
   uint32_t seed = 12345;
   for (int i = 0; i < 30 * 20; ++i) {
     seed = seed * 1103515245 + 12345;
@@ -234,7 +234,7 @@ TEST(ResizeTest, ResizedJpegLooksLikeResizeThenEncode) {
                                          uint8_t(200 - 3 * x - 2 * y + noise), 255};
     std::copy(bgra.begin(), bgra.end(), photo.PixelAddress(x, y));
   }
-  ImageBuffer flat = test::Picture(30, 20, 24);
+  ImageBuffer flat = test::picture(30, 20, 24);
   std::fill_n(flat.pixels(), flat.pixelBytes(), 0xE8);
   ImageBuffer transparent;
   transparent.CopyFrom(photo);
@@ -258,9 +258,9 @@ TEST(ResizeTest, ResizedJpegLooksLikeResizeThenEncode) {
       std::vector<uint8_t> direct;
       std::vector<uint8_t> reference;
       ASSERT_TRUE(encodeResizedJpeg(source, width, height, 80, direct));
-      ASSERT_TRUE(encodeJpeg(Resized(source, width, height), 80, reference));
-      const ImageBuffer got = test::DecodeOne(codec, direct);
-      const ImageBuffer want = test::DecodeOne(codec, reference);
+      ASSERT_TRUE(encodeJpeg(resizedCopy(source, width, height), 80, reference));
+      const ImageBuffer got = test::decodeOne(codec, direct);
+      const ImageBuffer want = test::decodeOne(codec, reference);
       ASSERT_EQ(std::pair(got.Width(), got.Height()), std::pair(width, height));
       double squares = 0.0;
       std::array<double, 2> edges{};  // last column, last row: summed differences
@@ -283,17 +283,17 @@ TEST(ResizeTest, ResizedJpegLooksLikeResizeThenEncode) {
 }
 
 TEST(ResizeTest, ResultIsTheSameOnEveryThread) {
-  ImageBuffer source = Pattern(150, 100, 32);
+  ImageBuffer source = pattern(150, 100, 32);
   for (int y = 0; y < 100; ++y) source.PixelAddress(y, y)[3] = static_cast<uint8_t>(y * 2);
-  const ImageBuffer serial = Resized(source, 317, 211);
+  const ImageBuffer serial = resizedCopy(source, 317, 211);
   std::array<ImageBuffer, 4> copies;
   std::vector<std::thread> threads;
   for (ImageBuffer& copy : copies) {
-    threads.emplace_back([&copy, &source] { copy = Resized(source, 317, 211); });
+    threads.emplace_back([&copy, &source] { copy = resizedCopy(source, 317, 211); });
   }
   for (std::thread& thread : threads) thread.join();
   for (const ImageBuffer& copy : copies) {
-    EXPECT_TRUE(test::SameBytes(test::Block(copy), test::Block(serial)));
+    EXPECT_TRUE(test::sameBytes(test::block(copy), test::block(serial)));
   }
 }
 

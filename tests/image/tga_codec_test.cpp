@@ -7,8 +7,8 @@
 namespace image {
 namespace {
 
-using test::Hex;
-using test::SameBytes;
+using test::hex;
+using test::sameBytes;
 
 // "VavOd -- TGA", the image ID of every file written.
 constexpr const char* kId = "56 61 76 4F 64 20 2D 2D 20 54 47 41";
@@ -22,19 +22,19 @@ TEST(TgaCodecTest, FileLayoutPerDepth) {
     std::vector<test::Piece> pieces;
   };
   const Row rows[] = {
-      {test::Picture(2, 1, 8, {"AB CD"}),
+      {test::picture(2, 1, 8, {"AB CD"}),
        800,
        {{0, "0C 01 01 00 00 00 01 18 00 00 00 00 02 00 01 00 08 20"},
         {30, "00 00 00 01 01 01 02 02 02"},
         {30 + 3 * 255, "FF FF FF AB CD"}}},
-      {test::Picture(3, 2, 24, {"01 02 03 04 05 06 07 08 09", "0A 0B 0C 0D 0E 0F 10 11 12"}),
+      {test::picture(3, 2, 24, {"01 02 03 04 05 06 07 08 09", "0A 0B 0C 0D 0E 0F 10 11 12"}),
        48,
        {{0, "0C 00 02 00 00 00 01 18 00 00 00 00 03 00 02 00 18 20"},
         {30, "01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 12"}}},
-      {test::Picture(1, 1, 16, {"81 82"}),
+      {test::picture(1, 1, 16, {"81 82"}),
        32,
        {{0, "0C 00 02 00 00 00 01 18 00 00 00 00 01 00 01 00 10 20"}, {30, "81 82"}}},
-      {test::Picture(1, 1, 32, {"81 82 83 84"}),
+      {test::picture(1, 1, 32, {"81 82 83 84"}),
        34,
        {{0, "0C 00 02 00 00 00 01 18 00 00 00 00 01 00 01 00 20 20"}, {30, "81 82 83 84"}}},
   };
@@ -43,7 +43,7 @@ TEST(TgaCodecTest, FileLayoutPerDepth) {
     TgaCodec codec;
     std::vector<test::Piece> pieces = row.pieces;
     pieces.push_back({18, kId});
-    test::ExpectLayout(test::Encode(codec, row.picture), row.size, pieces);
+    test::expectLayout(test::encode(codec, row.picture), row.size, pieces);
   }
 }
 
@@ -53,12 +53,12 @@ TEST(TgaCodecTest, RoundTripEveryDepthAtWidthsOneThreeAndFour) {
       SCOPED_TRACE(testing::Message() << depth << " bpp, width " << width);
       // 16 bits as 5-5-5, the layout a TGA file holds.
       const ImageBuffer original =
-          test::MakePicture(test::Header(width, 3, depth), static_cast<uint8_t>(depth + width));
+          test::makePicture(test::header(width, 3, depth), static_cast<uint8_t>(depth + width));
       TgaCodec codec;
-      const ImageBuffer loaded = test::DecodeOne(codec, test::Encode(codec, original));
-      EXPECT_TRUE(SameBytes(loaded.BitmapInfo(), original.BitmapInfo()));
+      const ImageBuffer loaded = test::decodeOne(codec, test::encode(codec, original));
+      EXPECT_TRUE(sameBytes(loaded.BitmapInfo(), original.BitmapInfo()));
       for (int y = 0; y < 3; ++y) {
-        EXPECT_TRUE(SameBytes(test::RowBytes(loaded, y), test::RowBytes(original, y)));
+        EXPECT_TRUE(sameBytes(test::rowBytes(loaded, y), test::rowBytes(original, y)));
       }
     }
   }
@@ -116,15 +116,15 @@ TEST(TgaCodecTest, LoadsEveryOrientationAndPacking) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     TgaCodec codec;
-    const ImageBuffer loaded = test::DecodeOne(codec, Hex(row.file));
+    const ImageBuffer loaded = test::decodeOne(codec, hex(row.file));
     EXPECT_EQ(loaded.BitsPerPixel(), row.depth);
     ASSERT_EQ(loaded.Height(), static_cast<int>(row.rows.size()));
     for (int y = 0; y < loaded.Height(); ++y) {
-      EXPECT_TRUE(SameBytes(test::RowBytes(loaded, y), Hex(row.rows[std::size_t(y)]))) << y;
+      EXPECT_TRUE(sameBytes(test::rowBytes(loaded, y), hex(row.rows[std::size_t(y)]))) << y;
     }
     if (row.palette != nullptr) {
-      const test::Bytes expected = Hex(row.palette);
-      EXPECT_TRUE(SameBytes(test::PaletteBytes(loaded, row.first, expected.size() / 4), expected));
+      const test::Bytes expected = hex(row.palette);
+      EXPECT_TRUE(sameBytes(test::paletteBytes(loaded, row.first, expected.size() / 4), expected));
     }
   }
 }

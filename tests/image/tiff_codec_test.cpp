@@ -42,21 +42,21 @@ const char* const kRgba2x1 =
 TEST(TiffCodecTest, DecodesEveryPageGreyAndUnassociatedAlphaOfAnotherEncoder) {
   TiffCodec codec;
   ImageSequence frames;
-  ASSERT_TRUE(codec.LoadMemory(test::Hex(kTwoPages), frames));
+  ASSERT_TRUE(codec.LoadMemory(test::hex(kTwoPages), frames));
   ASSERT_EQ(frames.Count(), 2);
   ASSERT_EQ(frames.At(0)->BitsPerPixel(), 24);
-  EXPECT_TRUE(test::SameBytes(test::RowBytes(*frames.At(0), 0), test::Hex("03 02 01 06 05 04")));
-  EXPECT_TRUE(test::SameBytes(test::RowBytes(*frames.At(0), 1), test::Hex("09 08 07 0C 0B 0A")));
-  EXPECT_EQ(test::Pixel(*frames.At(1), 1, 1), (Bytes{50, 100, 200}));
+  EXPECT_TRUE(test::sameBytes(test::rowBytes(*frames.At(0), 0), test::hex("03 02 01 06 05 04")));
+  EXPECT_TRUE(test::sameBytes(test::rowBytes(*frames.At(0), 1), test::hex("09 08 07 0C 0B 0A")));
+  EXPECT_EQ(test::pixel(*frames.At(1), 1, 1), (Bytes{50, 100, 200}));
 
-  const ImageBuffer grey = test::DecodeOne(codec, test::Hex(kGrey2x2));
+  const ImageBuffer grey = test::decodeOne(codec, test::hex(kGrey2x2));
   ASSERT_EQ(grey.BitsPerPixel(), 24);
-  EXPECT_TRUE(test::SameBytes(test::RowBytes(grey, 0), test::Hex("00 00 00 55 55 55")));
-  EXPECT_TRUE(test::SameBytes(test::RowBytes(grey, 1), test::Hex("AA AA AA FF FF FF")));
+  EXPECT_TRUE(test::sameBytes(test::rowBytes(grey, 0), test::hex("00 00 00 55 55 55")));
+  EXPECT_TRUE(test::sameBytes(test::rowBytes(grey, 1), test::hex("AA AA AA FF FF FF")));
 
-  const ImageBuffer rgba = test::DecodeOne(codec, test::Hex(kRgba2x1));
+  const ImageBuffer rgba = test::decodeOne(codec, test::hex(kRgba2x1));
   ASSERT_EQ(rgba.BitsPerPixel(), 32);
-  EXPECT_TRUE(test::SameBytes(test::RowBytes(rgba, 0), test::Hex("00 00 FF FF  FF 00 00 40")));
+  EXPECT_TRUE(test::sameBytes(test::rowBytes(rgba, 0), test::hex("00 00 FF FF  FF 00 00 40")));
 }
 
 TEST(TiffCodecTest, RoundTripsEveryDepthAtWidthsOneThreeAndFour) {
@@ -64,35 +64,35 @@ TEST(TiffCodecTest, RoundTripsEveryDepthAtWidthsOneThreeAndFour) {
     for (int width : {1, 3, 4}) {
       SCOPED_TRACE(testing::Message() << "depth " << depth << ", width " << width);
       TiffCodec codec;
-      test::ExpectSameColoursAfterRoundTrip(
-          codec, test::MakePicture(width, 3, depth, static_cast<uint8_t>(width * depth)));
+      test::expectSameColoursAfterRoundTrip(
+          codec, test::makePicture(width, 3, depth, static_cast<uint8_t>(width * depth)));
     }
   }
   // Encoding is repeatable, and Save through the extension replaces a file with the same bytes.
   test::TempDir dir;
-  testutil::WriteFile(dir.File("page.Tif"), test::Bytes{1, 2, 3});
-  const ImageBuffer picture = test::MakePicture(7, 5, 24);
+  testutil::writeFile(dir.file("page.Tif"), test::Bytes{1, 2, 3});
+  const ImageBuffer picture = test::makePicture(7, 5, 24);
   TiffCodec codec;
-  ASSERT_TRUE(picture.Save(dir.File("page.Tif"), -1));
-  EXPECT_TRUE(test::SameBytes(test::ReadFile(dir.File("page.Tif")), test::Encode(codec, picture)));
-  EXPECT_EQ(dir.Entries().size(), 1U);
+  ASSERT_TRUE(picture.Save(dir.file("page.Tif"), -1));
+  EXPECT_TRUE(test::sameBytes(test::readFile(dir.file("page.Tif")), test::encode(codec, picture)));
+  EXPECT_EQ(dir.entries().size(), 1U);
 }
 
 TEST(TiffCodecTest, MalformedFilesFailWithTheirError) {
-  const Bytes good = test::Hex(kGrey2x2);
-  using test::WithByte;
+  const Bytes good = test::hex(kGrey2x2);
+  using test::withByte;
   TiffCodec codec;
-  test::ExpectEachFails(
-      codec, {{"three bytes", test::Hex("49 49 2A"), ImageError::Truncated},
-              {"wrong signature", WithByte(good, 2, 0x2C), ImageError::BadSignature},
-              {"header only", test::Hex("49 49 2A 00 08 00 00 00"), ImageError::Corrupt},
-              {"directory past the end", WithByte(good, 4, 0xF0), ImageError::Corrupt},
+  test::expectEachFails(
+      codec, {{"three bytes", test::hex("49 49 2A"), ImageError::Truncated},
+              {"wrong signature", withByte(good, 2, 0x2C), ImageError::BadSignature},
+              {"header only", test::hex("49 49 2A 00 08 00 00 00"), ImageError::Corrupt},
+              {"directory past the end", withByte(good, 4, 0xF0), ImageError::Corrupt},
               // The first entry is the width: its value sits at offset 18. libtiff refuses a
               // directory without width itself.
-              {"zero width", WithByte(good, 18, 0x00), ImageError::Corrupt},
-              {"width 16385", WithByte(WithByte(good, 18, 0x01), 19, 0x40), ImageError::TooLarge},
+              {"zero width", withByte(good, 18, 0x00), ImageError::Corrupt},
+              {"width 16385", withByte(withByte(good, 18, 0x01), 19, 0x40), ImageError::TooLarge},
               // Bits per sample (value at offset 42) of 3 is not a layout libtiff can read.
-              {"three bits per sample", WithByte(good, 42, 3), ImageError::UnsupportedDepth}});
+              {"three bits per sample", withByte(good, 42, 3), ImageError::UnsupportedDepth}});
 }
 
 }  // namespace

@@ -13,16 +13,16 @@ namespace fs = std::filesystem;
 class TempDir : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("quorvex-paths-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
+    m_root = fs::temp_directory_path() /
+             ("quorvex-paths-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(m_root);
+    fs::create_directories(m_root);
   }
-  void TearDown() override { fs::remove_all(root_); }
-  std::string Path(const std::string& relative) const { return (root_ / relative).string(); }
+  void TearDown() override { fs::remove_all(m_root); }
+  std::string path(const std::string& relative) const { return (m_root / relative).string(); }
 
-  fs::path root_;
+  fs::path m_root;
 };
 
 TEST(GetBaseName, CutsFoldersOfEitherSeparatorAndTheLastExtension) {
@@ -56,26 +56,26 @@ TEST(GetAppDirectory, IsTheExecutablesFolderWithATrailingSlash) {
 }
 
 TEST_F(TempDir, DirectoryExistsIsFalseForFilesAndMissingPaths) {
-  std::ofstream(Path("file.txt")) << "x";
-  EXPECT_TRUE(support::DirectoryExists(root_.string()));
-  EXPECT_TRUE(support::DirectoryExists(root_.string() + "/"));
-  EXPECT_FALSE(support::DirectoryExists(Path("file.txt")));
-  EXPECT_FALSE(support::DirectoryExists(Path("missing")));
+  std::ofstream(path("file.txt")) << "x";
+  EXPECT_TRUE(support::DirectoryExists(m_root.string()));
+  EXPECT_TRUE(support::DirectoryExists(m_root.string() + "/"));
+  EXPECT_FALSE(support::DirectoryExists(path("file.txt")));
+  EXPECT_FALSE(support::DirectoryExists(path("missing")));
   EXPECT_FALSE(support::DirectoryExists(""));
 }
 
 TEST_F(TempDir, CreateDirectoryTreeCreatesMissingParentsOfATrailingSlashPath) {
   // The trailing '/' makes the last mkdir repeat the directory just created, so the
   // call reports false while the whole tree now exists.
-  EXPECT_FALSE(support::CreateDirectoryTree(Path("a/b/")));
-  EXPECT_TRUE(support::DirectoryExists(Path("a")));
-  EXPECT_TRUE(support::DirectoryExists(Path("a/b")));
+  EXPECT_FALSE(support::CreateDirectoryTree(path("a/b/")));
+  EXPECT_TRUE(support::DirectoryExists(path("a")));
+  EXPECT_TRUE(support::DirectoryExists(path("a/b")));
 }
 
 TEST_F(TempDir, CreateDirectoryTreeReportsOnlyWhatThisCallCreated) {
-  EXPECT_TRUE(support::CreateDirectoryTree(Path("x/y")));
-  EXPECT_TRUE(support::DirectoryExists(Path("x/y")));
-  EXPECT_FALSE(support::CreateDirectoryTree(Path("x")));  // exists already
+  EXPECT_TRUE(support::CreateDirectoryTree(path("x/y")));
+  EXPECT_TRUE(support::DirectoryExists(path("x/y")));
+  EXPECT_FALSE(support::CreateDirectoryTree(path("x")));  // exists already
   EXPECT_FALSE(support::CreateDirectoryTree(""));
 }
 
@@ -84,23 +84,23 @@ TEST_F(TempDir, CreateDirectoryTreeReportsOnlyWhatThisCallCreated) {
 // missing parent would be made in the current directory first.
 TEST_F(TempDir, DrivesCountAsPresentRootsAndBareNamesAsNoParent) {
   const fs::path previous = fs::current_path();
-  fs::current_path(root_);
+  fs::current_path(m_root);
   EXPECT_FALSE(support::CreateDirectoryTree("newdir"));
   EXPECT_FALSE(support::CreateDirectoryTree("C:/q"));
   const support::Status drive = support::ensureDirectory("C:/q");
   EXPECT_EQ(drive.message(), "cannot create directory C:/q: No such file or directory");
-  EXPECT_TRUE(fs::is_empty(root_));
+  EXPECT_TRUE(fs::is_empty(m_root));
   EXPECT_TRUE(support::ensureDirectory("made/here/"));
   fs::current_path(previous);
-  EXPECT_TRUE(support::DirectoryExists(Path("made/here")));
+  EXPECT_TRUE(support::DirectoryExists(path("made/here")));
 }
 
 TEST_F(TempDir, CreateDirectoryTreeStopsAtALevelThatCannotBeCreated) {
-  std::ofstream(Path("blocker")) << "x";
-  EXPECT_FALSE(support::CreateDirectoryTree(Path("blocker/sub/")));
-  EXPECT_EQ(support::ensureDirectory(Path("blocker/sub/")).message(),
-            "cannot create directory " + Path("blocker/sub/") + ": Not a directory");
-  EXPECT_FALSE(fs::exists(Path("blocker/sub")));
+  std::ofstream(path("blocker")) << "x";
+  EXPECT_FALSE(support::CreateDirectoryTree(path("blocker/sub/")));
+  EXPECT_EQ(support::ensureDirectory(path("blocker/sub/")).message(),
+            "cannot create directory " + path("blocker/sub/") + ": Not a directory");
+  EXPECT_FALSE(fs::exists(path("blocker/sub")));
 }
 
 }  // namespace

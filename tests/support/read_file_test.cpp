@@ -13,27 +13,27 @@ namespace {
 
 TEST(ReadWholeFile, ReadsEveryByteAndNamesTheFailingStep) {
   testutil::TempDir dir;
-  const std::string path = dir.File("data.bin");
+  const std::string path = dir.file("data.bin");
   std::vector<uint8_t> written(200000);
   for (std::size_t i = 0; i < written.size(); ++i) written[i] = static_cast<uint8_t>(i * 7);
-  testutil::WriteFile(path, written);
+  testutil::writeFile(path, written);
 
   std::vector<uint8_t> bytes{1, 2, 3};
   ASSERT_TRUE(support::readWholeFile(path, bytes));
   EXPECT_EQ(bytes, written);
 
   std::vector<uint8_t> untouched{9};
-  const support::Status missing = support::readWholeFile(dir.File("missing"), untouched);
+  const support::Status missing = support::readWholeFile(dir.file("missing"), untouched);
   EXPECT_EQ(missing.code(), support::Failure::Open);
   EXPECT_EQ(missing.message(),
-            "cannot open " + dir.File("missing") + ": No such file or directory");
+            "cannot open " + dir.file("missing") + ": No such file or directory");
   EXPECT_EQ(untouched, std::vector<uint8_t>{9});
 
   support::MappedFile mapped;
   ASSERT_TRUE(mapped.open(path));
   EXPECT_TRUE(
       std::equal(written.begin(), written.end(), mapped.bytes().begin(), mapped.bytes().end()));
-  EXPECT_EQ(mapped.open(dir.File("missing")).code(), support::Failure::Open);
+  EXPECT_EQ(mapped.open(dir.file("missing")).code(), support::Failure::Open);
   EXPECT_TRUE(mapped.bytes().empty());
 }
 
@@ -41,12 +41,12 @@ TEST(ReadWholeFile, ReadsEveryByteAndNamesTheFailingStep) {
 // block, a device would never end.
 TEST(ReadWholeFile, RefusesWhatIsNotARegularFile) {
   testutil::TempDir dir;
-  const std::string fifo = dir.File("fifo");
+  const std::string fifo = dir.file("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const struct {
     std::string path;
     const char* kind;
-  } rows[] = {{fifo, "a FIFO"}, {"/dev/zero", "a device"}, {dir.Path().string(), "a directory"}};
+  } rows[] = {{fifo, "a FIFO"}, {"/dev/zero", "a device"}, {dir.path().string(), "a directory"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.path);
     std::vector<uint8_t> bytes;

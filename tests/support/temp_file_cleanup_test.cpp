@@ -19,16 +19,16 @@ TEST(TempFileGuard, SignalsRemoveGuardedFilesAndStillEndTheProgram) {
   for (const int signal : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(signal);
     testutil::TempDir dir;
-    testutil::WriteFile(dir.File("guarded"), {});
-    testutil::WriteFile(dir.File("released"), {});
+    testutil::writeFile(dir.file("guarded"), {});
+    testutil::writeFile(dir.file("released"), {});
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
       support::removeTempFilesOnSignals();
       support::TempFileGuard guarded;
       support::TempFileGuard released;
-      guarded.guard(dir.File("guarded"));
-      released.guard(dir.File("released"));
+      guarded.guard(dir.file("guarded"));
+      released.guard(dir.file("released"));
       released.release();
       std::raise(signal);
       ::_exit(0);  // not reached
@@ -36,7 +36,7 @@ TEST(TempFileGuard, SignalsRemoveGuardedFilesAndStillEndTheProgram) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
-    EXPECT_EQ(dir.Entries(), std::set<std::string>{"released"});
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"released"});
   }
 }
 

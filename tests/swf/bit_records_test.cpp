@@ -17,8 +17,8 @@
 
 namespace {
 
-using testutil::Hex;
-using testutil::SameBytes;
+using testutil::hex;
+using testutil::sameBytes;
 
 TEST(BitWidth, SignedCountsMagnitudeWithOneSignBitAndUnsignedFitsTheCount) {
   struct Row {
@@ -138,7 +138,7 @@ TEST(Records, EncodeTable) {
   };
   for (const Row& row : table) {
     SCOPED_TRACE(row.name);
-    EXPECT_TRUE(SameBytes(row.bytes, Hex(row.hex)));
+    EXPECT_TRUE(sameBytes(row.bytes, hex(row.hex)));
   }
   EXPECT_EQ(kept.get(), (std::array<float, 6>{}));
   EXPECT_EQ(stage.get(), (std::array<float, 4>{-150, 0, 0, 0}));

@@ -15,15 +15,15 @@
 namespace {
 
 using swf::SwfLosslessBitmap;
-using testutil::Hex;
-using testutil::SameBytes;
+using testutil::hex;
+using testutil::sameBytes;
 
 // Pixels given top row first as B, G, R, A.
-swf::BgraPixels Pixels(const std::vector<uint8_t>& bgra, int width, int height) {
+swf::BgraPixels bgraPixels(const std::vector<uint8_t>& bgra, int width, int height) {
   return {bgra.data(), 4 * width, width, height};
 }
 
-std::vector<uint8_t> Inflate(std::span<const uint8_t> stream, std::size_t size) {
+std::vector<uint8_t> inflated(std::span<const uint8_t> stream, std::size_t size) {
   std::vector<uint8_t> out(size + 16);
   uLongf length = static_cast<uLongf>(out.size());
   EXPECT_EQ(uncompress(out.data(), &length, stream.data(), static_cast<uLong>(stream.size())),
@@ -34,19 +34,21 @@ std::vector<uint8_t> Inflate(std::span<const uint8_t> stream, std::size_t size) 
 
 // Checks a tag of the form <head><zlib stream>: the head's bytes, the tag's length field, and
 // the inflated stream.
-void ExpectTag(std::span<const uint8_t> tag, const std::string& head, const std::string& data) {
-  const std::vector<uint8_t> expectedHead = Hex(head);
+void expectTag(std::span<const uint8_t> tag, const std::string& head, const std::string& data) {
+  const std::vector<uint8_t> expectedHead = hex(head);
   ASSERT_GT(tag.size(), expectedHead.size());
-  const std::vector<uint8_t> actualHead(tag.begin(), tag.begin() + expectedHead.size());
+  const std::vector<uint8_t> actualHead(
+      tag.begin(), tag.begin() + static_cast<std::ptrdiff_t>(expectedHead.size()));
   // The length field (bytes 2..5) is checked against the tag's size instead.
   std::vector<uint8_t> expected = expectedHead;
   std::copy(actualHead.begin() + 2, actualHead.begin() + 6, expected.begin() + 2);
-  EXPECT_TRUE(SameBytes(actualHead, expected));
-  const uint32_t length = tag[2] | tag[3] << 8 | tag[4] << 16 | uint32_t{tag[5]} << 24;
+  EXPECT_TRUE(sameBytes(actualHead, expected));
+  const uint32_t length =
+      uint32_t{tag[2]} | uint32_t{tag[3]} << 8 | uint32_t{tag[4]} << 16 | uint32_t{tag[5]} << 24;
   EXPECT_EQ(length, tag.size() - 6);
-  const std::vector<uint8_t> expectedData = Hex(data);
+  const std::vector<uint8_t> expectedData = hex(data);
   EXPECT_TRUE(
-      SameBytes(Inflate(tag.subspan(expectedHead.size()), expectedData.size()), expectedData));
+      sameBytes(inflated(tag.subspan(expectedHead.size()), expectedData.size()), expectedData));
 }
 
 TEST(BitmapTags, TinyPicturesTable) {
@@ -81,11 +83,11 @@ TEST(BitmapTags, TinyPicturesTable) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const SwfLosslessBitmap bitmap(7, Pixels(row.pixels, row.width, row.height), row.alpha,
+    const SwfLosslessBitmap bitmap(7, bgraPixels(row.pixels, row.width, row.height), row.alpha,
                                    swf::ZlibEffort::Fast);
     ASSERT_TRUE(bitmap.isValid());
     EXPECT_EQ(bitmap.format(), 3);
-    ExpectTag(bitmap.tagBytes(), row.head, row.data);
+    expectTag(bitmap.tagBytes(), row.head, row.data);
   }
 }
 
@@ -97,7 +99,8 @@ TEST(BitmapTags, MoreThan256ColoursAre32BitPixels) {
       pixels.insert(pixels.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8), 9, 255});
     }
     for (const auto alpha : {swf::LosslessAlpha::Ignore, swf::LosslessAlpha::Keep}) {
-      const SwfLosslessBitmap bitmap(1, Pixels(pixels, colours, 1), alpha, swf::ZlibEffort::Fast);
+      const SwfLosslessBitmap bitmap(1, bgraPixels(pixels, colours, 1), alpha,
+                                     swf::ZlibEffort::Fast);
       ASSERT_TRUE(bitmap.isValid());
       EXPECT_EQ(bitmap.format(), colours <= 256 ? 3 : 5);
     }
@@ -108,7 +111,7 @@ TEST(BitmapTags, MoreThan256ColoursAre32BitPixels) {
   for (int i = 0; i < 257; ++i) {
     pixels.insert(pixels.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8), 9, 255});
   }
-  const SwfLosslessBitmap plain(1, Pixels(pixels, 257, 1), swf::LosslessAlpha::Ignore,
+  const SwfLosslessBitmap plain(1, bgraPixels(pixels, 257, 1), swf::LosslessAlpha::Ignore,
                                 swf::ZlibEffort::Small);
   std::string data;
   for (int i = 0; i < 257; ++i) {
@@ -116,20 +119,20 @@ TEST(BitmapTags, MoreThan256ColoursAre32BitPixels) {
     std::snprintf(pixel, sizeof pixel, "00 09 %02X %02X ", i >> 8, i & 0xFF);
     data += pixel;
   }
-  ExpectTag(plain.tagBytes(), "3F 05 00 00 00 00  01 00  05  01 01  01 00", data);
-  const SwfLosslessBitmap kept(1, Pixels(pixels, 257, 1), swf::LosslessAlpha::Keep,
+  expectTag(plain.tagBytes(), "3F 05 00 00 00 00  01 00  05  01 01  01 00", data);
+  const SwfLosslessBitmap kept(1, bgraPixels(pixels, 257, 1), swf::LosslessAlpha::Keep,
                                swf::ZlibEffort::Small);
   for (std::size_t i = 0; i < data.size(); i += 12) data.replace(i, 2, "FF");
-  ExpectTag(kept.tagBytes(), "3F 09 00 00 00 00  01 00  05  01 01  01 00", data);
+  expectTag(kept.tagBytes(), "3F 09 00 00 00 00  01 00  05  01 01  01 00", data);
 }
 
 TEST(BitmapTags, Jpeg3CarriesTheJpegAndItsAlphaPlane) {
-  const std::vector<uint8_t> jpeg = Hex("FF D8 01 02 FF D9");
+  const std::vector<uint8_t> jpeg = hex("FF D8 01 02 FF D9");
   const std::vector<uint8_t> alpha = {0, 128, 255};
   const swf::SwfJpegBitmap bitmap(3, jpeg, alpha, swf::ZlibEffort::Small);
   ASSERT_TRUE(bitmap.isValid());
   // code 35 | id 3 | offset of the alpha data: 4 + 6 + 2 bytes | FF D9 FF D8, the JPEG, FF D9
-  ExpectTag(bitmap.tagBytes(),
+  expectTag(bitmap.tagBytes(),
             "FF 08 00 00 00 00  03 00  0C 00 00 00  FF D9 FF D8 FF D8 01 02 FF D9 FF D9",
             "00 80 FF");
 }

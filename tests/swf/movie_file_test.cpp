@@ -25,8 +25,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testutil::Hex;
-using testutil::SameBytes;
+using testutil::hex;
+using testutil::sameBytes;
 
 constexpr const char* kFrame0ShapeHex =
     "3F 08 2E 00 00 00 00 00 60 00 3E 80 00 1F 40 01 41 01 00 D9 40 00 05 00 00 00 01 00 00 00 "
@@ -43,25 +43,25 @@ std::vector<std::uint8_t> fakeJpeg(std::size_t size) {
 
 class MovieFile : public ::testing::Test {
  protected:
-  std::string path(const std::string& name) const { return dir_.File(name); }
+  std::string path(const std::string& name) const { return m_dir.file(name); }
   void writeText(const std::string& name, const std::string& text) const {
     std::ofstream(path(name), std::ios::binary) << text;
   }
   std::string readText(const std::string& name) const {
-    const std::vector<std::uint8_t> bytes = testutil::ReadFile(path(name));
+    const std::vector<std::uint8_t> bytes = testutil::readFile(path(name));
     return {bytes.begin(), bytes.end()};
   }
-  std::set<std::string> entries() const { return dir_.Entries(); }
+  std::set<std::string> entries() const { return m_dir.entries(); }
 
-  const testutil::TempDir dir_;
-  const fs::path root_ = dir_.Path();
+  const testutil::TempDir m_dir;
+  const fs::path m_root = m_dir.path();
 };
 
 // One 100 x 50 frame at 12 fps as the conversion lays it out, its 1000-byte JPEG read from a
 // file; the same bytes from memory give the same tags.
 TEST_F(MovieFile, OneConvertedFrameHasTheKnownLayout) {
   const std::vector<std::uint8_t> jpeg = fakeJpeg(1000);
-  testutil::WriteFile(path("frame.jpg"), jpeg);
+  testutil::writeFile(path("frame.jpg"), jpeg);
   swf::SwfMovie movie;
   ASSERT_TRUE(movie.open(path("walk.swf"), 100, 50, 12));
   movie.setBackgroundColor(0xFF, 0xFF, 0xFF);
@@ -71,26 +71,26 @@ TEST_F(MovieFile, OneConvertedFrameHasTheKnownLayout) {
   ASSERT_TRUE(movie.finish());
   EXPECT_EQ(entries(), (std::set<std::string>{"frame.jpg", "walk.swf"}));
 
-  const std::vector<std::uint8_t> data = testutil::ReadFile(path("walk.swf"));
+  const std::vector<std::uint8_t> data = testutil::readFile(path("walk.swf"));
   const swftest::WalkedMovie walked = swftest::walkSwf(data);
   ASSERT_TRUE(walked.ok) << walked.error;
-  EXPECT_TRUE(SameBytes(std::span(data).first(8), Hex("46 57 53 03 52 04 00 00")));
+  EXPECT_TRUE(sameBytes(std::span(data).first(8), hex("46 57 53 03 52 04 00 00")));
   EXPECT_EQ(walked.version, 3);
-  EXPECT_TRUE(SameBytes(walked.frameRect, Hex("60 00 3E 80 00 1F 40")));
-  EXPECT_TRUE(SameBytes(std::span(data).subspan(15, 4), Hex("00 0C 01 00")));  // rate, count
+  EXPECT_TRUE(sameBytes(walked.frameRect, hex("60 00 3E 80 00 1F 40")));
+  EXPECT_TRUE(sameBytes(std::span(data).subspan(15, 4), hex("00 0C 01 00")));  // rate, count
   EXPECT_EQ(walked.frameCount, 1);
   ASSERT_EQ(walked.codes(), (std::vector<std::uint16_t>{9, 21, 32, 26, 1, 0}));
-  EXPECT_TRUE(SameBytes(walked.tags[0].bytes, Hex("43 02 FF FF FF")));
+  EXPECT_TRUE(sameBytes(walked.tags[0].bytes, hex("43 02 FF FF FF")));
   EXPECT_TRUE(walked.tags[1].longForm);
-  EXPECT_TRUE(SameBytes(std::span(walked.tags[1].bytes).first(12),
-                        Hex("7F 05 F0 03 00 00 01 00 FF D9 FF D8")));
-  EXPECT_TRUE(SameBytes(std::span(walked.tags[1].bytes).subspan(12, 1000), jpeg));
-  EXPECT_TRUE(SameBytes(std::span(walked.tags[1].bytes).last(4), Hex("FF D9 FF D9")));
-  EXPECT_TRUE(SameBytes(walked.tags[2].bytes, Hex(kFrame0ShapeHex)));
-  EXPECT_TRUE(SameBytes(walked.tags[3].bytes, Hex("BF 06 06 00 00 00 06 01 00 00 00 00")));
-  EXPECT_TRUE(SameBytes(walked.tags[4].bytes, Hex("40 00")));
-  EXPECT_TRUE(SameBytes(walked.tags[5].bytes, Hex("00 00")));
-  EXPECT_TRUE(SameBytes(std::span(data).subspan(walked.tags[1].offset, fromMemory.tags().size()),
+  EXPECT_TRUE(sameBytes(std::span(walked.tags[1].bytes).first(12),
+                        hex("7F 05 F0 03 00 00 01 00 FF D9 FF D8")));
+  EXPECT_TRUE(sameBytes(std::span(walked.tags[1].bytes).subspan(12, 1000), jpeg));
+  EXPECT_TRUE(sameBytes(std::span(walked.tags[1].bytes).last(4), hex("FF D9 FF D9")));
+  EXPECT_TRUE(sameBytes(walked.tags[2].bytes, hex(kFrame0ShapeHex)));
+  EXPECT_TRUE(sameBytes(walked.tags[3].bytes, hex("BF 06 06 00 00 00 06 01 00 00 00 00")));
+  EXPECT_TRUE(sameBytes(walked.tags[4].bytes, hex("40 00")));
+  EXPECT_TRUE(sameBytes(walked.tags[5].bytes, hex("00 00")));
+  EXPECT_TRUE(sameBytes(std::span(data).subspan(walked.tags[1].offset, fromMemory.tags().size()),
                         fromMemory.tags()));
 }
 
@@ -113,10 +113,10 @@ TEST(BitmapFrame, IdsAndDepthsFollowTheFrameIndex) {
     ASSERT_TRUE(swf::appendBitmapFrame(movie, row.index, 10, 10, fakeJpeg(4)));
     const std::span<const std::uint8_t> tags = movie.tags();
     // Bitmap tag: 6 + 2 + 4 + 4 + 2 = 18 bytes; the shape's id follows its 6-byte header.
-    EXPECT_TRUE(SameBytes(tags.subspan(6, 2), Hex(row.bitmapId)));
-    EXPECT_TRUE(SameBytes(tags.subspan(18 + 6, 2), Hex(row.shapeId)));
-    EXPECT_TRUE(SameBytes(tags.last(14).first(12), Hex(row.placement)));
-    EXPECT_TRUE(SameBytes(tags.last(2), Hex("40 00")));
+    EXPECT_TRUE(sameBytes(tags.subspan(6, 2), hex(row.bitmapId)));
+    EXPECT_TRUE(sameBytes(tags.subspan(18 + 6, 2), hex(row.shapeId)));
+    EXPECT_TRUE(sameBytes(tags.last(14).first(12), hex(row.placement)));
+    EXPECT_TRUE(sameBytes(tags.last(2), hex("40 00")));
   }
 }
 
@@ -154,8 +154,8 @@ TEST_F(MovieFile, HeaderFieldsTable) {
     swf::SwfMovie movie;
     ASSERT_TRUE(movie.open(path("h.swf"), row.width, row.height, row.rate));
     ASSERT_TRUE(movie.finish());
-    const std::vector<std::uint8_t> data = testutil::ReadFile(path("h.swf"));
-    EXPECT_TRUE(SameBytes(data, Hex(row.hex)));
+    const std::vector<std::uint8_t> data = testutil::readFile(path("h.swf"));
+    EXPECT_TRUE(sameBytes(data, hex(row.hex)));
     EXPECT_TRUE(swftest::walkSwf(data).ok);
   }
 }
@@ -165,7 +165,7 @@ TEST_F(MovieFile, FinishReplacesAnEarlierFileAndCanBeRepeatedAfterAnotherOpen) {
   swf::SwfMovie movie;
   ASSERT_TRUE(movie.open(path("out.swf"), 10, 10, 12));
   ASSERT_TRUE(movie.finish());
-  EXPECT_TRUE(swftest::walkSwf(testutil::ReadFile(path("out.swf"))).ok);
+  EXPECT_TRUE(swftest::walkSwf(testutil::readFile(path("out.swf"))).ok);
   EXPECT_FALSE(movie.finish()) << "a second finish has no file";
   ASSERT_TRUE(movie.open(path("again.swf"), 10, 10, 12));
   ASSERT_TRUE(movie.finish());
@@ -183,7 +183,7 @@ TEST_F(MovieFile, OpenInAMissingDirectoryFailsAndFinishWritesNothing) {
 }
 
 TEST_F(MovieFile, OpenInAnUnwritableDirectoryFails) {
-  fs::permissions(root_, fs::perms::owner_read | fs::perms::owner_exec);
+  fs::permissions(m_root, fs::perms::owner_read | fs::perms::owner_exec);
   swf::SwfMovie movie;
   {
     const testutil::PermissionBitsBind bind;
@@ -199,9 +199,9 @@ TEST_F(MovieFile, SecondOpenFailsAndKeepsTheFirstFile) {
   EXPECT_FALSE(movie.open(path("second.swf"), 200, 200, 30));
   ASSERT_TRUE(movie.finish());
   EXPECT_EQ(entries(), std::set<std::string>{"first.swf"});
-  const swftest::WalkedMovie walked = swftest::walkSwf(testutil::ReadFile(path("first.swf")));
+  const swftest::WalkedMovie walked = swftest::walkSwf(testutil::readFile(path("first.swf")));
   ASSERT_TRUE(walked.ok);
-  EXPECT_TRUE(SameBytes(walked.frameRect, Hex("60 00 3E 80 00 1F 40")));
+  EXPECT_TRUE(sameBytes(walked.frameRect, hex("60 00 3E 80 00 1F 40")));
   EXPECT_EQ(walked.frameRate, 0x0C00);
 }
 
@@ -246,7 +246,7 @@ TEST_F(MovieFile, HeaderIsCompletedForAMovieOfManyFrames) {
   }
   EXPECT_TRUE(movie.tags().empty()) << "nothing is held in memory";
   ASSERT_TRUE(movie.finish());
-  const std::vector<std::uint8_t> data = testutil::ReadFile(path("many.swf"));
+  const std::vector<std::uint8_t> data = testutil::readFile(path("many.swf"));
   const swftest::WalkedMovie walked = swftest::walkSwf(data);
   ASSERT_TRUE(walked.ok) << walked.error;
   EXPECT_EQ(walked.frameCount, 300);
@@ -274,11 +274,11 @@ TEST_F(MovieFile, CompressedMovieInflatesToTheUncompressedOne) {
   };
   ASSERT_TRUE(write("plain.swf", false, 2));
   ASSERT_TRUE(write("packed.swf", true, 2));
-  const std::vector<std::uint8_t> plain = testutil::ReadFile(path("plain.swf"));
-  const std::vector<std::uint8_t> packed = testutil::ReadFile(path("packed.swf"));
-  EXPECT_TRUE(SameBytes(std::span(packed).first(4), Hex("43 57 53 06")));
-  EXPECT_TRUE(SameBytes(std::span(packed).subspan(4, 4), std::span(plain).subspan(4, 4)));
-  const std::vector<std::uint8_t> inflated = testutil::InflateCws(packed);
+  const std::vector<std::uint8_t> plain = testutil::readFile(path("plain.swf"));
+  const std::vector<std::uint8_t> packed = testutil::readFile(path("packed.swf"));
+  EXPECT_TRUE(sameBytes(std::span(packed).first(4), hex("43 57 53 06")));
+  EXPECT_TRUE(sameBytes(std::span(packed).subspan(4, 4), std::span(plain).subspan(4, 4)));
+  const std::vector<std::uint8_t> inflated = testutil::inflateCws(packed);
   ASSERT_EQ(inflated.size(), plain.size());
   EXPECT_TRUE(std::equal(inflated.begin() + 8, inflated.end(), plain.begin() + 8));
   EXPECT_LT(packed.size(), plain.size() / 10);

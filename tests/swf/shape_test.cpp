@@ -14,8 +14,8 @@
 
 namespace {
 
-using testutil::Hex;
-using testutil::SameBytes;
+using testutil::hex;
+using testutil::sameBytes;
 
 std::vector<std::uint8_t> tagOf(const swf::SwfShape& shape) {
   const std::span<const std::uint8_t> bytes = shape.tagBytes();
@@ -74,9 +74,9 @@ TEST(SwfShape, EncodesTable) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     swf::SwfShape shape(1, 0, 0, 0, 0, 1);
-    ASSERT_TRUE(SameBytes(tagOf(shape), Hex(kEmptyShapeHex)));  // built before the edits
+    ASSERT_TRUE(sameBytes(tagOf(shape), hex(kEmptyShapeHex)));  // built before the edits
     row.build(shape);
-    EXPECT_TRUE(SameBytes(tagOf(shape), Hex(row.hex)));
+    EXPECT_TRUE(sameBytes(tagOf(shape), hex(row.hex)));
   }
 }
 
@@ -88,10 +88,10 @@ TEST(SwfShape, StyleCountsFrom255UseTheEscape) {
     const std::vector<std::uint8_t> tag = tagOf(shape);
     const std::size_t countBytes = count < 255 ? 1 : 3;
     ASSERT_EQ(tag.size(), 10 + countBytes + 5 * count + 3);
-    EXPECT_TRUE(SameBytes(std::span(tag).subspan(10, countBytes + 5),
-                          Hex(count < 255 ? "FE 00 01 02 03 04" : "FF FF 00 00 01 02 03 04")));
+    EXPECT_TRUE(sameBytes(std::span(tag).subspan(10, countBytes + 5),
+                          hex(count < 255 ? "FE 00 01 02 03 04" : "FF FF 00 00 01 02 03 04")));
     // Line count 00, NumFillBits 8 / NumLineBits 0, end record.
-    EXPECT_TRUE(SameBytes(std::span(tag).last(3), Hex("00 80 00")));
+    EXPECT_TRUE(sameBytes(std::span(tag).last(3), hex("00 80 00")));
   }
 }
 
@@ -106,7 +106,7 @@ TEST(SwfShape, RefusedStylesAddNothing) {
   EXPECT_FALSE(shape.addGradientFill(0x11, 0, 0, 1, 1, std::span(&stop, 1)));
   EXPECT_FALSE(shape.addGradientFill(swf::kFillRadialGradient, 0, 0, 1, 1, {}));
   EXPECT_FALSE(shape.addGradientFill(swf::kFillRadialGradient, 0, 0, 1, 1, tooMany));
-  EXPECT_TRUE(SameBytes(tagOf(shape), Hex(kEmptyShapeHex)));
+  EXPECT_TRUE(sameBytes(tagOf(shape), hex(kEmptyShapeHex)));
 
   for (std::uint8_t type = 0x40; type <= 0x43; ++type) {
     EXPECT_TRUE(shape.addBitmapFill(3, type, 0, 0, 10, 10, 0, 0, 10, 10));
@@ -118,7 +118,7 @@ TEST(SwfShape, RefusedStylesAddNothing) {
   EXPECT_FALSE(shape.addSolidFill({}));
   EXPECT_FALSE(shape.addLineStyle(1, {}));
   const std::vector<std::uint8_t> tag = tagOf(shape);
-  EXPECT_TRUE(SameBytes(std::span(tag).last(2), Hex("FF 00")));  // NumFillBits, NumLineBits 15
+  EXPECT_TRUE(sameBytes(std::span(tag).last(2), hex("FF 00")));  // NumFillBits, NumLineBits 15
 }
 
 // Where the edge records of a tag from a shape with no styles and bounds 0..0 take the pen, in
@@ -178,10 +178,10 @@ TEST(SwfShape, LongEdgesSplitIntoPiecesThatEndAtTheSamePoint) {
 
 TEST(SwfShape, PlacementSettersReplaceOnePairAndRotationNudgesRightAngles) {
   swf::SwfShape shape(1, 0, 0, 0, 0, 1);
-  EXPECT_TRUE(SameBytes(shape.placementMatrix().encode(), Hex("00")));
+  EXPECT_TRUE(sameBytes(shape.placementMatrix().encode(), hex("00")));
   shape.setScale(2, 2);
   shape.setTranslation(-0.2F, 0);
-  EXPECT_TRUE(SameBytes(shape.placementMatrix().encode(), Hex("CD 00 00 20 00 01 30 00")));
+  EXPECT_TRUE(sameBytes(shape.placementMatrix().encode(), hex("CD 00 00 20 00 01 30 00")));
   shape.setSkew(1, -1);
   EXPECT_EQ(shape.placementMatrix().get(), (std::array<float, 6>{2, 2, 1, -1, -0.2F, 0}));
   shape.setScale(0, 0);  // leaves the scale field as it was

@@ -21,8 +21,8 @@
 
 namespace {
 
-using testutil::Hex;
-using testutil::SameBytes;
+using testutil::hex;
+using testutil::sameBytes;
 
 TEST(MovieTags, ControlAndPlacementTagsTable) {
   const swf::SwfShape frame0(0, 0, 0, 100, 50, 1);
@@ -99,7 +99,7 @@ TEST(MovieTags, ControlAndPlacementTagsTable) {
     SCOPED_TRACE(row.name);
     swf::SwfMovie movie;
     row.append(movie);
-    EXPECT_TRUE(SameBytes(movie.tags(), Hex(row.hex)));
+    EXPECT_TRUE(sameBytes(movie.tags(), hex(row.hex)));
   }
 }
 
@@ -152,9 +152,9 @@ TEST(SwfActionList, SerialisesTable) {
     swf::SwfActionList actions(row.bare);
     row.append(actions);
     const std::vector<std::uint8_t> first = actions.serialise();
-    EXPECT_TRUE(SameBytes(first, Hex(row.hex)));
+    EXPECT_TRUE(sameBytes(first, hex(row.hex)));
     EXPECT_EQ(actions.size(), first.size());
-    EXPECT_TRUE(SameBytes(actions.serialise(), first)) << "second serialisation differs";
+    EXPECT_TRUE(sameBytes(actions.serialise(), first)) << "second serialisation differs";
   }
 }
 
@@ -172,17 +172,17 @@ TEST(SwfActionList, StringsBeyondTheSixteenBitLengthAreRefused) {
 // A 1000-byte file is wrapped in the whole-movie test of movie_file_test.cpp.
 TEST(SwfJpegBitmap, EmptyFileGivesTheFourteenByteTagAndUnreadableOnesAnEmptyTag) {
   const testutil::TempDir dir;
-  testutil::WriteFile(dir.File("empty.jpg"), {});
-  const swf::SwfJpegBitmap empty(0x0203, dir.File("empty.jpg"));
+  testutil::writeFile(dir.file("empty.jpg"), {});
+  const swf::SwfJpegBitmap empty(0x0203, dir.file("empty.jpg"));
   EXPECT_TRUE(empty.isValid());
   EXPECT_EQ(empty.kind(), swf::CharacterKind::Bitmap);
   EXPECT_EQ(empty.tagSize(), 14U);
-  EXPECT_TRUE(SameBytes(empty.tagBytes(), Hex("7F 05 08 00 00 00 03 02 FF D9 FF D8 FF D9")));
+  EXPECT_TRUE(sameBytes(empty.tagBytes(), hex("7F 05 08 00 00 00 03 02 FF D9 FF D8 FF D9")));
   // A body beyond 16 bits of length: 70000 + 8 = 0x00011178.
   const swf::SwfJpegBitmap large(1, std::vector<std::uint8_t>(70000, 0x5A));
-  EXPECT_TRUE(SameBytes(large.tagBytes().first(6), Hex("7F 05 78 11 01 00")));
+  EXPECT_TRUE(sameBytes(large.tagBytes().first(6), hex("7F 05 78 11 01 00")));
 
-  for (const std::string& source : {dir.File("missing.jpg"), dir.Path().string()}) {
+  for (const std::string& source : {dir.file("missing.jpg"), dir.path().string()}) {
     SCOPED_TRACE(source);
     const swf::SwfJpegBitmap unreadable(1, source);
     EXPECT_FALSE(unreadable.isValid());
@@ -199,7 +199,7 @@ TEST(SwfJpegBitmap, ShortReadIsTreatedAsUnreadable) {
   const std::string source = "/sys/devices/system/cpu/online";
   struct stat info {};
   if (::stat(source.c_str(), &info) != 0 ||
-      static_cast<std::uintmax_t>(info.st_size) <= testutil::ReadFile(source).size()) {
+      static_cast<std::uintmax_t>(info.st_size) <= testutil::readFile(source).size()) {
     GTEST_SKIP() << "no file here that reads shorter than its length";
   }
   const swf::SwfJpegBitmap bitmap(1, source);
