@@ -1,18 +1,17 @@
 #include "support/replacing_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "common/file_size_limit.h"
 #include "common/permission_bits.h"
 #include "common/temp_dir.h"
 
@@ -146,16 +145,13 @@ TEST_F(ReplacingFileFailure, AFolderAsTargetIsRefusedAtOpen) {
 
 TEST_F(ReplacingFileFailure, FailedWriteReportsTheReasonAndCommitGivesUp) {
   ASSERT_TRUE(m_file.open(m_target));
-  // A file size limit makes the write fail with EFBIG, as a full disk would.
-  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
-  rlimit small = previous;
-  small.rlim_cur = 1000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const support::Status written = m_file.write(std::vector<std::uint8_t>(4000, 0x5A));
-  ::setrlimit(RLIMIT_FSIZE, &previous);
-  std::signal(SIGXFSZ, previousHandler);
+  support::Status written;
+  {
+    // Writes past 1000 bytes fail with EFBIG, as on a full disk.
+    const testutil::FileSizeLimit limit(1000);
+    ASSERT_TRUE(limit.set());
+    written = m_file.write(std::vector<std::uint8_t>(4000, 0x5A));
+  }
 
   EXPECT_EQ(written.systemError(), EFBIG);
   EXPECT_NE(written.message().find("File too large"), std::string::npos) << written.message();

@@ -1,11 +1,9 @@
 // Whole movies written to disk: the layout of a converted frame, the header fields, and the
 // failure paths that must leave an earlier file of the same name untouched.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "common/cws.h"
+#include "common/file_size_limit.h"
 #include "common/hex_compare.h"
 #include "common/permission_bits.h"
 #include "common/swf_tag_walker.h"
@@ -301,16 +300,13 @@ TEST_F(MovieFile, FailedWriteLeavesTheEarlierFileAndNoTemporaryFile) {
   ASSERT_TRUE(movie.open(path("out.swf"), 10, 10, 12));
   ASSERT_TRUE(swf::appendBitmapFrame(movie, 0, 10, 10, fakeJpeg(4000)));
 
-  // A file size limit makes the writes fail with EFBIG, as a full disk would.
-  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
-  rlimit small = previous;
-  small.rlim_cur = 1000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const support::Status finished = movie.finish();
-  ::setrlimit(RLIMIT_FSIZE, &previous);
-  std::signal(SIGXFSZ, previousHandler);
+  support::Status finished;
+  {
+    // Writes past 1000 bytes fail with EFBIG, as on a full disk.
+    const testutil::FileSizeLimit limit(1000);
+    ASSERT_TRUE(limit.set());
+    finished = movie.finish();
+  }
 
   EXPECT_EQ(finished.systemError(), EFBIG);
   EXPECT_NE(finished.message().find("File too large"), std::string::npos) << finished.message();
