@@ -27,12 +27,6 @@ bool parseDecimal(std::string_view text, int& value) {
   return code == std::errc() && stop == end;
 }
 
-std::string withTrailingSlash(std::string directory) {
-  if (directory.empty()) return "./";
-  if (directory.back() != '/') directory += '/';
-  return directory;
-}
-
 support::Status refused(std::string sentence) {
   return {support::Failure::Refused, std::move(sentence)};
 }
@@ -235,7 +229,7 @@ ParseResult parseCommandLine(int argc, const char* const* argv, int defaultJobs)
   if (options.gifTiming && rate->count() > 0) {
     return usageError("--fps cannot be used with --timing gif: the GIF's delays set the rate");
   }
-  options.outputDirectory = withTrailingSlash(outputDirectory);
+  options.outputDirectory = support::withTrailingSlash(outputDirectory);
   if (exportText == "bmp") options.exportFormat = ExportFormat::Bmp;
   if (exportText == "tga") options.exportFormat = ExportFormat::Tga;
   result.run = true;

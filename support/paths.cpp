@@ -79,4 +79,10 @@ std::string GetBaseName(const std::string& path) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+std::string withTrailingSlash(std::string directory) {
+  if (directory.empty()) return "./";
+  if (directory.back() != '/') directory += '/';
+  return directory;
+}
+
 }  // namespace support

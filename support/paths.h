@@ -32,4 +32,7 @@ Status ensureDirectory(const std::string& path);
 // before its last '.'. "C:\\Pics\\walk.old.gif" -> "walk.old"; "dir/" -> "".
 std::string GetBaseName(const std::string& path);
 
+// `directory` ending in '/', the form the output paths are built from; "" is "./".
+std::string withTrailingSlash(std::string directory);
+
 }  // namespace support

@@ -38,9 +38,7 @@ Status checkNotInput(const std::string& output, const std::string& gifPath) {
 Status ensureWritableDirectory(const std::string& directory) {
   const bool existed = support::DirectoryExists(directory);
   if (Status made = support::ensureDirectory(directory); !made) return made;
-  std::string probe = directory;
-  if (!probe.empty() && probe.back() != '/') probe += '/';
-  probe += ".quorvex-write-check-XXXXXX";
+  std::string probe = support::withTrailingSlash(directory) + ".quorvex-write-check-XXXXXX";
   const int fd = ::mkstemp(probe.data());
   const int reason = errno;
   if (fd >= 0) {

@@ -45,6 +45,12 @@ TEST(GetBaseName, CutsFoldersOfEitherSeparatorAndTheLastExtension) {
   }
 }
 
+TEST(WithTrailingSlash, AddsOneWhereMissing) {
+  EXPECT_EQ(support::withTrailingSlash("out"), "out/");
+  EXPECT_EQ(support::withTrailingSlash("/"), "/");
+  EXPECT_EQ(support::withTrailingSlash(""), "./");
+}
+
 TEST(GetAppDirectory, IsTheExecutablesFolderWithATrailingSlash) {
   const std::string directory = support::GetAppDirectory();
   ASSERT_FALSE(directory.empty());
