@@ -13,9 +13,11 @@ namespace {
 
 // The loop cases themselves are read back from whole movies in the timed movie tests.
 TEST(MovieSchedule, PlacementsTable) {
-  const std::string tooMany =
-      " passes need more movie frames than a movie can count (65535); the movie loops forever "
-      "instead";
+  const auto tooMany = [](int passes) {
+    return "its " + std::to_string(passes) +
+           " passes need more movie frames than a movie can count (65535); the movie loops "
+           "forever instead";
+  };
   struct Row {
     const char* name;
     bool gifTiming;
@@ -27,46 +29,16 @@ TEST(MovieSchedule, PlacementsTable) {
     bool stops;
     std::string warning;
   };
+  // clang-format off
   const Row rows[] = {
-      {"the design's movie ignores delays and loop count",
-       false,
-       false,
-       {200, 5},
-       3,
-       1,
-       false,
-       false,
-       ""},
+      {"rate timing ignores delays, loops", false, false, {200, 5}, 3, 1, false, false, ""},
       {"transparent pictures", false, true, {10, 10, 10}, -1, 1, true, false, ""},
-      {"no common rate: rounding carried across passes",
-       true,
-       false,
-       {7, 13, 200},
-       2,
-       2,
-       true,
-       true,
-       ""},
-      {"65535 passes of one frame fit", true, false, {10}, 65535, 65535, true, true, ""},
-      {"more passes than movie frames: forever",
-       true,
-       false,
-       {10, 10},
-       40000,
-       1,
-       false,
-       false,
-       "its 40000" + tooMany},
-      {"passes too long to count: forever",
-       true,
-       false,
-       {65535, 1},
-       11,
-       1,
-       false,
-       false,
-       "its 11" + tooMany},
+      {"no common rate: rounding across passes", true, false, {7, 13, 200}, 2, 2, true, true, ""},
+      {"65535 passes of a frame", true, false, {10}, 65535, 65535, true, true, ""},
+      {"too many passes: forever", true, false, {10, 10}, 40000, 1, false, false, tooMany(40000)},
+      {"passes too long: forever", true, false, {65535, 1}, 11, 1, false, false, tooMany(11)},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     OutputSettings settings;
